@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds Quorvel on Debian 12 and then runs it or its tests.
+#   ./build.sh run    install what is missing, build, start Quorvel
+#   ./build.sh test   install what is missing, build, run every test
+set -euo pipefail
+
+cd "$(dirname "$0")"
+mode="${1:-run}"
+build_dir="${BUILD_DIR:-build}"
+
+packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev fonts-liberation)
+
+missing=()
+for pkg in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$pkg")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "Installing from Debian: ${missing[*]}"
+    sudo_cmd=()
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo_cmd=(sudo)
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
+cmake --build "$build_dir" --parallel
+
+case "$mode" in
+run)
+    exec "$build_dir/bin/quorvel"
+    ;;
+test)
+    cd "$build_dir"
+    exec ctest --output-on-failure --parallel 2
+    ;;
+*)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace core {
+
+// A colour as the files and the windows carry it: red + green * 256 +
+// blue * 65536, each component 0..255.
+using ColorValue = std::uint32_t;
+
+constexpr ColorValue RGBValue(int red, int green, int blue)
+{
+    return static_cast<ColorValue>(red) + static_cast<ColorValue>(green) * 256u +
+           static_cast<ColorValue>(blue) * 65536u;
+}
+constexpr int redOf(ColorValue c) { return static_cast<int>(c & 0xFFu); }
+constexpr int greenOf(ColorValue c) { return static_cast<int>((c >> 8) & 0xFFu); }
+constexpr int blueOf(ColorValue c) { return static_cast<int>((c >> 16) & 0xFFu); }
+
+// Parses colour text "red,green,blue". Only the first three comma-separated
+// parts count; blanks around each number are allowed and a number above 255
+// counts as 255. Anything that is not three whole numbers gives black (0).
+ColorValue parseColorText(const QString &text);
+
+// Writes a colour as "red,green,blue": decimal, no spaces, no leading zeros.
+QString colorText(ColorValue color);
+
+} // namespace core

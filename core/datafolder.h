@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+namespace core {
+
+// True when a user name can name a folder of its own: not empty, not "." or
+// "..", and without a path separator or NUL.
+bool isUsableUserName(const QString &userName);
+
+// <appFolder>/<userName>
+QString dataFolderPath(const QString &appFolder, const QString &userName);
+
+// <appFolder>/<userName>/quorvel.dat
+QString directoryFilePath(const QString &appFolder, const QString &userName);
+
+struct PrepareResult
+{
+    bool ok = false;
+    bool created = false; // the folder did not exist and was made here
+    QString error;        // what the user is told, naming the folder and the reason
+};
+
+// Makes sure the user's data folder exists and is safe to use. A missing
+// folder is created private to its owner (mode 0700). An existing path that
+// is a symbolic link, not a folder, or owned by another user is refused, and
+// so is an unusable user name; nothing is read or written then.
+PrepareResult checkDataFolder(const QString &appFolder, const QString &userName);
+
+// Writes the Default directory file into a folder just created.
+QString writeDefaultDirectoryFile(const QString &appFolder, const QString &userName);
+
+} // namespace core

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace core {
+
+// One contact: the display name, the bold flag and the number lines joined
+// by single TAB characters.
+struct DirectoryEntry
+{
+    QString name;
+    QString numbers;
+    bool bold = false;
+    friend bool operator==(const DirectoryEntry &, const DirectoryEntry &) = default;
+};
+
+inline constexpr char kDirectoryFileName[] = "quorvel.dat";
+inline constexpr char kBoldMarker[] = "<b>";
+inline constexpr char kDefaultDirectoryLine[] = "Default|phone: 555-1234";
+
+// Reads one line of the directory file. An empty line gives nothing; a line
+// without "|" is an entry with that name and no number lines. Anything after
+// a second "|" is ignored.
+std::optional<DirectoryEntry> parseDirectoryLine(const QString &line);
+
+// All entries of the file's lines, in order.
+QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines);
+
+// The line that stores an entry ("<b>" in front of a bold entry's name).
+QString formatDirectoryLine(const DirectoryEntry &entry);
+
+QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries);
+
+struct DirectoryReadResult
+{
+    bool ok = false;
+    QList<DirectoryEntry> entries;
+    QString error; // the reason, when !ok
+};
+
+// Reads the directory file. A missing file is an empty directory; a file
+// that exists but cannot be read is an error with the reason.
+DirectoryReadResult ReadDirectoryFile(const QString &path);
+
+// Replaces the directory file atomically with the entries and makes it
+// private to its owner. Returns an empty text on success, otherwise the reason.
+QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries);
+
+// Splits number-line text into its lines; an empty text has none.
+QStringList splitNumberLines(const QString &numbers);
+
+// Joins number lines with single TABs.
+QString joinNumberLines(const QStringList &lines);
+
+} // namespace core
+
+namespace core {
+
+// A number line as the detail list shows it: a leading "<b>" (exactly, in
+// lower case) is dropped and makes the line bold. Only one marker is removed.
+struct DisplayLine
+{
+    QString text;
+    bool bold = false;
+};
+DisplayLine displayLine(const QString &numberLine);
+
+} // namespace core

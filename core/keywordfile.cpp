@@ -1,0 +1,124 @@
+#include "keywordfile.h"
+
+#include "textfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace core {
+
+namespace {
+
+const QStringList &headerLines()
+{
+    static const QStringList lines = {
+        QStringLiteral(";keyword color list"),
+        QStringLiteral(";"),
+        QStringLiteral(";format:"),
+        QStringLiteral(";word:<tab>color"),
+        QStringLiteral(";"),
+        QStringLiteral(";example:"),
+        QStringLiteral(";e-mail:  0,0,255"),
+        QStringLiteral(";"),
+        QStringLiteral(";would turn any field with e-mail: as the first part blue"),
+        QStringLiteral(";color format: 255,255,255"),
+        QStringLiteral(";color format: red,green,blue"),
+    };
+    return lines;
+}
+
+const QStringList &footerLines()
+{
+    static const QStringList lines = {
+        QStringLiteral(";note: if you screw this file up, it's not my fault."),
+        QStringLiteral(";use the editor if you can't figure the format out."),
+    };
+    return lines;
+}
+
+bool isBlank(QStringView line)
+{
+    for (const QChar c : line) {
+        if (c != QLatin1Char(' '))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<KeywordLine> parseKeywordLine(const QString &line)
+{
+    if (line.startsWith(QLatin1Char(';')) || isBlank(line))
+        return std::nullopt;
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    if (tab < 0)
+        return std::nullopt;
+    qsizetype end = line.indexOf(QLatin1Char('\t'), tab + 1);
+    if (end < 0)
+        end = line.size();
+    return KeywordLine{line.left(tab), line.mid(tab + 1, end - tab - 1)};
+}
+
+QList<KeywordLine> parseKeywordLines(const QStringList &lines)
+{
+    QList<KeywordLine> rows;
+    for (const QString &line : lines) {
+        if (auto row = parseKeywordLine(line))
+            rows.append(std::move(*row));
+    }
+    return rows;
+}
+
+QStringList keywordFileLines(const QList<KeywordLine> &rows)
+{
+    QStringList lines = headerLines();
+    lines.append(QString());
+    lines.append(QString());
+    for (const KeywordLine &row : rows)
+        lines.append(row.keyword + QLatin1Char('\t') + row.colorText);
+    lines.append(QString());
+    lines.append(footerLines());
+    return lines;
+}
+
+QList<KeywordLine> defaultKeywordRows()
+{
+    return {KeywordLine{QStringLiteral("phone:"), QStringLiteral("0,0,0")}};
+}
+
+ColorValue lookupLineColor(const QStringList &fileLines, const QString &numberLine)
+{
+    for (const QString &line : fileLines) {
+        const std::optional<KeywordLine> row = parseKeywordLine(line);
+        if (row && numberLine.startsWith(row->keyword))
+            return parseColorText(row->colorText);
+    }
+    return 0;
+}
+
+QString keywordFilePath(const QString &appFolder)
+{
+    return QDir(appFolder).filePath(QLatin1String(kKeywordFileName));
+}
+
+QString writeKeywordFile(const QString &path, const QList<KeywordLine> &rows)
+{
+    return writeTextLines(path, keywordFileLines(rows));
+}
+
+ColorValue lineColorFromFile(const QString &appFolder, const QString &numberLine)
+{
+    const QString path = keywordFilePath(appFolder);
+    // Only a missing name counts as missing: a folder or anything else in the
+    // way is left alone and simply gives black below.
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        writeKeywordFile(path, defaultKeywordRows());
+    const ReadResult file = readTextLines(path);
+    if (file.status != ReadStatus::Ok)
+        return 0;
+    return lookupLineColor(file.lines, numberLine);
+}
+
+} // namespace core

@@ -1,0 +1,281 @@
+#include "frmMain.h"
+
+#include "core/datafolder.h"
+#include "core/directoryfile.h"
+#include "core/keywordfile.h"
+#include "platform/listview.h"
+#include "platform/messagebox.h"
+#include "platform/staticedge.h"
+#include "platform/system.h"
+#include "platform/tabstrip.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMenu>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kVersionMajor = 0;
+constexpr int kVersionMinor = 2;
+constexpr int kVersionRevision = 1;
+constexpr char kLockFileName[] = "quorvel.lock";
+
+// The layout is given in twips; at 96 dpi 15 twips make one pixel.
+int tw(int twips)
+{
+    return (twips + 7) / 15;
+}
+
+QRect twipRect(int left, int top, int width, int height)
+{
+    return {tw(left), tw(top), tw(width), tw(height)};
+}
+
+QFont controlFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+} // namespace
+
+frmMain::frmMain(const QString &appFolder, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      appFolder_(appFolder)
+{
+    setWindowTitle(QString::fromLatin1(platform::kApplicationTitle));
+    setFont(controlFont());
+    setFixedSize(tw(4350), tw(5655));
+    buildControls();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls()
+{
+    lblFind = new QLabel(tr("Find:"), this);
+    lblFind->setGeometry(twipRect(60, 90, 345, 210));
+    txtFind = new QLineEdit(this);
+    txtFind->setGeometry(twipRect(450, 30, 3645, 315));
+    lblFind->setBuddy(txtFind);
+
+    TS = new platform::TabStrip(this);
+    TS->setGeometry(twipRect(30, 390, 4305, 4755));
+    TS->addTab(QStringLiteral("A"));
+
+    lvwQuorvel = new platform::ListView({tr("Name"), tr("Numbers")}, this);
+    lvwQuorvel->setGeometry(twipRect(30, 990, 4305, 3105));
+    lvwQuorvel->setColumnHidden(1, true);
+
+    lstNumbers = new platform::ListView({tr("Item")}, this);
+    lstNumbers->setGeometry(twipRect(30, 4110, 4305, 1095));
+    lstNumbers->setSelectFirstOnAdd(false);
+    lstNumbers->header()->hide();
+
+    const auto button = [this](const QString &text, int left, int width) {
+        auto *b = new QPushButton(text, this);
+        b->setGeometry(twipRect(left, 5280, width, 345));
+        b->setAutoDefault(false);
+        return b;
+    };
+    cmdAdd = button(tr("Add"), 45, 735);
+    cmdEdit = button(tr("Edit"), 825, 735);
+    cmdDelete = button(tr("Delete"), 1605, 735);
+    cmdColors = button(tr("Colors"), 2400, 735);
+    cmdColors->setToolTip(tr("Edit the colors for individual types of entries"));
+    cmdExit = button(tr("Exit"), 3405, 885);
+
+    mnuPopup = new QMenu(tr("Popup"), this);
+    mnuEdit = mnuPopup->addAction(tr("Edit"));
+    mnuDelete = mnuPopup->addAction(tr("Delete"));
+
+    setTabOrder(txtFind, TS);
+    setTabOrder(TS, lvwQuorvel);
+    setTabOrder(lvwQuorvel, lstNumbers);
+    setTabOrder(lstNumbers, cmdAdd);
+
+    connect(cmdAdd, &QPushButton::clicked, this, &frmMain::cmdAdd_Click);
+    connect(cmdEdit, &QPushButton::clicked, this, &frmMain::cmdEdit_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmMain::cmdDelete_Click);
+    connect(cmdColors, &QPushButton::clicked, this, &frmMain::cmdColors_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(mnuEdit, &QAction::triggered, this, &frmMain::mnuEdit_Click);
+    connect(mnuDelete, &QAction::triggered, this, &frmMain::mnuDelete_Click);
+    connect(lvwQuorvel, &platform::ListView::itemClick, this, &frmMain::lvwQuorvel_ItemClick);
+    connect(lvwQuorvel, &platform::ListView::mouseUp, this, &frmMain::lvwQuorvel_MouseUp);
+}
+
+bool frmMain::Form_Load()
+{
+    setWindowTitle(QStringLiteral("%1 %2.%3.%4")
+                       .arg(QLatin1String(platform::kApplicationTitle))
+                       .arg(kVersionMajor)
+                       .arg(kVersionMinor)
+                       .arg(kVersionRevision));
+    if (!prepareDataFolder())
+        return false;
+
+    for (char16_t letter = u'B'; letter <= u'Z'; ++letter)
+        TS->addTab(QString(QChar(letter)));
+
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             cmdAdd, cmdEdit, cmdDelete, cmdColors, cmdExit, txtFind, lvwQuorvel, lstNumbers})
+        officeBorders::ApplyStaticEdge(control);
+
+    lvwQuorvel->setColumnWidth(0, lvwQuorvel->width() - tw(330));
+    lstNumbers->setColumnWidth(0, lstNumbers->width() - tw(330));
+
+    if (!fillEntryList())
+        return false;
+    loaded_ = true;
+    if (lvwQuorvel->count() > 0)
+        lvwQuorvel_ItemClick(1);
+    return true;
+}
+
+bool frmMain::prepareDataFolder()
+{
+    const QString userName = platform::GetName();
+    const core::PrepareResult folder = core::checkDataFolder(appFolder_, userName);
+    if (!folder.ok) {
+        platform::MsgBox(folder.error, platform::vbCritical);
+        return false;
+    }
+    dataFolder_ = core::dataFolderPath(appFolder_, userName);
+    directoryFile_ = core::directoryFilePath(appFolder_, userName);
+
+    // One running copy per user: a second one would write its own list over
+    // the first one's changes when it closes.
+    const QString lockPath = QDir(dataFolder_).filePath(QLatin1String(kLockFileName));
+    auto lock = std::make_unique<QLockFile>(lockPath);
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        const QString why =
+            lock->error() == QLockFile::LockFailedError
+                ? tr("Quorvel is already running for %1 (lock file %2), can't start a second copy.")
+                : tr("Can't create the lock file %2 for %1, can't start.");
+        platform::MsgBox(why.arg(userName, QDir::toNativeSeparators(lockPath)),
+                         platform::vbCritical);
+        return false;
+    }
+    lock_ = std::move(lock);
+
+    if (folder.created) {
+        const QString error = core::writeDefaultDirectoryFile(appFolder_, userName);
+        if (!error.isEmpty()) {
+            platform::MsgBox(tr("Can't write the directory file %1: %2.")
+                                 .arg(QDir::toNativeSeparators(directoryFile_), error),
+                             platform::vbCritical);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool frmMain::fillEntryList()
+{
+    core::DirectoryReadResult directory = core::ReadDirectoryFile(directoryFile_);
+    if (!directory.ok) {
+        platform::MsgBox(tr("Can't read the directory file %1: %2.\nQuorvel will close without "
+                            "changing it.")
+                             .arg(QDir::toNativeSeparators(directoryFile_), directory.error),
+                         platform::vbCritical);
+        return false;
+    }
+    std::vector<platform::ListRow> rows;
+    rows.reserve(static_cast<std::size_t>(directory.entries.size()));
+    for (core::DirectoryEntry &entry : directory.entries)
+        rows.push_back({std::move(entry.name), std::move(entry.numbers), entry.bold, 0});
+    lvwQuorvel->addItems(std::move(rows));
+    return true;
+}
+
+bool frmMain::Form_Unload()
+{
+    if (!loaded_)
+        return true;
+    QList<core::DirectoryEntry> entries;
+    entries.reserve(static_cast<qsizetype>(lvwQuorvel->rows().size()));
+    for (const platform::ListRow &row : lvwQuorvel->rows())
+        entries.append({row.text, row.subItem, row.bold});
+    for (;;) {
+        const QString error = core::WriteDirectoryFile(directoryFile_, entries);
+        if (error.isEmpty())
+            break;
+        const int answer = platform::MsgBox(
+            tr("Can't save the directory to %1: %2.\n\nRetry to try again, Discard to close "
+               "without saving (the file keeps its old content), Cancel to keep Quorvel open.")
+                .arg(QDir::toNativeSeparators(directoryFile_), error),
+            platform::vbRetryDiscardCancel | platform::vbExclamation, {}, this);
+        if (answer == platform::vbRetry)
+            continue;
+        if (answer == platform::vbDiscard)
+            break;
+        return false;
+    }
+    loaded_ = false;
+    lock_.reset();
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (Form_Unload())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void frmMain::cmdExit_Click()
+{
+    close();
+}
+
+void frmMain::lvwQuorvel_ItemClick(int item)
+{
+    std::vector<platform::ListRow> rows;
+    for (const QString &line : core::splitNumberLines(lvwQuorvel->subItem(item))) {
+        core::DisplayLine shown = core::displayLine(line);
+        const core::ColorValue color = GetLineColor(shown.text);
+        rows.push_back({std::move(shown.text), {}, shown.bold, color});
+    }
+    lstNumbers->clearItems();
+    lstNumbers->addItems(std::move(rows));
+    // With no selected entry the find box keeps its text.
+    if (const int selected = lvwQuorvel->selectedItem())
+        txtFind->setText(lvwQuorvel->text(selected));
+}
+
+void frmMain::lvwQuorvel_MouseUp(int button, int, QPoint position)
+{
+    if (button == 2 && lvwQuorvel->count() > 0)
+        mnuPopup->popup(lvwQuorvel->viewport()->mapToGlobal(position));
+}
+
+core::ColorValue frmMain::GetLineColor(const QString &line) const
+{
+    return core::lineColorFromFile(appFolder_, line);
+}
+
+void frmMain::cmdAdd_Click() {}
+void frmMain::cmdEdit_Click() {}
+void frmMain::cmdDelete_Click() {}
+void frmMain::cmdColors_Click() {}
+
+void frmMain::mnuEdit_Click()
+{
+    cmdEdit_Click();
+}
+
+void frmMain::mnuDelete_Click()
+{
+    cmdDelete_Click();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/colortext.h"
+
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QLockFile;
+class QMenu;
+class QAction;
+class QPushButton;
+
+namespace platform {
+class ListView;
+class TabStrip;
+} // namespace platform
+
+// The main window: the entry list, the selected entry's number lines, the
+// find box and letter tabs, and the commands. While it runs, the entry list
+// is the directory; it is read from the directory file when the window loads
+// and written back when it closes.
+class frmMain : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmMain)
+
+public:
+    explicit frmMain(const QString &appFolder, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Prepares the data folder, reads the directory and shows the first
+    // entry. Returns false when the program cannot start; the user has then
+    // been told why and no file has been written.
+    bool Form_Load();
+
+    // Shows an entry's number lines in the detail list and puts the selected
+    // entry's name into the find box.
+    void lvwQuorvel_ItemClick(int item);
+
+    // The data folder in use (valid after a successful load).
+    QString dataFolder() const { return dataFolder_; }
+
+    qint16 eMode = 0;
+
+    QLabel *lblFind;
+    QLineEdit *txtFind;
+    platform::TabStrip *TS;
+    platform::ListView *lvwQuorvel;
+    platform::ListView *lstNumbers;
+    QPushButton *cmdAdd;
+    QPushButton *cmdEdit;
+    QPushButton *cmdDelete;
+    QPushButton *cmdColors;
+    QPushButton *cmdExit;
+    QMenu *mnuPopup;
+    QAction *mnuEdit;
+    QAction *mnuDelete;
+
+    void cmdAdd_Click();
+    void cmdEdit_Click();
+    void cmdDelete_Click();
+    void cmdColors_Click();
+    void cmdExit_Click();
+    void mnuEdit_Click();
+    void mnuDelete_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Writes the entry list back to the directory file. Returns false when
+    // the user chose to keep the window open after a failed save.
+    bool Form_Unload();
+    void lvwQuorvel_MouseUp(int button, int shift, QPoint position);
+    core::ColorValue GetLineColor(const QString &line) const;
+
+    void buildControls();
+    bool prepareDataFolder();
+    bool fillEntryList();
+
+    QString appFolder_;
+    QString dataFolder_;
+    QString directoryFile_;
+    std::unique_ptr<QLockFile> lock_;
+    bool loaded_ = false;
+};

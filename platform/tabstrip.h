@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+namespace platform {
+
+// A strip of captioned tabs above a page. All tabs stay visible: when there
+// are more than fit in one row they wrap into further rows of the band. Tabs
+// are numbered from 1. The selected tab is drawn joined to the page; a tab
+// whose highlighted flag is set is drawn in the selection colours.
+class TabStrip : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TabStrip)
+
+public:
+    explicit TabStrip(QWidget *parent = nullptr);
+
+    int addTab(const QString &caption);
+    int count() const { return static_cast<int>(tabs_.size()); }
+    QString caption(int index) const;
+
+    int selectedTab() const { return selected_; }
+    void setSelectedTab(int index);
+
+    bool highlighted(int index) const;
+    void setHighlighted(int index, bool on);
+
+    // Height of the band that holds the tabs, above the page.
+    int bandHeight() const;
+    QRect tabRect(int index) const;
+
+signals:
+    // A tab was clicked; it is already the selected tab.
+    void click();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    struct Tab
+    {
+        QString caption;
+        bool highlighted = false;
+    };
+    int rows() const;
+    int tabsPerRow() const;
+    bool valid(int index) const { return index >= 1 && index <= count(); }
+    void choose(int index);
+
+    QList<Tab> tabs_;
+    int selected_ = 0;
+};
+
+} // namespace platform
