@@ -28,10 +28,12 @@ int main(int argc, char *argv[])
     platform::TerminationWatcher watcher;
 
     frmMain window(platform::applicationFolder());
-    if (!window.Form_Load())
-        return 1;
+    // Connected before loading, so a signal that arrives while a start-up
+    // message is shown closes that message and the program ends.
     QObject::connect(&watcher, &platform::TerminationWatcher::terminationRequested, &window,
                      [&window](int) { closeForSignal(window); });
+    if (!window.Form_Load())
+        return 1;
     window.show();
     return QApplication::exec();
 }
