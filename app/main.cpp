@@ -13,7 +13,8 @@ void closeForSignal(frmMain &window, int attempts = 0)
 {
     if (QWidget *modal = QApplication::activeModalWidget(); modal && attempts < 20) {
         modal->close();
-        QTimer::singleShot(0, &window, [&window, attempts] { closeForSignal(window, attempts + 1); });
+        QTimer::singleShot(0, &window,
+                           [&window, attempts] { closeForSignal(window, attempts + 1); });
         return;
     }
     window.close();

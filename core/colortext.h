@@ -14,9 +14,18 @@ constexpr ColorValue RGBValue(int red, int green, int blue)
     return static_cast<ColorValue>(red) + static_cast<ColorValue>(green) * 256u +
            static_cast<ColorValue>(blue) * 65536u;
 }
-constexpr int redOf(ColorValue c) { return static_cast<int>(c & 0xFFu); }
-constexpr int greenOf(ColorValue c) { return static_cast<int>((c >> 8) & 0xFFu); }
-constexpr int blueOf(ColorValue c) { return static_cast<int>((c >> 16) & 0xFFu); }
+constexpr int redOf(ColorValue c)
+{
+    return static_cast<int>(c & 0xFFu);
+}
+constexpr int greenOf(ColorValue c)
+{
+    return static_cast<int>((c >> 8) & 0xFFu);
+}
+constexpr int blueOf(ColorValue c)
+{
+    return static_cast<int>((c >> 16) & 0xFFu);
+}
 
 // Parses colour text "red,green,blue". Only the first three comma-separated
 // parts count; blanks around each number are allowed and a number above 255

@@ -41,7 +41,9 @@ namespace {
 QString unsafeFolderReason(const QString &path)
 {
 #ifdef Q_OS_UNIX
-    struct stat st {};
+    struct stat st
+    {
+    };
     const QByteArray native = QFile::encodeName(path);
     if (::lstat(native.constData(), &st) != 0)
         return QStringLiteral("it cannot be examined");
@@ -82,10 +84,10 @@ PrepareResult checkDataFolder(const QString &appFolder, const QString &userName)
 {
     if (!isUsableUserName(userName)) {
         PrepareResult result;
-        result.error = userName.isEmpty()
-                           ? QStringLiteral("No user name could be found, can't open a directory.")
-                           : QStringLiteral("The user name \"%1\" can't name a data folder.")
-                                 .arg(userName);
+        result.error =
+            userName.isEmpty()
+                ? QStringLiteral("No user name could be found, can't open a directory.")
+                : QStringLiteral("The user name \"%1\" can't name a data folder.").arg(userName);
         return result;
     }
     const QString path = dataFolderPath(appFolder, userName);

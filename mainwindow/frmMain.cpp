@@ -2,9 +2,12 @@
 
 #include "core/datafolder.h"
 #include "core/directoryfile.h"
+#include "core/findtext.h"
 #include "core/keywordfile.h"
+#include "platform/keyevents.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
+#include "platform/sendkeys.h"
 #include "platform/staticedge.h"
 #include "platform/system.h"
 #include "platform/tabstrip.h"
@@ -111,6 +114,10 @@ void frmMain::buildControls()
     connect(mnuDelete, &QAction::triggered, this, &frmMain::mnuDelete_Click);
     connect(lvwQuorvel, &platform::ListView::itemClick, this, &frmMain::lvwQuorvel_ItemClick);
     connect(lvwQuorvel, &platform::ListView::mouseUp, this, &frmMain::lvwQuorvel_MouseUp);
+    auto *findKeys = new platform::KeyNotifier(txtFind);
+    connect(findKeys, &platform::KeyNotifier::keyDown, this, &frmMain::txtFind_KeyDown);
+    connect(txtFind, &QLineEdit::textChanged, this, &frmMain::txtFind_Change);
+    connect(TS, &platform::TabStrip::click, this, &frmMain::TS_Click);
 }
 
 bool frmMain::Form_Load()
@@ -278,4 +285,51 @@ void frmMain::mnuEdit_Click()
 void frmMain::mnuDelete_Click()
 {
     cmdDelete_Click();
+}
+
+void frmMain::txtFind_KeyDown(int keyCode, int)
+{
+    switch (keyCode) {
+    case 8:
+        BackspacePressed = true;
+        break;
+    case 13:
+        // With no selected entry (an empty list) Enter does nothing.
+        if (const int selected = lvwQuorvel->selectedItem())
+            lvwQuorvel_ItemClick(selected);
+        break;
+    default:
+        BackspacePressed = false;
+        break;
+    }
+}
+
+void frmMain::txtFind_Change()
+{
+    if (!BackspacePressed) {
+        const QString typed = txtFind->text();
+        const qsizetype row =
+            core::firstWithPrefix(lvwQuorvel->rows(), typed,
+                                  [](const platform::ListRow &r) { return QStringView(r.text); });
+        if (row >= 0) {
+            lvwQuorvel->setSelectedItem(static_cast<int>(row) + 1);
+            const int typedLength = static_cast<int>(typed.size());
+            // Changes the text again; the nested search finds the same entry
+            // and sets the same text, which raises no further change.
+            txtFind->setText(lvwQuorvel->text(lvwQuorvel->selectedItem()));
+            txtFind->setSelection(typedLength, 65535);
+        }
+    }
+    BackspacePressed = false;
+}
+
+void frmMain::TS_Click()
+{
+    for (int i = 1; i <= TS->count(); ++i)
+        TS->setHighlighted(i, false);
+    TS->setHighlighted(TS->selectedTab(), true);
+    lvwQuorvel->setFocus();
+    // Each tab is a jump of its own, not a continuation of earlier typing.
+    lvwQuorvel->resetTypeToSelect();
+    platform::SendKeys(TS->caption(TS->selectedTab()));
 }

@@ -66,6 +66,15 @@ public:
     void mnuEdit_Click();
     void mnuDelete_Click();
 
+    // Find box and letter tabs.
+    void txtFind_KeyDown(int keyCode, int shift);
+    void txtFind_Change();
+    void TS_Click();
+
+    // Set by Backspace in the find box: the next change of its text does not
+    // search, so the user can delete a completion.
+    bool BackspacePressed = false;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

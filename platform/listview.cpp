@@ -1,7 +1,9 @@
 #include "listview.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 
@@ -143,8 +145,14 @@ void ListView::addItems(std::vector<ListRow> rows)
 
 void ListView::removeItem(int index)
 {
-    if (valid(index))
-        model_->remove(index - 1);
+    if (!valid(index))
+        return;
+    // The view would move the selection to a neighbour; removing the
+    // selected item leaves no item selected instead.
+    const bool wasSelected = selectedItem() == index;
+    model_->remove(index - 1);
+    if (wasSelected)
+        selectionModel()->clearSelection();
 }
 
 void ListView::clearItems()
@@ -246,6 +254,46 @@ void ListView::mouseReleaseEvent(QMouseEvent *event)
     const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
                       (mods & Qt::AltModifier ? 4 : 0);
     emit mouseUp(button, shift, event->position().toPoint());
+}
+
+void ListView::keyboardSearch(const QString &search)
+{
+    const int rowCount = count();
+    if (search.isEmpty() || rowCount == 0)
+        return;
+    const bool restart =
+        !typedTimer_.isValid() || typedTimer_.elapsed() > QApplication::keyboardInputInterval();
+    typed_ = restart ? search : typed_ + search;
+    typedTimer_.start();
+
+    bool sameLetter = typed_.size() > 1;
+    for (const QChar c : typed_)
+        sameLetter = sameLetter && c.toCaseFolded() == typed_.front().toCaseFolded();
+    const QString prefix = sameLetter ? typed_.left(1) : typed_;
+    // A new search, or a repeated letter, looks past the current item.
+    const int current = selectedItem() > 0 ? selectedItem() - 1 : 0;
+    const int first = current + ((restart || sameLetter) && selectedItem() > 0 ? 1 : 0);
+    const std::vector<ListRow> &all = rows();
+    for (int k = 0; k < rowCount; ++k) {
+        const int row = (first + k) % rowCount;
+        if (all[static_cast<std::size_t>(row)].text.startsWith(prefix, Qt::CaseInsensitive)) {
+            setSelectedItem(row + 1);
+            scrollTo(modelIndex(row + 1));
+            return;
+        }
+    }
+}
+
+void ListView::keyPressEvent(QKeyEvent *event)
+{
+    // Keyboard moves only move the selection; Enter shows the selected item,
+    // as a click on it would.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (const int selected = selectedItem())
+            emit itemClick(selected);
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 bool ListView::valid(int index) const

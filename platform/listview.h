@@ -3,6 +3,7 @@
 #include "core/colortext.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QTreeView>
 
@@ -90,11 +91,20 @@ public:
     // item by itself (on by default, as the windows rely on it).
     void setSelectFirstOnAdd(bool on) { selectFirstOnAdd_ = on; }
 
+    // Type-to-select: letters typed within the keyboard input interval add up
+    // to one prefix; repeating one letter cycles through the items that begin
+    // with it. The selection moves to the next matching item after the
+    // current one, wrapping round, and is scrolled into view.
+    void keyboardSearch(const QString &search) override;
+    // Makes the next typed letter start a new search.
+    void resetTypeToSelect() { typedTimer_.invalidate(); }
+
     // The rectangle of an item in viewport coordinates (for tests and menus).
     QRect itemRect(int index) const;
 
 signals:
-    // An item was clicked with the left button.
+    // An item was clicked with the left button, or Enter was pressed on the
+    // selected item.
     void itemClick(int index);
     // A mouse button was released over the view: 1 left, 2 right, 4 middle;
     // shift is 1 Shift, 2 Ctrl, 4 Alt combined.
@@ -102,6 +112,7 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool valid(int index) const;
@@ -110,6 +121,8 @@ private:
 
     ListModel *model_;
     bool selectFirstOnAdd_ = true;
+    QString typed_;
+    QElapsedTimer typedTimer_;
 };
 
 } // namespace platform

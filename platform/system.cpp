@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <lmcons.h>
+#include <windows.h>
 #else
 #include <pwd.h>
 #include <unistd.h>

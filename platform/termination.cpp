@@ -33,7 +33,9 @@ TerminationWatcher::TerminationWatcher(QObject *parent) : QObject(parent)
         return;
     notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TerminationWatcher::readSignal);
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -64,13 +64,14 @@ public:
     {
         QStringList names;
         QDir dir(path());
-        for (const QString &name : dir.entryList(QDir::AllEntries | QDir::Hidden |
-                                                 QDir::NoDotAndDotDot, QDir::Name)) {
+        for (const QString &name :
+             dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
             names.append(name);
             if (QFileInfo(dir.filePath(name)).isDir())
-                for (const QString &inner : QDir(dir.filePath(name))
-                                                .entryList(QDir::AllEntries | QDir::Hidden |
-                                                           QDir::NoDotAndDotDot, QDir::Name))
+                for (const QString &inner :
+                     QDir(dir.filePath(name))
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                    QDir::Name))
                     names.append(name + '/' + inner);
         }
         return names;
@@ -92,8 +93,8 @@ TEST(EndToEnd, FirstStartStoppedBySigtermLeavesExactlyTheDefaultFiles)
     Installed app;
     app.start();
     EXPECT_EQ(app.stop(SIGTERM), 0);
-    EXPECT_EQ(app.files(), (QStringList{"colorkeys.dat", "quorvel", app.user(),
-                                        app.user() + "/quorvel.dat"}));
+    EXPECT_EQ(app.files(),
+              (QStringList{"colorkeys.dat", "quorvel", app.user(), app.user() + "/quorvel.dat"}));
     EXPECT_EQ(readBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
     EXPECT_EQ(readBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
 }

@@ -43,9 +43,8 @@ QStringList folderContents(const QString &path)
 {
     QStringList names;
     QDir dir(path);
-    for (const QString &name :
-         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                       QDir::Name)) {
+    for (const QString &name : dir.entryList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
         names.append(name);
         if (QFileInfo(dir.filePath(name)).isDir())
             for (const QString &inner : folderContents(dir.filePath(name)))
@@ -72,8 +71,7 @@ TEST(MainWindowStart, FirstStartCreatesDefaultDirectoryAndKeywordFile)
     EXPECT_EQ(main.window.txtFind->text(), "Default");
 
     EXPECT_EQ(folder.directoryBytes(), QByteArray("Default|phone: 555-1234\r\n"));
-    EXPECT_EQ(testsupport::readBytes(folder.keywordFile()),
-              testsupport::defaultKeywordFileBytes());
+    EXPECT_EQ(testsupport::readBytes(folder.keywordFile()), testsupport::defaultKeywordFileBytes());
     EXPECT_EQ(QFileInfo(folder.dataFolder()).permissions() & 0x7777,
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
                   QFile::WriteUser | QFile::ExeUser);
@@ -95,15 +93,15 @@ TEST(MainWindowStart, CaptionTabsAndFrames)
     for (int i = 1; i <= 26; ++i)
         EXPECT_TRUE(w.TS->rect().contains(w.TS->tabRect(i))) << "tab " << i << " is cut off";
 
-    for (QWidget *framed : std::initializer_list<QWidget *>{
-             w.cmdAdd, w.cmdEdit, w.cmdDelete, w.cmdColors, w.cmdExit, w.txtFind, w.lvwQuorvel,
-             w.lstNumbers})
+    for (QWidget *framed :
+         std::initializer_list<QWidget *>{w.cmdAdd, w.cmdEdit, w.cmdDelete, w.cmdColors, w.cmdExit,
+                                          w.txtFind, w.lvwQuorvel, w.lstNumbers})
         EXPECT_TRUE(officeBorders::HasStaticEdge(framed)) << framed->metaObject()->className();
     EXPECT_FALSE(officeBorders::HasStaticEdge(w.TS));
     EXPECT_FALSE(officeBorders::HasStaticEdge(w.lblFind));
 
     EXPECT_EQ(w.cmdColors->toolTip(), "Edit the colors for individual types of entries");
-    const QStringList texts = {w.lblFind->text(), w.cmdAdd->text(),    w.cmdEdit->text(),
+    const QStringList texts = {w.lblFind->text(),   w.cmdAdd->text(),    w.cmdEdit->text(),
                                w.cmdDelete->text(), w.cmdColors->text(), w.cmdExit->text()};
     EXPECT_EQ(texts, (QStringList{"Find:", "Add", "Edit", "Delete", "Colors", "Exit"}));
     EXPECT_TRUE(w.lvwQuorvel->isColumnHidden(1)) << "the Numbers column is never displayed";
@@ -171,7 +169,8 @@ TEST(MainWindowStart, SeveralEntriesShowTheFirstWithColoursAndBold)
         EXPECT_EQ(w.lstNumbers->bold(i + 1), expected[i].bold);
         EXPECT_EQ(w.lstNumbers->foreColor(i + 1), expected[i].color);
     }
-    EXPECT_EQ(w.lstNumbers->selectedItem(), 0) << "no detail row hides its colour under a selection";
+    EXPECT_EQ(w.lstNumbers->selectedItem(), 0)
+        << "no detail row hides its colour under a selection";
 }
 
 TEST(MainWindowSelection, ClickingAnEntryShowsItsLinesOnceAndNamesTheSelection)
@@ -348,8 +347,7 @@ TEST(MainWindowStart, RefusedStartsWriteNothing)
         QString expectedInMessage;
     };
     const Case cases[] = {
-        {"unreadable directory file",
-         [](const AppFolder &f) { QDir().mkpath(f.directoryFile()); },
+        {"unreadable directory file", [](const AppFolder &f) { QDir().mkpath(f.directoryFile()); },
          QDir::toNativeSeparators(AppFolder().directoryFile()).section('/', -2)},
         {"data folder is a symbolic link",
          [](const AppFolder &f) {
@@ -359,8 +357,7 @@ TEST(MainWindowStart, RefusedStartsWriteNothing)
          },
          "symbolic link"},
         {"data folder is a file",
-         [](const AppFolder &f) { testsupport::writeBytes(f.dataFolder(), "x"); },
-         "not a folder"},
+         [](const AppFolder &f) { testsupport::writeBytes(f.dataFolder(), "x"); }, "not a folder"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace bench {
+
+// A directory file of `count` entries: names of 8 to 20 characters in mixed
+// case with some non-ASCII letters, 2 to 4 number lines each, some bold.
+// The same seed gives the same bytes.
+QByteArray makeDirectoryFile(int count, unsigned seed = 1);
+
+// The display names of such a file, in order.
+std::vector<QString> namesOf(const QByteArray &directoryFile);
+
+// Median of the samples (they are reordered).
+double median(std::vector<double> samples);
+
+} // namespace bench
