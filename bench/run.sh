@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in release mode and prints Quorvel's performance table.
+# Run after the README's set-up (./build.sh test or ./build.sh run has
+# installed the build tools). Installs Debian's abook, the peer the start-up
+# figure is compared with, when it is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if ! command -v abook >/dev/null; then
+    sudo_cmd=()
+    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq abook ||
+        echo "abook could not be installed; its figure is skipped"
+fi
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench --parallel | grep -v "^\[" || true
+exec build-bench/bench/quorvel_bench
