@@ -38,9 +38,14 @@ ColorValue parseColorText(const QString &text)
     return RGBValue(rgb[0], rgb[1], rgb[2]);
 }
 
+QString colorText(RGBTriple rgb)
+{
+    return QStringLiteral("%1,%2,%3").arg(int(rgb.Red)).arg(int(rgb.Green)).arg(int(rgb.Blue));
+}
+
 QString colorText(ColorValue color)
 {
-    return QStringLiteral("%1,%2,%3").arg(redOf(color)).arg(greenOf(color)).arg(blueOf(color));
+    return colorText(ColorToRGB(color));
 }
 
 } // namespace core

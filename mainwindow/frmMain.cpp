@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "coloreditor/frmColorEditor.h"
 #include "core/datafolder.h"
 #include "core/directoryfile.h"
 #include "core/findtext.h"
@@ -275,7 +276,14 @@ core::ColorValue frmMain::GetLineColor(const QString &line) const
 void frmMain::cmdAdd_Click() {}
 void frmMain::cmdEdit_Click() {}
 void frmMain::cmdDelete_Click() {}
-void frmMain::cmdColors_Click() {}
+
+void frmMain::cmdColors_Click()
+{
+    // The editor writes the keyword colour file itself; the detail list reads
+    // the file afresh whenever it shows an entry, so nothing follows here.
+    frmColorEditor editor(appFolder_, this);
+    editor.exec();
+}
 
 void frmMain::mnuEdit_Click()
 {

@@ -79,4 +79,18 @@ QStringList MessageRecorder::prompts() const
     return result;
 }
 
+ColorDialogRecorder::ColorDialogRecorder(QList<std::optional<core::ColorValue>> answers)
+    : answers_(std::move(answers))
+{
+    previous_ = platform::setColorHandler([this](core::ColorValue current) {
+        offered_.append(current);
+        return answers_.isEmpty() ? std::nullopt : answers_.takeFirst();
+    });
+}
+
+ColorDialogRecorder::~ColorDialogRecorder()
+{
+    platform::setColorHandler(std::move(previous_));
+}
+
 } // namespace testsupport

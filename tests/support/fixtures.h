@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/colordialog.h"
 #include "platform/messagebox.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
 
 namespace testsupport {
 
@@ -50,6 +52,26 @@ private:
     QList<int> answers_;
     QList<platform::MessageRequest> requests_;
     platform::MessageHandler previous_;
+};
+
+// Answers the colour dialog while it lives: records the colour the dialog held
+// at each opening and gives the queued answers in order, a colour or nothing
+// for Cancel (Cancel once the queue is empty).
+class ColorDialogRecorder
+{
+public:
+    explicit ColorDialogRecorder(QList<std::optional<core::ColorValue>> answers = {});
+    ~ColorDialogRecorder();
+    ColorDialogRecorder(const ColorDialogRecorder &) = delete;
+    ColorDialogRecorder &operator=(const ColorDialogRecorder &) = delete;
+
+    // The colour the dialog held each time it was opened.
+    const QList<core::ColorValue> &offered() const { return offered_; }
+
+private:
+    QList<std::optional<core::ColorValue>> answers_;
+    QList<core::ColorValue> offered_;
+    platform::ColorHandler previous_;
 };
 
 } // namespace testsupport

@@ -1,0 +1,274 @@
+#include "frmColorEditor.h"
+
+#include "core/keywordfile.h"
+#include "core/textfile.h"
+#include "platform/colordialog.h"
+#include "platform/listview.h"
+#include "platform/messagebox.h"
+#include "platform/picturebox.h"
+#include "platform/staticedge.h"
+#include "platform/twips.h"
+
+#include <QColor>
+#include <QDir>
+#include <QGroupBox>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+
+#include <algorithm>
+
+using platform::twipRect;
+
+frmColorEditor::frmColorEditor(const QString &appFolder, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      keywordFile_(core::keywordFilePath(appFolder))
+{
+    setWindowTitle(tr("Color Editor"));
+    setFont(platform::controlFont());
+    setFixedSize(platform::tw(4710), platform::tw(3135));
+    buildControls();
+    Form_Load();
+}
+
+void frmColorEditor::buildControls()
+{
+    const auto button = [](const QString &text, QWidget *parent, const QRect &place) {
+        auto *b = new QPushButton(text, parent);
+        b->setGeometry(place);
+        // Enter presses no button; Space presses the one with the focus.
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    lstColors = new platform::ListView({tr("Item"), tr("Color")}, this);
+    lstColors->setGeometry(twipRect(30, 120, 1485, 2625));
+    lstColors->setFont(platform::controlFont());
+    lstColors->setColumnHidden(1, true);
+
+    cmdAdd = button(tr("Add"), this, twipRect(60, 2790, 705, 285));
+    cmdDelete = button(tr("Delete"), this, twipRect(810, 2790, 705, 285));
+
+    fraEdit = new QGroupBox(tr("Edit"), this);
+    fraEdit->setGeometry(twipRect(1560, 30, 3075, 1755));
+    lblCaption[0] = new QLabel(tr("Caption:"), fraEdit);
+    lblCaption[0]->setGeometry(twipRect(90, 270, 585, 195));
+    txtCaption = new QLineEdit(fraEdit);
+    txtCaption->setGeometry(twipRect(720, 240, 2265, 285));
+    lblCaption[0]->setBuddy(txtCaption);
+    lblCaption[1] = new QLabel(tr("Color:"), fraEdit);
+    lblCaption[1]->setGeometry(twipRect(120, 780, 405, 195));
+    picColor = new platform::PictureBox(fraEdit);
+    picColor->setGeometry(twipRect(720, 660, 2235, 315));
+    // The labels keep their place but grow to their text where the stand-in
+    // font is wider than the layout allows for.
+    for (QLabel *label : lblCaption)
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    cmdCancel = button(tr("Cancel"), fraEdit, twipRect(1500, 1320, 705, 285));
+    cmdSave = button(tr("Save"), fraEdit, twipRect(2280, 1320, 705, 285));
+    cmdCancel->setEnabled(false);
+    cmdSave->setEnabled(false);
+
+    fraPreview = new QGroupBox(tr("Preview"), this);
+    fraPreview->setGeometry(twipRect(1560, 1830, 3075, 675));
+    txtView = new QLineEdit(fraPreview);
+    txtView->setGeometry(twipRect(60, 300, 2955, 285));
+    txtView->setFont(platform::controlFont());
+    // The preview shows the line as the detail list will: on a light base.
+    QPalette pal = txtView->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setColor(group, QPalette::Base, Qt::white);
+    txtView->setPalette(pal);
+    setViewColor(0);
+
+    cmdSaveColors = button(tr("Save Colors"), this, twipRect(1995, 2670, 1065, 345));
+    cmdCancelColors = button(tr("Cancel"), this, twipRect(3135, 2670, 1065, 345));
+
+    cd1 = new platform::ColorDialog(this);
+
+    QWidget *const order[] = {lstColors, txtView, txtCaption, picColor,      cmdSave,
+                              cmdCancel, cmdAdd,  cmdDelete,  cmdSaveColors, cmdCancelColors};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(lstColors, &platform::ListView::itemClick, this, &frmColorEditor::lstColors_ItemClick);
+    // Moving the selection with the keyboard shows the entry as a click does,
+    // so that Save and Delete always act on the entry the fields show.
+    connect(lstColors->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (const int selected = lstColors->selectedItem(); selected && showSelection_)
+            lstColors_ItemClick(selected);
+    });
+    connect(picColor, &platform::PictureBox::click, this, &frmColorEditor::picColor_Click);
+    connect(txtCaption, &QLineEdit::textChanged, this, &frmColorEditor::txtCaption_Change);
+    connect(cmdAdd, &QPushButton::clicked, this, &frmColorEditor::cmdAdd_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmColorEditor::cmdSave_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmColorEditor::cmdCancel_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmColorEditor::cmdDelete_Click);
+    connect(cmdSaveColors, &QPushButton::clicked, this, &frmColorEditor::cmdSaveColors_Click);
+    connect(cmdCancelColors, &QPushButton::clicked, this, &frmColorEditor::cmdCancelColors_Click);
+}
+
+void frmColorEditor::Form_Load()
+{
+    lstColors->setColumnWidth(0, lstColors->width() - platform::tw(300));
+    LoadColorList();
+    for (QWidget *control : std::initializer_list<QWidget *>{cmdAdd, cmdDelete, cmdCancel, cmdSave,
+                                                             cmdSaveColors, cmdCancelColors})
+        officeBorders::ApplyStaticEdge(control);
+    lstColors_ItemClick(1);
+}
+
+void frmColorEditor::LoadColorList()
+{
+    // A missing file gives an empty list; the editor never creates it.
+    const core::ReadResult file = core::readTextLines(keywordFile_);
+    if (file.status == core::ReadStatus::Failed) {
+        platform::MsgBox(tr("Can't read the color file %1: %2.")
+                             .arg(QDir::toNativeSeparators(keywordFile_), file.error),
+                         platform::vbExclamation, {}, this);
+        return;
+    }
+    std::vector<platform::ListRow> rows;
+    for (core::KeywordLine &line : core::parseKeywordLines(file.lines))
+        rows.push_back({std::move(line.keyword), std::move(line.colorText), false, 0});
+    lstColors->addItems(std::move(rows));
+}
+
+void frmColorEditor::lstColors_ItemClick(int)
+{
+    // With no entry selected (an empty list) the fields keep what they show.
+    const int selected = lstColors->selectedItem();
+    if (selected == 0)
+        return;
+    bAddNew = false;
+    const core::ColorValue color = core::parseColorText(lstColors->subItem(selected));
+    txtCaption->setText(lstColors->text(selected));
+    showPreview(color);
+    picColor->setBackColor(color);
+    setEditing(false);
+}
+
+void frmColorEditor::picColor_Click()
+{
+    cd1->ShowColor();
+    picColor->setBackColor(cd1->Color());
+    showPreview(picColor->backColor());
+    setEditing(true);
+}
+
+void frmColorEditor::txtCaption_Change()
+{
+    setEditing(true);
+    showPreview(picColor->backColor());
+}
+
+void frmColorEditor::cmdAdd_Click()
+{
+    txtCaption->setFocus();
+    bAddNew = true;
+    txtCaption->clear();
+    picColor->setBackColor(0);
+}
+
+void frmColorEditor::cmdSave_Click()
+{
+    const RGBTriple rgb = ColorToRGB(picColor->backColor());
+    if (bAddNew) {
+        lstColors->addItems({{txtCaption->text(), core::colorText(rgb), false, 0}});
+    } else {
+        const int selected = lstColors->selectedItem();
+        if (selected == 0)
+            return;
+        lstColors->setText(selected, txtCaption->text());
+        lstColors->setSubItem(selected, core::colorText(rgb));
+    }
+    bAddNew = false;
+    setEditing(false);
+}
+
+void frmColorEditor::cmdCancel_Click()
+{
+    const int selected = lstColors->selectedItem();
+    if (selected == 0)
+        return;
+    setEditing(false);
+    lstColors_ItemClick(selected);
+}
+
+void frmColorEditor::cmdDelete_Click()
+{
+    const int selected = lstColors->selectedItem();
+    if (selected == 0)
+        return;
+    const QString question =
+        tr("Are you sure you want to remove \"%1\"?").arg(lstColors->text(selected));
+    if (platform::MsgBox(question, platform::vbYesNo | platform::vbQuestion, {}, this) !=
+        platform::vbYes)
+        return;
+    // The removal leaves no entry selected, and the fields go on showing the
+    // removed one; the view would otherwise select the next row by itself.
+    showSelection_ = false;
+    lstColors->removeItem(selected);
+    lstColors->clearSelection();
+    showSelection_ = true;
+}
+
+void frmColorEditor::cmdSaveColors_Click()
+{
+    QList<core::KeywordLine> rows;
+    for (const platform::ListRow &row : lstColors->rows())
+        rows.append({row.text, row.subItem});
+    const QString error = core::writeKeywordFile(keywordFile_, rows);
+    if (!error.isEmpty()) {
+        // The list stays as it is, so the user can try again or cancel.
+        platform::MsgBox(tr("Can't save the colors to %1: %2.")
+                             .arg(QDir::toNativeSeparators(keywordFile_), error),
+                         platform::vbExclamation, {}, this);
+        return;
+    }
+    accept();
+}
+
+void frmColorEditor::cmdCancelColors_Click()
+{
+    reject();
+}
+
+void frmColorEditor::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+frmColorEditor::RGBTriple frmColorEditor::ColorToRGB(const core::ColorValue &color) const
+{
+    return core::ColorToRGB(color);
+}
+
+void frmColorEditor::showPreview(core::ColorValue color)
+{
+    setViewColor(color);
+    txtView->setText(txtCaption->text() + tr(" the data goes here"));
+}
+
+void frmColorEditor::setViewColor(core::ColorValue color)
+{
+    QPalette pal = txtView->palette();
+    const QColor text(core::redOf(color), core::greenOf(color), core::blueOf(color));
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setColor(group, QPalette::Text, text);
+    txtView->setPalette(pal);
+}
+
+void frmColorEditor::setEditing(bool editing)
+{
+    cmdCancel->setEnabled(editing);
+    cmdSave->setEnabled(editing);
+}

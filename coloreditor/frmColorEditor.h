@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/colortext.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace platform {
+class ColorDialog;
+class ListView;
+class PictureBox;
+} // namespace platform
+
+// The colour key editor: lists the keyword lines of the keyword colour file,
+// edits one keyword and its colour at a time with a preview, and writes the
+// whole table back on Save Colors. Its list is the only working copy of the
+// table while it is open; closing it any other way discards every change.
+class frmColorEditor : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmColorEditor)
+
+public:
+    using RGBTriple = core::RGBTriple;
+
+    // Builds the dialog and loads the keyword colour file of the application
+    // folder into its list.
+    explicit frmColorEditor(const QString &appFolder, QWidget *parent = nullptr);
+
+    // True while a new keyword is being entered (after Add, until Save,
+    // Cancel or a selection).
+    bool bAddNew = false;
+
+    platform::ListView *lstColors;
+    QPushButton *cmdAdd;
+    QPushButton *cmdDelete;
+    QGroupBox *fraEdit;
+    QLabel *lblCaption[2];
+    QLineEdit *txtCaption;
+    platform::PictureBox *picColor;
+    QPushButton *cmdCancel;
+    QPushButton *cmdSave;
+    QGroupBox *fraPreview;
+    QLineEdit *txtView;
+    QPushButton *cmdSaveColors;
+    QPushButton *cmdCancelColors;
+    platform::ColorDialog *cd1;
+
+    // Shows the list's selected entry; the argument is not used.
+    void lstColors_ItemClick(int item);
+    void picColor_Click();
+    void txtCaption_Change();
+    void cmdAdd_Click();
+    void cmdSave_Click();
+    void cmdCancel_Click();
+    void cmdDelete_Click();
+    void cmdSaveColors_Click();
+    void cmdCancelColors_Click();
+
+protected:
+    // Esc is no command here: the dialog has no cancel button.
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void Form_Load();
+    void LoadColorList();
+    RGBTriple ColorToRGB(const core::ColorValue &color) const;
+
+    void buildControls();
+    // The preview line: the keyword box's text and the sample text, in colour.
+    void showPreview(core::ColorValue color);
+    void setViewColor(core::ColorValue color);
+    void setEditing(bool editing);
+
+    QString keywordFile_;
+    // Whether a change of the list's selection shows the selected entry.
+    bool showSelection_ = true;
+};
