@@ -49,7 +49,7 @@ std::vector<QString> namesOf(const QByteArray &directoryFile)
 {
     std::vector<QString> names;
     for (const core::DirectoryEntry &entry :
-         core::parseDirectoryLines(core::splitLines(core::decodeText(directoryFile))))
+         core::parseDirectoryLines(core::decodeLines(directoryFile)))
         names.push_back(entry.name);
     return names;
 }

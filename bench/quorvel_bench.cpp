@@ -21,9 +21,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -183,7 +183,7 @@ QByteArray peerAddressBook(const QByteArray &directoryFile)
 {
     QByteArray out = "[format]\nprogram=abook\nversion=0.6.1\n\n";
     const QList<core::DirectoryEntry> entries =
-        core::parseDirectoryLines(core::splitLines(core::decodeText(directoryFile)));
+        core::parseDirectoryLines(core::decodeLines(directoryFile));
     int index = 0;
     for (const core::DirectoryEntry &entry : entries) {
         out += '[' + QByteArray::number(index++) + "]\nname=" + entry.name.toUtf8() + '\n';
@@ -231,13 +231,23 @@ int main(int argc, char *argv[])
     const QString defaultExe = prepareAppFolder(root.filePath("default"), std::nullopt);
     runProgram({defaultExe}); // the first start writes the Default directory
     const auto [defaultRuns, minimalRuns] = alternate({defaultExe}, minimal);
-    figures.push_back({"start-up, Default directory", bench::median(defaultRuns.milliseconds),
-                       bench::median(minimalRuns.milliseconds), "ms", 1.25, 0, {}});
+    figures.push_back({"start-up, Default directory",
+                       bench::median(defaultRuns.milliseconds),
+                       bench::median(minimalRuns.milliseconds),
+                       "ms",
+                       1.25,
+                       0,
+                       {}});
 
     const QString bigExe = prepareAppFolder(root.filePath("big"), big);
     const auto [bigRuns, minimalRuns2] = alternate({bigExe}, minimal);
-    figures.push_back({"start-up, 100,000 entries", bench::median(bigRuns.milliseconds),
-                       bench::median(minimalRuns2.milliseconds), "ms", 3.0, 0, {}});
+    figures.push_back({"start-up, 100,000 entries",
+                       bench::median(bigRuns.milliseconds),
+                       bench::median(minimalRuns2.milliseconds),
+                       "ms",
+                       3.0,
+                       0,
+                       {}});
 
     const QString peer = QStandardPaths::findExecutable(QStringLiteral("abook"));
     if (peer.isEmpty()) {
@@ -246,16 +256,21 @@ int main(int argc, char *argv[])
     } else {
         const QString book = root.filePath("contacts.abook");
         writeFile(book, peerAddressBook(big));
-        const QStringList convert = {peer,          "--convert", "--informat", "abook",
-                                     "--infile",    book,        "--outformat", "vcard",
-                                     "--outfile",   root.filePath("contacts.vcf")};
+        const QStringList convert = {
+            peer, "--convert",   "--informat", "abook",     "--infile",
+            book, "--outformat", "vcard",      "--outfile", root.filePath("contacts.vcf")};
         const auto [ours, theirs] = alternate({bigExe}, convert);
         figures.push_back({"start-up against a peer (abook)", bench::median(ours.milliseconds),
                            bench::median(theirs.milliseconds), "ms", 0.5, 0,
                            theirs.ok ? QString() : QStringLiteral("skipped: abook failed")});
     }
-    figures.push_back({"peak memory, 100,000 entries", bench::median(bigRuns.megabytes),
-                       bench::median(minimalRuns2.megabytes), "MB", 2.2, 0, {}});
+    figures.push_back({"peak memory, 100,000 entries",
+                       bench::median(bigRuns.megabytes),
+                       bench::median(minimalRuns2.megabytes),
+                       "MB",
+                       2.2,
+                       0,
+                       {}});
     if (!defaultRuns.ok || !bigRuns.ok || !minimalRuns.ok)
         std::fprintf(stderr, "warning: a start-up run did not end cleanly\n");
 
@@ -266,8 +281,8 @@ int main(int argc, char *argv[])
         frmMain window(folder);
         window.Form_Load();
         const QString misses[2] = {QStringLiteral("#1"), QStringLiteral("#2")};
-        const double change = medianMilliseconds(
-            201, [&](int i) { window.txtFind->setText(misses[i % 2]); });
+        const double change =
+            medianMilliseconds(201, [&](int i) { window.txtFind->setText(misses[i % 2]); });
         const std::vector<QString> names = bench::namesOf(big);
         qsizetype sink = 0;
         const double loop = medianMilliseconds(201, [&](int i) {
@@ -278,8 +293,8 @@ int main(int argc, char *argv[])
                 }
             }
         });
-        figures.push_back({"find, no match, 100,000 entries", change * 1000, loop * 1000, "us",
-                           2.0, 0, {}});
+        figures.push_back(
+            {"find, no match, 100,000 entries", change * 1000, loop * 1000, "us", 2.0, 0, {}});
         window.close();
         if (sink != 0)
             std::fprintf(stderr, "unexpected match\n");
@@ -312,11 +327,11 @@ int main(int argc, char *argv[])
     // Save: the whole directory written, against the same bytes in one write.
     {
         const QList<core::DirectoryEntry> entries =
-            core::parseDirectoryLines(core::splitLines(core::decodeText(big)));
+            core::parseDirectoryLines(core::decodeLines(big));
         const QString ours = root.filePath("save/quorvel.dat");
         const QString plain = root.filePath("save/plain.dat");
         QDir().mkpath(root.filePath("save"));
-        const QByteArray bytes = core::joinLines(core::formatDirectoryLines(entries));
+        const QByteArray bytes = core::formatDirectoryFile(entries);
         std::vector<double> saveSamples;
         std::vector<double> plainSamples;
         for (int i = 0; i < 31; ++i) {
@@ -331,8 +346,13 @@ int main(int argc, char *argv[])
                     std::fprintf(stderr, "plain save failed\n");
             }));
         }
-        figures.push_back({"save, 100,000 entries", bench::median(saveSamples),
-                           bench::median(plainSamples), "ms", 1.3, 0, {}});
+        figures.push_back({"save, 100,000 entries",
+                           bench::median(saveSamples),
+                           bench::median(plainSamples),
+                           "ms",
+                           1.3,
+                           0,
+                           {}});
     }
 
     printTable(figures);

@@ -6,25 +6,59 @@
 
 namespace core {
 
-std::optional<DirectoryEntry> parseDirectoryLine(const QString &line)
+namespace {
+
+qsizetype findBar(QStringView text, qsizetype from)
+{
+    const char16_t *const data = text.utf16();
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (data[i] == u'|')
+            return i;
+    }
+    return -1;
+}
+
+// "<b>" at position i, without regard to case.
+bool markerAt(QStringView text, qsizetype i)
+{
+    return i + 3 <= text.size() && text[i] == u'<' &&
+           (text[i + 1] == u'b' || text[i + 1] == u'B') && text[i + 2] == u'>';
+}
+
+// Removes every "<b>", without regard to case, in one pass from the left.
+QString withoutMarkers(QStringView name)
+{
+    QString out;
+    out.reserve(name.size());
+    for (qsizetype i = 0; i < name.size();) {
+        if (markerAt(name, i)) {
+            i += 3;
+        } else {
+            out.append(name[i]);
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<DirectoryEntry> parseDirectoryLine(QStringView line)
 {
     if (line.isEmpty())
         return std::nullopt;
     DirectoryEntry entry;
-    const qsizetype bar = line.indexOf(QLatin1Char('|'));
-    if (bar < 0) {
-        entry.name = line;
-    } else {
-        entry.name = line.left(bar);
-        qsizetype end = line.indexOf(QLatin1Char('|'), bar + 1);
+    const qsizetype bar = findBar(line, 0);
+    const QStringView name = bar < 0 ? line : line.left(bar);
+    if (bar >= 0) {
+        qsizetype end = findBar(line, bar + 1);
         if (end < 0)
             end = line.size();
-        entry.numbers = line.mid(bar + 1, end - bar - 1);
+        entry.numbers = line.mid(bar + 1, end - bar - 1).toString();
     }
-    const QLatin1String marker(kBoldMarker);
-    entry.bold = entry.name.startsWith(marker, Qt::CaseInsensitive);
-    if (entry.bold)
-        entry.name.remove(marker, Qt::CaseInsensitive);
+    // A bold entry's name loses every marker; any other name is kept as it is.
+    entry.bold = markerAt(name, 0);
+    entry.name = entry.bold ? withoutMarkers(name) : name.toString();
     return entry;
 }
 
@@ -43,12 +77,21 @@ QString formatDirectoryLine(const DirectoryEntry &entry)
 {
     QString line;
     line.reserve(entry.name.size() + entry.numbers.size() + 4);
-    if (entry.bold)
-        line.append(QLatin1String(kBoldMarker));
-    line.append(entry.name);
-    line.append(QLatin1Char('|'));
-    line.append(entry.numbers);
+    appendDirectoryLine(line, entry);
     return line;
+}
+
+QByteArray formatDirectoryFile(const QList<DirectoryEntry> &entries)
+{
+    qsizetype characters = 0;
+    for (const DirectoryEntry &entry : entries)
+        characters += entry.name.size() + entry.numbers.size() + 6;
+    Utf8Builder out(characters);
+    for (const DirectoryEntry &entry : entries) {
+        appendDirectoryLine(out, entry);
+        out.endLine();
+    }
+    return out.take();
 }
 
 QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries)
@@ -63,14 +106,17 @@ QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries)
 DirectoryReadResult ReadDirectoryFile(const QString &path)
 {
     DirectoryReadResult result;
-    ReadResult file = readTextLines(path);
+    const ReadBytesResult file = readFileBytes(path);
     switch (file.status) {
     case ReadStatus::Missing:
         result.ok = true;
         break;
     case ReadStatus::Ok:
         result.ok = true;
-        result.entries = parseDirectoryLines(file.lines);
+        forEachLine(file.bytes, [&](QStringView line) {
+            if (auto entry = parseDirectoryLine(line))
+                result.entries.append(std::move(*entry));
+        });
         break;
     case ReadStatus::Failed:
         result.error = file.error;
@@ -81,10 +127,9 @@ DirectoryReadResult ReadDirectoryFile(const QString &path)
 
 QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries)
 {
-    QString error = writeTextLines(path, formatDirectoryLines(entries));
-    if (error.isEmpty() && !QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner))
-        error = QStringLiteral("its permissions could not be set");
-    return error;
+    // Private to its owner before it takes the old file's place.
+    return writeFileAtomically(path, formatDirectoryFile(entries),
+                               QFile::ReadOwner | QFile::WriteOwner);
 }
 
 QStringList splitNumberLines(const QString &numbers)

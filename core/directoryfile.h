@@ -24,13 +24,27 @@ inline constexpr char kDefaultDirectoryLine[] = "Default|phone: 555-1234";
 // Reads one line of the directory file. An empty line gives nothing; a line
 // without "|" is an entry with that name and no number lines. Anything after
 // a second "|" is ignored.
-std::optional<DirectoryEntry> parseDirectoryLine(const QString &line);
+std::optional<DirectoryEntry> parseDirectoryLine(QStringView line);
 
 // All entries of the file's lines, in order.
 QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines);
 
-// The line that stores an entry ("<b>" in front of a bold entry's name).
+// Appends the line that stores an entry ("<b>" in front of a bold entry's
+// name) to out, which takes QStringView and QLatin1StringView pieces.
+template <typename Out> void appendDirectoryLine(Out &out, const DirectoryEntry &entry)
+{
+    if (entry.bold)
+        out.append(QLatin1StringView(kBoldMarker));
+    out.append(QStringView(entry.name));
+    out.append(QLatin1StringView("|"));
+    out.append(QStringView(entry.numbers));
+}
+
+// The line that stores an entry.
 QString formatDirectoryLine(const DirectoryEntry &entry);
+
+// The whole directory file's bytes: UTF-8, every line ended by CR LF.
+QByteArray formatDirectoryFile(const QList<DirectoryEntry> &entries);
 
 QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries);
 

@@ -4,7 +4,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace core {
 
@@ -17,26 +20,117 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decodeCp1252(const QByteArray &bytes)
+// Decodes Windows-1252 bytes into out, which has room for them; returns the
+// number of characters written.
+qsizetype decodeCp1252Into(QChar *out, QByteArrayView bytes)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
+    QChar *p = out;
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
-        *out++ = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
+        *p++ = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
     }
-    return text;
+    return p - out;
+}
+
+qsizetype indexOfNewline(QByteArrayView text, qsizetype from)
+{
+    const void *hit =
+        std::memchr(text.data() + from, '\n', static_cast<std::size_t>(text.size() - from));
+    return hit ? static_cast<const char *>(hit) - text.data() : -1;
+}
+
+qsizetype indexOfNewline(QStringView text, qsizetype from)
+{
+    return text.indexOf(u'\n', from);
+}
+
+// Calls f(begin, end) for each line of a text held as a sequence of code
+// units: a line ends at LF, a CR before the LF (or before the end) is not
+// part of the line, and a break after the last line adds no line.
+template <typename View, typename F> void forEachLineSpan(View text, F f)
+{
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype end = indexOfNewline(text, start);
+        if (end < 0)
+            end = size;
+        qsizetype lineEnd = end;
+        if (lineEnd > start && text.at(lineEnd - 1) == '\r')
+            --lineEnd;
+        f(start, lineEnd);
+        start = end + 1;
+    }
+}
+
+// Decodes bytes already known to be valid UTF-8 into out, which has room for
+// bytes.size() code units; returns the number written.
+qsizetype decodeValidUtf8Into(QChar *out, QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const unsigned char *const end = p + bytes.size();
+    char16_t *o = reinterpret_cast<char16_t *>(out);
+    char16_t *const begin = o;
+    while (p < end) {
+        // Runs of ASCII, eight bytes at a time.
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ull)
+                break;
+            for (int i = 0; i < 8; ++i)
+                o[i] = p[i];
+            o += 8;
+            p += 8;
+        }
+        if (p == end)
+            break;
+        const unsigned b = *p;
+        if (b < 0x80) {
+            *o++ = static_cast<char16_t>(b);
+            ++p;
+        } else if (b < 0xE0) {
+            *o++ = static_cast<char16_t>(((b & 0x1Fu) << 6) | (p[1] & 0x3Fu));
+            p += 2;
+        } else if (b < 0xF0) {
+            *o++ =
+                static_cast<char16_t>(((b & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
+            p += 3;
+        } else {
+            const char32_t c = ((b & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) |
+                               ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+            *o++ = QChar::highSurrogate(c);
+            *o++ = QChar::lowSurrogate(c);
+            p += 4;
+        }
+    }
+    return o - begin;
+}
+
+QByteArrayView withoutBom(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
 }
 
 } // namespace
 
-bool isValidUtf8(const QByteArray &bytes)
+bool isValidUtf8(QByteArrayView bytes)
 {
     // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,
     // no sequence cut off at the end.
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
     const unsigned char *const end = p + bytes.size();
     while (p < end) {
+        // Runs of ASCII, eight bytes at a time.
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ull)
+                break;
+            p += 8;
+        }
+        if (p == end)
+            break;
         const unsigned char b = *p;
         if (b < 0x80) {
             ++p;
@@ -73,51 +167,135 @@ bool isValidUtf8(const QByteArray &bytes)
     return true;
 }
 
-QString decodeText(const QByteArray &bytes)
+QString decodeText(QByteArrayView bytes)
 {
-    if (!isValidUtf8(bytes))
-        return decodeCp1252(bytes);
-    QByteArrayView body(bytes);
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body = body.sliced(3);
-    return QString::fromUtf8(body);
+    if (isValidUtf8(bytes))
+        return QString::fromUtf8(withoutBom(bytes));
+    QString text(bytes.size(), Qt::Uninitialized);
+    decodeCp1252Into(text.data(), bytes);
+    return text;
 }
 
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        if (end < 0)
-            end = size;
-        qsizetype lineEnd = end;
-        if (lineEnd > start && text.at(lineEnd - 1) == QLatin1Char('\r'))
-            --lineEnd;
-        lines.append(text.mid(start, lineEnd - start));
-        start = end + 1;
-    }
+    forEachLineSpan(QStringView(text), [&](qsizetype begin, qsizetype end) {
+        lines.append(text.mid(begin, end - begin));
+    });
     return lines;
+}
+
+void forEachLine(QByteArrayView bytes, const std::function<void(QStringView)> &line)
+{
+    const bool utf8 = isValidUtf8(bytes);
+    if (utf8)
+        bytes = withoutBom(bytes);
+    QString buffer;
+    forEachLineSpan(bytes, [&](qsizetype begin, qsizetype end) {
+        const QByteArrayView raw = bytes.sliced(begin, end - begin);
+        if (buffer.size() < raw.size())
+            buffer.resize(raw.size());
+        // Lines break at LF, which never falls inside a UTF-8 sequence, so
+        // each line decodes on its own.
+        const qsizetype length =
+            utf8 ? decodeValidUtf8Into(buffer.data(), raw) : decodeCp1252Into(buffer.data(), raw);
+        line(QStringView(buffer.constData(), length));
+    });
+}
+
+QStringList decodeLines(QByteArrayView bytes)
+{
+    QStringList lines;
+    forEachLine(bytes, [&](QStringView line) { lines.append(line.toString()); });
+    return lines;
+}
+
+Utf8Builder::Utf8Builder(qsizetype characters)
+{
+    reserveFor(characters);
+}
+
+void Utf8Builder::reserveFor(qsizetype characters)
+{
+    // A UTF-16 code unit takes at most three bytes of UTF-8.
+    const qsizetype needed = used_ + characters * 3;
+    if (needed > bytes_.size())
+        bytes_.resize(std::max(needed, bytes_.size() * 2));
+}
+
+void Utf8Builder::append(QStringView text)
+{
+    reserveFor(text.size());
+    auto *o = reinterpret_cast<unsigned char *>(bytes_.data() + used_);
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    while (p < end) {
+        // Runs of ASCII, four code units at a time.
+        while (end - p >= 4) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (word & 0xFF80FF80FF80FF80ull)
+                break;
+            for (int i = 0; i < 4; ++i)
+                o[i] = static_cast<unsigned char>(p[i]);
+            o += 4;
+            p += 4;
+        }
+        if (p == end)
+            break;
+        const char32_t c = *p++;
+        if (c < 0x80) {
+            *o++ = static_cast<unsigned char>(c);
+        } else if (c < 0x800) {
+            *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
+            const char32_t u = QChar::surrogateToUcs4(static_cast<char16_t>(c), *p++);
+            *o++ = static_cast<unsigned char>(0xF0 | (u >> 18));
+            *o++ = static_cast<unsigned char>(0x80 | ((u >> 12) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+        } else {
+            // A lone surrogate has no UTF-8 form: it becomes U+FFFD.
+            const char32_t u = QChar::isSurrogate(c) ? 0xFFFD : c;
+            *o++ = static_cast<unsigned char>(0xE0 | (u >> 12));
+            *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+            *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+        }
+    }
+    used_ = reinterpret_cast<char *>(o) - bytes_.constData();
+}
+
+void Utf8Builder::appendAscii(const char *text, qsizetype size)
+{
+    reserveFor(size);
+    std::memcpy(bytes_.data() + used_, text, static_cast<std::size_t>(size));
+    used_ += size;
+}
+
+QByteArray Utf8Builder::take()
+{
+    bytes_.truncate(used_);
+    used_ = 0;
+    return std::move(bytes_);
 }
 
 QByteArray joinLines(const QStringList &lines)
 {
-    qsizetype total = 0;
+    qsizetype characters = 0;
     for (const QString &line : lines)
-        total += line.size() + 2;
-    QByteArray bytes;
-    bytes.reserve(total + total / 4);
+        characters += line.size() + 2;
+    Utf8Builder out(characters);
     for (const QString &line : lines) {
-        bytes.append(line.toUtf8());
-        bytes.append("\r\n", 2);
+        out.append(line);
+        out.endLine();
     }
-    return bytes;
+    return out.take();
 }
 
-ReadResult readTextLines(const QString &path)
+ReadBytesResult readFileBytes(const QString &path)
 {
-    ReadResult result;
+    ReadBytesResult result;
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) {
         result.status = ReadStatus::Missing;
@@ -132,21 +310,35 @@ ReadResult readTextLines(const QString &path)
         result.error = file.errorString();
         return result;
     }
-    const QByteArray bytes = file.readAll();
+    result.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         result.error = file.errorString();
+        result.bytes.clear();
         return result;
     }
-    result.lines = splitLines(decodeText(bytes));
     result.status = ReadStatus::Ok;
     return result;
 }
 
-QString writeFileAtomically(const QString &path, const QByteArray &bytes)
+ReadResult readTextLines(const QString &path)
+{
+    ReadBytesResult file = readFileBytes(path);
+    ReadResult result{file.status, {}, file.error};
+    if (file.status == ReadStatus::Ok)
+        result.lines = decodeLines(file.bytes);
+    return result;
+}
+
+QString writeFileAtomically(const QString &path, const QByteArray &bytes,
+                            std::optional<QFile::Permissions> permissions)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
+    if (permissions && !file.setPermissions(*permissions)) {
+        file.cancelWriting();
+        return QStringLiteral("its permissions could not be set");
+    }
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();

@@ -1,28 +1,71 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+#include <optional>
 
 namespace core {
 
 // Decodes the bytes of a text file: UTF-8 when the whole content is valid
 // UTF-8 (a leading byte-order mark is dropped), otherwise Windows-1252, so
 // files written by the Windows program read correctly.
-QString decodeText(const QByteArray &bytes);
+QString decodeText(QByteArrayView bytes);
 
 // True when the bytes are valid UTF-8 from start to end.
-bool isValidUtf8(const QByteArray &bytes);
+bool isValidUtf8(QByteArrayView bytes);
 
 // Splits text into lines. A line ends at LF or CR LF; the line break is not
 // part of the line. A break after the last line adds no empty line, and an
 // empty text has no lines at all.
 QStringList splitLines(const QString &text);
 
+// Decodes the bytes of a text file (as decodeText) and hands each line to
+// `line`, split as splitLines does. The view is valid only during the call.
+// Decoding line by line keeps no second copy of the whole text.
+void forEachLine(QByteArrayView bytes, const std::function<void(QStringView)> &line);
+
+// decodeText and splitLines in one step.
+QStringList decodeLines(QByteArrayView bytes);
+
+// Builds UTF-8 text without intermediate strings.
+class Utf8Builder
+{
+public:
+    // Room for `characters` UTF-16 code units, reserved up front.
+    explicit Utf8Builder(qsizetype characters = 0);
+    void append(QStringView text);
+    void appendAscii(const char *text, qsizetype size);
+    void append(QLatin1StringView text) { appendAscii(text.data(), text.size()); }
+    void endLine() { appendAscii("\r\n", 2); }
+    QByteArray take();
+
+private:
+    void reserveFor(qsizetype characters);
+    QByteArray bytes_;
+    qsizetype used_ = 0;
+};
+
 // Encodes lines as UTF-8, each line followed by CR LF.
 QByteArray joinLines(const QStringList &lines);
 
 enum class ReadStatus { Ok, Missing, Failed };
+
+struct ReadBytesResult
+{
+    ReadStatus status = ReadStatus::Failed;
+    QByteArray bytes;
+    QString error; // the reason, when status is Failed
+};
+
+// Reads a whole file. A path where nothing exists is Missing; anything else
+// that cannot be read (a folder, no permission, an I/O error) is Failed with
+// the reason.
+ReadBytesResult readFileBytes(const QString &path);
 
 struct ReadResult
 {
@@ -31,18 +74,18 @@ struct ReadResult
     QString error; // the reason, when status is Failed
 };
 
-// Reads a whole text file into lines. A path where nothing exists is
-// Missing; anything else that cannot be read (a folder, no permission, an
-// I/O error) is Failed with the reason.
+// Reads a whole text file into lines (see readFileBytes and decodeLines).
 ReadResult readTextLines(const QString &path);
 
-// Replaces the file at path with the lines, atomically: the new content is
+// Replaces the file at path with the bytes, atomically: the new content is
 // written beside the file and renamed over it only when complete, so a
-// failure leaves the old file whole. Returns an empty text on success,
-// otherwise the reason.
-QString writeTextLines(const QString &path, const QStringList &lines);
+// failure leaves the old file whole. Permissions, when given, are set on the
+// new content before it takes the old file's place. Returns an empty text on
+// success, otherwise the reason.
+QString writeFileAtomically(const QString &path, const QByteArray &bytes,
+                            std::optional<QFile::Permissions> permissions = std::nullopt);
 
-// The same for bytes already encoded.
-QString writeFileAtomically(const QString &path, const QByteArray &bytes);
+// The same for lines, written as joinLines encodes them.
+QString writeTextLines(const QString &path, const QStringList &lines);
 
 } // namespace core
