@@ -6,6 +6,11 @@
 
 namespace core {
 
+bool beginsWithBoldMarker(const QString &name)
+{
+    return name.startsWith(QLatin1String(kBoldMarker), Qt::CaseInsensitive);
+}
+
 std::optional<DirectoryEntry> parseDirectoryLine(const QString &line)
 {
     if (line.isEmpty())
@@ -21,10 +26,9 @@ std::optional<DirectoryEntry> parseDirectoryLine(const QString &line)
             end = line.size();
         entry.numbers = line.mid(bar + 1, end - bar - 1);
     }
-    const QLatin1String marker(kBoldMarker);
-    entry.bold = entry.name.startsWith(marker, Qt::CaseInsensitive);
+    entry.bold = beginsWithBoldMarker(entry.name);
     if (entry.bold)
-        entry.name.remove(marker, Qt::CaseInsensitive);
+        entry.name.remove(QLatin1String(kBoldMarker), Qt::CaseInsensitive);
     return entry;
 }
 

@@ -30,6 +30,15 @@ QString decodeCp1252(const QByteArray &bytes)
 
 } // namespace
 
+bool isBlank(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' '))
+            return false;
+    }
+    return true;
+}
+
 bool isValidUtf8(const QByteArray &bytes)
 {
     // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,

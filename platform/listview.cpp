@@ -143,8 +143,14 @@ void ListView::addItems(std::vector<ListRow> rows)
 
 void ListView::removeItem(int index)
 {
-    if (valid(index))
-        model_->remove(index - 1);
+    if (!valid(index))
+        return;
+    const bool wasSelected = index == selectedItem();
+    model_->remove(index - 1);
+    // Qt's view would select a neighbour of a removed selected row; the
+    // platform's list view selects nothing in its place.
+    if (wasSelected)
+        selectionModel()->clearSelection();
 }
 
 void ListView::clearItems()
