@@ -3,6 +3,7 @@
 #include "core/datafolder.h"
 #include "core/directoryfile.h"
 #include "core/keywordfile.h"
+#include "entryeditor/frmAddEdit.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
 #include "platform/staticedge.h"
@@ -10,9 +11,11 @@
 #include "platform/tabstrip.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
@@ -55,6 +58,8 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     setFont(controlFont());
     setFixedSize(tw(4350), tw(5655));
     buildControls();
+    // Key preview: F1 works whichever control has the focus.
+    QApplication::instance()->installEventFilter(this);
 }
 
 frmMain::~frmMain() = default;
@@ -265,9 +270,39 @@ core::ColorValue frmMain::GetLineColor(const QString &line) const
     return core::lineColorFromFile(appFolder_, line);
 }
 
-void frmMain::cmdAdd_Click() {}
-void frmMain::cmdEdit_Click() {}
-void frmMain::cmdDelete_Click() {}
+void frmMain::cmdAdd_Click()
+{
+    eMode = 0;
+    showEntryEditor();
+}
+
+void frmMain::cmdEdit_Click()
+{
+    // Editing needs a selected entry; without one nothing happens.
+    if (lvwQuorvel->selectedItem() == 0)
+        return;
+    eMode = 1;
+    showEntryEditor();
+}
+
+void frmMain::showEntryEditor()
+{
+    frmAddEdit editor(*this, this);
+    editor.exec();
+    lvwQuorvel->setFocus();
+}
+
+void frmMain::cmdDelete_Click()
+{
+    const int item = lvwQuorvel->selectedItem();
+    if (item == 0)
+        return;
+    const QString prompt = tr("Are you sure you want to remove %1?").arg(lvwQuorvel->text(item));
+    if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, {}, this) ==
+        platform::vbYes)
+        lvwQuorvel->removeItem(item);
+}
+
 void frmMain::cmdColors_Click() {}
 
 void frmMain::mnuEdit_Click()
@@ -278,4 +313,36 @@ void frmMain::mnuEdit_Click()
 void frmMain::mnuDelete_Click()
 {
     cmdDelete_Click();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease) {
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (widget && widget->window() == this && !key->isAutoRepeat() &&
+            key->key() == Qt::Key_F1) {
+            Form_KeyUp(key->key(), key->modifiers());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::Form_KeyUp(int keyCode, Qt::KeyboardModifiers)
+{
+    if (keyCode != Qt::Key_F1)
+        return;
+    const QString caption = windowTitle();
+    const QStringList lines = {
+        caption + tr(" - All versions of Windows\u00AE"),
+        tr("Copyright \u00A9 2026 the Quorvel developers"),
+        QString(),
+        tr("Website: none; see readme.txt"),
+        tr("E-mail: none"),
+        QString(),
+        tr("For help, read the readme.txt file."),
+    };
+    platform::MsgBox(lines.join(QLatin1String("\r\n")),
+                     platform::vbOKOnly | platform::vbInformation, tr("About ") + caption, this);
 }
