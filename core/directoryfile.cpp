@@ -43,6 +43,11 @@ QString withoutMarkers(QStringView name)
 
 } // namespace
 
+bool beginsWithBoldMarker(QStringView name)
+{
+    return markerAt(name, 0);
+}
+
 std::optional<DirectoryEntry> parseDirectoryLine(QStringView line)
 {
     if (line.isEmpty())
@@ -57,7 +62,7 @@ std::optional<DirectoryEntry> parseDirectoryLine(QStringView line)
         entry.numbers = line.mid(bar + 1, end - bar - 1).toString();
     }
     // A bold entry's name loses every marker; any other name is kept as it is.
-    entry.bold = markerAt(name, 0);
+    entry.bold = beginsWithBoldMarker(name);
     entry.name = entry.bold ? withoutMarkers(name) : name.toString();
     return entry;
 }

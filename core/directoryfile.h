@@ -21,6 +21,10 @@ inline constexpr char kDirectoryFileName[] = "quorvel.dat";
 inline constexpr char kBoldMarker[] = "<b>";
 inline constexpr char kDefaultDirectoryLine[] = "Default|phone: 555-1234";
 
+// True when a name in the file begins with the bold marker, in any case: the
+// entry is bold and the marker does not belong to its name.
+bool beginsWithBoldMarker(QStringView name);
+
 // Reads one line of the directory file. An empty line gives nothing; a line
 // without "|" is an entry with that name and no number lines. Anything after
 // a second "|" is ignored.

@@ -36,15 +36,6 @@ const QStringList &footerLines()
     return lines;
 }
 
-bool isBlank(QStringView line)
-{
-    for (const QChar c : line) {
-        if (c != QLatin1Char(' '))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<KeywordLine> parseKeywordLine(const QString &line)

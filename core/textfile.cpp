@@ -114,6 +114,15 @@ QByteArrayView withoutBom(QByteArrayView bytes)
 
 } // namespace
 
+bool isBlank(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' '))
+            return false;
+    }
+    return true;
+}
+
 bool isValidUtf8(QByteArrayView bytes)
 {
     // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,

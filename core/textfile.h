@@ -16,6 +16,10 @@ namespace core {
 // files written by the Windows program read correctly.
 QString decodeText(QByteArrayView bytes);
 
+// True when the text is empty or holds nothing but space characters (a TAB
+// is not a space here).
+bool isBlank(QStringView text);
+
 // True when the bytes are valid UTF-8 from start to end.
 bool isValidUtf8(QByteArrayView bytes);
 

@@ -5,6 +5,7 @@
 #include "core/directoryfile.h"
 #include "core/findtext.h"
 #include "core/keywordfile.h"
+#include "entryeditor/frmAddEdit.h"
 #include "platform/keyevents.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
@@ -12,11 +13,14 @@
 #include "platform/staticedge.h"
 #include "platform/system.h"
 #include "platform/tabstrip.h"
+#include "platform/twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
@@ -25,28 +29,14 @@
 
 namespace {
 
+using platform::tw;
+using platform::twipRect;
+
 constexpr int kVersionMajor = 0;
 constexpr int kVersionMinor = 2;
 constexpr int kVersionRevision = 1;
 constexpr char kLockFileName[] = "quorvel.lock";
-
-// The layout is given in twips; at 96 dpi 15 twips make one pixel.
-int tw(int twips)
-{
-    return (twips + 7) / 15;
-}
-
-QRect twipRect(int left, int top, int width, int height)
-{
-    return {tw(left), tw(top), tw(width), tw(height)};
-}
-
-QFont controlFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    return font;
-}
+constexpr int kKeyF1 = 112;
 
 } // namespace
 
@@ -56,9 +46,11 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
       appFolder_(appFolder)
 {
     setWindowTitle(QString::fromLatin1(platform::kApplicationTitle));
-    setFont(controlFont());
+    setFont(platform::controlFont());
     setFixedSize(tw(4350), tw(5655));
     buildControls();
+    // Key preview: F1 works whichever control has the focus.
+    QApplication::instance()->installEventFilter(this);
 }
 
 frmMain::~frmMain() = default;
@@ -273,9 +265,38 @@ core::ColorValue frmMain::GetLineColor(const QString &line) const
     return core::lineColorFromFile(appFolder_, line);
 }
 
-void frmMain::cmdAdd_Click() {}
-void frmMain::cmdEdit_Click() {}
-void frmMain::cmdDelete_Click() {}
+void frmMain::cmdAdd_Click()
+{
+    eMode = 0;
+    showEntryEditor();
+}
+
+void frmMain::cmdEdit_Click()
+{
+    // Editing needs a selected entry; without one nothing happens.
+    if (lvwQuorvel->selectedItem() == 0)
+        return;
+    eMode = 1;
+    showEntryEditor();
+}
+
+void frmMain::showEntryEditor()
+{
+    frmAddEdit editor(*this, this);
+    editor.exec();
+    lvwQuorvel->setFocus();
+}
+
+void frmMain::cmdDelete_Click()
+{
+    const int item = lvwQuorvel->selectedItem();
+    if (item == 0)
+        return;
+    const QString prompt = tr("Are you sure you want to remove %1?").arg(lvwQuorvel->text(item));
+    if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, {}, this) ==
+        platform::vbYes)
+        lvwQuorvel->removeItem(item);
+}
 
 void frmMain::cmdColors_Click()
 {
@@ -340,4 +361,36 @@ void frmMain::TS_Click()
     // Each tab is a jump of its own, not a continuation of earlier typing.
     lvwQuorvel->resetTypeToSelect();
     platform::SendKeys(TS->caption(TS->selectedTab()));
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease) {
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (widget && widget->window() == this && !key->isAutoRepeat() &&
+            key->key() == Qt::Key_F1) {
+            Form_KeyUp(platform::keyCodeOf(key), platform::shiftOf(key));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::Form_KeyUp(int keyCode, int)
+{
+    if (keyCode != kKeyF1)
+        return;
+    const QString caption = windowTitle();
+    const QStringList lines = {
+        caption + tr(" - All versions of Windows\u00AE"),
+        tr("Copyright \u00A9 2026 the Quorvel developers"),
+        QString(),
+        tr("Website: none; see readme.txt"),
+        tr("E-mail: none"),
+        QString(),
+        tr("For help, read the readme.txt file."),
+    };
+    platform::MsgBox(lines.join(QLatin1String("\r\n")),
+                     platform::vbOKOnly | platform::vbInformation, tr("About ") + caption, this);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colortext.h"
+#include "entryeditor/entrylistowner.h"
 
 #include <QWidget>
 #include <memory>
@@ -21,7 +22,7 @@ class TabStrip;
 // find box and letter tabs, and the commands. While it runs, the entry list
 // is the directory; it is read from the directory file when the window loads
 // and written back when it closes.
-class frmMain : public QWidget
+class frmMain : public QWidget, public EntryListOwner
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
@@ -37,7 +38,7 @@ public:
 
     // Shows an entry's number lines in the detail list and puts the selected
     // entry's name into the find box.
-    void lvwQuorvel_ItemClick(int item);
+    void lvwQuorvel_ItemClick(int item) override;
 
     // The data folder in use (valid after a successful load).
     QString dataFolder() const { return dataFolder_; }
@@ -75,8 +76,18 @@ public:
     // search, so the user can delete a completion.
     bool BackspacePressed = false;
 
+    // A key released anywhere in the window: F1, whatever the shift keys,
+    // shows the About box.
+    void Form_KeyUp(int keyCode, int shift);
+
+    // What the entry editor reads and writes.
+    qint16 entryEditorMode() const override { return eMode; }
+    platform::ListView &entryList() override { return *lvwQuorvel; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Sees key releases before the window's controls do.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Writes the entry list back to the directory file. Returns false when
@@ -86,6 +97,7 @@ private:
     core::ColorValue GetLineColor(const QString &line) const;
 
     void buildControls();
+    void showEntryEditor();
     bool prepareDataFolder();
     bool fillEntryList();
 

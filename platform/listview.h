@@ -70,6 +70,8 @@ public:
     int addItem(const QString &text);
     // Appends many items at once, in order.
     void addItems(std::vector<ListRow> rows);
+    // Removes an item. When it was the selected item, no item is selected
+    // afterwards.
     void removeItem(int index);
     void clearItems();
 

@@ -34,6 +34,8 @@ int showReal(const MessageRequest &request, QWidget *parent)
 {
     QMessageBox box(iconFor(request.style), request.title, request.prompt, QMessageBox::NoButton,
                     parent ? parent : QApplication::activeWindow());
+    // Prompts are plain text: a name such as "<b>x" is shown as it is typed.
+    box.setTextFormat(Qt::PlainText);
     switch (request.style & 0x0F) {
     case vbYesNo: {
         box.addButton(QMessageBox::Yes);

@@ -1,0 +1,322 @@
+#include "frmAddEdit.h"
+
+#include "entrylistowner.h"
+
+#include "core/directoryfile.h"
+#include "core/entryrules.h"
+#include "core/textfile.h"
+#include "platform/listview.h"
+#include "platform/messagebox.h"
+#include "platform/staticedge.h"
+#include "platform/textfilter.h"
+#include "platform/twips.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr int kCarriageReturn = 13;
+
+// The typed-length limit of a text box bounds only what the user types or
+// pastes: a longer text set by code is kept whole, and the user can then
+// shorten it but not make it longer. Brings the box's limit to the larger of
+// the two, keeping the cursor where it is.
+void fitTypedLimit(QLineEdit *box, int typedLimit)
+{
+    const int limit = std::max(typedLimit, static_cast<int>(box->text().size()));
+    if (box->maxLength() == limit)
+        return;
+    const int cursor = box->cursorPosition();
+    box->setMaxLength(limit);
+    box->setCursorPosition(cursor);
+}
+
+// Sets a text box's text from code, whatever its length.
+void setBoxText(QLineEdit *box, const QString &text)
+{
+    if (text.size() > box->maxLength())
+        box->setMaxLength(static_cast<int>(text.size()));
+    box->setText(text);
+}
+
+} // namespace
+
+frmAddEdit::frmAddEdit(EntryListOwner &owner, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      owner_(owner)
+{
+    setWindowTitle(tr("Add/Edit"));
+    setFont(platform::controlFont());
+    setFixedSize(platform::tw(4785), platform::tw(2400));
+    buildControls();
+    Form_Load();
+}
+
+frmAddEdit::~frmAddEdit() = default;
+
+void frmAddEdit::buildControls()
+{
+    using platform::twipRect;
+
+    lblName = new QLabel(tr("Name:"), this);
+    lblName->setGeometry(twipRect(90, 150, 450, 210));
+    txtName = new QLineEdit(this);
+    txtName->setGeometry(twipRect(810, 60, 2865, 285));
+    txtName->setMaxLength(kNameLimit);
+    txtName->setValidator(new platform::TextFilter(core::keepNameInFormat, txtName));
+
+    chkBold = new QCheckBox(tr("Bold"), this);
+    chkBold->setGeometry(twipRect(3720, 90, 975, 195));
+    QFont boldFont = chkBold->font();
+    boldFont.setBold(true);
+    chkBold->setFont(boldFont);
+
+    lblNum = new QLabel(tr("Numbers:"), this);
+    lblNum->setGeometry(twipRect(90, 420, 690, 210));
+    // A label is never cut short where the font is wider than designed.
+    for (QLabel *label : {lblName, lblNum})
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    lstNumbers = new QListWidget(this);
+    lstNumbers->setGeometry(twipRect(810, 390, 2865, 1110));
+    lstNumbers->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    const auto button = [this](const QString &text, QRect place) {
+        auto *b = new QPushButton(text, this);
+        b->setGeometry(place);
+        // No button is the default one: Enter never presses Done.
+        b->setAutoDefault(false);
+        return b;
+    };
+    cmdMoveUp = button(tr("Up"), twipRect(3720, 420, 975, 285));
+    cmdMoveDown = button(tr("Down"), twipRect(3720, 750, 975, 285));
+    cmdRemove = button(tr("Remove"), twipRect(3720, 1200, 975, 285));
+    cmdMoveUp->setEnabled(false);
+    cmdMoveDown->setEnabled(false);
+
+    txtNumber = new QLineEdit(this);
+    txtNumber->setGeometry(twipRect(810, 1530, 2865, 315));
+    txtNumber->setMaxLength(kNumberLimit);
+    txtNumber->setValidator(new platform::TextFilter(core::keepNumberLineInFormat, txtNumber));
+    cmdAddNum = button(tr("Add"), twipRect(3720, 1530, 975, 285));
+    cmdAddNum->setEnabled(false);
+
+    cmdCancel = button(tr("Cancel"), twipRect(3180, 1920, 735, 375));
+    cmdDone = button(tr("Done"), twipRect(3960, 1920, 735, 375));
+
+    setTabOrder(txtName, lstNumbers);
+    setTabOrder(lstNumbers, cmdDone);
+    setTabOrder(cmdDone, cmdCancel);
+    setTabOrder(cmdCancel, txtNumber);
+    setTabOrder(txtNumber, cmdAddNum);
+    setTabOrder(cmdAddNum, cmdRemove);
+    setTabOrder(cmdRemove, cmdMoveUp);
+    setTabOrder(cmdMoveUp, cmdMoveDown);
+    setTabOrder(cmdMoveDown, chkBold);
+
+    txtNumber->installEventFilter(this);
+    lstNumbers->installEventFilter(this);
+    connect(cmdDone, &QPushButton::clicked, this, &frmAddEdit::cmdDone_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmAddEdit::cmdCancel_Click);
+    connect(cmdAddNum, &QPushButton::clicked, this, &frmAddEdit::cmdAddNum_Click);
+    connect(cmdRemove, &QPushButton::clicked, this, &frmAddEdit::cmdRemove_Click);
+    connect(cmdMoveUp, &QPushButton::clicked, this, &frmAddEdit::cmdMoveUp_Click);
+    connect(cmdMoveDown, &QPushButton::clicked, this, &frmAddEdit::cmdMoveDown_Click);
+    connect(txtNumber, &QLineEdit::textChanged, this, &frmAddEdit::txtNumber_Change);
+    connect(txtName, &QLineEdit::textChanged, this, [this] { fitTypedLimit(txtName, kNameLimit); });
+    connect(txtNumber, &QLineEdit::textChanged, this,
+            [this] { fitTypedLimit(txtNumber, kNumberLimit); });
+    connect(lstNumbers, &QListWidget::itemSelectionChanged, this, &frmAddEdit::lstNumbers_Click);
+}
+
+void frmAddEdit::Form_Load()
+{
+    editing_ = owner_.entryEditorMode() == 1;
+    if (editing_) {
+        const platform::ListView &list = owner_.entryList();
+        editItem_ = list.selectedItem();
+        setBoxText(txtName, list.text(editItem_));
+        chkBold->setChecked(list.bold(editItem_));
+        lstNumbers->addItems(core::splitNumberLines(list.subItem(editItem_)));
+    }
+    for (QPushButton *button : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+        officeBorders::ApplyStaticEdge(button);
+    txtName->setFocus();
+}
+
+void frmAddEdit::cmdDone_Click()
+{
+    const int style = platform::vbOKOnly | platform::vbInformation;
+    const QString name = txtName->text();
+    if (core::isBlank(name)) {
+        platform::MsgBox(tr("No name specified, can't add."), style, {}, this);
+        txtName->setFocus();
+        return;
+    }
+    if (!core::nameReadsBack(name, chkBold->isChecked())) {
+        platform::MsgBox(core::beginsWithBoldMarker(name)
+                             ? tr("A name can't begin with <b>, can't add.")
+                             : tr("A bold name can't contain <b>, can't add."),
+                         style, {}, this);
+        txtName->setFocus();
+        return;
+    }
+    if (lstNumbers->count() == 0) {
+        platform::MsgBox(tr("No numbers specified, can't add."), style, {}, this);
+        txtNumber->setFocus();
+        return;
+    }
+
+    QStringList rows;
+    rows.reserve(lstNumbers->count());
+    for (int row = 0; row < lstNumbers->count(); ++row)
+        rows.append(lstNumbers->item(row)->text());
+    const QString numbers = core::joinNumberLines(rows);
+
+    platform::ListView &list = owner_.entryList();
+    if (editing_) {
+        // Without a selected entry there is nothing to change.
+        if (editItem_ > 0) {
+            list.setText(editItem_, name);
+            list.setBold(editItem_, chkBold->isChecked());
+            list.setSubItem(editItem_, numbers);
+            owner_.lvwQuorvel_ItemClick(editItem_);
+        }
+    } else {
+        const int item = list.addItem(name);
+        list.setSubItem(item, numbers);
+        list.setBold(item, chkBold->isChecked());
+    }
+    accept();
+}
+
+void frmAddEdit::cmdCancel_Click()
+{
+    reject();
+}
+
+void frmAddEdit::keyPressEvent(QKeyEvent *event)
+{
+    // Esc presses Cancel.
+    if (event->matches(QKeySequence::Cancel)) {
+        cmdCancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmAddEdit::cmdAddNum_Click()
+{
+    lstNumbers->addItem(txtNumber->text());
+    // The next typing replaces the line just added.
+    txtNumber->selectAll();
+    txtNumber->setFocus();
+}
+
+void frmAddEdit::txtNumber_KeyPress(int &keyAscii)
+{
+    if (keyAscii == kCarriageReturn) {
+        cmdAddNum_Click();
+        keyAscii = 0;
+    }
+}
+
+void frmAddEdit::txtNumber_Change()
+{
+    cmdAddNum->setEnabled(!core::isBlank(txtNumber->text()));
+}
+
+void frmAddEdit::lstNumbers_Click()
+{
+    // A click that only cleared the selection (below the last row, or with
+    // Ctrl on the selected row) leaves the box and the buttons as they are.
+    const int row = listIndex();
+    if (row < 0)
+        return;
+    setBoxText(txtNumber, lstNumbers->item(row)->text());
+    cmdMoveUp->setEnabled(row != 0);
+    cmdMoveDown->setEnabled(row != lstNumbers->count() - 1);
+}
+
+void frmAddEdit::cmdRemove_Click()
+{
+    const int row = listIndex();
+    if (row < 0) {
+        platform::MsgBox(tr("Nothing selected to remove."),
+                         platform::vbOKOnly | platform::vbInformation, {}, this);
+        return;
+    }
+    // The list view would select the next row by itself; after a removal no
+    // row is selected, and Up and Down keep their state.
+    const QSignalBlocker blocker(lstNumbers);
+    std::unique_ptr<QListWidgetItem> removed(lstNumbers->takeItem(row));
+    lstNumbers->clearSelection();
+}
+
+void frmAddEdit::lstNumbers_KeyUp(int keyCode, Qt::KeyboardModifiers)
+{
+    if (keyCode == Qt::Key_Delete && listIndex() != -1)
+        cmdRemove_Click();
+}
+
+void frmAddEdit::cmdMoveUp_Click()
+{
+    moveSelectedRow(-1);
+}
+
+void frmAddEdit::cmdMoveDown_Click()
+{
+    moveSelectedRow(1);
+}
+
+void frmAddEdit::moveSelectedRow(int offset)
+{
+    // With no row selected (after Remove) nothing moves.
+    const int row = listIndex();
+    const int other = row + offset;
+    if (row < 0 || other < 0 || other >= lstNumbers->count())
+        return;
+    QListWidgetItem *moved = lstNumbers->item(row);
+    QListWidgetItem *neighbour = lstNumbers->item(other);
+    const QString text = moved->text();
+    moved->setText(neighbour->text());
+    neighbour->setText(text);
+    lstNumbers->setCurrentRow(other);
+}
+
+int frmAddEdit::listIndex() const
+{
+    const QList<QListWidgetItem *> selected = lstNumbers->selectedItems();
+    return selected.isEmpty() ? -1 : lstNumbers->row(selected.first());
+}
+
+bool frmAddEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtNumber && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        int keyAscii = 0;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            keyAscii = kCarriageReturn;
+        else if (!key->text().isEmpty())
+            keyAscii = key->text().at(0).unicode();
+        if (keyAscii != 0) {
+            txtNumber_KeyPress(keyAscii);
+            if (keyAscii == 0)
+                return true;
+        }
+    } else if (watched == lstNumbers && event->type() == QEvent::KeyRelease) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!key->isAutoRepeat())
+            lstNumbers_KeyUp(key->key(), key->modifiers());
+    }
+    return QDialog::eventFilter(watched, event);
+}
