@@ -4,19 +4,12 @@
 
 #include <QFile>
 
+#include <deque>
+#include <mutex>
+
 namespace core {
 
 namespace {
-
-qsizetype findBar(QStringView text, qsizetype from)
-{
-    const char16_t *const data = text.utf16();
-    for (qsizetype i = from; i < text.size(); ++i) {
-        if (data[i] == u'|')
-            return i;
-    }
-    return -1;
-}
 
 // "<b>" at position i, without regard to case.
 bool markerAt(QStringView text, qsizetype i)
@@ -26,8 +19,14 @@ bool markerAt(QStringView text, qsizetype i)
 }
 
 // Removes every "<b>", without regard to case, in one pass from the left.
-QString withoutMarkers(QStringView name)
+// A name whose only marker is the leading one stays a piece of the line.
+template <typename Piece> QString withoutMarkers(QStringView name, Piece piece)
 {
+    qsizetype next = 3;
+    while (next < name.size() && !markerAt(name, next))
+        ++next;
+    if (next >= name.size())
+        return piece(name.sliced(3));
     QString out;
     out.reserve(name.size());
     for (qsizetype i = 0; i < name.size();) {
@@ -41,6 +40,41 @@ QString withoutMarkers(QStringView name)
     return out;
 }
 
+// Reads one line; piece(view) makes the entry's strings from parts of it.
+template <typename Piece>
+std::optional<DirectoryEntry> parseLineWith(QStringView line, Piece piece)
+{
+    if (line.isEmpty())
+        return std::nullopt;
+    DirectoryEntry entry;
+    const qsizetype bar = indexOfUnit(line, u'|');
+    const QStringView name = bar < 0 ? line : line.left(bar);
+    if (bar >= 0) {
+        qsizetype end = indexOfUnit(line, u'|', bar + 1);
+        if (end < 0)
+            end = line.size();
+        entry.numbers = piece(line.sliced(bar + 1, end - bar - 1));
+    }
+    // A bold entry's name loses every marker; any other name is kept as it is.
+    entry.bold = markerAt(name, 0);
+    entry.name = entry.bold ? withoutMarkers(name, piece) : piece(name);
+    return entry;
+}
+
+// The text of directory files read by this program stays in memory until the
+// program ends, and the entries read from it refer to it instead of holding
+// copies: a large directory then costs one block of memory, not two small
+// ones per entry. The text is never changed; an entry that is changed gets
+// a string of its own as any QString does.
+const QString &keepUntilExit(QString text)
+{
+    static std::mutex guard;
+    static auto *kept = new std::deque<QString>; // reachable until exit, by design
+    const std::lock_guard lock(guard);
+    kept->push_back(std::move(text));
+    return kept->back();
+}
+
 } // namespace
 
 bool beginsWithBoldMarker(QStringView name)
@@ -50,21 +84,7 @@ bool beginsWithBoldMarker(QStringView name)
 
 std::optional<DirectoryEntry> parseDirectoryLine(QStringView line)
 {
-    if (line.isEmpty())
-        return std::nullopt;
-    DirectoryEntry entry;
-    const qsizetype bar = findBar(line, 0);
-    const QStringView name = bar < 0 ? line : line.left(bar);
-    if (bar >= 0) {
-        qsizetype end = findBar(line, bar + 1);
-        if (end < 0)
-            end = line.size();
-        entry.numbers = line.mid(bar + 1, end - bar - 1).toString();
-    }
-    // A bold entry's name loses every marker; any other name is kept as it is.
-    entry.bold = beginsWithBoldMarker(name);
-    entry.name = entry.bold ? withoutMarkers(name) : name.toString();
-    return entry;
+    return parseLineWith(line, [](QStringView piece) { return piece.toString(); });
 }
 
 QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines)
@@ -116,13 +136,18 @@ DirectoryReadResult ReadDirectoryFile(const QString &path)
     case ReadStatus::Missing:
         result.ok = true;
         break;
-    case ReadStatus::Ok:
+    case ReadStatus::Ok: {
         result.ok = true;
-        forEachLine(file.bytes, [&](QStringView line) {
-            if (auto entry = parseDirectoryLine(line))
+        const QString &text = keepUntilExit(decodeText(file.bytes));
+        const auto piece = [](QStringView view) {
+            return QString::fromRawData(view.data(), view.size());
+        };
+        forEachLine(text, [&](QStringView line) {
+            if (auto entry = parseLineWith(line, piece))
                 result.entries.append(std::move(*entry));
         });
         break;
+    }
     case ReadStatus::Failed:
         result.error = file.error;
         break;

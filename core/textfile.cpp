@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
@@ -32,27 +33,15 @@ qsizetype decodeCp1252Into(QChar *out, QByteArrayView bytes)
     return p - out;
 }
 
-qsizetype indexOfNewline(QByteArrayView text, qsizetype from)
-{
-    const void *hit =
-        std::memchr(text.data() + from, '\n', static_cast<std::size_t>(text.size() - from));
-    return hit ? static_cast<const char *>(hit) - text.data() : -1;
-}
-
-qsizetype indexOfNewline(QStringView text, qsizetype from)
-{
-    return text.indexOf(u'\n', from);
-}
-
 // Calls f(begin, end) for each line of a text held as a sequence of code
 // units: a line ends at LF, a CR before the LF (or before the end) is not
 // part of the line, and a break after the last line adds no line.
-template <typename View, typename F> void forEachLineSpan(View text, F f)
+template <typename F> void forEachLineSpan(QStringView text, F f)
 {
     const qsizetype size = text.size();
     qsizetype start = 0;
     while (start < size) {
-        qsizetype end = indexOfNewline(text, start);
+        qsizetype end = indexOfUnit(text, u'\n', start);
         if (end < 0)
             end = size;
         qsizetype lineEnd = end;
@@ -63,54 +52,6 @@ template <typename View, typename F> void forEachLineSpan(View text, F f)
     }
 }
 
-// Decodes bytes already known to be valid UTF-8 into out, which has room for
-// bytes.size() code units; returns the number written.
-qsizetype decodeValidUtf8Into(QChar *out, QByteArrayView bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const unsigned char *const end = p + bytes.size();
-    char16_t *o = reinterpret_cast<char16_t *>(out);
-    char16_t *const begin = o;
-    while (p < end) {
-        // Runs of ASCII, eight bytes at a time.
-        while (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ull)
-                break;
-            for (int i = 0; i < 8; ++i)
-                o[i] = p[i];
-            o += 8;
-            p += 8;
-        }
-        if (p == end)
-            break;
-        const unsigned b = *p;
-        if (b < 0x80) {
-            *o++ = static_cast<char16_t>(b);
-            ++p;
-        } else if (b < 0xE0) {
-            *o++ = static_cast<char16_t>(((b & 0x1Fu) << 6) | (p[1] & 0x3Fu));
-            p += 2;
-        } else if (b < 0xF0) {
-            *o++ =
-                static_cast<char16_t>(((b & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
-            p += 3;
-        } else {
-            const char32_t c = ((b & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) |
-                               ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
-            *o++ = QChar::highSurrogate(c);
-            *o++ = QChar::lowSurrogate(c);
-            p += 4;
-        }
-    }
-    return o - begin;
-}
-
-QByteArrayView withoutBom(QByteArrayView bytes)
-{
-    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
-}
 
 } // namespace
 
@@ -178,9 +119,12 @@ bool isValidUtf8(QByteArrayView bytes)
 
 QString decodeText(QByteArrayView bytes)
 {
-    if (isValidUtf8(bytes))
-        return QString::fromUtf8(withoutBom(bytes));
-    QString text(bytes.size(), Qt::Uninitialized);
+    // Stateless: a sequence cut off at the end is an error too.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.resize(bytes.size());
     decodeCp1252Into(text.data(), bytes);
     return text;
 }
@@ -194,29 +138,16 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-void forEachLine(QByteArrayView bytes, const std::function<void(QStringView)> &line)
+void forEachLine(QStringView text, const std::function<void(QStringView)> &line)
 {
-    const bool utf8 = isValidUtf8(bytes);
-    if (utf8)
-        bytes = withoutBom(bytes);
-    QString buffer;
-    forEachLineSpan(bytes, [&](qsizetype begin, qsizetype end) {
-        const QByteArrayView raw = bytes.sliced(begin, end - begin);
-        if (buffer.size() < raw.size())
-            buffer.resize(raw.size());
-        // Lines break at LF, which never falls inside a UTF-8 sequence, so
-        // each line decodes on its own.
-        const qsizetype length =
-            utf8 ? decodeValidUtf8Into(buffer.data(), raw) : decodeCp1252Into(buffer.data(), raw);
-        line(QStringView(buffer.constData(), length));
+    forEachLineSpan(text, [&](qsizetype begin, qsizetype end) {
+        line(text.sliced(begin, end - begin));
     });
 }
 
 QStringList decodeLines(QByteArrayView bytes)
 {
-    QStringList lines;
-    forEachLine(bytes, [&](QStringView line) { lines.append(line.toString()); });
-    return lines;
+    return splitLines(decodeText(bytes));
 }
 
 Utf8Builder::Utf8Builder(qsizetype characters)

@@ -28,10 +28,20 @@ bool isValidUtf8(QByteArrayView bytes);
 // empty text has no lines at all.
 QStringList splitLines(const QString &text);
 
-// Decodes the bytes of a text file (as decodeText) and hands each line to
-// `line`, split as splitLines does. The view is valid only during the call.
-// Decoding line by line keeps no second copy of the whole text.
-void forEachLine(QByteArrayView bytes, const std::function<void(QStringView)> &line);
+// Position of the first code unit c at or after from, or -1.
+inline qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from = 0)
+{
+    const char16_t *const data = text.utf16();
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (data[i] == c)
+            return i;
+    }
+    return -1;
+}
+
+// Hands each line of the text to `line`, split as splitLines does, as a view
+// into the text.
+void forEachLine(QStringView text, const std::function<void(QStringView)> &line);
 
 // decodeText and splitLines in one step.
 QStringList decodeLines(QByteArrayView bytes);
