@@ -41,8 +41,7 @@ template <typename Piece> QString withoutMarkers(QStringView name, Piece piece)
 }
 
 // Reads one line; piece(view) makes the entry's strings from parts of it.
-template <typename Piece>
-std::optional<DirectoryEntry> parseLineWith(QStringView line, Piece piece)
+template <typename Piece> std::optional<DirectoryEntry> parseLineWith(QStringView line, Piece piece)
 {
     if (line.isEmpty())
         return std::nullopt;

@@ -7,8 +7,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace core {
 
@@ -52,8 +57,29 @@ template <typename F> void forEachLineSpan(QStringView text, F f)
     }
 }
 
-
 } // namespace
+
+qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from)
+{
+    const char16_t *const data = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = from;
+#ifdef __SSE2__
+    // Eight code units at a time.
+    const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+    for (; i + 8 <= size; i += 8) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(chunk, wanted));
+        if (mask)
+            return i + std::countr_zero(static_cast<unsigned>(mask)) / 2;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == c)
+            return i;
+    }
+    return -1;
+}
 
 bool isBlank(QStringView text)
 {
@@ -140,9 +166,8 @@ QStringList splitLines(const QString &text)
 
 void forEachLine(QStringView text, const std::function<void(QStringView)> &line)
 {
-    forEachLineSpan(text, [&](qsizetype begin, qsizetype end) {
-        line(text.sliced(begin, end - begin));
-    });
+    forEachLineSpan(text,
+                    [&](qsizetype begin, qsizetype end) { line(text.sliced(begin, end - begin)); });
 }
 
 QStringList decodeLines(QByteArrayView bytes)
@@ -170,17 +195,18 @@ void Utf8Builder::append(QStringView text)
     const char16_t *p = text.utf16();
     const char16_t *const end = p + text.size();
     while (p < end) {
-        // Runs of ASCII, four code units at a time.
-        while (end - p >= 4) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & 0xFF80FF80FF80FF80ull)
+        // Runs of ASCII, eight code units at a time.
+#ifdef __SSE2__
+        while (end - p >= 8) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            if (_mm_movemask_epi8(_mm_cmpgt_epi16(_mm_add_epi16(chunk, _mm_set1_epi16(-0x8000)),
+                                                  _mm_set1_epi16(-0x8000 + 0x7F))))
                 break;
-            for (int i = 0; i < 4; ++i)
-                o[i] = static_cast<unsigned char>(p[i]);
-            o += 4;
-            p += 4;
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(chunk, chunk));
+            o += 8;
+            p += 8;
         }
+#endif
         if (p == end)
             break;
         const char32_t c = *p++;

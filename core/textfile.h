@@ -29,15 +29,7 @@ bool isValidUtf8(QByteArrayView bytes);
 QStringList splitLines(const QString &text);
 
 // Position of the first code unit c at or after from, or -1.
-inline qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from = 0)
-{
-    const char16_t *const data = text.utf16();
-    for (qsizetype i = from; i < text.size(); ++i) {
-        if (data[i] == c)
-            return i;
-    }
-    return -1;
-}
+qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from = 0);
 
 // Hands each line of the text to `line`, split as splitLines does, as a view
 // into the text.

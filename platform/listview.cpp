@@ -88,14 +88,20 @@ void ListModel::update(int row, const ListRow &value)
 }
 
 ListView::ListView(const QStringList &headers, QWidget *parent)
-    : QTreeView(parent), model_(new ListModel(this))
+    : QTableView(parent), model_(new ListModel(this))
 {
     model_->setHeaders(headers);
     setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    // One row per item, all of one height: the view then lays out any
+    // number of rows at no cost.
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -235,7 +241,7 @@ QRect ListView::itemRect(int index) const
 
 void ListView::mouseReleaseEvent(QMouseEvent *event)
 {
-    QTreeView::mouseReleaseEvent(event);
+    QTableView::mouseReleaseEvent(event);
     int button = 0;
     switch (event->button()) {
     case Qt::LeftButton:
@@ -293,7 +299,7 @@ void ListView::keyPressEvent(QKeyEvent *event)
             emit itemClick(selected);
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 bool ListView::valid(int index) const

@@ -5,7 +5,7 @@
 #include <QAbstractTableModel>
 #include <QElapsedTimer>
 #include <QFont>
-#include <QTreeView>
+#include <QTableView>
 
 #include <functional>
 #include <vector>
@@ -57,7 +57,7 @@ private:
 // address them: Text, SubItems(1), Bold, ForeColor and the selected item.
 // Typing a letter in the view moves the selection to an item that begins with
 // it (the view's keyboard search).
-class ListView : public QTreeView
+class ListView : public QTableView
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ListView)
@@ -100,6 +100,9 @@ public:
     void keyboardSearch(const QString &search) override;
     // Makes the next typed letter start a new search.
     void resetTypeToSelect() { typedTimer_.invalidate(); }
+
+    // The column header band.
+    QHeaderView *header() const { return horizontalHeader(); }
 
     // The rectangle of an item in viewport coordinates (for tests and menus).
     QRect itemRect(int index) const;
