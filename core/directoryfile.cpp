@@ -4,9 +4,6 @@
 
 #include <QFile>
 
-#include <deque>
-#include <mutex>
-
 namespace core {
 
 namespace {
@@ -60,20 +57,6 @@ template <typename Piece> std::optional<DirectoryEntry> parseLineWith(QStringVie
     return entry;
 }
 
-// The text of directory files read by this program stays in memory until the
-// program ends, and the entries read from it refer to it instead of holding
-// copies: a large directory then costs one block of memory, not two small
-// ones per entry. The text is never changed; an entry that is changed gets
-// a string of its own as any QString does.
-const QString &keepUntilExit(QString text)
-{
-    static std::mutex guard;
-    static auto *kept = new std::deque<QString>; // reachable until exit, by design
-    const std::lock_guard lock(guard);
-    kept->push_back(std::move(text));
-    return kept->back();
-}
-
 } // namespace
 
 bool beginsWithBoldMarker(QStringView name)
@@ -105,16 +88,30 @@ QString formatDirectoryLine(const DirectoryEntry &entry)
     return line;
 }
 
-QByteArray formatDirectoryFile(const QList<DirectoryEntry> &entries)
+namespace {
+
+void writeDirectoryLines(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach)
 {
-    qsizetype characters = 0;
-    for (const DirectoryEntry &entry : entries)
-        characters += entry.name.size() + entry.numbers.size() + 6;
-    Utf8Builder out(characters);
-    for (const DirectoryEntry &entry : entries) {
+    forEach([&](const DirectoryEntry &entry) {
         appendDirectoryLine(out, entry);
         out.endLine();
-    }
+    });
+}
+
+std::function<void(const EntryVisitor &)> eachOf(const QList<DirectoryEntry> &entries)
+{
+    return [&entries](const EntryVisitor &visit) {
+        for (const DirectoryEntry &entry : entries)
+            visit(entry);
+    };
+}
+
+} // namespace
+
+QByteArray formatDirectoryFile(const QList<DirectoryEntry> &entries)
+{
+    Utf8Builder out;
+    writeDirectoryLines(out, eachOf(entries));
     return out.take();
 }
 
@@ -127,38 +124,48 @@ QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries)
     return lines;
 }
 
+QString ReadDirectoryFile(const QString &path, const std::function<void(qsizetype)> &expect,
+                          const std::function<void(DirectoryEntry &&)> &add)
+{
+    const KeptText file = readTextKeptUntilExit(path);
+    if (file.status == ReadStatus::Failed)
+        return file.error;
+    if (file.status == ReadStatus::Missing)
+        return {};
+    const QStringView text = file.text;
+    expect(text.count(u'\n') + 1);
+    const auto piece = [](QStringView view) {
+        return QString::fromRawData(view.data(), view.size());
+    };
+    forEachLine(text, [&](QStringView line) {
+        if (auto entry = parseLineWith(line, piece))
+            add(std::move(*entry));
+    });
+    return {};
+}
+
 DirectoryReadResult ReadDirectoryFile(const QString &path)
 {
     DirectoryReadResult result;
-    const ReadBytesResult file = readFileBytes(path);
-    switch (file.status) {
-    case ReadStatus::Missing:
-        result.ok = true;
-        break;
-    case ReadStatus::Ok: {
-        result.ok = true;
-        const QString &text = keepUntilExit(decodeText(file.bytes));
-        const auto piece = [](QStringView view) {
-            return QString::fromRawData(view.data(), view.size());
-        };
-        forEachLine(text, [&](QStringView line) {
-            if (auto entry = parseLineWith(line, piece))
-                result.entries.append(std::move(*entry));
-        });
-        break;
-    }
-    case ReadStatus::Failed:
-        result.error = file.error;
-        break;
-    }
+    result.error = ReadDirectoryFile(
+        path, [&](qsizetype count) { result.entries.reserve(count); },
+        [&](DirectoryEntry &&entry) { result.entries.append(std::move(entry)); });
+    result.ok = result.error.isEmpty();
     return result;
+}
+
+QString WriteDirectoryFile(const QString &path,
+                           const std::function<void(const EntryVisitor &)> &forEach)
+{
+    // Private to its owner before it takes the old file's place.
+    return writeFileAtomically(
+        path, [&](Utf8Builder &out) { writeDirectoryLines(out, forEach); },
+        QFile::ReadOwner | QFile::WriteOwner);
 }
 
 QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries)
 {
-    // Private to its owner before it takes the old file's place.
-    return writeFileAtomically(path, formatDirectoryFile(entries),
-                               QFile::ReadOwner | QFile::WriteOwner);
+    return WriteDirectoryFile(path, eachOf(entries));
 }
 
 QStringList splitNumberLines(const QString &numbers)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace core {
@@ -63,9 +64,21 @@ struct DirectoryReadResult
 // that exists but cannot be read is an error with the reason.
 DirectoryReadResult ReadDirectoryFile(const QString &path);
 
+// The same, handing each entry to `add` in file order instead of collecting
+// them; `expect` is told first how many entries there are at most. Returns an
+// empty text on success, otherwise the reason.
+QString ReadDirectoryFile(const QString &path, const std::function<void(qsizetype)> &expect,
+                          const std::function<void(DirectoryEntry &&)> &add);
+
 // Replaces the directory file atomically with the entries and makes it
 // private to its owner. Returns an empty text on success, otherwise the reason.
 QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries);
+
+// The same for entries that forEach hands, in order, to the visitor it is
+// given; the file is written as they come, without a copy of them all.
+using EntryVisitor = std::function<void(const DirectoryEntry &)>;
+QString WriteDirectoryFile(const QString &path,
+                           const std::function<void(const EntryVisitor &)> &forEach);
 
 // Splits number-line text into its lines; an empty text has none.
 QStringList splitNumberLines(const QString &numbers);

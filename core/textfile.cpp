@@ -9,7 +9,13 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <sys/mman.h>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -55,6 +61,44 @@ template <typename F> void forEachLineSpan(QStringView text, F f)
         f(start, lineEnd);
         start = end + 1;
     }
+}
+
+// Decodes bytes as decodeText does into out, which has room for one code
+// unit per byte; returns the number of code units written.
+qsizetype decodeInto(QChar *out, QByteArrayView bytes)
+{
+    // Stateless: a sequence cut off at the end is an error too.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QChar *end = utf8.appendToBuffer(out, bytes);
+    if (!utf8.hasError())
+        return end - out;
+    return decodeCp1252Into(out, bytes);
+}
+
+// Memory for a large block: aligned so that the system can back it with
+// huge pages, which fill far faster than small ones. Small blocks come from
+// the ordinary heap. Either is released with std::free.
+void *allocateBlock(std::size_t bytes)
+{
+    constexpr std::size_t kHuge = std::size_t(2) << 20;
+    if (bytes < kHuge)
+        return std::malloc(std::max<std::size_t>(bytes, 1));
+    const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
+    void *block = std::aligned_alloc(kHuge, rounded);
+#ifdef MADV_HUGEPAGE
+    if (block)
+        ::madvise(block, rounded, MADV_HUGEPAGE);
+#endif
+    return block;
+}
+
+// Blocks that stay until the program ends; reachable from here, by design.
+void keepUntilExit(void *block)
+{
+    static std::mutex guard;
+    static auto *kept = new std::vector<void *>;
+    const std::lock_guard lock(guard);
+    kept->push_back(block);
 }
 
 } // namespace
@@ -145,13 +189,8 @@ bool isValidUtf8(QByteArrayView bytes)
 
 QString decodeText(QByteArrayView bytes)
 {
-    // Stateless: a sequence cut off at the end is an error too.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    text.resize(bytes.size());
-    decodeCp1252Into(text.data(), bytes);
+    QString text(bytes.size(), Qt::Uninitialized);
+    text.truncate(decodeInto(text.data(), bytes));
     return text;
 }
 
@@ -175,17 +214,34 @@ QStringList decodeLines(QByteArrayView bytes)
     return splitLines(decodeText(bytes));
 }
 
-Utf8Builder::Utf8Builder(qsizetype characters)
-{
-    reserveFor(characters);
-}
+namespace {
+constexpr qsizetype kChunk = 64 * 1024;
+} // namespace
+
+Utf8Builder::Utf8Builder(QIODevice *sink) : sink_(sink) {}
 
 void Utf8Builder::reserveFor(qsizetype characters)
 {
     // A UTF-16 code unit takes at most three bytes of UTF-8.
     const qsizetype needed = used_ + characters * 3;
     if (needed > bytes_.size())
-        bytes_.resize(std::max(needed, bytes_.size() * 2));
+        bytes_.resize(std::max({needed, bytes_.size() * 2, sink_ ? 2 * kChunk : qsizetype(0)}));
+}
+
+void Utf8Builder::flushIfFull()
+{
+    if (sink_ && used_ >= kChunk)
+        finish();
+}
+
+bool Utf8Builder::finish()
+{
+    if (sink_ && used_ > 0) {
+        if (!failed_ && sink_->write(bytes_.constData(), used_) != used_)
+            failed_ = true;
+        used_ = 0;
+    }
+    return !failed_;
 }
 
 void Utf8Builder::append(QStringView text)
@@ -230,13 +286,15 @@ void Utf8Builder::append(QStringView text)
         }
     }
     used_ = reinterpret_cast<char *>(o) - bytes_.constData();
+    flushIfFull();
 }
 
-void Utf8Builder::appendAscii(const char *text, qsizetype size)
+void Utf8Builder::appendBytes(QByteArrayView bytes)
 {
-    reserveFor(size);
-    std::memcpy(bytes_.data() + used_, text, static_cast<std::size_t>(size));
-    used_ += size;
+    reserveFor(bytes.size());
+    std::memcpy(bytes_.data() + used_, bytes.data(), static_cast<std::size_t>(bytes.size()));
+    used_ += bytes.size();
+    flushIfFull();
 }
 
 QByteArray Utf8Builder::take()
@@ -248,10 +306,7 @@ QByteArray Utf8Builder::take()
 
 QByteArray joinLines(const QStringList &lines)
 {
-    qsizetype characters = 0;
-    for (const QString &line : lines)
-        characters += line.size() + 2;
-    Utf8Builder out(characters);
+    Utf8Builder out;
     for (const QString &line : lines) {
         out.append(line);
         out.endLine();
@@ -286,6 +341,58 @@ ReadBytesResult readFileBytes(const QString &path)
     return result;
 }
 
+KeptText readTextKeptUntilExit(const QString &path)
+{
+    KeptText result;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        result.status = ReadStatus::Missing;
+        return result;
+    }
+    if (info.isDir()) {
+        result.error = QStringLiteral("it is a folder, not a file");
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    // Read to the end whatever the size said: the file may change meanwhile.
+    const std::size_t expected = static_cast<std::size_t>(std::max<qint64>(file.size(), 0));
+    QByteArray grown;
+    std::unique_ptr<char, decltype(&std::free)> bytes(
+        static_cast<char *>(allocateBlock(expected + 1)), &std::free);
+    if (!bytes) {
+        result.error = QStringLiteral("there is not enough memory");
+        return result;
+    }
+    const qint64 got = file.read(bytes.get(), static_cast<qint64>(expected));
+    if (got < 0) {
+        result.error = file.errorString();
+        return result;
+    }
+    QByteArrayView content(bytes.get(), got);
+    if (!file.atEnd() || file.bytesAvailable() > 0) {
+        grown = QByteArray(bytes.get(), got) + file.readAll();
+        content = grown;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        result.error = file.errorString();
+        return result;
+    }
+    auto *text = static_cast<QChar *>(allocateBlock(
+        static_cast<std::size_t>(std::max<qsizetype>(content.size(), 1)) * sizeof(QChar)));
+    if (!text) {
+        result.error = QStringLiteral("there is not enough memory");
+        return result;
+    }
+    keepUntilExit(text);
+    result.text = QStringView(text, decodeInto(text, content));
+    result.status = ReadStatus::Ok;
+    return result;
+}
+
 ReadResult readTextLines(const QString &path)
 {
     ReadBytesResult file = readFileBytes(path);
@@ -295,7 +402,7 @@ ReadResult readTextLines(const QString &path)
     return result;
 }
 
-QString writeFileAtomically(const QString &path, const QByteArray &bytes,
+QString writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
                             std::optional<QFile::Permissions> permissions)
 {
     QSaveFile file(path);
@@ -305,7 +412,9 @@ QString writeFileAtomically(const QString &path, const QByteArray &bytes,
         file.cancelWriting();
         return QStringLiteral("its permissions could not be set");
     }
-    if (file.write(bytes) != bytes.size()) {
+    Utf8Builder out(&file);
+    fill(out);
+    if (!out.finish()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return reason;
@@ -313,6 +422,13 @@ QString writeFileAtomically(const QString &path, const QByteArray &bytes,
     if (!file.commit())
         return file.errorString();
     return {};
+}
+
+QString writeFileAtomically(const QString &path, const QByteArray &bytes,
+                            std::optional<QFile::Permissions> permissions)
+{
+    return writeFileAtomically(
+        path, [&](Utf8Builder &out) { out.appendBytes(bytes); }, permissions);
 }
 
 QString writeTextLines(const QString &path, const QStringList &lines)

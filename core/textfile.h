@@ -39,21 +39,28 @@ void forEachLine(QStringView text, const std::function<void(QStringView)> &line)
 QStringList decodeLines(QByteArrayView bytes);
 
 // Builds UTF-8 text without intermediate strings.
+// Builds UTF-8 text without intermediate strings. Given a device, it writes
+// what it has built in chunks of modest size instead of holding it all.
 class Utf8Builder
 {
 public:
-    // Room for `characters` UTF-16 code units, reserved up front.
-    explicit Utf8Builder(qsizetype characters = 0);
+    explicit Utf8Builder(QIODevice *sink = nullptr);
     void append(QStringView text);
-    void appendAscii(const char *text, qsizetype size);
-    void append(QLatin1StringView text) { appendAscii(text.data(), text.size()); }
-    void endLine() { appendAscii("\r\n", 2); }
+    void appendBytes(QByteArrayView bytes);
+    void append(QLatin1StringView text) { appendBytes(QByteArrayView(text.data(), text.size())); }
+    void endLine() { appendBytes("\r\n"); }
+    // The text built (without a device).
     QByteArray take();
+    // Writes what is left to the device; false when any write failed.
+    bool finish();
 
 private:
     void reserveFor(qsizetype characters);
+    void flushIfFull();
     QByteArray bytes_;
     qsizetype used_ = 0;
+    QIODevice *sink_ = nullptr;
+    bool failed_ = false;
 };
 
 // Encodes lines as UTF-8, each line followed by CR LF.
@@ -82,6 +89,26 @@ struct ReadResult
 
 // Reads a whole text file into lines (see readFileBytes and decodeLines).
 ReadResult readTextLines(const QString &path);
+
+// Reads and decodes a whole text file (as decodeText) into memory that stays
+// until the program ends, so that strings made from it with
+// QString::fromRawData stay valid. Large files go to memory that fills
+// quickly (huge pages where the system offers them).
+struct KeptText
+{
+    ReadStatus status = ReadStatus::Failed;
+    QStringView text;
+    QString error; // the reason, when status is Failed
+};
+KeptText readTextKeptUntilExit(const QString &path);
+
+// Replaces the file at path with what fill writes, atomically: the new
+// content is written beside the file and renamed over it only when complete,
+// so a failure leaves the old file whole. Permissions, when given, are set on
+// the new content before it takes the old file's place. Returns an empty text
+// on success, otherwise the reason.
+QString writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
+                            std::optional<QFile::Permissions> permissions = std::nullopt);
 
 // Replaces the file at path with the bytes, atomically: the new content is
 // written beside the file and renamed over it only when complete, so a

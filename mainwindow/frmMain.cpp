@@ -182,18 +182,19 @@ bool frmMain::prepareDataFolder()
 
 bool frmMain::fillEntryList()
 {
-    core::DirectoryReadResult directory = core::ReadDirectoryFile(directoryFile_);
-    if (!directory.ok) {
+    std::vector<platform::ListRow> rows;
+    const QString error = core::ReadDirectoryFile(
+        directoryFile_, [&](qsizetype count) { rows.reserve(static_cast<std::size_t>(count)); },
+        [&](core::DirectoryEntry &&entry) {
+            rows.push_back({std::move(entry.name), std::move(entry.numbers), entry.bold, 0});
+        });
+    if (!error.isEmpty()) {
         platform::MsgBox(tr("Can't read the directory file %1: %2.\nQuorvel will close without "
                             "changing it.")
-                             .arg(QDir::toNativeSeparators(directoryFile_), directory.error),
+                             .arg(QDir::toNativeSeparators(directoryFile_), error),
                          platform::vbCritical);
         return false;
     }
-    std::vector<platform::ListRow> rows;
-    rows.reserve(static_cast<std::size_t>(directory.entries.size()));
-    for (core::DirectoryEntry &entry : directory.entries)
-        rows.push_back({std::move(entry.name), std::move(entry.numbers), entry.bold, 0});
     lvwQuorvel->addItems(std::move(rows));
     return true;
 }
@@ -202,12 +203,13 @@ bool frmMain::Form_Unload()
 {
     if (!loaded_)
         return true;
-    QList<core::DirectoryEntry> entries;
-    entries.reserve(static_cast<qsizetype>(lvwQuorvel->rows().size()));
-    for (const platform::ListRow &row : lvwQuorvel->rows())
-        entries.append({row.text, row.subItem, row.bold});
+    // The entry list is the directory: it is written item by item, in order.
+    const auto eachEntry = [this](const core::EntryVisitor &visit) {
+        for (const platform::ListRow &row : lvwQuorvel->rows())
+            visit({row.text, row.subItem, row.bold});
+    };
     for (;;) {
-        const QString error = core::WriteDirectoryFile(directoryFile_, entries);
+        const QString error = core::WriteDirectoryFile(directoryFile_, eachEntry);
         if (error.isEmpty())
             break;
         const int answer = platform::MsgBox(
