@@ -132,7 +132,7 @@ void frmColorEditor::LoadColorList()
                          platform::vbExclamation, {}, this);
         return;
     }
-    std::vector<platform::ListRow> rows;
+    platform::ListRows rows;
     for (core::KeywordLine &line : core::parseKeywordLines(file.lines))
         rows.push_back({std::move(line.keyword), std::move(line.colorText), false, 0});
     lstColors->addItems(std::move(rows));

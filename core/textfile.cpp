@@ -1,5 +1,7 @@
 #include "textfile.h"
 
+#include "blockmemory.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,8 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <vector>
-
-#include <sys/mman.h>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -73,32 +73,6 @@ qsizetype decodeInto(QChar *out, QByteArrayView bytes)
     if (!utf8.hasError())
         return end - out;
     return decodeCp1252Into(out, bytes);
-}
-
-// Memory for a large block: aligned so that the system can back it with
-// huge pages, which fill far faster than small ones. Small blocks come from
-// the ordinary heap. Either is released with std::free.
-void *allocateBlock(std::size_t bytes)
-{
-    constexpr std::size_t kHuge = std::size_t(2) << 20;
-    if (bytes < kHuge)
-        return std::malloc(std::max<std::size_t>(bytes, 1));
-    const std::size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
-    void *block = std::aligned_alloc(kHuge, rounded);
-#ifdef MADV_HUGEPAGE
-    if (block)
-        ::madvise(block, rounded, MADV_HUGEPAGE);
-#endif
-    return block;
-}
-
-// Blocks that stay until the program ends; reachable from here, by design.
-void keepUntilExit(void *block)
-{
-    static std::mutex guard;
-    static auto *kept = new std::vector<void *>;
-    const std::lock_guard lock(guard);
-    kept->push_back(block);
 }
 
 } // namespace

@@ -182,7 +182,7 @@ bool frmMain::prepareDataFolder()
 
 bool frmMain::fillEntryList()
 {
-    std::vector<platform::ListRow> rows;
+    platform::ListRows rows;
     const QString error = core::ReadDirectoryFile(
         directoryFile_, [&](qsizetype count) { rows.reserve(static_cast<std::size_t>(count)); },
         [&](core::DirectoryEntry &&entry) {
@@ -243,7 +243,7 @@ void frmMain::cmdExit_Click()
 
 void frmMain::lvwQuorvel_ItemClick(int item)
 {
-    std::vector<platform::ListRow> rows;
+    platform::ListRows rows;
     for (const QString &line : core::splitNumberLines(lvwQuorvel->subItem(item))) {
         core::DisplayLine shown = core::displayLine(line);
         const core::ColorValue color = GetLineColor(shown.text);

@@ -53,7 +53,7 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return {};
 }
 
-void ListModel::append(std::vector<ListRow> rows)
+void ListModel::append(ListRows rows)
 {
     if (rows.empty())
         return;
@@ -139,7 +139,7 @@ int ListView::addItem(const QString &text)
     return count();
 }
 
-void ListView::addItems(std::vector<ListRow> rows)
+void ListView::addItems(ListRows rows)
 {
     const bool wasEmpty = count() == 0;
     model_->append(std::move(rows));
@@ -186,7 +186,7 @@ core::ColorValue ListView::foreColor(int index) const
     return valid(index) ? model_->row(index - 1).foreColor : 0;
 }
 
-const std::vector<ListRow> &ListView::rows() const
+const ListRows &ListView::rows() const
 {
     return model_->rows();
 }
@@ -279,7 +279,7 @@ void ListView::keyboardSearch(const QString &search)
     // A new search, or a repeated letter, looks past the current item.
     const int current = selectedItem() > 0 ? selectedItem() - 1 : 0;
     const int first = current + ((restart || sameLetter) && selectedItem() > 0 ? 1 : 0);
-    const std::vector<ListRow> &all = rows();
+    const ListRows &all = rows();
     for (int k = 0; k < rowCount; ++k) {
         const int row = (first + k) % rowCount;
         if (all[static_cast<std::size_t>(row)].text.startsWith(prefix, Qt::CaseInsensitive)) {

@@ -11,7 +11,7 @@ namespace {
 std::unique_ptr<ListView> listOf(const QStringList &names)
 {
     auto list = std::make_unique<ListView>(QStringList{"Name"});
-    std::vector<ListRow> rows;
+    platform::ListRows rows;
     for (const QString &name : names)
         rows.push_back({name, {}, false, 0});
     list->addItems(std::move(rows));
