@@ -225,16 +225,42 @@ void Utf8Builder::append(QStringView text)
     const char16_t *p = text.utf16();
     const char16_t *const end = p + text.size();
     while (p < end) {
-        // Runs of ASCII, eight code units at a time.
+        // Runs of ASCII, sixteen and then eight code units at a time.
 #ifdef __SSE2__
-        while (end - p >= 8) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            if (_mm_movemask_epi8(_mm_cmpgt_epi16(_mm_add_epi16(chunk, _mm_set1_epi16(-0x8000)),
-                                                  _mm_set1_epi16(-0x8000 + 0x7F))))
+        const __m128i bias = _mm_set1_epi16(-0x8000);
+        const __m128i limit = _mm_set1_epi16(-0x8000 + 0x7F);
+        const auto ascii = [&](__m128i units) {
+            return _mm_movemask_epi8(_mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit)) == 0;
+        };
+        while (end - p >= 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8));
+            if (!ascii(_mm_or_si128(a, b)))
                 break;
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(chunk, chunk));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(a, b));
+            o += 16;
+            p += 16;
+        }
+        while (end - p >= 8) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            if (!ascii(a))
+                break;
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(a, a));
             o += 8;
             p += 8;
+        }
+        // A short ASCII tail: four code units tested at once.
+        while (end - p >= 4) {
+            std::uint64_t units;
+            std::memcpy(&units, p, 8);
+            if (units & 0xFF80FF80FF80FF80ull)
+                break;
+            o[0] = static_cast<unsigned char>(p[0]);
+            o[1] = static_cast<unsigned char>(p[1]);
+            o[2] = static_cast<unsigned char>(p[2]);
+            o[3] = static_cast<unsigned char>(p[3]);
+            o += 4;
+            p += 4;
         }
 #endif
         if (p == end)
@@ -263,7 +289,7 @@ void Utf8Builder::append(QStringView text)
     flushIfFull();
 }
 
-void Utf8Builder::appendBytes(QByteArrayView bytes)
+void Utf8Builder::appendBytesSlow(QByteArrayView bytes)
 {
     reserveFor(bytes.size());
     std::memcpy(bytes_.data() + used_, bytes.data(), static_cast<std::size_t>(bytes.size()));

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -46,7 +47,17 @@ class Utf8Builder
 public:
     explicit Utf8Builder(QIODevice *sink = nullptr);
     void append(QStringView text);
-    void appendBytes(QByteArrayView bytes);
+    void appendBytes(QByteArrayView bytes)
+    {
+        // Short pieces (separators, line ends) go straight in when there is room.
+        if (used_ + bytes.size() <= bytes_.size()) {
+            std::memcpy(bytes_.data() + used_, bytes.data(),
+                        static_cast<std::size_t>(bytes.size()));
+            used_ += bytes.size();
+            return;
+        }
+        appendBytesSlow(bytes);
+    }
     void append(QLatin1StringView text) { appendBytes(QByteArrayView(text.data(), text.size())); }
     void endLine() { appendBytes("\r\n"); }
     // The text built (without a device).
@@ -57,6 +68,7 @@ public:
 private:
     void reserveFor(qsizetype characters);
     void flushIfFull();
+    void appendBytesSlow(QByteArrayView bytes);
     QByteArray bytes_;
     qsizetype used_ = 0;
     QIODevice *sink_ = nullptr;
