@@ -314,23 +314,37 @@ QByteArray joinLines(const QStringList &lines)
     return out.take();
 }
 
+namespace {
+
+// Opens a file for reading. Nothing at the path is Missing; a folder or a
+// file that will not open is Failed with the reason; otherwise the file is
+// open (and the status Ok).
+ReadStatus openForReading(QFile &file, QString &error)
+{
+    const QFileInfo info(file.fileName());
+    if (!info.exists() && !info.isSymLink())
+        return ReadStatus::Missing;
+    if (info.isDir()) {
+        error = QStringLiteral("it is a folder, not a file");
+        return ReadStatus::Failed;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return ReadStatus::Failed;
+    }
+    return ReadStatus::Ok;
+}
+
+} // namespace
+
 ReadBytesResult readFileBytes(const QString &path)
 {
     ReadBytesResult result;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
-        result.status = ReadStatus::Missing;
-        return result;
-    }
-    if (info.isDir()) {
-        result.error = QStringLiteral("it is a folder, not a file");
-        return result;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    result.status = openForReading(file, result.error);
+    if (!file.isOpen())
         return result;
-    }
+    result.status = ReadStatus::Failed;
     result.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         result.error = file.errorString();
@@ -344,20 +358,11 @@ ReadBytesResult readFileBytes(const QString &path)
 KeptText readTextKeptUntilExit(const QString &path)
 {
     KeptText result;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
-        result.status = ReadStatus::Missing;
-        return result;
-    }
-    if (info.isDir()) {
-        result.error = QStringLiteral("it is a folder, not a file");
-        return result;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    result.status = openForReading(file, result.error);
+    if (!file.isOpen())
         return result;
-    }
+    result.status = ReadStatus::Failed;
     // Read to the end whatever the size said: the file may change meanwhile.
     const std::size_t expected = static_cast<std::size_t>(std::max<qint64>(file.size(), 0));
     QByteArray grown;

@@ -1,12 +1,8 @@
 #include "core/colortext.h"
+#include "support/printers.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "core/datafolder.h"
+#include "support/printers.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,15 +7,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray &b, std::ostream *os)
-{
-    *os << "\"" << b.toStdString() << "\"";
-}
 
 namespace {
 
@@ -27,12 +19,6 @@ QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
                                   QDir::System);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 TEST(CoreDataFolder, UsableUserNames)
@@ -123,7 +109,7 @@ TEST(CoreDataFolder, RefusesUnsafePaths)
         // Nothing may be written anywhere: not in the app folder, not behind a link.
         EXPECT_EQ(entries(app.path()), before);
         EXPECT_TRUE(entries(elsewhere.path()).isEmpty());
-        EXPECT_EQ(readBytes(a.filePath("plainfile")), QByteArray("x"));
+        EXPECT_EQ(testsupport::fileBytes(a.filePath("plainfile")), QByteArray("x"));
     }
 }
 
@@ -134,7 +120,7 @@ TEST(CoreDataFolder, WritesDefaultDirectoryFile)
     ASSERT_TRUE(core::checkDataFolder(app.path(), "alice").ok);
     EXPECT_EQ(core::writeDefaultDirectoryFile(app.path(), "alice"), QString());
     const QString path = core::directoryFilePath(app.path(), "alice");
-    EXPECT_EQ(readBytes(path), QByteArray("Default|phone: 555-1234\r\n"));
+    EXPECT_EQ(testsupport::fileBytes(path), QByteArray("Default|phone: 555-1234\r\n"));
     // It holds the user's contacts like any other directory file, so it is private too.
     EXPECT_EQ(QFileInfo(path).permissions() & kAllBits,
               QFileDevice::ReadOwner | QFileDevice::WriteOwner);

@@ -1,4 +1,5 @@
 #include "core/directoryfile.h"
+#include "support/printers.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,15 +8,6 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray &b, std::ostream *os)
-{
-    *os << "\"" << b.toStdString() << "\"";
-}
 
 namespace core {
 void PrintTo(const DirectoryEntry &e, std::ostream *os)
@@ -28,24 +20,6 @@ void PrintTo(const DirectoryEntry &e, std::ostream *os)
 namespace {
 
 using core::DirectoryEntry;
-
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 constexpr QFileDevice::Permissions kAllBits =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
@@ -85,25 +59,26 @@ TEST(CoreDirectoryFile, ReadsFilesAndRewritesThemInNormalForm)
         const char *bytes;
         QList<DirectoryEntry> want;
         QByteArray rewritten; // what writing the read entries back must produce
-    } rows[] = {{"Ann|phone: 1\r\n<b>Bob|fax: 2\r\n", annBob, annBobBytes},
-                {"Ann|phone: 1\n<b>Bob|fax: 2\n", annBob, annBobBytes},
-                {"Ann|phone: 1\n\n\r\n<B>Bob|fax: 2", annBob, annBobBytes},
-                {"<b>A<b>nn|phone: 1|old\r\n", {{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
-                {"Ren\xE9|x\r\n", {{u8("Ren\xC3\xA9"), "x", false}}, "Ren\xC3\xA9|x\r\n"},
-                {"Zo\xC3\xAB|x\r\n", {{u8("Zo\xC3\xAB"), "x", false}}, "Zo\xC3\xAB|x\r\n"},
-                {"\r\n", {}, ""},
-                {"", {}, ""}};
+    } rows[] = {
+        {"Ann|phone: 1\r\n<b>Bob|fax: 2\r\n", annBob, annBobBytes},
+        {"Ann|phone: 1\n<b>Bob|fax: 2\n", annBob, annBobBytes},
+        {"Ann|phone: 1\n\n\r\n<B>Bob|fax: 2", annBob, annBobBytes},
+        {"<b>A<b>nn|phone: 1|old\r\n", {{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
+        {"Ren\xE9|x\r\n", {{testsupport::u8("Ren\xC3\xA9"), "x", false}}, "Ren\xC3\xA9|x\r\n"},
+        {"Zo\xC3\xAB|x\r\n", {{testsupport::u8("Zo\xC3\xAB"), "x", false}}, "Zo\xC3\xAB|x\r\n"},
+        {"\r\n", {}, ""},
+        {"", {}, ""}};
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("quorvel.dat");
     for (const auto &row : rows) {
         SCOPED_TRACE(row.bytes);
-        writeBytes(path, row.bytes);
+        testsupport::putFileBytes(path, row.bytes);
         const core::DirectoryReadResult r = core::ReadDirectoryFile(path);
         EXPECT_TRUE(r.ok);
         EXPECT_EQ(r.entries, row.want);
         EXPECT_EQ(core::WriteDirectoryFile(path, r.entries), QString());
-        EXPECT_EQ(readBytes(path), row.rewritten);
+        EXPECT_EQ(testsupport::fileBytes(path), row.rewritten);
     }
 }
 
@@ -115,7 +90,8 @@ TEST(CoreDirectoryFile, WritesReadsBackAndRewritesIdentically)
         QByteArray bytes;
     } rows[] = {{{{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
                 {{}, ""},
-                {{{u8("Zo\xC3\xAB"), "x", false}, {u8("Ren\xC3\xA9"), "phone: 1\tfax: 2", false}},
+                {{{testsupport::u8("Zo\xC3\xAB"), "x", false},
+                  {testsupport::u8("Ren\xC3\xA9"), "phone: 1\tfax: 2", false}},
                  "Zo\xC3\xAB|x\r\nRen\xC3\xA9|phone: 1\tfax: 2\r\n"},
                 // An entry with neither name nor numbers must still leave a non-empty line.
                 {{{"", "phone: 1", false}, {"Bob", "", true}, {"", "", false}},
@@ -126,13 +102,13 @@ TEST(CoreDirectoryFile, WritesReadsBackAndRewritesIdentically)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.bytes.toStdString());
         EXPECT_EQ(core::WriteDirectoryFile(path, row.entries), QString());
-        EXPECT_EQ(readBytes(path), row.bytes);
+        EXPECT_EQ(testsupport::fileBytes(path), row.bytes);
         const core::DirectoryReadResult back = core::ReadDirectoryFile(path);
         ASSERT_TRUE(back.ok);
         EXPECT_EQ(back.entries, row.entries);
         // Writing what was read must not add a second bold marker or change anything.
         EXPECT_EQ(core::WriteDirectoryFile(path, back.entries), QString());
-        EXPECT_EQ(readBytes(path), row.bytes);
+        EXPECT_EQ(testsupport::fileBytes(path), row.bytes);
     }
 }
 
@@ -147,11 +123,11 @@ TEST(CoreDirectoryFile, WrittenFileIsPrivate)
 
     // Replacing a file that was readable by everyone must not carry that mode over.
     const QString shared = dir.filePath("shared.dat");
-    writeBytes(shared, "Old|x\r\n");
+    testsupport::putFileBytes(shared, "Old|x\r\n");
     ASSERT_TRUE(QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther));
     EXPECT_EQ(core::WriteDirectoryFile(shared, {{"Ann", "phone: 1", false}}), QString());
-    EXPECT_EQ(readBytes(shared), QByteArray("Ann|phone: 1\r\n"));
+    EXPECT_EQ(testsupport::fileBytes(shared), QByteArray("Ann|phone: 1\r\n"));
     EXPECT_EQ(QFileInfo(shared).permissions() & kAllBits,
               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

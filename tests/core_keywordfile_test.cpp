@@ -1,4 +1,5 @@
 #include "core/keywordfile.h"
+#include "support/printers.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -8,15 +9,6 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray &b, std::ostream *os)
-{
-    *os << "\"" << b.toStdString() << "\"";
-}
 
 namespace core {
 void PrintTo(const KeywordLine &k, std::ostream *os)
@@ -51,30 +43,12 @@ const QStringList kDefaultLines = {
     ";use the editor if you can't figure the format out.",
 };
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
 QByteArray crlfBytes(const QStringList &lines)
 {
     QByteArray out;
     for (const QString &l : lines)
         out += l.toUtf8() + "\r\n";
     return out;
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
 TEST(CoreKeywordFile, ParsesLines)
@@ -109,7 +83,7 @@ TEST(CoreKeywordFile, FramesRows)
     // Header and two empty lines, then one line per row, then the fixed tail; the
     // rows parse back out of the frame and nothing else does.
     const QList<QList<KeywordLine>> tables = {
-        {}, {{"a:", "1,2,3"}, {"", "4,5,6"}, {u8("t\xC3\xA9l:"), "0,0,255"}}};
+        {}, {{"a:", "1,2,3"}, {"", "4,5,6"}, {testsupport::u8("t\xC3\xA9l:"), "0,0,255"}}};
     for (const auto &rows : tables) {
         SCOPED_TRACE(rows.size());
         const QStringList lines = core::keywordFileLines(rows);
@@ -172,7 +146,7 @@ TEST(CoreKeywordFile, MissingFileIsCreatedWithDefault)
     const QString path = QDir(dir.path()).filePath("colorkeys.dat");
     EXPECT_EQ(QFileInfo(core::keywordFilePath(dir.path())).absoluteFilePath(), path);
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 555-1234"), 0u);
-    EXPECT_EQ(readBytes(path), crlfBytes(kDefaultLines));
+    EXPECT_EQ(testsupport::fileBytes(path), crlfBytes(kDefaultLines));
 
     // A folder in the way can be neither created nor read: black, no crash, nothing inside.
     ASSERT_TRUE(QFile::remove(path) && QDir(dir.path()).mkdir("colorkeys.dat"));
@@ -188,7 +162,7 @@ TEST(CoreKeywordFile, ExistingFileIsReadAfreshAndNeverRewritten)
     const QString path = QDir(dir.path()).filePath("colorkeys.dat");
     // LF-only, Windows-1252 and not in the standard frame: any rewrite would show.
     const QByteArray bytes("phone:\t0,0,255\nt\xE9l:\t0,128,0\n");
-    writeBytes(path, bytes);
+    testsupport::putFileBytes(path, bytes);
     const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6));
     {
         QFile f(path);
@@ -197,13 +171,14 @@ TEST(CoreKeywordFile, ExistingFileIsReadAfreshAndNeverRewritten)
     }
 
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), RGBValue(0, 0, 255));
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), u8("t\xC3\xA9l: 1")), RGBValue(0, 128, 0));
+    EXPECT_EQ(core::lineColorFromFile(dir.path(), testsupport::u8("t\xC3\xA9l: 1")),
+              RGBValue(0, 128, 0));
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "fax: 1"), 0u);
-    EXPECT_EQ(readBytes(path), bytes);
+    EXPECT_EQ(testsupport::fileBytes(path), bytes);
     EXPECT_EQ(QFileInfo(path).lastModified(), old);
 
     // A change on disk is seen by the next lookup.
-    writeBytes(path, "phone:\t255,0,0\r\n");
+    testsupport::putFileBytes(path, "phone:\t255,0,0\r\n");
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), RGBValue(255, 0, 0));
 }
 
@@ -212,13 +187,13 @@ TEST(CoreKeywordFile, WritesFramedFile)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("keys.dat");
-    writeBytes(path, QByteArray(4000, 'x'));
+    testsupport::putFileBytes(path, QByteArray(4000, 'x'));
     EXPECT_EQ(core::writeKeywordFile(path, core::defaultKeywordRows()), QString());
-    EXPECT_EQ(readBytes(path), crlfBytes(kDefaultLines));
+    EXPECT_EQ(testsupport::fileBytes(path), crlfBytes(kDefaultLines));
 
-    const QList<KeywordLine> rows = {{u8("t\xC3\xA9l:"), "1,2,3"}, {"fax:", "4,5,6"}};
+    const QList<KeywordLine> rows = {{testsupport::u8("t\xC3\xA9l:"), "1,2,3"}, {"fax:", "4,5,6"}};
     EXPECT_EQ(core::writeKeywordFile(path, rows), QString());
-    EXPECT_EQ(readBytes(path), crlfBytes(core::keywordFileLines(rows)));
+    EXPECT_EQ(testsupport::fileBytes(path), crlfBytes(core::keywordFileLines(rows)));
 
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     EXPECT_FALSE(core::writeKeywordFile(dir.filePath("folder"), rows).isEmpty());

@@ -1,4 +1,5 @@
 #include "core/textfile.h"
+#include "support/printers.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,36 +7,9 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray &b, std::ostream *os)
-{
-    *os << "\"" << b.toStdString() << "\"";
-}
-
 namespace {
 
 using core::ReadStatus;
-
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 struct DecodeRow
 {
@@ -57,19 +31,23 @@ const DecodeRow kDecodeRows[] = {
     {"\r\n\r\n", true, {"", ""}},
     {"a\rb\n", true, {"a\rb"}}, // a lone CR is not a line break
     {"a\t b \r\n", true, {"a\t b "}},
-    {"Zo\xC3\xAB\r\n", true, {u8("Zo\xC3\xAB")}},
+    {"Zo\xC3\xAB\r\n", true, {testsupport::u8("Zo\xC3\xAB")}},
     {"\xEF\xBB\xBFhi\r\n", true, {"hi"}}, // byte-order mark is dropped
     // Not valid UTF-8 as a whole: the whole file is Windows-1252. A file that
     // ends inside an unfinished UTF-8 sequence is not valid UTF-8 either.
-    {"Ren\xE9", false, {u8("Ren\xC3\xA9")}},
-    {"\x80 5\r\n\x93q\x94", false, {u8("\xE2\x82\xAC 5"), u8("\xE2\x80\x9Cq\xE2\x80\x9D")}},
-    {"\xC3\xA9\n\xE9", false, {u8("\xC3\x83\xC2\xA9"), u8("\xC3\xA9")}},
-    {"\xC3", false, {u8("\xC3\x83")}},
-    {"\xE2\x82", false, {u8("\xC3\xA2\xE2\x80\x9A")}},
-    {"\xC0\xAF", false, {u8("\xC3\x80\xC2\xAF")}},                         // overlong encoding
-    {"\xED\xA0\x80", false, {u8("\xC3\xAD\xC2\xA0\xE2\x82\xAC")}},         // encoded surrogate
-    {"\xF4\x9F\xBF\xBF", false, {u8("\xC3\xB4\xC5\xB8\xC2\xBF\xC2\xBF")}}, // > U+10FFFF
-    {"\xF0\x9F\x98\x80\n", true, {u8("\xF0\x9F\x98\x80")}}};
+    {"Ren\xE9", false, {testsupport::u8("Ren\xC3\xA9")}},
+    {"\x80 5\r\n\x93q\x94",
+     false,
+     {testsupport::u8("\xE2\x82\xAC 5"), testsupport::u8("\xE2\x80\x9Cq\xE2\x80\x9D")}},
+    {"\xC3\xA9\n\xE9", false, {testsupport::u8("\xC3\x83\xC2\xA9"), testsupport::u8("\xC3\xA9")}},
+    {"\xC3", false, {testsupport::u8("\xC3\x83")}},
+    {"\xE2\x82", false, {testsupport::u8("\xC3\xA2\xE2\x80\x9A")}},
+    {"\xC0\xAF", false, {testsupport::u8("\xC3\x80\xC2\xAF")}},                 // overlong encoding
+    {"\xED\xA0\x80", false, {testsupport::u8("\xC3\xAD\xC2\xA0\xE2\x82\xAC")}}, // encoded surrogate
+    {"\xF4\x9F\xBF\xBF",
+     false,
+     {testsupport::u8("\xC3\xB4\xC5\xB8\xC2\xBF\xC2\xBF")}}, // > U+10FFFF
+    {"\xF0\x9F\x98\x80\n", true, {testsupport::u8("\xF0\x9F\x98\x80")}}};
 
 TEST(CoreTextFile, DecodesAndSplitsBytes)
 {
@@ -80,7 +58,7 @@ TEST(CoreTextFile, DecodesAndSplitsBytes)
         SCOPED_TRACE(QByteArray(row.bytes).toHex(' ').toStdString());
         EXPECT_EQ(core::isValidUtf8(QByteArray(row.bytes)), row.utf8);
         EXPECT_EQ(core::splitLines(core::decodeText(QByteArray(row.bytes))), row.lines);
-        writeBytes(path, QByteArray(row.bytes));
+        testsupport::putFileBytes(path, QByteArray(row.bytes));
         const core::ReadResult r = core::readTextLines(path);
         EXPECT_EQ(r.status, ReadStatus::Ok);
         EXPECT_EQ(r.lines, row.lines);
@@ -91,7 +69,7 @@ TEST(CoreTextFile, JoinsLinesAsUtf8WithCrLf)
 {
     EXPECT_EQ(core::joinLines({}), QByteArray());
     EXPECT_EQ(core::joinLines({""}), QByteArray("\r\n"));
-    EXPECT_EQ(core::joinLines({"a", u8("\xE2\x82\xAC"), ""}),
+    EXPECT_EQ(core::joinLines({"a", testsupport::u8("\xE2\x82\xAC"), ""}),
               QByteArray("a\r\n\xE2\x82\xAC\r\n\r\n"));
 }
 
@@ -115,18 +93,18 @@ TEST(CoreTextFile, WriteReplacesWholeFileAndLeavesNoStrays)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("t.txt");
     // A longer old file must not leave a tail behind the shorter new content.
-    writeBytes(path, "old content that is much longer than the new one\n");
-    EXPECT_EQ(core::writeTextLines(path, {"a", u8("Ren\xC3\xA9")}), QString());
-    EXPECT_EQ(readBytes(path), QByteArray("a\r\nRen\xC3\xA9\r\n"));
-    EXPECT_EQ(core::readTextLines(path).lines, QStringList({"a", u8("Ren\xC3\xA9")}));
+    testsupport::putFileBytes(path, "old content that is much longer than the new one\n");
+    EXPECT_EQ(core::writeTextLines(path, {"a", testsupport::u8("Ren\xC3\xA9")}), QString());
+    EXPECT_EQ(testsupport::fileBytes(path), QByteArray("a\r\nRen\xC3\xA9\r\n"));
+    EXPECT_EQ(core::readTextLines(path).lines, QStringList({"a", testsupport::u8("Ren\xC3\xA9")}));
 
     // Bytes go out untouched, including NUL and bytes that are not UTF-8.
     const QByteArray raw("x\0\xFF\r\ny", 6);
     EXPECT_EQ(core::writeFileAtomically(path, raw), QString());
-    EXPECT_EQ(readBytes(path), raw);
+    EXPECT_EQ(testsupport::fileBytes(path), raw);
 
     EXPECT_EQ(core::writeTextLines(path, {}), QString());
-    EXPECT_EQ(readBytes(path), QByteArray());
+    EXPECT_EQ(testsupport::fileBytes(path), QByteArray());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList({"t.txt"}));
 }
@@ -138,7 +116,7 @@ TEST(CoreTextFile, FailedWriteReportsAndKeepsOldData)
     const QDir d(dir.path());
     ASSERT_TRUE(d.mkdir("folder"));
     const QByteArray old("keep me\r\n");
-    writeBytes(d.filePath("plain"), old);
+    testsupport::putFileBytes(d.filePath("plain"), old);
 
     // A folder where the file should be, and a path whose parent is a regular file.
     for (const QString &target : {d.filePath("folder"), d.filePath("plain/child.txt")}) {
@@ -148,7 +126,7 @@ TEST(CoreTextFile, FailedWriteReportsAndKeepsOldData)
         EXPECT_TRUE(QFileInfo(d.filePath("folder")).isDir());
         EXPECT_TRUE(QDir(d.filePath("folder"))
                         .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
-        EXPECT_EQ(readBytes(d.filePath("plain")), old);
+        EXPECT_EQ(testsupport::fileBytes(d.filePath("plain")), old);
         EXPECT_EQ(d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                   QStringList({"folder", "plain"}));
     }
