@@ -189,7 +189,7 @@ QStringList decodeLines(QByteArrayView bytes)
 }
 
 namespace {
-constexpr qsizetype kChunk = 64 * 1024;
+constexpr qsizetype kChunk = qsizetype(64) * 1024;
 } // namespace
 
 Utf8Builder::Utf8Builder(QIODevice *sink) : sink_(sink) {}
@@ -420,7 +420,7 @@ QString writeFileAtomically(const QString &path, const std::function<void(Utf8Bu
     Utf8Builder out(&file);
     fill(out);
     if (!out.finish()) {
-        const QString reason = file.errorString();
+        QString reason = file.errorString();
         file.cancelWriting();
         return reason;
     }
