@@ -15,8 +15,11 @@ bool markerAt(QStringView text, qsizetype i)
            (text[i + 1] == u'b' || text[i + 1] == u'B') && text[i + 2] == u'>';
 }
 
-// Removes every "<b>", without regard to case, in one pass from the left.
-// A name whose only marker is the leading one stays a piece of the line.
+// Removes every bold marker, in any case, including one that only forms when
+// an inner one goes ("<<b>b>"), so the name never holds a marker and writing
+// the entry back cannot give it a second one. Each character is kept until
+// it completes a marker with the two kept before it. A name whose only
+// marker is the leading one stays a piece of the line.
 template <typename Piece> QString withoutMarkers(QStringView name, Piece piece)
 {
     qsizetype next = 3;
@@ -24,17 +27,14 @@ template <typename Piece> QString withoutMarkers(QStringView name, Piece piece)
         ++next;
     if (next >= name.size())
         return piece(name.sliced(3));
-    QString out;
-    out.reserve(name.size());
-    for (qsizetype i = 0; i < name.size();) {
-        if (markerAt(name, i)) {
-            i += 3;
-        } else {
-            out.append(name[i]);
-            ++i;
-        }
+    QString kept;
+    kept.reserve(name.size());
+    for (const QChar c : name) {
+        kept.append(c);
+        if (c == u'>' && kept.size() >= 3 && markerAt(kept, kept.size() - 3))
+            kept.chop(3);
     }
-    return out;
+    return kept;
 }
 
 // Reads one line; piece(view) makes the entry's strings from parts of it.

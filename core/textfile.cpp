@@ -210,16 +210,26 @@ void Utf8Builder::flushIfFull()
 
 bool Utf8Builder::finish()
 {
-    if (sink_ && used_ > 0) {
-        if (!failed_ && sink_->write(bytes_.constData(), used_) != used_)
+    // A short write (the disk filled up part-way) reports no error; writing
+    // the rest again fails with the reason.
+    for (qsizetype written = 0; sink_ && !failed_ && written < used_;) {
+        const qint64 count = sink_->write(bytes_.constData() + written, used_ - written);
+        if (count <= 0)
             failed_ = true;
-        used_ = 0;
+        else
+            written += count;
     }
+    used_ = 0;
     return !failed_;
 }
 
 void Utf8Builder::append(QStringView text)
 {
+    // Text that begins with U+FEFF would lose it to the reader, which takes
+    // a leading one for a byte-order mark: a mark in front keeps it.
+    if (atStart_ && text.startsWith(QChar(0xFEFF)))
+        appendBytes("\xEF\xBB\xBF");
+    atStart_ = atStart_ && text.isEmpty();
     reserveFor(text.size());
     auto *o = reinterpret_cast<unsigned char *>(bytes_.data() + used_);
     const char16_t *p = text.utf16();
@@ -411,7 +421,10 @@ QString writeFileAtomically(const QString &path, const std::function<void(Utf8Bu
                             std::optional<QFile::Permissions> permissions)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write error must reach us here. Data left in a buffer is
+    // flushed inside commit(), which ignores a failure there (a full disk)
+    // and would rename the short file over the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     if (permissions && !file.setPermissions(*permissions)) {
         file.cancelWriting();

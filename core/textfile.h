@@ -41,7 +41,9 @@ QStringList decodeLines(QByteArrayView bytes);
 
 // Builds UTF-8 text without intermediate strings.
 // Builds UTF-8 text without intermediate strings. Given a device, it writes
-// what it has built in chunks of modest size instead of holding it all.
+// what it has built in chunks of modest size instead of holding it all. Text
+// that begins with U+FEFF gets a byte-order mark in front, so that reading it
+// back gives the same text.
 class Utf8Builder
 {
 public:
@@ -50,6 +52,7 @@ public:
     void appendBytes(QByteArrayView bytes)
     {
         // Short pieces (separators, line ends) go straight in when there is room.
+        atStart_ = atStart_ && bytes.isEmpty();
         if (used_ + bytes.size() <= bytes_.size()) {
             std::memcpy(bytes_.data() + used_, bytes.data(),
                         static_cast<std::size_t>(bytes.size()));
@@ -73,6 +76,7 @@ private:
     qsizetype used_ = 0;
     QIODevice *sink_ = nullptr;
     bool failed_ = false;
+    bool atStart_ = true;
 };
 
 // Encodes lines as UTF-8, each line followed by CR LF.
