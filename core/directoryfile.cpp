@@ -6,6 +6,27 @@
 
 namespace core {
 
+namespace {
+
+// Removes every bold marker, in any case, including one that only forms when
+// an inner one goes ("<<b>b>"), so the name never holds a marker and writing
+// the entry back cannot give it a second one. One pass: each character is
+// kept until it completes a marker with the two kept before it.
+QString withoutBoldMarkers(const QString &name)
+{
+    const QLatin1String marker(kBoldMarker);
+    QString kept;
+    kept.reserve(name.size());
+    for (const QChar c : name) {
+        kept.append(c);
+        if (c == QLatin1Char('>') && kept.endsWith(marker, Qt::CaseInsensitive))
+            kept.chop(marker.size());
+    }
+    return kept;
+}
+
+} // namespace
+
 std::optional<DirectoryEntry> parseDirectoryLine(const QString &line)
 {
     if (line.isEmpty())
@@ -24,7 +45,7 @@ std::optional<DirectoryEntry> parseDirectoryLine(const QString &line)
     const QLatin1String marker(kBoldMarker);
     entry.bold = entry.name.startsWith(marker, Qt::CaseInsensitive);
     if (entry.bold)
-        entry.name.remove(marker, Qt::CaseInsensitive);
+        entry.name = withoutBoldMarkers(entry.name);
     return entry;
 }
 

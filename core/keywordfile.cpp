@@ -91,7 +91,9 @@ ColorValue lookupLineColor(const QStringList &fileLines, const QString &numberLi
 {
     for (const QString &line : fileLines) {
         const std::optional<KeywordLine> row = parseKeywordLine(line);
-        if (row && numberLine.startsWith(row->keyword))
+        // An empty keyword matches every line; QString::startsWith alone
+        // would not match a null one.
+        if (row && (row->keyword.isEmpty() || numberLine.startsWith(row->keyword)))
             return parseColorText(row->colorText);
     }
     return 0;

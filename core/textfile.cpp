@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <array>
 
@@ -16,6 +17,9 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr char16_t kByteOrderMark = 0xFEFF;
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
 QString decodeCp1252(const QByteArray &bytes)
 {
@@ -77,10 +81,13 @@ QString decodeText(const QByteArray &bytes)
 {
     if (!isValidUtf8(bytes))
         return decodeCp1252(bytes);
+    // One leading byte-order mark is dropped. QString::fromUtf8 would drop a
+    // second one too, which is a character of the text.
     QByteArrayView body(bytes);
-    if (body.startsWith("\xEF\xBB\xBF"))
+    if (body.startsWith(kUtf8ByteOrderMark))
         body = body.sliced(3);
-    return QString::fromUtf8(body);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(body);
 }
 
 QStringList splitLines(const QString &text)
@@ -108,6 +115,10 @@ QByteArray joinLines(const QStringList &lines)
         total += line.size() + 2;
     QByteArray bytes;
     bytes.reserve(total + total / 4);
+    // Text that begins with U+FEFF would lose it to the reader, which takes
+    // the first three bytes for a byte-order mark: a mark in front keeps it.
+    if (!lines.isEmpty() && lines.first().startsWith(QChar(kByteOrderMark)))
+        bytes.append(kUtf8ByteOrderMark, 3);
     for (const QString &line : lines) {
         bytes.append(line.toUtf8());
         bytes.append("\r\n", 2);

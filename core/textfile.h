@@ -7,7 +7,7 @@
 namespace core {
 
 // Decodes the bytes of a text file: UTF-8 when the whole content is valid
-// UTF-8 (a leading byte-order mark is dropped), otherwise Windows-1252, so
+// UTF-8 (one leading byte-order mark is dropped), otherwise Windows-1252, so
 // files written by the Windows program read correctly.
 QString decodeText(const QByteArray &bytes);
 
@@ -19,7 +19,9 @@ bool isValidUtf8(const QByteArray &bytes);
 // empty text has no lines at all.
 QStringList splitLines(const QString &text);
 
-// Encodes lines as UTF-8, each line followed by CR LF.
+// Encodes lines as UTF-8, each line followed by CR LF. When the first line
+// begins with U+FEFF a byte-order mark goes in front, so decodeText gives the
+// same text back.
 QByteArray joinLines(const QStringList &lines);
 
 enum class ReadStatus { Ok, Missing, Failed };
