@@ -13,6 +13,8 @@ struct ProgramExit
     bool finished = false; // false: still running when the wait gave up
     int exitCode = -1;     // valid when it exited by itself
     int signal = 0;        // the signal that ended it, 0 when it exited
+    // Peak resident memory; a bound, not the exact figure: it also counts
+    // what the test process itself held when it started the program.
     long peakMemoryKiB = 0;
 };
 
