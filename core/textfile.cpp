@@ -156,12 +156,21 @@ ReadResult readTextLines(const QString &path)
 QString writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write error must reach QSaveFile. Data left in the
+    // buffer is flushed inside commit(), which ignores a failure there (a
+    // full disk) and renames the short file over the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
+    // A short write (the disk filled up part-way) reports no error; writing
+    // the rest again fails with the reason.
+    for (qsizetype written = 0; written < bytes.size();) {
+        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            return reason;
+        }
+        written += count;
     }
     if (!file.commit())
         return file.errorString();
