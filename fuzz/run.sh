@@ -60,7 +60,5 @@ for target in "${targets[@]}"; do
     fi
 done
 printf '%s\n' "${summary[@]}"
-if ((${#failed[@]})); then
-    echo "fuzzing failed: ${failed[*]}"
-    exit 1
-fi
+echo "fuzz: $((${#targets[@]} - ${#failed[@]})) passed, ${#failed[@]} failed"
+((${#failed[@]} == 0))
