@@ -19,8 +19,9 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <dlfcn.h>
-#include <iostream>
+#include <mutex>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -31,17 +32,29 @@ using testsupport::readBytes;
 namespace {
 
 // The folder that is full ("/path/" with its separator) and the bytes that
-// still fit; empty: no folder is full.
+// still fit. write() may be called on any thread, and from a signal handler:
+// while no folder is full it only reads one flag.
+std::atomic<bool> anyFolderFull{false};
+std::mutex fullFolderMutex;
 QByteArray fullFolder;
 std::atomic<long long> freeBytes{0};
 
+void setFullFolder(const QByteArray &folder)
+{
+    const std::lock_guard<std::mutex> lock(fullFolderMutex);
+    fullFolder = folder;
+    anyFolderFull = !folder.isEmpty();
+}
+
 bool isInFullFolder(int fd)
 {
-    if (fullFolder.isEmpty())
+    if (!anyFolderFull)
         return false;
+    const std::lock_guard<std::mutex> lock(fullFolderMutex);
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     char target[PATH_MAX];
-    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
-    const ssize_t size = ::readlink(link.constData(), target, sizeof target - 1);
+    const ssize_t size = ::readlink(link, target, sizeof target - 1);
     // An unnamed temporary file reads as "<folder>/#123 (deleted)".
     return size > 0 && QByteArray(target, size).startsWith(fullFolder);
 }
@@ -65,12 +78,12 @@ public:
     explicit DiskFull(const QString &folder, long long free = 0)
     {
         freeBytes = free;
-        fullFolder = QFile::encodeName(QDir(folder).canonicalPath()) + '/';
+        setFullFolder(QFile::encodeName(QDir(folder).canonicalPath()) + '/');
     }
     ~DiskFull() { spaceIsBack(); }
     DiskFull(const DiskFull &) = delete;
     DiskFull &operator=(const DiskFull &) = delete;
-    static void spaceIsBack() { fullFolder.clear(); }
+    static void spaceIsBack() { setFullFolder({}); }
 };
 
 } // namespace
@@ -201,7 +214,6 @@ TEST(FaultNoSpace, FirstStartOnAFullDiskIsRefusedWithoutHalfWrittenFiles)
         EXPECT_FALSE(main.ok);
     }
     ASSERT_EQ(messages.prompts().size(), 1);
-    std::cout << "told: " << messages.prompts().first().toStdString() << std::endl;
     EXPECT_TRUE(messages.prompts().first().contains(QDir::toNativeSeparators(folder.dataFolder())))
         << messages.prompts().first().toStdString();
     EXPECT_EQ(dataFolderFiles(folder), QStringList());
