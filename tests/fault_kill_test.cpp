@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <csignal>
 #include <iostream>
+#include <unistd.h>
 
 inline void PrintTo(const QString &s, std::ostream *os)
 {
@@ -80,6 +81,23 @@ public:
         return true;
     }
 
+    // True when the program has a file open in its data folder that has no
+    // name yet: the new directory file being written.
+    bool isWritingUnnamedFile() const
+    {
+        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid()));
+        const QByteArray unnamed = QFile::encodeName(dataFolder()) + "/#";
+        for (const QString &fd :
+             fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+            char target[4096];
+            const ssize_t size =
+                ::readlink(QFile::encodeName(fds.filePath(fd)).constData(), target, sizeof target);
+            if (size > 0 && QByteArray(target, size).startsWith(unnamed))
+                return true;
+        }
+        return false;
+    }
+
     QStringList dataFolderFiles() const
     {
         return QDir(dataFolder())
@@ -108,20 +126,30 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     ASSERT_NE(oldBytes, newBytes);
     Installed app;
 
-    // A clean save first: it writes the new bytes, and its length from
-    // SIGTERM to exit is the span the kills are spread over.
-    std::vector<qint64> spans;
+    // Clean saves first: each writes the new bytes. They give the span from
+    // SIGTERM to exit, and how long the new file is open while it is written,
+    // synced and put in place (watched through the program's open files).
+    qint64 spanMicroseconds = 0;
+    qint64 writeMicroseconds = 0;
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(app.startOver(oldBytes));
         QElapsedTimer timer;
         timer.start();
-        const testsupport::ProgramExit exit = app.stop(SIGTERM);
-        spans.push_back(timer.nsecsElapsed() / 1000);
+        app.signal(SIGTERM);
+        qint64 writeSeen = -1;
+        while (!app.ended()) {
+            const qint64 now = timer.nsecsElapsed() / 1000;
+            if (app.isWritingUnnamedFile()) {
+                writeSeen = writeSeen < 0 ? now : writeSeen;
+                writeMicroseconds = std::max(writeMicroseconds, now - writeSeen);
+            }
+            QThread::usleep(100);
+        }
+        spanMicroseconds = std::max(spanMicroseconds, timer.nsecsElapsed() / 1000);
+        const testsupport::ProgramExit exit = app.wait();
         ASSERT_EQ(exit.exitCode, 0);
         ASSERT_EQ(readBytes(app.directoryFile()), newBytes);
     }
-    std::sort(spans.begin(), spans.end());
-    const qint64 spanMicroseconds = spans[1];
 
     const int rounds = envInt("QUORVEL_KILL_ROUNDS", 40);
     const quint32 seed = static_cast<quint32>(envInt(
@@ -130,6 +158,7 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     int keptOld = 0;
     int tookNew = 0;
     int leftCopies = 0;
+    int killedMidWrite = 0;
     static const QRegularExpression saveCopy(QStringLiteral("^quorvel\\.dat\\.[A-Za-z0-9]{6}$"));
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE(testing::Message() << "seed " << seed << ", round " << round);
@@ -137,16 +166,30 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
         // The copies an earlier round may have left are gone once it runs.
         ASSERT_EQ(app.dataFolderFiles(), (QStringList{"quorvel.dat", "quorvel.lock"}));
 
-        const auto delay = static_cast<unsigned long>(random.bounded(spanMicroseconds + 1));
+        // Every other kill aims at the save itself: once the new file is
+        // seen open, within the time it stays open. The others fall anywhere
+        // from SIGTERM to exit.
         app.signal(SIGTERM);
+        unsigned long delay = 0;
+        if (round % 2) {
+            QDeadlineTimer deadline(60000);
+            while (!app.isWritingUnnamedFile() && !app.ended() && !deadline.hasExpired())
+                QThread::usleep(50);
+            delay = static_cast<unsigned long>(random.bounded(writeMicroseconds + 1));
+        } else {
+            delay = static_cast<unsigned long>(random.bounded(spanMicroseconds + 1));
+        }
         QThread::usleep(delay);
+        const bool midWrite = app.isWritingUnnamedFile();
         const testsupport::ProgramExit exit = app.stop(SIGKILL);
+        killedMidWrite += midWrite ? 1 : 0;
         ASSERT_TRUE(exit.finished);
 
         const QByteArray after = readBytes(app.directoryFile());
         ASSERT_TRUE(after == oldBytes || after == newBytes)
-            << "killed " << delay << " us after SIGTERM: the file has " << after.size()
-            << " bytes, neither the old " << oldBytes.size() << " nor the new " << newBytes.size();
+            << "killed " << delay << " us after " << (round % 2 ? "the save began" : "SIGTERM")
+            << ": the file has " << after.size() << " bytes, neither the old " << oldBytes.size()
+            << " nor the new " << newBytes.size();
         ++(after == oldBytes ? keptOld : tookNew);
         for (const QString &name : app.dataFolderFiles()) {
             if (saveCopy.match(name).hasMatch())
@@ -162,12 +205,15 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     EXPECT_EQ(app.dataFolderFiles(), QStringList{"quorvel.dat"});
 
     std::cout << "kill rounds: " << rounds << " (seed " << seed << "), kills spread over "
-              << spanMicroseconds << " us after SIGTERM; old file kept " << keptOld
-              << ", new file complete " << tookNew << ", copies of a cut-short save left "
-              << leftCopies << std::endl;
+              << spanMicroseconds << " us after SIGTERM, half of them over the "
+              << writeMicroseconds << " us the new file is open; old file kept " << keptOld
+              << ", new file complete " << tookNew << "; killed while the new file was being "
+              << "written " << killedMidWrite << ", copies of a cut-short save left " << leftCopies
+              << std::endl;
     RecordProperty("rounds", rounds);
     RecordProperty("kept_old", keptOld);
     RecordProperty("took_new", tookNew);
+    RecordProperty("killed_mid_write", killedMidWrite);
 }
 
 } // namespace
