@@ -43,9 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                "read, write, read gives the same directory");
     fuzzcheck::expectEqual(writeDirectory(second), written, "writing what was read is stable");
     for (const core::DirectoryEntry &e : first) {
-        fuzzcheck::expect(!e.name.contains(QLatin1Char('|')) && !e.numbers.contains(QLatin1Char('|')),
+        fuzzcheck::expect(!e.name.contains(QLatin1Char('|')) &&
+                              !e.numbers.contains(QLatin1Char('|')),
                           "no value read holds the field separator");
-        fuzzcheck::expect(!e.name.contains(QLatin1Char('\n')) && !e.numbers.contains(QLatin1Char('\n')),
+        fuzzcheck::expect(!e.name.contains(QLatin1Char('\n')) &&
+                              !e.numbers.contains(QLatin1Char('\n')),
                           "no value read holds a line feed");
     }
     return 0;

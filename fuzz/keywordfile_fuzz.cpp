@@ -18,7 +18,8 @@ QByteArray describe(const QList<core::KeywordLine> &rows)
 {
     QByteArray text;
     for (const core::KeywordLine &row : rows)
-        text += fuzzcheck::show(row.keyword) + " -> " + fuzzcheck::show(row.colorText) + "\n        ";
+        text +=
+            fuzzcheck::show(row.keyword) + " -> " + fuzzcheck::show(row.colorText) + "\n        ";
     return text;
 }
 
