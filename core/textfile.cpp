@@ -161,7 +161,7 @@ QString writeFileAtomically(const QString &path, const QByteArray &bytes)
     // full disk) and renames the short file over the old one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
-    // A short write (the disk filled up part-way) reports no error; writing
+    // A short write (the disk filled up midway) reports no error; writing
     // the rest again fails with the reason.
     for (qsizetype written = 0; written < bytes.size();) {
         const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
