@@ -167,6 +167,8 @@ bool frmMain::prepareDataFolder()
         return false;
     }
     lock_ = std::move(lock);
+    // What a save cut short by a kill left behind; no save runs now.
+    core::removeInterruptedSaves(appFolder_, userName);
 
     if (folder.created) {
         const QString error = core::writeDefaultDirectoryFile(appFolder_, userName);

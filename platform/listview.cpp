@@ -9,6 +9,20 @@
 
 namespace platform {
 
+namespace {
+
+// A row shows at most this many characters; the columns are a few hundred
+// pixels wide. Laying out a whole text of millions of characters (a hostile
+// directory file) would take hundreds of megabytes for nothing visible.
+constexpr qsizetype kMostShownCharacters = 1000;
+
+QString shown(const QString &text)
+{
+    return text.size() > kMostShownCharacters ? text.left(kMostShownCharacters) : text;
+}
+
+} // namespace
+
 ListModel::ListModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void ListModel::setHeaders(const QStringList &headers)
@@ -35,7 +49,7 @@ QVariant ListModel::data(const QModelIndex &index, int role) const
     const ListRow &r = row(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return index.column() == 0 ? r.text : r.subItem;
+        return shown(index.column() == 0 ? r.text : r.subItem);
     case Qt::FontRole:
         return r.bold ? QVariant(boldFont_) : QVariant();
     case Qt::ForegroundRole:

@@ -36,6 +36,9 @@ TEST(CoreDirectoryFile, ParsesLines)
                 {"<B>Ann|phone: 1", DirectoryEntry{"Ann", "phone: 1", true}},
                 {"Ann<b>|phone: 1", DirectoryEntry{"Ann<b>", "phone: 1", false}},
                 {"<b>A<b>nn|phone: 1", DirectoryEntry{"Ann", "phone: 1", true}},
+                // Removing the inner markers must not leave a new one behind.
+                {"<b><B<b>>Ann|phone: 1", DirectoryEntry{"Ann", "phone: 1", true}},
+                {"<b><<b>b>", DirectoryEntry{"", "", true}},
                 {"<b", DirectoryEntry{"<b", "", false}},
                 {"Ann|", DirectoryEntry{"Ann", "", false}},
                 {"|phone: 1", DirectoryEntry{"", "phone: 1", false}},
@@ -59,15 +62,21 @@ TEST(CoreDirectoryFile, ReadsFilesAndRewritesThemInNormalForm)
         const char *bytes;
         QList<DirectoryEntry> want;
         QByteArray rewritten; // what writing the read entries back must produce
-    } rows[] = {
-        {"Ann|phone: 1\r\n<b>Bob|fax: 2\r\n", annBob, annBobBytes},
-        {"Ann|phone: 1\n<b>Bob|fax: 2\n", annBob, annBobBytes},
-        {"Ann|phone: 1\n\n\r\n<B>Bob|fax: 2", annBob, annBobBytes},
-        {"<b>A<b>nn|phone: 1|old\r\n", {{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
-        {"Ren\xE9|x\r\n", {{testsupport::u8("Ren\xC3\xA9"), "x", false}}, "Ren\xC3\xA9|x\r\n"},
-        {"Zo\xC3\xAB|x\r\n", {{testsupport::u8("Zo\xC3\xAB"), "x", false}}, "Zo\xC3\xAB|x\r\n"},
-        {"\r\n", {}, ""},
-        {"", {}, ""}};
+    } rows[] = {{"Ann|phone: 1\r\n<b>Bob|fax: 2\r\n", annBob, annBobBytes},
+                {"Ann|phone: 1\n<b>Bob|fax: 2\n", annBob, annBobBytes},
+                {"Ann|phone: 1\n\n\r\n<B>Bob|fax: 2", annBob, annBobBytes},
+                {"<b>A<b>nn|phone: 1|old\r\n", {{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
+                {"Ren\xE9|x\r\n", {{testsupport::u8("Ren\xC3\xA9"), "x", false}}, "Ren\xC3\xA9|x\r\n"},
+                {"Zo\xC3\xAB|x\r\n", {{testsupport::u8("Zo\xC3\xAB"), "x", false}}, "Zo\xC3\xAB|x\r\n"},
+                {"\r\n", {}, ""},
+                {"", {}, ""},
+                // A name that begins with U+FEFF, behind the file's own byte-order mark.
+                {"\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n",
+                 {{QStringLiteral("\uFEFFZ"), "1", false}},
+                 "\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n"},
+                {"\r\n\xEF\xBB\xBFZ|1\r\n",
+                 {{QStringLiteral("\uFEFFZ"), "1", false}},
+                 "\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n"}};
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("quorvel.dat");

@@ -132,7 +132,9 @@ TEST(CoreKeywordFile, LooksUpLineColor)
         {"default file", kDefaultLines, "phone: 555-1234", 0},
         {"example comment inactive", kDefaultLines, "e-mail: a@b", 0},
         {"framed table", core::keywordFileLines({{"e-mail:", "0,0,255"}}), "e-mail: a@b",
-         RGBValue(0, 0, 255)}};
+         RGBValue(0, 0, 255)},
+        // A null text (nullptr here) is an empty number line like any other.
+        {"empty keyword matches a null line", {"\t1,2,3"}, nullptr, RGBValue(1, 2, 3)}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         EXPECT_EQ(core::lookupLineColor(row.file, QString::fromLatin1(row.line)), row.want);

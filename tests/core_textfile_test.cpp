@@ -33,6 +33,8 @@ const DecodeRow kDecodeRows[] = {
     {"a\t b \r\n", true, {"a\t b "}},
     {"Zo\xC3\xAB\r\n", true, {testsupport::u8("Zo\xC3\xAB")}},
     {"\xEF\xBB\xBFhi\r\n", true, {"hi"}}, // byte-order mark is dropped
+    {"\xEF\xBB\xBF\xEF\xBB\xBFhi", true, {QStringLiteral("\uFEFFhi")}}, // only the first one
+    {"\r\n\xEF\xBB\xBFhi", true, {"", QStringLiteral("\uFEFFhi")}},
     // Not valid UTF-8 as a whole: the whole file is Windows-1252. A file that
     // ends inside an unfinished UTF-8 sequence is not valid UTF-8 either.
     {"Ren\xE9", false, {testsupport::u8("Ren\xC3\xA9")}},
@@ -71,6 +73,12 @@ TEST(CoreTextFile, JoinsLinesAsUtf8WithCrLf)
     EXPECT_EQ(core::joinLines({""}), QByteArray("\r\n"));
     EXPECT_EQ(core::joinLines({"a", testsupport::u8("\xE2\x82\xAC"), ""}),
               QByteArray("a\r\n\xE2\x82\xAC\r\n\r\n"));
+    // Text that begins with U+FEFF gets a byte-order mark of its own in front,
+    // so the reader, which drops one mark, gives that character back.
+    EXPECT_EQ(core::joinLines({QStringLiteral("\uFEFFx")}),
+              QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\r\n"));
+    EXPECT_EQ(core::splitLines(core::decodeText(core::joinLines({QStringLiteral("\uFEFFx"), "y"}))),
+              QStringList({QStringLiteral("\uFEFFx"), "y"}));
 }
 
 TEST(CoreTextFile, ReadMissingAndFolder)

@@ -1,13 +1,8 @@
-#include "core/keywordfile.h"
-#include "platform/system.h"
 #include "support/fixtures.h"
+#include "support/installed.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -17,73 +12,19 @@ using testsupport::writeBytes;
 
 namespace {
 
-// The real executable, copied into a fresh application folder and run
-// offscreen, as a user would start it from a folder of their own.
-class Installed
+// Starts the program and stops it with a signal; the exit code, or -1 when
+// it did not exit by itself.
+class Installed : public testsupport::InstalledQuorvel
 {
 public:
-    Installed()
-    {
-        exe_ = dir_.filePath("quorvel");
-        QFile::copy(QStringLiteral(QUORVEL_EXECUTABLE), exe_);
-        user_ = platform::GetName();
-    }
-    QString path() const { return dir_.path(); }
-    QString dataFolder() const { return dir_.filePath(user_); }
-    QString directoryFile() const { return dataFolder() + "/quorvel.dat"; }
-    QString lockFile() const { return dataFolder() + "/quorvel.lock"; }
-
-    void start()
-    {
-        process_ = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process_->setProcessEnvironment(env);
-        process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_->start(exe_, {});
-        ASSERT_TRUE(process_->waitForStarted());
-        // The lock file names this process once the program holds its data
-        // folder; by then its signal handling is in place.
-        const QByteArray pid = QByteArray::number(process_->processId()) + '\n';
-        QDeadlineTimer deadline(30000);
-        while (!readBytes(lockFile()).startsWith(pid) && !deadline.hasExpired() &&
-               process_->state() == QProcess::Running)
-            QThread::msleep(10);
-        ASSERT_TRUE(readBytes(lockFile()).startsWith(pid)) << "the program did not come up";
-    }
-
-    // Sends a signal and waits for the program to end; returns its exit code.
+    Installed() : InstalledQuorvel(QStringLiteral(QUORVEL_EXECUTABLE)) {}
+    void start() { ASSERT_TRUE(InstalledQuorvel::start()) << "the program did not come up"; }
     int stop(int signalNumber)
     {
-        ::kill(static_cast<pid_t>(process_->processId()), signalNumber);
-        EXPECT_TRUE(process_->waitForFinished(30000));
-        return process_->exitStatus() == QProcess::NormalExit ? process_->exitCode() : -1;
+        const testsupport::ProgramExit exit = InstalledQuorvel::stop(signalNumber);
+        EXPECT_TRUE(exit.finished);
+        return exit.signal == 0 ? exit.exitCode : -1;
     }
-
-    QStringList files() const
-    {
-        QStringList names;
-        QDir dir(path());
-        for (const QString &name :
-             dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
-            names.append(name);
-            if (QFileInfo(dir.filePath(name)).isDir())
-                for (const QString &inner :
-                     QDir(dir.filePath(name))
-                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                    QDir::Name))
-                    names.append(name + '/' + inner);
-        }
-        return names;
-    }
-
-    QString user() const { return user_; }
-
-private:
-    QTemporaryDir dir_;
-    QString exe_;
-    QString user_;
-    std::unique_ptr<QProcess> process_;
 };
 
 } // namespace

@@ -38,6 +38,25 @@ TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
     EXPECT_EQ(list->selectedItem(), 0) << "removing the selected item leaves no selection";
 }
 
+TEST(ListView, AVeryLongTextIsHeldWholeButShownCut)
+{
+    const QString longText(10'000'000, QLatin1Char('N'));
+    ListView list({"Name", "Numbers"});
+    list.addItems({{longText, "1", false, 0}, {"Bob", longText, false, 0}});
+    EXPECT_EQ(list.text(1), longText);
+    EXPECT_EQ(list.subItem(2), longText);
+    // What the view lays out stays short, so its memory does not follow the text.
+    const QAbstractItemModel *model = list.model();
+    for (const QModelIndex &index : {model->index(0, 0), model->index(1, 1)}) {
+        ASSERT_TRUE(index.isValid());
+        const QString shown = index.data(Qt::DisplayRole).toString();
+        EXPECT_LE(shown.size(), 1000);
+        EXPECT_TRUE(longText.startsWith(shown));
+    }
+    EXPECT_EQ(model->index(1, 0).data(Qt::DisplayRole).toString(), "Bob");
+    EXPECT_EQ(model->index(0, 1).data(Qt::DisplayRole).toString(), "1");
+}
+
 TEST(ListView, TypeToSelect)
 {
     struct Case

@@ -1,0 +1,54 @@
+// Directory file: whatever bytes the reader is given, what it reads, written
+// and read again, is the same directory, and writing that again gives the
+// same bytes.
+
+#include "check.h"
+#include "core/directoryfile.h"
+#include "core/textfile.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+QList<core::DirectoryEntry> readDirectory(const QByteArray &bytes)
+{
+    return core::parseDirectoryLines(core::splitLines(core::decodeText(bytes)));
+}
+
+QByteArray writeDirectory(const QList<core::DirectoryEntry> &entries)
+{
+    return core::joinLines(core::formatDirectoryLines(entries));
+}
+
+QByteArray describe(const QList<core::DirectoryEntry> &entries)
+{
+    QByteArray text;
+    for (const core::DirectoryEntry &e : entries)
+        text += (e.bold ? "[bold]" : "") + fuzzcheck::show(e.name) + " | " +
+                fuzzcheck::show(e.numbers) + "\n        ";
+    return text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QList<core::DirectoryEntry> first = readDirectory(bytes);
+    const QByteArray written = writeDirectory(first);
+    const QList<core::DirectoryEntry> second = readDirectory(written);
+    if (second != first)
+        fuzzcheck::expectEqual(describe(second), describe(first),
+                               "read, write, read gives the same directory");
+    fuzzcheck::expectEqual(writeDirectory(second), written, "writing what was read is stable");
+    for (const core::DirectoryEntry &e : first) {
+        fuzzcheck::expect(!e.name.contains(QLatin1Char('|')) &&
+                              !e.numbers.contains(QLatin1Char('|')),
+                          "no value read holds the field separator");
+        fuzzcheck::expect(!e.name.contains(QLatin1Char('\n')) &&
+                              !e.numbers.contains(QLatin1Char('\n')),
+                          "no value read holds a line feed");
+    }
+    return 0;
+}
