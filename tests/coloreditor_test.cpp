@@ -154,7 +154,7 @@ TEST_P(ColorEditorSave, WritesTheList)
     QStringList expected = core::keywordFileLines({});
     for (qsizetype i = 0; i < c.written.size(); ++i)
         expected.insert(13 + i, c.written[i]);
-    EXPECT_EQ(testsupport::readBytes(app.keywordFile()), core::joinLines(expected));
+    EXPECT_EQ(testsupport::fileBytes(app.keywordFile()), core::joinLines(expected));
     EXPECT_FALSE(editor->isVisible());
     EXPECT_EQ(messages.requests().size(), c.answers.size());
 }
@@ -203,7 +203,7 @@ TEST(ColorEditor, CancelAndCloseBoxWriteNothing)
         else
             editor->cmdCancelColors->click();
         EXPECT_FALSE(editor->isVisible());
-        EXPECT_EQ(testsupport::readBytes(app.keywordFile()), handMade);
+        EXPECT_EQ(testsupport::fileBytes(app.keywordFile()), handMade);
     }
 }
 
@@ -243,7 +243,7 @@ TEST(ColorEditor, MissingOrKeywordlessFileOpensEmptyAndUsable)
         EXPECT_TRUE(messages.requests().isEmpty());
 
         editor.run("add type=fax: save colors");
-        EXPECT_EQ(testsupport::readBytes(app.keywordFile()), fileOf({{"fax:", "0,0,0"}}));
+        EXPECT_EQ(testsupport::fileBytes(app.keywordFile()), fileOf({{"fax:", "0,0,0"}}));
     }
 }
 

@@ -1,130 +1,75 @@
 #include "core/datafolder.h"
-#include "support/printers.h"
+#include "support/fixtures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <ostream>
 
 namespace {
 
-constexpr QFileDevice::Permissions kAllBits =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-    QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+using testsupport::folderContents;
 
-QStringList entries(const QString &folder)
+QFileDevice::Permissions modeOf(const QString &path)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                  QDir::System);
+    return QFileInfo(path).permissions() & QFileDevice::Permissions(0x7777);
 }
 
 TEST(CoreDataFolder, UsableUserNames)
 {
-    const struct
-    {
-        QString name;
-        bool usable;
-    } rows[] = {{"alice", true},
-                {"a.b", true},
-                {"Ann Lee", true},
-                {"..a", true},
-                {"", false},
-                {".", false},
-                {"..", false},
-                {"a/b", false},
-                {"/", false},
-                {"alice/", false},
-                {QString("a") + QChar(0) + "b", false}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name.toStdString());
-        EXPECT_EQ(core::isUsableUserName(row.name), row.usable);
-    }
+    for (const QString name : {"alice", "a.b", "Ann Lee", "..a"})
+        EXPECT_TRUE(core::isUsableUserName(name)) << name.toStdString();
+    for (const QString name : {"", ".", "..", "a/b", "/", "alice/", "a\\b"})
+        EXPECT_FALSE(core::isUsableUserName(name)) << name.toStdString();
+    EXPECT_FALSE(core::isUsableUserName(QString("a") + QChar(0) + "b"));
 }
 
-TEST(CoreDataFolder, MissingFolderIsCreatedPrivate)
+TEST(CoreDataFolder, FolderIsCreatedPrivateOnceWithItsDefaultFile)
 {
     QTemporaryDir app;
-    ASSERT_TRUE(app.isValid());
     const QString folder = core::dataFolderPath(app.path(), "alice");
     const core::PrepareResult r = core::checkDataFolder(app.path(), "alice");
-    EXPECT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_TRUE(r.created);
-    const QFileInfo info(folder);
-    ASSERT_TRUE(info.isDir());
-    EXPECT_FALSE(info.isSymLink());
-    EXPECT_EQ(info.permissions() & kAllBits,
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(entries(app.path()), QStringList({"alice"}));
-}
+    EXPECT_TRUE(r.ok && r.created) << r.error.toStdString();
+    EXPECT_EQ(modeOf(folder), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                  QFileDevice::ExeOwner | QFileDevice::ReadUser |
+                                  QFileDevice::WriteUser | QFileDevice::ExeUser);
+    EXPECT_EQ(core::writeDefaultDirectoryFile(app.path(), "alice"), QString());
+    const QString file = core::directoryFilePath(app.path(), "alice");
+    EXPECT_EQ(testsupport::fileBytes(file), QByteArray("Default|phone: 555-1234\r\n"));
+    // It holds the user's contacts like any other directory file, so it is private too.
+    EXPECT_EQ(modeOf(file), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                QFileDevice::ReadUser | QFileDevice::WriteUser);
 
-TEST(CoreDataFolder, ExistingFolderIsAcceptedUntouched)
-{
-    QTemporaryDir app;
-    ASSERT_TRUE(app.isValid());
-    ASSERT_TRUE(QDir(app.path()).mkdir("alice"));
-    const QString folder = core::dataFolderPath(app.path(), "alice");
-    const core::PrepareResult r = core::checkDataFolder(app.path(), "alice");
-    EXPECT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_FALSE(r.created);
-    EXPECT_TRUE(entries(folder).isEmpty());
-    EXPECT_EQ(entries(app.path()), QStringList({"alice"}));
+    const core::PrepareResult again = core::checkDataFolder(app.path(), "alice");
+    EXPECT_TRUE(again.ok && !again.created) << again.error.toStdString();
+    EXPECT_EQ(folderContents(app.path()), (QStringList{"alice", "alice/quorvel.dat"}));
 }
 
 TEST(CoreDataFolder, RefusesUnsafePaths)
 {
     QTemporaryDir app;
     QTemporaryDir elsewhere;
-    ASSERT_TRUE(app.isValid() && elsewhere.isValid());
     const QDir a(app.path());
     ASSERT_TRUE(QFile::link(elsewhere.path(), a.filePath("linked")));
     ASSERT_TRUE(QFile::link(QDir(elsewhere.path()).filePath("gone"), a.filePath("dangling")));
-    {
-        QFile f(a.filePath("plainfile"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("x");
-    }
-    const QStringList before = entries(app.path());
+    testsupport::writeBytes(a.filePath("plainfile"), "x");
+    const QStringList before = folderContents(app.path());
 
-    const struct
-    {
-        const char *user;
-        bool namesPath;              // the error text must name the refused folder
-    } rows[] = {{"linked", true},    // symbolic link to a real folder
-                {"dangling", true},  // symbolic link to nothing
-                {"plainfile", true}, // a regular file
-                {"", false},         {"..", false}, {"x/y", false}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.user);
-        const core::PrepareResult r = core::checkDataFolder(app.path(), row.user);
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.created);
+    // A link to a folder, a link to nothing, a regular file; then names that
+    // name no folder of their own. The error names the refused folder.
+    for (const char *user : {"linked", "dangling", "plainfile", "", "..", "x/y"}) {
+        SCOPED_TRACE(user);
+        const core::PrepareResult r = core::checkDataFolder(app.path(), user);
+        EXPECT_FALSE(r.ok || r.created);
         EXPECT_FALSE(r.error.isEmpty());
-        if (row.namesPath) {
-            EXPECT_TRUE(r.error.contains(QDir::toNativeSeparators(a.filePath(row.user))))
+        if (QFileInfo(a.filePath(user)).isSymLink() || QFileInfo(a.filePath(user)).isFile())
+            EXPECT_TRUE(r.error.contains(QDir::toNativeSeparators(a.filePath(user))))
                 << r.error.toStdString();
-        }
         // Nothing may be written anywhere: not in the app folder, not behind a link.
-        EXPECT_EQ(entries(app.path()), before);
-        EXPECT_TRUE(entries(elsewhere.path()).isEmpty());
+        EXPECT_EQ(folderContents(app.path()), before);
+        EXPECT_TRUE(folderContents(elsewhere.path()).isEmpty());
         EXPECT_EQ(testsupport::fileBytes(a.filePath("plainfile")), QByteArray("x"));
     }
-}
-
-TEST(CoreDataFolder, WritesDefaultDirectoryFile)
-{
-    QTemporaryDir app;
-    ASSERT_TRUE(app.isValid());
-    ASSERT_TRUE(core::checkDataFolder(app.path(), "alice").ok);
-    EXPECT_EQ(core::writeDefaultDirectoryFile(app.path(), "alice"), QString());
-    const QString path = core::directoryFilePath(app.path(), "alice");
-    EXPECT_EQ(testsupport::fileBytes(path), QByteArray("Default|phone: 555-1234\r\n"));
-    // It holds the user's contacts like any other directory file, so it is private too.
-    EXPECT_EQ(QFileInfo(path).permissions() & kAllBits,
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(entries(core::dataFolderPath(app.path(), "alice")), QStringList({"quorvel.dat"}));
 }
 
 } // namespace

@@ -1,13 +1,10 @@
 #include "core/directoryfile.h"
-#include "support/printers.h"
+#include "support/fixtures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <optional>
-#include <ostream>
 
 namespace core {
 void PrintTo(const DirectoryEntry &e, std::ostream *os)
@@ -20,174 +17,88 @@ void PrintTo(const DirectoryEntry &e, std::ostream *os)
 namespace {
 
 using core::DirectoryEntry;
+using testsupport::fileBytes;
+using testsupport::u8;
 
-constexpr QFileDevice::Permissions kAllBits =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-    QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-
-TEST(CoreDirectoryFile, ParsesLines)
+// File bytes, the entries they read as, and what writing those entries gives;
+// reading that again gives the same entries.
+TEST(CoreDirectoryFile, ReadsAndWritesFiles)
 {
-    const struct
-    {
-        const char *line;
-        std::optional<DirectoryEntry> want;
-    } rows[] = {{"<b>Ann|phone: 1", DirectoryEntry{"Ann", "phone: 1", true}},
-                {"<B>Ann|phone: 1", DirectoryEntry{"Ann", "phone: 1", true}},
-                {"Ann<b>|phone: 1", DirectoryEntry{"Ann<b>", "phone: 1", false}},
-                {"<b>A<b>nn|phone: 1", DirectoryEntry{"Ann", "phone: 1", true}},
-                {"<b", DirectoryEntry{"<b", "", false}},
-                {"Ann|", DirectoryEntry{"Ann", "", false}},
-                {"|phone: 1", DirectoryEntry{"", "phone: 1", false}},
-                {"Ann|phone: 1\tfax: 2", DirectoryEntry{"Ann", "phone: 1\tfax: 2", false}},
-                {"Ann|phone: 1|x", DirectoryEntry{"Ann", "phone: 1", false}},
-                {"Bob", DirectoryEntry{"Bob", "", false}},
-                {"<b>Bob", DirectoryEntry{"Bob", "", true}},
-                {"", std::nullopt}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.line);
-        EXPECT_EQ(core::parseDirectoryLine(QString::fromLatin1(row.line)), row.want);
-    }
-}
-
-TEST(CoreDirectoryFile, ReadsFilesAndRewritesThemInNormalForm)
-{
-    const QList<DirectoryEntry> annBob = {{"Ann", "phone: 1", false}, {"Bob", "fax: 2", true}};
-    const QByteArray annBobBytes = "Ann|phone: 1\r\n<b>Bob|fax: 2\r\n";
-    const struct
-    {
-        const char *bytes;
-        QList<DirectoryEntry> want;
-        QByteArray rewritten; // what writing the read entries back must produce
-    } rows[] = {
-        {"Ann|phone: 1\r\n<b>Bob|fax: 2\r\n", annBob, annBobBytes},
-        {"Ann|phone: 1\n<b>Bob|fax: 2\n", annBob, annBobBytes},
-        {"Ann|phone: 1\n\n\r\n<B>Bob|fax: 2", annBob, annBobBytes},
+    const QList<DirectoryEntry> annBob = {{"Ann", "phone: 1\tfax: 2", false}, {"Bob", "x", true}};
+    const QByteArray annBobBytes = "Ann|phone: 1\tfax: 2\r\n<b>Bob|x\r\n";
+    const std::tuple<QByteArray, QList<DirectoryEntry>, QByteArray> rows[] = {
+        {annBobBytes, annBob, annBobBytes},
+        {"Ann|phone: 1\tfax: 2\n<b>Bob|x", annBob, annBobBytes},
+        {"Ann|phone: 1\tfax: 2\n\n\r\n<B>Bob|x\n", annBob, annBobBytes},
         {"<b>A<b>nn|phone: 1|old\r\n", {{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
-        {"Ren\xE9|x\r\n", {{testsupport::u8("Ren\xC3\xA9"), "x", false}}, "Ren\xC3\xA9|x\r\n"},
-        {"Zo\xC3\xAB|x\r\n", {{testsupport::u8("Zo\xC3\xAB"), "x", false}}, "Zo\xC3\xAB|x\r\n"},
+        {"Ren\xE9|x\r\n", {{u8("Ren\xC3\xA9"), "x", false}}, "Ren\xC3\xA9|x\r\n"},
+        {"Zo\xC3\xAB|x\r\n", {{u8("Zo\xC3\xAB"), "x", false}}, "Zo\xC3\xAB|x\r\n"},
+        // Only a leading marker, in either case, makes an entry bold; a line
+        // without "|" is a name; an entry with neither name nor numbers still
+        // leaves a line.
+        {"Ann<b>|1\r\n<b\r\n<b>Bob\r\n<b>|x\r\n|\r\n",
+         {{"Ann<b>", "1"}, {"<b", ""}, {"Bob", "", true}, {"", "x", true}, {"", ""}},
+         "Ann<b>|1\r\n<b|\r\n<b>Bob|\r\n<b>|x\r\n|\r\n"},
         {"\r\n", {}, ""},
         {"", {}, ""}};
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("quorvel.dat");
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.bytes);
-        testsupport::putFileBytes(path, row.bytes);
+    for (const auto &[bytes, entries, written] : rows) {
+        SCOPED_TRACE(bytes.toStdString());
+        testsupport::writeBytes(path, bytes);
         const core::DirectoryReadResult r = core::ReadDirectoryFile(path);
         EXPECT_TRUE(r.ok);
-        EXPECT_EQ(r.entries, row.want);
-        EXPECT_EQ(core::WriteDirectoryFile(path, r.entries), QString());
-        EXPECT_EQ(testsupport::fileBytes(path), row.rewritten);
+        EXPECT_EQ(r.entries, entries);
+        EXPECT_EQ(core::WriteDirectoryFile(path, entries), QString());
+        EXPECT_EQ(fileBytes(path), written);
+        EXPECT_EQ(core::ReadDirectoryFile(path).entries, entries);
     }
 }
 
-TEST(CoreDirectoryFile, WritesReadsBackAndRewritesIdentically)
-{
-    const struct
-    {
-        QList<DirectoryEntry> entries;
-        QByteArray bytes;
-    } rows[] = {{{{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
-                {{}, ""},
-                {{{testsupport::u8("Zo\xC3\xAB"), "x", false},
-                  {testsupport::u8("Ren\xC3\xA9"), "phone: 1\tfax: 2", false}},
-                 "Zo\xC3\xAB|x\r\nRen\xC3\xA9|phone: 1\tfax: 2\r\n"},
-                // An entry with neither name nor numbers must still leave a non-empty line.
-                {{{"", "phone: 1", false}, {"Bob", "", true}, {"", "", false}},
-                 "|phone: 1\r\n<b>Bob|\r\n|\r\n"}};
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath("quorvel.dat");
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.bytes.toStdString());
-        EXPECT_EQ(core::WriteDirectoryFile(path, row.entries), QString());
-        EXPECT_EQ(testsupport::fileBytes(path), row.bytes);
-        const core::DirectoryReadResult back = core::ReadDirectoryFile(path);
-        ASSERT_TRUE(back.ok);
-        EXPECT_EQ(back.entries, row.entries);
-        // Writing what was read must not add a second bold marker or change anything.
-        EXPECT_EQ(core::WriteDirectoryFile(path, back.entries), QString());
-        EXPECT_EQ(testsupport::fileBytes(path), row.bytes);
-    }
-}
-
-TEST(CoreDirectoryFile, WrittenFileIsPrivate)
+TEST(CoreDirectoryFile, WrittenFileIsPrivateMissingReadsEmptyFolderFails)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString fresh = dir.filePath("fresh.dat");
-    EXPECT_EQ(core::WriteDirectoryFile(fresh, {{"Ann", "phone: 1", false}}), QString());
-    EXPECT_EQ(QFileInfo(fresh).permissions() & kAllBits,
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-
-    // Replacing a file that was readable by everyone must not carry that mode over.
-    const QString shared = dir.filePath("shared.dat");
-    testsupport::putFileBytes(shared, "Old|x\r\n");
-    ASSERT_TRUE(QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                  QFileDevice::ReadGroup | QFileDevice::ReadOther));
-    EXPECT_EQ(core::WriteDirectoryFile(shared, {{"Ann", "phone: 1", false}}), QString());
-    EXPECT_EQ(testsupport::fileBytes(shared), QByteArray("Ann|phone: 1\r\n"));
-    EXPECT_EQ(QFileInfo(shared).permissions() & kAllBits,
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
-
-TEST(CoreDirectoryFile, MissingFileAndFolderInTheWay)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("quorvel.dat");
     const core::DirectoryReadResult missing = core::ReadDirectoryFile(path);
-    EXPECT_TRUE(missing.ok);
-    EXPECT_TRUE(missing.entries.isEmpty());
+    EXPECT_TRUE(missing.ok && missing.entries.isEmpty());
 
-    ASSERT_TRUE(QDir(dir.path()).mkdir("quorvel.dat"));
+    // Replacing a file that was readable by everyone must not carry that mode over.
+    testsupport::writeBytes(path, "Old|x\r\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadOther));
+    EXPECT_EQ(core::WriteDirectoryFile(path, {{"Ann", "phone: 1", false}}), QString());
+    EXPECT_EQ(fileBytes(path), QByteArray("Ann|phone: 1\r\n"));
+    EXPECT_EQ(QFileInfo(path).permissions() & QFileDevice::Permissions(0x0077), 0);
+
+    ASSERT_TRUE(QFile::remove(path) && QDir(dir.path()).mkdir("quorvel.dat"));
     const core::DirectoryReadResult folder = core::ReadDirectoryFile(path);
-    EXPECT_FALSE(folder.ok);
-    EXPECT_FALSE(folder.error.isEmpty());
+    EXPECT_FALSE(folder.ok || folder.error.isEmpty());
     EXPECT_FALSE(core::WriteDirectoryFile(path, {{"Ann", "1", false}}).isEmpty());
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
-TEST(CoreDirectoryFile, NumberLines)
+TEST(CoreDirectoryFile, NumberLinesSplitAndJoin)
 {
     EXPECT_TRUE(core::splitNumberLines("").isEmpty());
-    const struct
-    {
-        const char *text;
-        QStringList lines;
-    } rows[] = {{"a", {"a"}},
-                {"a\t\tb", {"a", "", "b"}},
-                {"phone: 1\tfax: 2", {"phone: 1", "fax: 2"}},
-                {"\t", {"", ""}},
-                {" a \t b ", {" a ", " b "}}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(core::splitNumberLines(row.text), row.lines);
-        EXPECT_EQ(core::joinNumberLines(row.lines), QString::fromLatin1(row.text));
-    }
     EXPECT_EQ(core::joinNumberLines({}), QString());
+    const std::pair<const char *, QStringList> rows[] = {
+        {"a", {"a"}}, {"a\t\tb", {"a", "", "b"}}, {"\t", {"", ""}}, {" a \t b ", {" a ", " b "}}};
+    for (const auto &[text, lines] : rows) {
+        EXPECT_EQ(core::splitNumberLines(text), lines) << text;
+        EXPECT_EQ(core::joinNumberLines(lines), text);
+    }
 }
 
+// A number line's bold marker is exactly one lower-case "<b>" at its start.
 TEST(CoreDirectoryFile, DisplayLineDropsOneLowerCaseMarker)
 {
-    const struct
-    {
-        const char *line;
-        const char *text;
-        bool bold;
-    } rows[] = {{"<b>phone: 1", "phone: 1", true},
-                {"<b><b>x", "<b>x", true},
-                {"<b>", "", true},
-                {"<B>phone: 1", "<B>phone: 1", false},
-                {"x<b>", "x<b>", false},
-                {"<b", "<b", false},
-                {"", "", false}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.line);
-        const core::DisplayLine d = core::displayLine(QString::fromLatin1(row.line));
-        EXPECT_EQ(d.text, QString::fromLatin1(row.text));
-        EXPECT_EQ(d.bold, row.bold);
+    const std::tuple<const char *, const char *, bool> rows[] = {
+        {"<b>phone: 1", "phone: 1", true},     {"<b><b>x", "<b>x", true}, {"<b>", "", true},
+        {"<B>phone: 1", "<B>phone: 1", false}, {"x<b>", "x<b>", false},   {"<b", "<b", false}};
+    for (const auto &[line, text, bold] : rows) {
+        const core::DisplayLine d = core::displayLine(line);
+        EXPECT_EQ(d.text, text) << line;
+        EXPECT_EQ(d.bold, bold) << line;
     }
 }
 

@@ -1,14 +1,12 @@
 #include "core/keywordfile.h"
-#include "support/printers.h"
+#include "core/textfile.h"
+#include "support/fixtures.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <optional>
-#include <ostream>
 
 namespace core {
 void PrintTo(const KeywordLine &k, std::ostream *os)
@@ -19,185 +17,105 @@ void PrintTo(const KeywordLine &k, std::ostream *os)
 
 namespace {
 
-using core::ColorValue;
 using core::KeywordLine;
 using core::RGBValue;
-
-const QStringList kDefaultLines = {
-    ";keyword color list",
-    ";",
-    ";format:",
-    ";word:<tab>color",
-    ";",
-    ";example:",
-    ";e-mail:  0,0,255",
-    ";",
-    ";would turn any field with e-mail: as the first part blue",
-    ";color format: 255,255,255",
-    ";color format: red,green,blue",
-    "",
-    "",
-    "phone:\t0,0,0",
-    "",
-    ";note: if you screw this file up, it's not my fault.",
-    ";use the editor if you can't figure the format out.",
-};
-
-QByteArray crlfBytes(const QStringList &lines)
-{
-    QByteArray out;
-    for (const QString &l : lines)
-        out += l.toUtf8() + "\r\n";
-    return out;
-}
+using testsupport::fileBytes;
+using testsupport::u8;
 
 TEST(CoreKeywordFile, ParsesLines)
 {
-    const struct
-    {
-        const char *line;
-        std::optional<KeywordLine> want;
-    } rows[] = {{";x\t1,2,3", std::nullopt},
-                {";", std::nullopt},
-                {"", std::nullopt},
-                {"   ", std::nullopt},
-                {"no tab", std::nullopt},
-                {"\t", KeywordLine{"", ""}},
-                {"\t\t", KeywordLine{"", ""}},
-                {" ;x\t1,2,3", KeywordLine{" ;x", "1,2,3"}},
-                {"  \t1,2,3", KeywordLine{"  ", "1,2,3"}},
-                {"fax:\t0,0,255\tnote", KeywordLine{"fax:", "0,0,255"}},
-                {"phone:\t", KeywordLine{"phone:", ""}},
-                // Keyword and colour text are kept exactly as written, blanks included.
-                {"ph one \t 1,2,3 ", KeywordLine{"ph one ", " 1,2,3 "}}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.line);
-        EXPECT_EQ(core::parseKeywordLine(QString::fromLatin1(row.line)), row.want);
-    }
-}
-
-TEST(CoreKeywordFile, FramesRows)
-{
-    EXPECT_EQ(core::defaultKeywordRows(), QList<KeywordLine>({{"phone:", "0,0,0"}}));
-    EXPECT_EQ(core::keywordFileLines(core::defaultKeywordRows()), kDefaultLines);
-    // Header and two empty lines, then one line per row, then the fixed tail; the
-    // rows parse back out of the frame and nothing else does.
-    const QList<QList<KeywordLine>> tables = {
-        {}, {{"a:", "1,2,3"}, {"", "4,5,6"}, {testsupport::u8("t\xC3\xA9l:"), "0,0,255"}}};
-    for (const auto &rows : tables) {
-        SCOPED_TRACE(rows.size());
-        const QStringList lines = core::keywordFileLines(rows);
-        ASSERT_EQ(lines.size(), 16 + rows.size());
-        EXPECT_EQ(lines.mid(0, 13), kDefaultLines.mid(0, 13));
-        EXPECT_EQ(lines.mid(13 + rows.size()), kDefaultLines.mid(14));
-        EXPECT_EQ(core::parseKeywordLines(lines), rows);
-    }
+    const std::pair<const char *, std::optional<KeywordLine>> rows[] = {
+        {";x\t1,2,3", std::nullopt},
+        {"", std::nullopt},
+        {"no tab", std::nullopt},
+        {"\t\t", KeywordLine{"", ""}},
+        {" ;x\t1,2,3", KeywordLine{" ;x", "1,2,3"}},
+        {"fax:\t0,0,255\tnote", KeywordLine{"fax:", "0,0,255"}},
+        // Keyword and colour text are kept exactly as written, blanks included.
+        {"ph one \t 1,2,3 ", KeywordLine{"ph one ", " 1,2,3 "}}};
+    for (const auto &[line, want] : rows)
+        EXPECT_EQ(core::parseKeywordLine(line), want) << line;
 }
 
 TEST(CoreKeywordFile, LooksUpLineColor)
 {
-    const struct
-    {
-        const char *what;
-        QStringList file;
-        const char *line;
-        ColorValue want;
-    } rows[] = {
-        {"first match wins", {"ph\t255,0,0", "phone:\t0,0,255"}, "phone: 1", RGBValue(255, 0, 0)},
-        {"first match wins, not longest",
-         {"phone:\t0,0,255", "ph\t255,0,0"},
-         "phone: 1",
-         RGBValue(0, 0, 255)},
-        {"bad colour ends search", {"fax:\t10,20", "fax:\t0,128,0"}, "fax: 9", 0},
-        {"text after second tab", {"fax:\t0,0,255\tnote"}, "fax: 9", RGBValue(0, 0, 255)},
+    const core::ColorValue red = RGBValue(255, 0, 0), blue = RGBValue(0, 0, 255);
+    // What the test is about, the file's lines, the number line, its colour.
+    const std::tuple<const char *, QStringList, const char *, core::ColorValue> rows[] = {
+        {"first match wins", {"ph\t255,0,0", "phone:\t0,0,255"}, "phone: 1", red},
+        {"first, not longest", {"phone:\t0,0,255", "ph\t255,0,0"}, "phone: 1", blue},
+        {"unusable colour ends it", {"fax:\t10,20", "fax:\t0,128,0"}, "fax: 9", 0},
+        {"300 counts as 255", {"fax:\t300,0,0"}, "fax: 9", red},
+        {"extra fields ignored", {"fax:\t0,0,255\tnote"}, "fax: 9", blue},
         {"case-sensitive", {"phone:\t0,0,255"}, "Phone: 1", 0},
         {"prefix only", {"phone:\t0,0,255"}, "home phone: 5", 0},
-        {"number line shorter", {"phone:\t0,0,255"}, "phone", 0},
+        {"line shorter", {"phone:\t0,0,255"}, "phone", 0},
         {"keyword not trimmed", {"phone: \t0,0,255"}, "phone:1", 0},
-        {"empty keyword matches rest",
-         {"phone:\t0,0,255", "\t255,0,0"},
-         "fax: 2",
-         RGBValue(255, 0, 0)},
-        {"empty keyword after match",
-         {"phone:\t0,0,255", "\t255,0,0"},
-         "phone: 1",
-         RGBValue(0, 0, 255)},
-        {"all-tab line blacks out rest", {"\t\t", "phone:\t0,0,255"}, "phone: 1", 0},
-        {"comment skipped", {";x\t255,0,0"}, ";x: 1", 0},
-        {"comment then match",
-         {";phone:\t255,0,0", "", "   ", "phone:\t0,0,255"},
-         "phone: 1",
-         RGBValue(0, 0, 255)},
-        {"empty file", {}, "phone: 1", 0},
-        {"default file", kDefaultLines, "phone: 555-1234", 0},
-        {"example comment inactive", kDefaultLines, "e-mail: a@b", 0},
-        {"framed table", core::keywordFileLines({{"e-mail:", "0,0,255"}}), "e-mail: a@b",
-         RGBValue(0, 0, 255)}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(core::lookupLineColor(row.file, QString::fromLatin1(row.line)), row.want);
-    }
+        // An empty keyword matches every line; comments and blank lines are skipped.
+        {"comment, blank skipped", {";x\t255,0,0", "", "   ", "\t0,0,255"}, ";x: 1", blue},
+        {"all-tab line blacks out", {"\t\t", "phone:\t0,0,255"}, "phone: 1", 0}};
+    for (const auto &[what, file, line, want] : rows)
+        EXPECT_EQ(core::lookupLineColor(file, line), want) << what;
 }
 
-TEST(CoreKeywordFile, MissingFileIsCreatedWithDefault)
+TEST(CoreKeywordFile, MissingFileIsCreatedWithTheDefault)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString path = QDir(dir.path()).filePath("colorkeys.dat");
-    EXPECT_EQ(QFileInfo(core::keywordFilePath(dir.path())).absoluteFilePath(), path);
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 555-1234"), 0u);
-    EXPECT_EQ(testsupport::fileBytes(path), crlfBytes(kDefaultLines));
+    EXPECT_EQ(fileBytes(path), testsupport::defaultKeywordFileBytes());
 
     // A folder in the way can be neither created nor read: black, no crash, nothing inside.
     ASSERT_TRUE(QFile::remove(path) && QDir(dir.path()).mkdir("colorkeys.dat"));
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), 0u);
-    EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_TRUE(QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    EXPECT_EQ(testsupport::folderContents(dir.path()), QStringList{"colorkeys.dat"});
 }
 
 TEST(CoreKeywordFile, ExistingFileIsReadAfreshAndNeverRewritten)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString path = QDir(dir.path()).filePath("colorkeys.dat");
     // LF-only, Windows-1252 and not in the standard frame: any rewrite would show.
     const QByteArray bytes("phone:\t0,0,255\nt\xE9l:\t0,128,0\n");
-    testsupport::putFileBytes(path, bytes);
+    testsupport::writeBytes(path, bytes);
     const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6));
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
     }
-
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), RGBValue(0, 0, 255));
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), testsupport::u8("t\xC3\xA9l: 1")),
-              RGBValue(0, 128, 0));
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), "fax: 1"), 0u);
-    EXPECT_EQ(testsupport::fileBytes(path), bytes);
+    EXPECT_EQ(core::lineColorFromFile(dir.path(), u8("t\xC3\xA9l: 1")), RGBValue(0, 128, 0));
+    EXPECT_EQ(fileBytes(path), bytes);
     EXPECT_EQ(QFileInfo(path).lastModified(), old);
 
     // A change on disk is seen by the next lookup.
-    testsupport::putFileBytes(path, "phone:\t255,0,0\r\n");
+    testsupport::writeBytes(path, "phone:\t255,0,0\r\n");
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), RGBValue(255, 0, 0));
 }
 
-TEST(CoreKeywordFile, WritesFramedFile)
+// The rows are written in the Default file's frame and read back out of it.
+TEST(CoreKeywordFile, WritesRowsInTheDefaultFrame)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("keys.dat");
-    testsupport::putFileBytes(path, QByteArray(4000, 'x'));
+    testsupport::writeBytes(path, QByteArray(4000, 'x'));
     EXPECT_EQ(core::writeKeywordFile(path, core::defaultKeywordRows()), QString());
-    EXPECT_EQ(testsupport::fileBytes(path), crlfBytes(kDefaultLines));
+    EXPECT_EQ(fileBytes(path), testsupport::defaultKeywordFileBytes());
 
-    const QList<KeywordLine> rows = {{testsupport::u8("t\xC3\xA9l:"), "1,2,3"}, {"fax:", "4,5,6"}};
-    EXPECT_EQ(core::writeKeywordFile(path, rows), QString());
-    EXPECT_EQ(testsupport::fileBytes(path), crlfBytes(core::keywordFileLines(rows)));
+    const QList<QList<KeywordLine>> tables = {
+        {}, {{"a:", "1,2,3"}, {"", "4,5,6"}, {u8("t\xC3\xA9l:"), "0,0,255"}}};
+    for (const QList<KeywordLine> &rows : tables) {
+        QStringList lines;
+        for (const KeywordLine &row : rows)
+            lines.append(row.keyword + '\t' + row.colorText);
+        EXPECT_EQ(core::writeKeywordFile(path, rows), QString());
+        EXPECT_EQ(fileBytes(path), testsupport::keywordFileBytes(lines));
+        EXPECT_EQ(core::parseKeywordLines(core::readTextLines(path).lines), rows);
+    }
 
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
-    EXPECT_FALSE(core::writeKeywordFile(dir.filePath("folder"), rows).isEmpty());
-    EXPECT_TRUE(QFileInfo(dir.filePath("folder")).isDir());
+    EXPECT_FALSE(core::writeKeywordFile(dir.filePath("folder"), {{"a:", "1,2,3"}}).isEmpty());
 }
 
 } // namespace

@@ -12,7 +12,7 @@
 
 #include <csignal>
 
-using testsupport::readBytes;
+using testsupport::fileBytes;
 using testsupport::writeBytes;
 
 namespace {
@@ -46,10 +46,10 @@ public:
         // folder; by then its signal handling is in place.
         const QByteArray pid = QByteArray::number(process_->processId()) + '\n';
         QDeadlineTimer deadline(30000);
-        while (!readBytes(lockFile()).startsWith(pid) && !deadline.hasExpired() &&
+        while (!fileBytes(lockFile()).startsWith(pid) && !deadline.hasExpired() &&
                process_->state() == QProcess::Running)
             QThread::msleep(10);
-        ASSERT_TRUE(readBytes(lockFile()).startsWith(pid)) << "the program did not come up";
+        ASSERT_TRUE(fileBytes(lockFile()).startsWith(pid)) << "the program did not come up";
     }
 
     // Sends a signal and waits for the program to end; returns its exit code.
@@ -95,8 +95,8 @@ TEST(EndToEnd, FirstStartStoppedBySigtermLeavesExactlyTheDefaultFiles)
     EXPECT_EQ(app.stop(SIGTERM), 0);
     EXPECT_EQ(app.files(),
               (QStringList{"colorkeys.dat", "quorvel", app.user(), app.user() + "/quorvel.dat"}));
-    EXPECT_EQ(readBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
-    EXPECT_EQ(readBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
+    EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
+    EXPECT_EQ(fileBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
 }
 
 TEST(EndToEnd, EverySignalThatEndsASessionSaves)
@@ -108,7 +108,7 @@ TEST(EndToEnd, EverySignalThatEndsASessionSaves)
         writeBytes(app.directoryFile(), "Ann|1\nBob|2");
         app.start();
         EXPECT_EQ(app.stop(signalNumber), 0);
-        EXPECT_EQ(readBytes(app.directoryFile()), QByteArray("Ann|1\r\nBob|2\r\n"));
+        EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\nBob|2\r\n"));
     }
 }
 
@@ -143,7 +143,7 @@ TEST(EndToEnd, DirectoryFileEdgeCasesRoundTripThroughARealRun)
         writeBytes(app.directoryFile(), c.in);
         app.start();
         EXPECT_EQ(app.stop(SIGTERM), 0);
-        EXPECT_EQ(readBytes(app.directoryFile()), c.out);
+        EXPECT_EQ(fileBytes(app.directoryFile()), c.out);
         EXPECT_FALSE(QFile::exists(app.lockFile()));
     }
 }
@@ -158,6 +158,6 @@ TEST(EndToEnd, LockLeftByAKilledCopyIsTakenOver)
     ASSERT_TRUE(QFile::exists(app.lockFile())) << "a killed copy leaves its lock behind";
     app.start();
     EXPECT_EQ(app.stop(SIGTERM), 0);
-    EXPECT_EQ(readBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
+    EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
     EXPECT_FALSE(QFile::exists(app.lockFile()));
 }

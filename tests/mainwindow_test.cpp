@@ -71,7 +71,7 @@ TEST(MainWindowStart, FirstStartCreatesDefaultDirectoryAndKeywordFile)
     EXPECT_EQ(main.window.txtFind->text(), "Default");
 
     EXPECT_EQ(folder.directoryBytes(), QByteArray("Default|phone: 555-1234\r\n"));
-    EXPECT_EQ(testsupport::readBytes(folder.keywordFile()), testsupport::defaultKeywordFileBytes());
+    EXPECT_EQ(testsupport::fileBytes(folder.keywordFile()), testsupport::defaultKeywordFileBytes());
     EXPECT_EQ(QFileInfo(folder.dataFolder()).permissions() & 0x7777,
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
                   QFile::WriteUser | QFile::ExeUser);
