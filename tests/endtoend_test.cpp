@@ -1,46 +1,35 @@
-#include "core/keywordfile.h"
-#include "platform/system.h"
 #include "support/fixtures.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
 
 #include <csignal>
 
 using testsupport::fileBytes;
-using testsupport::writeBytes;
 
 namespace {
 
 // The real executable, copied into a fresh application folder and run
 // offscreen, as a user would start it from a folder of their own.
-class Installed
+class Installed : public testsupport::AppFolder
 {
 public:
-    Installed()
-    {
-        exe_ = dir_.filePath("quorvel");
-        QFile::copy(QStringLiteral(QUORVEL_EXECUTABLE), exe_);
-        user_ = platform::GetName();
-    }
-    QString path() const { return dir_.path(); }
-    QString dataFolder() const { return dir_.filePath(user_); }
-    QString directoryFile() const { return dataFolder() + "/quorvel.dat"; }
+    using AppFolder::AppFolder;
     QString lockFile() const { return dataFolder() + "/quorvel.lock"; }
 
+    // Starts the program, copied in on the first start, and waits until it is up.
     void start()
     {
+        QFile::copy(QStringLiteral(QUORVEL_EXECUTABLE), path() + "/quorvel");
         process_ = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process_->setProcessEnvironment(env);
         process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_->start(exe_, {});
+        process_->start(path() + "/quorvel", {});
         ASSERT_TRUE(process_->waitForStarted());
         // The lock file names this process once the program holds its data
         // folder; by then its signal handling is in place.
@@ -60,29 +49,7 @@ public:
         return process_->exitStatus() == QProcess::NormalExit ? process_->exitCode() : -1;
     }
 
-    QStringList files() const
-    {
-        QStringList names;
-        QDir dir(path());
-        for (const QString &name :
-             dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
-            names.append(name);
-            if (QFileInfo(dir.filePath(name)).isDir())
-                for (const QString &inner :
-                     QDir(dir.filePath(name))
-                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                    QDir::Name))
-                    names.append(name + '/' + inner);
-        }
-        return names;
-    }
-
-    QString user() const { return user_; }
-
 private:
-    QTemporaryDir dir_;
-    QString exe_;
-    QString user_;
     std::unique_ptr<QProcess> process_;
 };
 
@@ -93,71 +60,47 @@ TEST(EndToEnd, FirstStartStoppedBySigtermLeavesExactlyTheDefaultFiles)
     Installed app;
     app.start();
     EXPECT_EQ(app.stop(SIGTERM), 0);
-    EXPECT_EQ(app.files(),
-              (QStringList{"colorkeys.dat", "quorvel", app.user(), app.user() + "/quorvel.dat"}));
-    EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
-    EXPECT_EQ(fileBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
+    const QString user = QDir(app.path()).relativeFilePath(app.dataFolder());
+    EXPECT_EQ(testsupport::folderContents(app.path()),
+              (QStringList{"colorkeys.dat", "quorvel", user, user + "/quorvel.dat"}));
+    EXPECT_EQ(app.directoryBytes(), QByteArray("Default|phone: 555-1234\r\n"));
+    EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::defaultKeywordFileBytes());
 }
 
-TEST(EndToEnd, EverySignalThatEndsASessionSaves)
+// Each signal that ends a session closes the window the normal way, so the
+// directory is saved; what a real run writes back from the edge cases.
+TEST(EndToEnd, EverySignalSavesAndEdgeCasesRoundTrip)
 {
-    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(signalNumber);
-        Installed app;
-        QDir().mkpath(app.dataFolder());
-        writeBytes(app.directoryFile(), "Ann|1\nBob|2");
+    const std::tuple<int, QByteArray, QByteArray> cases[] = {
+        // Bold markers in any case and place, a missing and an extra "|", an
+        // empty line, LF-only lines, no final line end, Windows-1252 bytes.
+        {SIGTERM,
+         "<B>Ann|phone: 1\tfax: 2\r\nAnn<b>|x\r\n<b>A<b>nn|1|old\r\n\r\nBob\n|<b>2\t\t<B>x\n"
+         "Ren\xe9|\x93q\x94",
+         "<b>Ann|phone: 1\tfax: 2\r\nAnn<b>|x\r\n<b>Ann|1\r\nBob|\r\n|<b>2\t\t<B>x\r\n"
+         "Ren\xc3\xa9|\xe2\x80\x9cq\xe2\x80\x9d\r\n"},
+        {SIGINT, "Zo\xc3\xab|\xe2\x82\xac 5\r\n<b>Cy\r\n",
+         "Zo\xc3\xab|\xe2\x82\xac 5\r\n<b>Cy|\r\n"},
+        {SIGHUP, "\r\n\r\n", ""}, // no entries are written as zero bytes
+        {SIGTERM, "", ""}};
+    for (const auto &[signalNumber, in, out] : cases) {
+        SCOPED_TRACE(in.toStdString());
+        Installed app(in);
         app.start();
         EXPECT_EQ(app.stop(signalNumber), 0);
-        EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\nBob|2\r\n"));
-    }
-}
-
-TEST(EndToEnd, DirectoryFileEdgeCasesRoundTripThroughARealRun)
-{
-    struct Case
-    {
-        QByteArray in;
-        QByteArray out;
-    };
-    const Case cases[] = {
-        {"", ""},
-        {"\r\n\r\n", ""},
-        {"<b>Ann|phone: 1\r\n", "<b>Ann|phone: 1\r\n"},
-        {"<B>Ann|phone: 1\r\n", "<b>Ann|phone: 1\r\n"},
-        {"Ann<b>|phone: 1\r\n", "Ann<b>|phone: 1\r\n"},
-        {"<b>A<b>nn|phone: 1\r\n", "<b>Ann|phone: 1\r\n"},
-        {"Ann|\r\n|phone: 1\r\n", "Ann|\r\n|phone: 1\r\n"},
-        {"Ann|phone: 1\tfax: 2\r\n", "Ann|phone: 1\tfax: 2\r\n"},
-        {"Ann|phone: 1|x\r\n", "Ann|phone: 1\r\n"},
-        {"Ann|<b>phone: 1\t\t<B>x\r\n", "Ann|<b>phone: 1\t\t<B>x\r\n"},
-        {"Ann|1\r\nBob|2", "Ann|1\r\nBob|2\r\n"},
-        {"Ann|1\nBob|2\n", "Ann|1\r\nBob|2\r\n"},
-        {"Ann|1\r\n\r\nBob\r\n<b>Cy\r\n", "Ann|1\r\nBob|\r\n<b>Cy|\r\n"},
-        {"Ren\xe9|\x93quoted\x94\r\n", "Ren\xc3\xa9|\xe2\x80\x9cquoted\xe2\x80\x9d\r\n"},
-        {"Zo\xc3\xab|\xe2\x82\xac 5\r\n", "Zo\xc3\xab|\xe2\x82\xac 5\r\n"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.in.toStdString());
-        Installed app;
-        QDir().mkpath(app.dataFolder());
-        writeBytes(app.directoryFile(), c.in);
-        app.start();
-        EXPECT_EQ(app.stop(SIGTERM), 0);
-        EXPECT_EQ(fileBytes(app.directoryFile()), c.out);
+        EXPECT_EQ(app.directoryBytes(), out);
         EXPECT_FALSE(QFile::exists(app.lockFile()));
     }
 }
 
 TEST(EndToEnd, LockLeftByAKilledCopyIsTakenOver)
 {
-    Installed app;
-    QDir().mkpath(app.dataFolder());
-    writeBytes(app.directoryFile(), "Ann|1\r\n");
+    Installed app("Ann|1\r\n");
     app.start();
     app.stop(SIGKILL);
     ASSERT_TRUE(QFile::exists(app.lockFile())) << "a killed copy leaves its lock behind";
     app.start();
     EXPECT_EQ(app.stop(SIGTERM), 0);
-    EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
+    EXPECT_EQ(app.directoryBytes(), QByteArray("Ann|1\r\n"));
     EXPECT_FALSE(QFile::exists(app.lockFile()));
 }
