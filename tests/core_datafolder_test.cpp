@@ -62,9 +62,10 @@ TEST(CoreDataFolder, RefusesUnsafePaths)
         const core::PrepareResult r = core::checkDataFolder(app.path(), user);
         EXPECT_FALSE(r.ok || r.created);
         EXPECT_FALSE(r.error.isEmpty());
-        if (QFileInfo(a.filePath(user)).isSymLink() || QFileInfo(a.filePath(user)).isFile())
+        if (QFileInfo(a.filePath(user)).isSymLink() || QFileInfo(a.filePath(user)).isFile()) {
             EXPECT_TRUE(r.error.contains(QDir::toNativeSeparators(a.filePath(user))))
                 << r.error.toStdString();
+        }
         // Nothing may be written anywhere: not in the app folder, not behind a link.
         EXPECT_EQ(folderContents(app.path()), before);
         EXPECT_TRUE(folderContents(elsewhere.path()).isEmpty());

@@ -77,18 +77,6 @@ TEST(CoreDirectoryFile, WrittenFileIsPrivateMissingReadsEmptyFolderFails)
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
-TEST(CoreDirectoryFile, NumberLinesSplitAndJoin)
-{
-    EXPECT_TRUE(core::splitNumberLines("").isEmpty());
-    EXPECT_EQ(core::joinNumberLines({}), QString());
-    const std::pair<const char *, QStringList> rows[] = {
-        {"a", {"a"}}, {"a\t\tb", {"a", "", "b"}}, {"\t", {"", ""}}, {" a \t b ", {" a ", " b "}}};
-    for (const auto &[text, lines] : rows) {
-        EXPECT_EQ(core::splitNumberLines(text), lines) << text;
-        EXPECT_EQ(core::joinNumberLines(lines), text);
-    }
-}
-
 // A number line's bold marker is exactly one lower-case "<b>" at its start.
 TEST(CoreDirectoryFile, DisplayLineDropsOneLowerCaseMarker)
 {

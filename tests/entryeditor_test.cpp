@@ -11,7 +11,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -55,21 +54,13 @@ QStringList rows(const QListWidget *list)
     return result;
 }
 
-// Runs the dialog modally and drives it with `steps` while exec() runs.
-// Returns true when the steps closed it; one still open is then cancelled.
-bool runModal(frmAddEdit &dialog, const std::function<void()> &steps)
+// Shows the dialog and makes it the active window, so that the focus moves as
+// it does for a user. Done, Cancel, Esc and the close box hide it.
+void show(frmAddEdit &dialog)
 {
-    bool closed = false;
-    QTimer::singleShot(0, &dialog, [&] {
-        dialog.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        steps();
-        closed = !dialog.isVisible();
-        if (!closed)
-            dialog.reject();
-    });
-    dialog.exec();
-    return closed;
+    dialog.show();
+    dialog.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
 }
 
 void typeLine(frmAddEdit &dialog, const QString &line)
@@ -102,15 +93,14 @@ TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
         SCOPED_TRACE(name.toStdString());
         testsupport::MessageRecorder messages;
         frmAddEdit dialog(owner);
-        EXPECT_FALSE(runModal(dialog, [&] {
-            QTest::keyClicks(dialog.txtName, name);
-            dialog.chkBold->setChecked(bold);
-            for (const QString &line : lines)
-                typeLine(dialog, line);
-            dialog.cmdDone->click();
-            QWidget *box = focusInName ? dialog.txtName : dialog.txtNumber;
-            EXPECT_EQ(QApplication::focusWidget(), box);
-        }));
+        show(dialog);
+        QTest::keyClicks(dialog.txtName, name);
+        dialog.chkBold->setChecked(bold);
+        for (const QString &line : lines)
+            typeLine(dialog, line);
+        dialog.cmdDone->click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), focusInName ? dialog.txtName : dialog.txtNumber);
         ASSERT_EQ(messages.prompts(), QStringList{message});
         EXPECT_EQ(messages.requests()[0].style, platform::vbOKOnly | platform::vbInformation);
         EXPECT_EQ(owner.entries(), QStringList{"Old|x"});
@@ -128,12 +118,11 @@ TEST(EntryEditor, RowsJoinWithTabsAndOpenAgainAsTheSameRows)
         SCOPED_TRACE(joined.toStdString());
         FakeOwner owner;
         frmAddEdit adding(owner);
-        runModal(adding, [&] {
-            QTest::keyClicks(adding.txtName, "Ann");
-            for (const QString &row : added)
-                typeLine(adding, row);
-            adding.cmdDone->click();
-        });
+        show(adding);
+        QTest::keyClicks(adding.txtName, "Ann");
+        for (const QString &row : added)
+            typeLine(adding, row);
+        adding.cmdDone->click();
         EXPECT_EQ(owner.list.subItem(1), joined);
         owner.list.setSelectedItem(1);
         owner.mode = 1;
@@ -155,12 +144,12 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
         owner.list.setSelectedItem(1);
         for (const auto &closeDialog : closers) {
             frmAddEdit dialog(owner);
-            EXPECT_TRUE(runModal(dialog, [&] {
-                QTest::keyClicks(dialog.txtName, "Zed");
-                QTest::mouseClick(dialog.chkBold, Qt::LeftButton);
-                typeLine(dialog, "phone: 9");
-                closeDialog(dialog);
-            }));
+            show(dialog);
+            QTest::keyClicks(dialog.txtName, "Zed");
+            QTest::mouseClick(dialog.chkBold, Qt::LeftButton);
+            typeLine(dialog, "phone: 9");
+            closeDialog(dialog);
+            EXPECT_FALSE(dialog.isVisible());
             EXPECT_EQ(owner.entries(), entries);
             EXPECT_EQ(owner.list.selectedItem(), 1);
             EXPECT_TRUE(owner.shown.isEmpty());
@@ -173,57 +162,55 @@ TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
     FakeOwner owner({QString(30, u'n') + "|" + QString(60, u'l')}, 1);
     owner.list.setSelectedItem(1);
     frmAddEdit dialog(owner);
-    runModal(dialog, [&] {
-        // Longer stored text is kept whole; only typing is limited.
-        EXPECT_EQ(dialog.txtName->text().size(), 30);
-        clickRow(dialog, 0);
-        EXPECT_EQ(dialog.txtNumber->text().size(), 60);
-        dialog.txtNumber->clear();
-        QTest::keyClicks(dialog.txtNumber, QString(70, u'x'));
-        EXPECT_EQ(dialog.txtNumber->text().size(), 50);
+    show(dialog);
+    // Longer stored text is kept whole; only typing is limited.
+    EXPECT_EQ(dialog.txtName->text().size(), 30);
+    clickRow(dialog, 0);
+    EXPECT_EQ(dialog.txtNumber->text().size(), 60);
+    dialog.txtNumber->clear();
+    QTest::keyClicks(dialog.txtNumber, QString(70, u'x'));
+    EXPECT_EQ(dialog.txtNumber->text().size(), 50);
 
-        dialog.txtName->clear();
-        QTest::keyClicks(dialog.txtName, "A|n|n" + QString(30, u'x'));
-        EXPECT_EQ(dialog.txtName->text(), "Ann" + QString(22, u'x'));
+    dialog.txtName->clear();
+    QTest::keyClicks(dialog.txtName, "A|n|n" + QString(30, u'x'));
+    EXPECT_EQ(dialog.txtName->text(), "Ann" + QString(22, u'x'));
 
-        dialog.txtNumber->setText("ab");
-        dialog.txtNumber->setCursorPosition(1);
-        QGuiApplication::clipboard()->setText("1|2\t3\r\n4");
-        QTest::keySequence(dialog.txtNumber, QKeySequence::Paste);
-        EXPECT_EQ(dialog.txtNumber->text(), "a1234b");
-        EXPECT_EQ(dialog.txtNumber->cursorPosition(), 5);
-    });
+    dialog.txtNumber->setText("ab");
+    dialog.txtNumber->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText("1|2\t3\r\n4");
+    QTest::keySequence(dialog.txtNumber, QKeySequence::Paste);
+    EXPECT_EQ(dialog.txtNumber->text(), "a1234b");
+    EXPECT_EQ(dialog.txtNumber->cursorPosition(), 5);
 }
 
 TEST(EntryEditor, AddEnablingAndTheEnterKey)
 {
     FakeOwner owner;
     frmAddEdit dialog(owner);
-    runModal(dialog, [&] {
-        QTest::keyClicks(dialog.txtNumber, "   ");
-        EXPECT_FALSE(dialog.cmdAddNum->isEnabled());
-        QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
-        dialog.txtNumber->clear();
-        QTest::keyClick(dialog.txtNumber, Qt::Key_Enter);
-        EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", ""}));
-        QTest::keyClick(dialog.txtName, Qt::Key_Return);
-        EXPECT_TRUE(dialog.isVisible()); // Enter never presses Done
+    show(dialog);
+    QTest::keyClicks(dialog.txtNumber, "   ");
+    EXPECT_FALSE(dialog.cmdAddNum->isEnabled());
+    QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
+    dialog.txtNumber->clear();
+    QTest::keyClick(dialog.txtNumber, Qt::Key_Enter);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", ""}));
+    QTest::keyClick(dialog.txtName, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible()); // Enter never presses Done
 
-        QTest::keyClicks(dialog.txtNumber, "phone: 1");
-        EXPECT_TRUE(dialog.cmdAddNum->isEnabled());
-        QTest::mouseClick(dialog.cmdAddNum, Qt::LeftButton);
-        EXPECT_EQ(dialog.txtNumber->selectedText(), "phone: 1");
-        EXPECT_EQ(QApplication::focusWidget(), dialog.txtNumber);
-        QTest::keyClicks(dialog.txtNumber, "fax");
-        EXPECT_EQ(dialog.txtNumber->text(), "fax");
+    QTest::keyClicks(dialog.txtNumber, "phone: 1");
+    EXPECT_TRUE(dialog.cmdAddNum->isEnabled());
+    QTest::mouseClick(dialog.cmdAddNum, Qt::LeftButton);
+    EXPECT_EQ(dialog.txtNumber->selectedText(), "phone: 1");
+    EXPECT_EQ(QApplication::focusWidget(), dialog.txtNumber);
+    QTest::keyClicks(dialog.txtNumber, "fax");
+    EXPECT_EQ(dialog.txtNumber->text(), "fax");
 
-        // A selected row's text goes to the box; Add appends a copy of it.
-        clickRow(dialog, 2);
-        EXPECT_EQ(dialog.txtNumber->text(), "phone: 1");
-        dialog.cmdAddNum->click();
-        EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", "", "phone: 1", "phone: 1"}));
-        EXPECT_EQ(dialog.lstNumbers->currentRow(), 2);
-    });
+    // A selected row's text goes to the box; Add appends a copy of it.
+    clickRow(dialog, 2);
+    EXPECT_EQ(dialog.txtNumber->text(), "phone: 1");
+    dialog.cmdAddNum->click();
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", "", "phone: 1", "phone: 1"}));
+    EXPECT_EQ(dialog.lstNumbers->currentRow(), 2);
 }
 
 TEST(EntryEditor, UpAndDownFollowTheSelectedRowAndMoveIt)
@@ -233,24 +220,23 @@ TEST(EntryEditor, UpAndDownFollowTheSelectedRowAndMoveIt)
     const auto enabled = [&] {
         return std::pair(dialog.cmdMoveUp->isEnabled(), dialog.cmdMoveDown->isEnabled());
     };
-    runModal(dialog, [&] {
-        typeLine(dialog, "a");
-        clickRow(dialog, 0);
-        EXPECT_EQ(enabled(), std::pair(false, false));
-        typeLine(dialog, "b");
-        typeLine(dialog, "c");
-        clickRow(dialog, 1);
-        EXPECT_EQ(enabled(), std::pair(true, true));
-        QTest::mouseClick(dialog.cmdMoveUp, Qt::LeftButton);
-        EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"b", "a", "c"}));
-        EXPECT_EQ(dialog.lstNumbers->selectedItems(), QList{dialog.lstNumbers->item(0)});
-        EXPECT_EQ(enabled(), std::pair(false, true));
-        QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-        QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-        EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "b"}));
-        EXPECT_EQ(dialog.txtNumber->text(), "b");
-        EXPECT_EQ(enabled(), std::pair(true, false));
-    });
+    show(dialog);
+    typeLine(dialog, "a");
+    clickRow(dialog, 0);
+    EXPECT_EQ(enabled(), std::pair(false, false));
+    typeLine(dialog, "b");
+    typeLine(dialog, "c");
+    clickRow(dialog, 1);
+    EXPECT_EQ(enabled(), std::pair(true, true));
+    QTest::mouseClick(dialog.cmdMoveUp, Qt::LeftButton);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"b", "a", "c"}));
+    EXPECT_EQ(dialog.lstNumbers->selectedItems(), QList{dialog.lstNumbers->item(0)});
+    EXPECT_EQ(enabled(), std::pair(false, true));
+    QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
+    QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "b"}));
+    EXPECT_EQ(dialog.txtNumber->text(), "b");
+    EXPECT_EQ(enabled(), std::pair(true, false));
 }
 
 TEST(EntryEditor, RemoveAndTheDeleteKey)
@@ -258,33 +244,32 @@ TEST(EntryEditor, RemoveAndTheDeleteKey)
     FakeOwner owner;
     testsupport::MessageRecorder messages;
     frmAddEdit dialog(owner);
-    runModal(dialog, [&] {
-        for (const char *line : {"a", "b", "c", "d"})
-            typeLine(dialog, line);
-        dialog.cmdRemove->click();
-        QTest::keyClick(dialog.lstNumbers, Qt::Key_Delete);
-        EXPECT_EQ(messages.prompts(), QStringList{"Nothing selected to remove."});
+    show(dialog);
+    for (const char *line : {"a", "b", "c", "d"})
+        typeLine(dialog, line);
+    dialog.cmdRemove->click();
+    QTest::keyClick(dialog.lstNumbers, Qt::Key_Delete);
+    EXPECT_EQ(messages.prompts(), QStringList{"Nothing selected to remove."});
 
-        clickRow(dialog, 1);
-        dialog.txtNumber->setText("typed");
-        dialog.cmdRemove->click();
-        EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
-        EXPECT_TRUE(dialog.lstNumbers->selectedItems().isEmpty());
-        EXPECT_EQ(dialog.txtNumber->text(), "typed");
-        // Up and Down stay enabled but change nothing without a selected row.
-        ASSERT_TRUE(dialog.cmdMoveUp->isEnabled() && dialog.cmdMoveDown->isEnabled());
-        dialog.cmdMoveUp->click();
-        dialog.cmdMoveDown->click();
-        EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
+    clickRow(dialog, 1);
+    dialog.txtNumber->setText("typed");
+    dialog.cmdRemove->click();
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
+    EXPECT_TRUE(dialog.lstNumbers->selectedItems().isEmpty());
+    EXPECT_EQ(dialog.txtNumber->text(), "typed");
+    // Up and Down stay enabled but change nothing without a selected row.
+    ASSERT_TRUE(dialog.cmdMoveUp->isEnabled() && dialog.cmdMoveDown->isEnabled());
+    dialog.cmdMoveUp->click();
+    dialog.cmdMoveDown->click();
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
 
-        // The Delete key acts on release, whatever the shift keys.
-        clickRow(dialog, 2);
-        QTest::keyPress(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-        EXPECT_EQ(dialog.lstNumbers->count(), 3);
-        QTest::keyRelease(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-        EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c"}));
-        EXPECT_EQ(messages.prompts().size(), 1);
-    });
+    // The Delete key acts on release, whatever the shift keys.
+    clickRow(dialog, 2);
+    QTest::keyPress(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(dialog.lstNumbers->count(), 3);
+    QTest::keyRelease(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c"}));
+    EXPECT_EQ(messages.prompts().size(), 1);
 }
 
 } // namespace

@@ -1,9 +1,6 @@
 #include "fixtures.h"
 
-#include "core/datafolder.h"
-#include "core/keywordfile.h"
 #include "platform/listview.h"
-#include "platform/system.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,45 +46,22 @@ QStringList itemTexts(const platform::ListView *list)
 
 QByteArray keywordFileBytes(const QStringList &keywordLines)
 {
-    const QStringList head = {";keyword color list",
-                              ";",
-                              ";format:",
-                              ";word:<tab>color",
-                              ";",
-                              ";example:",
-                              ";e-mail:  0,0,255",
-                              ";",
-                              ";would turn any field with e-mail: as the first part blue",
-                              ";color format: 255,255,255",
-                              ";color format: red,green,blue",
-                              "",
-                              ""};
-    const QStringList tail = {"", ";note: if you screw this file up, it's not my fault.",
-                              ";use the editor if you can't figure the format out."};
-    QByteArray bytes;
-    for (const QString &line : head + keywordLines + tail)
-        bytes += line.toUtf8() + "\r\n";
-    return bytes;
+    const QByteArray head =
+        ";keyword color list\r\n;\r\n;format:\r\n;word:<tab>color\r\n;\r\n"
+        ";example:\r\n;e-mail:  0,0,255\r\n;\r\n"
+        ";would turn any field with e-mail: as the first part blue\r\n"
+        ";color format: 255,255,255\r\n;color format: red,green,blue\r\n\r\n\r\n";
+    const QByteArray tail = "\r\n;note: if you screw this file up, it's not my fault.\r\n"
+                            ";use the editor if you can't figure the format out.\r\n";
+    QByteArray lines;
+    for (const QString &line : keywordLines)
+        lines += line.toUtf8() + "\r\n";
+    return head + lines + tail;
 }
 
 QByteArray defaultKeywordFileBytes()
 {
     return keywordFileBytes({"phone:\t0,0,0"});
-}
-
-QString AppFolder::dataFolder() const
-{
-    return core::dataFolderPath(path(), platform::GetName());
-}
-
-QString AppFolder::directoryFile() const
-{
-    return core::directoryFilePath(path(), platform::GetName());
-}
-
-QString AppFolder::keywordFile() const
-{
-    return core::keywordFilePath(path());
 }
 
 void AppFolder::writeDirectory(const QByteArray &bytes) const
@@ -107,11 +81,6 @@ MessageRecorder::MessageRecorder(QList<int> answers, std::function<void()> while
     });
 }
 
-MessageRecorder::~MessageRecorder()
-{
-    platform::setMessageHandler(std::move(previous_));
-}
-
 QStringList MessageRecorder::prompts() const
 {
     QStringList result;
@@ -127,11 +96,6 @@ ColorDialogRecorder::ColorDialogRecorder(QList<std::optional<core::ColorValue>> 
         offered_.append(current);
         return answers_.isEmpty() ? std::nullopt : answers_.takeFirst();
     });
-}
-
-ColorDialogRecorder::~ColorDialogRecorder()
-{
-    platform::setColorHandler(std::move(previous_));
 }
 
 } // namespace testsupport

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/datafolder.h"
+#include "core/keywordfile.h"
 #include "platform/colordialog.h"
 #include "platform/messagebox.h"
+#include "platform/system.h"
 
 #include <QByteArray>
 #include <QList>
@@ -58,9 +61,9 @@ public:
     // ...whose data folder holds a directory file of these bytes.
     explicit AppFolder(const QByteArray &directory) { writeDirectory(directory); }
     QString path() const { return dir_.path(); }
-    QString dataFolder() const;
-    QString directoryFile() const;
-    QString keywordFile() const;
+    QString dataFolder() const { return core::dataFolderPath(path(), platform::GetName()); }
+    QString directoryFile() const { return core::directoryFilePath(path(), platform::GetName()); }
+    QString keywordFile() const { return core::keywordFilePath(path()); }
     // Creates the data folder and writes the directory file's bytes.
     void writeDirectory(const QByteArray &bytes) const;
     void writeKeywords(const QByteArray &bytes) const { writeBytes(keywordFile(), bytes); }
@@ -77,9 +80,8 @@ class MessageRecorder
 {
 public:
     explicit MessageRecorder(QList<int> answers = {}, std::function<void()> whileShown = {});
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder &) = delete;
-    MessageRecorder &operator=(const MessageRecorder &) = delete;
+    ~MessageRecorder() { platform::setMessageHandler(std::move(previous_)); }
+    Q_DISABLE_COPY_MOVE(MessageRecorder)
 
     const QList<platform::MessageRequest> &requests() const { return requests_; }
     QStringList prompts() const;
@@ -98,9 +100,8 @@ class ColorDialogRecorder
 {
 public:
     explicit ColorDialogRecorder(QList<std::optional<core::ColorValue>> answers = {});
-    ~ColorDialogRecorder();
-    ColorDialogRecorder(const ColorDialogRecorder &) = delete;
-    ColorDialogRecorder &operator=(const ColorDialogRecorder &) = delete;
+    ~ColorDialogRecorder() { platform::setColorHandler(std::move(previous_)); }
+    Q_DISABLE_COPY_MOVE(ColorDialogRecorder)
 
     // The colour the dialog held each time it was opened.
     const QList<core::ColorValue> &offered() const { return offered_; }
