@@ -26,25 +26,9 @@ constexpr ColorValue kBlue = core::RGBValue(0, 0, 255);
 const QStringList kPhone = {"phone:\t0,0,0"};
 const QStringList kAB = {"a\t255,0,0", "b\t0,255,0"};
 
-// What the dialog shows: the fields, the preview and the edit state.
-struct Shown
-{
-    QString keyword;
-    ColorValue swatch = 0;
-    QString preview;
-    ColorValue previewColor = 0;
-    bool saveEnabled = false;
-    bool cancelEnabled = false;
-    bool addNew = false;
-    friend bool operator==(const Shown &, const Shown &) = default;
-};
-
-void PrintTo(const Shown &s, std::ostream *os)
-{
-    *os << "{\"" << s.keyword.toStdString() << "\" swatch " << s.swatch << ", \""
-        << s.preview.toStdString() << "\" in " << s.previewColor << ", save/cancel "
-        << s.saveEnabled << s.cancelEnabled << ", addNew " << s.addNew << "}";
-}
+// What the dialog shows: the keyword box, the swatch, the preview's text and
+// colour, whether Save and Cancel are enabled, and whether a keyword is being added.
+using Shown = std::tuple<QString, ColorValue, QString, ColorValue, bool, bool, bool>;
 
 // An entry shown with nothing being edited.
 Shown viewing(const QString &keyword, ColorValue color)
