@@ -75,7 +75,7 @@ TEST(CoreTextFile, FailedWriteIsReportedAndKeepsTheOldFile)
     QTemporaryDir dir;
     const QString path = dir.filePath("t.txt");
     testsupport::writeBytes(path, "old\r\n");
-    // A write that fails part-way: the process may not grow a file past 16 bytes.
+    // A write that fails midway: the process may not grow a file past 16 bytes.
     rlimit limit{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
     const rlimit old = limit;

@@ -315,7 +315,7 @@ TEST(FindBox, TypingSelectsAndCompletes)
 {
     const char *annaBob = "Anna|a\r\nBob|b\r\n";
     // Directory, keys typed over the box's text, then what the box holds, its
-    // highlighted (completed) part and the entry list's selected entry.
+    // highlighted (completed) text and the entry list's selected entry.
     const std::tuple<const char *, const char *, QString, QString, QString> cases[] = {
         {annaBob, "b", "Bob", "ob", "Bob"},
         {annaBob, "B", "Bob", "ob", "Bob"},
