@@ -1,5 +1,4 @@
 #include "core/datafolder.h"
-#include "support/printers.h"
 #include "support/fixtures.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "core/directoryfile.h"
-#include "support/printers.h"
+#include "support/fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,27 +62,28 @@ TEST(CoreDirectoryFile, ReadsFilesAndRewritesThemInNormalForm)
         const char *bytes;
         QList<DirectoryEntry> want;
         QByteArray rewritten; // what writing the read entries back must produce
-    } rows[] = {{"Ann|phone: 1\r\n<b>Bob|fax: 2\r\n", annBob, annBobBytes},
-                {"Ann|phone: 1\n<b>Bob|fax: 2\n", annBob, annBobBytes},
-                {"Ann|phone: 1\n\n\r\n<B>Bob|fax: 2", annBob, annBobBytes},
-                {"<b>A<b>nn|phone: 1|old\r\n", {{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
-                {"Ren\xE9|x\r\n", {{testsupport::u8("Ren\xC3\xA9"), "x", false}}, "Ren\xC3\xA9|x\r\n"},
-                {"Zo\xC3\xAB|x\r\n", {{testsupport::u8("Zo\xC3\xAB"), "x", false}}, "Zo\xC3\xAB|x\r\n"},
-                {"\r\n", {}, ""},
-                {"", {}, ""},
-                // A name that begins with U+FEFF, behind the file's own byte-order mark.
-                {"\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n",
-                 {{QStringLiteral("\uFEFFZ"), "1", false}},
-                 "\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n"},
-                {"\r\n\xEF\xBB\xBFZ|1\r\n",
-                 {{QStringLiteral("\uFEFFZ"), "1", false}},
-                 "\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n"}};
+    } rows[] = {
+        {"Ann|phone: 1\r\n<b>Bob|fax: 2\r\n", annBob, annBobBytes},
+        {"Ann|phone: 1\n<b>Bob|fax: 2\n", annBob, annBobBytes},
+        {"Ann|phone: 1\n\n\r\n<B>Bob|fax: 2", annBob, annBobBytes},
+        {"<b>A<b>nn|phone: 1|old\r\n", {{"Ann", "phone: 1", true}}, "<b>Ann|phone: 1\r\n"},
+        {"Ren\xE9|x\r\n", {{testsupport::u8("Ren\xC3\xA9"), "x", false}}, "Ren\xC3\xA9|x\r\n"},
+        {"Zo\xC3\xAB|x\r\n", {{testsupport::u8("Zo\xC3\xAB"), "x", false}}, "Zo\xC3\xAB|x\r\n"},
+        {"\r\n", {}, ""},
+        {"", {}, ""},
+        // A name that begins with U+FEFF, behind the file's own byte-order mark.
+        {"\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n",
+         {{QStringLiteral("\uFEFFZ"), "1", false}},
+         "\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n"},
+        {"\r\n\xEF\xBB\xBFZ|1\r\n",
+         {{QStringLiteral("\uFEFFZ"), "1", false}},
+         "\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n"}};
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("quorvel.dat");
     for (const auto &row : rows) {
         SCOPED_TRACE(row.bytes);
-        testsupport::putFileBytes(path, row.bytes);
+        testsupport::writeBytes(path, row.bytes);
         const core::DirectoryReadResult r = core::ReadDirectoryFile(path);
         EXPECT_TRUE(r.ok);
         EXPECT_EQ(r.entries, row.want);
@@ -132,7 +133,7 @@ TEST(CoreDirectoryFile, WrittenFileIsPrivate)
 
     // Replacing a file that was readable by everyone must not carry that mode over.
     const QString shared = dir.filePath("shared.dat");
-    testsupport::putFileBytes(shared, "Old|x\r\n");
+    testsupport::writeBytes(shared, "Old|x\r\n");
     ASSERT_TRUE(QFile::setPermissions(shared, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther));
     EXPECT_EQ(core::WriteDirectoryFile(shared, {{"Ann", "phone: 1", false}}), QString());

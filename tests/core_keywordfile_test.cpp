@@ -1,5 +1,5 @@
 #include "core/keywordfile.h"
-#include "support/printers.h"
+#include "support/fixtures.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -164,7 +164,7 @@ TEST(CoreKeywordFile, ExistingFileIsReadAfreshAndNeverRewritten)
     const QString path = QDir(dir.path()).filePath("colorkeys.dat");
     // LF-only, Windows-1252 and not in the standard frame: any rewrite would show.
     const QByteArray bytes("phone:\t0,0,255\nt\xE9l:\t0,128,0\n");
-    testsupport::putFileBytes(path, bytes);
+    testsupport::writeBytes(path, bytes);
     const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6));
     {
         QFile f(path);
@@ -180,7 +180,7 @@ TEST(CoreKeywordFile, ExistingFileIsReadAfreshAndNeverRewritten)
     EXPECT_EQ(QFileInfo(path).lastModified(), old);
 
     // A change on disk is seen by the next lookup.
-    testsupport::putFileBytes(path, "phone:\t255,0,0\r\n");
+    testsupport::writeBytes(path, "phone:\t255,0,0\r\n");
     EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), RGBValue(255, 0, 0));
 }
 
@@ -189,7 +189,7 @@ TEST(CoreKeywordFile, WritesFramedFile)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("keys.dat");
-    testsupport::putFileBytes(path, QByteArray(4000, 'x'));
+    testsupport::writeBytes(path, QByteArray(4000, 'x'));
     EXPECT_EQ(core::writeKeywordFile(path, core::defaultKeywordRows()), QString());
     EXPECT_EQ(testsupport::fileBytes(path), crlfBytes(kDefaultLines));
 

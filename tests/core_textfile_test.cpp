@@ -1,5 +1,5 @@
 #include "core/textfile.h"
-#include "support/printers.h"
+#include "support/fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,7 +60,7 @@ TEST(CoreTextFile, DecodesAndSplitsBytes)
         SCOPED_TRACE(QByteArray(row.bytes).toHex(' ').toStdString());
         EXPECT_EQ(core::isValidUtf8(QByteArray(row.bytes)), row.utf8);
         EXPECT_EQ(core::splitLines(core::decodeText(QByteArray(row.bytes))), row.lines);
-        testsupport::putFileBytes(path, QByteArray(row.bytes));
+        testsupport::writeBytes(path, QByteArray(row.bytes));
         const core::ReadResult r = core::readTextLines(path);
         EXPECT_EQ(r.status, ReadStatus::Ok);
         EXPECT_EQ(r.lines, row.lines);
@@ -101,7 +101,7 @@ TEST(CoreTextFile, WriteReplacesWholeFileAndLeavesNoStrays)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("t.txt");
     // A longer old file must not leave a tail behind the shorter new content.
-    testsupport::putFileBytes(path, "old content that is much longer than the new one\n");
+    testsupport::writeBytes(path, "old content that is much longer than the new one\n");
     EXPECT_EQ(core::writeTextLines(path, {"a", testsupport::u8("Ren\xC3\xA9")}), QString());
     EXPECT_EQ(testsupport::fileBytes(path), QByteArray("a\r\nRen\xC3\xA9\r\n"));
     EXPECT_EQ(core::readTextLines(path).lines, QStringList({"a", testsupport::u8("Ren\xC3\xA9")}));
@@ -124,7 +124,7 @@ TEST(CoreTextFile, FailedWriteReportsAndKeepsOldData)
     const QDir d(dir.path());
     ASSERT_TRUE(d.mkdir("folder"));
     const QByteArray old("keep me\r\n");
-    testsupport::putFileBytes(d.filePath("plain"), old);
+    testsupport::writeBytes(d.filePath("plain"), old);
 
     // A folder where the file should be, and a path whose parent is a regular file.
     for (const QString &target : {d.filePath("folder"), d.filePath("plain/child.txt")}) {

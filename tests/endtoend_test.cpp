@@ -7,7 +7,7 @@
 
 #include <csignal>
 
-using testsupport::readBytes;
+using testsupport::fileBytes;
 using testsupport::writeBytes;
 
 namespace {
@@ -36,8 +36,8 @@ TEST(EndToEnd, FirstStartStoppedBySigtermLeavesExactlyTheDefaultFiles)
     EXPECT_EQ(app.stop(SIGTERM), 0);
     EXPECT_EQ(app.files(),
               (QStringList{"colorkeys.dat", "quorvel", app.user(), app.user() + "/quorvel.dat"}));
-    EXPECT_EQ(readBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
-    EXPECT_EQ(readBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
+    EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
+    EXPECT_EQ(fileBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
 }
 
 TEST(EndToEnd, EverySignalThatEndsASessionSaves)
@@ -49,7 +49,7 @@ TEST(EndToEnd, EverySignalThatEndsASessionSaves)
         writeBytes(app.directoryFile(), "Ann|1\nBob|2");
         app.start();
         EXPECT_EQ(app.stop(signalNumber), 0);
-        EXPECT_EQ(readBytes(app.directoryFile()), QByteArray("Ann|1\r\nBob|2\r\n"));
+        EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\nBob|2\r\n"));
     }
 }
 
@@ -84,7 +84,7 @@ TEST(EndToEnd, DirectoryFileEdgeCasesRoundTripThroughARealRun)
         writeBytes(app.directoryFile(), c.in);
         app.start();
         EXPECT_EQ(app.stop(SIGTERM), 0);
-        EXPECT_EQ(readBytes(app.directoryFile()), c.out);
+        EXPECT_EQ(fileBytes(app.directoryFile()), c.out);
         EXPECT_FALSE(QFile::exists(app.lockFile()));
     }
 }
@@ -99,6 +99,6 @@ TEST(EndToEnd, LockLeftByAKilledCopyIsTakenOver)
     ASSERT_TRUE(QFile::exists(app.lockFile())) << "a killed copy leaves its lock behind";
     app.start();
     EXPECT_EQ(app.stop(SIGTERM), 0);
-    EXPECT_EQ(readBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
+    EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
     EXPECT_FALSE(QFile::exists(app.lockFile()));
 }

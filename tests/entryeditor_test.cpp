@@ -11,26 +11,16 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
-#include <gtest/gtest.h>
 
 namespace {
-
-using Lines = std::vector<std::string>;
 
 // Stands in for the main window: the mode, an entry list, and the entries
 // the editor asked to be shown.
 class FakeOwner final : public EntryListOwner
 {
 public:
-    qint16 entryEditorMode() const override { return mode; }
-    platform::ListView &entryList() override { return list; }
-    void lvwQuorvel_ItemClick(int item) override { shown.append(item); }
-
-    // Entries as directory-file lines ("<b>" marks a bold entry).
-    void fill(const QStringList &lines)
+    // Entries given as directory-file lines ("<b>" marks a bold entry).
+    explicit FakeOwner(const QStringList &lines = {}, qint16 mode = 0) : mode(mode)
     {
         for (const core::DirectoryEntry &e : core::parseDirectoryLines(lines)) {
             const int item = list.addItem(e.name);
@@ -38,42 +28,39 @@ public:
             list.setBold(item, e.bold);
         }
     }
-    Lines entries() const
+    qint16 entryEditorMode() const override { return mode; }
+    platform::ListView &entryList() override { return list; }
+    void lvwQuorvel_ItemClick(int item) override { shown.append(item); }
+
+    // The entries as directory-file lines.
+    QStringList entries() const
     {
-        Lines result;
+        QStringList result;
         for (const platform::ListRow &r : list.rows())
-            result.push_back(core::formatDirectoryLine({r.text, r.subItem, r.bold}).toStdString());
+            result.append(core::formatDirectoryLine({r.text, r.subItem, r.bold}));
         return result;
     }
 
     qint16 mode = 0;
-    platform::ListView list{{QStringLiteral("Name"), QStringLiteral("Numbers")}};
+    platform::ListView list{{"Name", "Numbers"}};
     QList<int> shown;
 };
 
-Lines rows(const QListWidget *list)
+QStringList rows(const QListWidget *list)
 {
-    Lines result;
+    QStringList result;
     for (int i = 0; i < list->count(); ++i)
-        result.push_back(list->item(i)->text().toStdString());
+        result.append(list->item(i)->text());
     return result;
 }
 
-// Runs the dialog modally and drives it with `steps` while exec() runs.
-// Returns true when the steps closed it; one still open is then cancelled.
-bool runModal(frmAddEdit &dialog, const std::function<void()> &steps)
+// Shows the dialog and makes it the active window, so that the focus moves as
+// it does for a user. Done, Cancel, Esc and the close box hide it.
+void show(frmAddEdit &dialog)
 {
-    bool closed = false;
-    QTimer::singleShot(0, &dialog, [&] {
-        dialog.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        steps();
-        closed = !dialog.isVisible();
-        if (!closed)
-            dialog.reject();
-    });
-    dialog.exec();
-    return closed;
+    dialog.show();
+    dialog.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
 }
 
 void typeLine(frmAddEdit &dialog, const QString &line)
@@ -92,82 +79,55 @@ void clickRow(frmAddEdit &dialog, int row)
 
 TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
 {
-    const struct
-    {
-        QString name;
-        QStringList lines;
-        QString message;
-        bool focusInName;
-        bool bold = false;
-    } cases[] = {
-        {QStringLiteral("   "),
-         {QStringLiteral("phone: 1")},
-         "No name specified, can't add.",
-         true},
-        {QString(), {}, "No name specified, can't add.", true},
-        {QStringLiteral("Ann"), {}, "No numbers specified, can't add.", false},
-        {QStringLiteral("<B>Ann"),
-         {QStringLiteral("x")},
-         "A name can't begin with <b>, can't add.",
-         true},
-        {QStringLiteral("A<b>B"),
-         {QStringLiteral("x")},
-         "A bold name can't contain <b>, can't add.",
-         true,
-         true},
-    };
-    FakeOwner owner;
-    owner.fill({QStringLiteral("Old|x")});
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name.toStdString());
+    const QString noName = "No name specified, can't add.";
+    // Name, number lines, bold, the one message shown, whether the focus
+    // goes to the name box (else to the number box).
+    const std::tuple<QString, QStringList, bool, QString, bool> cases[] = {
+        {"   ", {"phone: 1"}, false, noName, true},
+        {"", {}, false, noName, true},
+        {"Ann", {}, false, "No numbers specified, can't add.", false},
+        {"<B>Ann", {"x"}, false, "A name can't begin with <b>, can't add.", true},
+        {"A<b>B", {"x"}, true, "A bold name can't contain <b>, can't add.", true}};
+    FakeOwner owner({"Old|x"});
+    for (const auto &[name, lines, bold, message, focusInName] : cases) {
+        SCOPED_TRACE(name.toStdString());
         testsupport::MessageRecorder messages;
         frmAddEdit dialog(owner);
-        EXPECT_FALSE(runModal(dialog, [&] {
-            QTest::keyClicks(dialog.txtName, c.name);
-            dialog.chkBold->setChecked(c.bold);
-            for (const QString &line : c.lines)
-                typeLine(dialog, line);
-            dialog.cmdDone->click();
-            QWidget *box = c.focusInName ? dialog.txtName : dialog.txtNumber;
-            EXPECT_EQ(QApplication::focusWidget(), box);
-        }));
-        ASSERT_EQ(messages.prompts(), QStringList{c.message});
+        show(dialog);
+        QTest::keyClicks(dialog.txtName, name);
+        dialog.chkBold->setChecked(bold);
+        for (const QString &line : lines)
+            typeLine(dialog, line);
+        dialog.cmdDone->click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), focusInName ? dialog.txtName : dialog.txtNumber);
+        ASSERT_EQ(messages.prompts(), QStringList{message});
         EXPECT_EQ(messages.requests()[0].style, platform::vbOKOnly | platform::vbInformation);
-        EXPECT_EQ(owner.entries(), Lines{"Old|x"});
+        EXPECT_EQ(owner.entries(), QStringList{"Old|x"});
     }
 }
 
 TEST(EntryEditor, RowsJoinWithTabsAndOpenAgainAsTheSameRows)
 {
-    const struct
-    {
-        QStringList rows;
-        QString joined;
-        Lines reopened;
-    } cases[] = {
-        {{QStringLiteral("phone: 555-1234"), QString()},
-         QStringLiteral("phone: 555-1234\t"),
-         {"phone: 555-1234", ""}},
-        {{QString()}, QString(), {}},
-        {{QStringLiteral("<b>x"), QString(), QStringLiteral("  ")},
-         QStringLiteral("<b>x\t\t  "),
-         {"<b>x", "", "  "}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.joined.toStdString());
+    // Rows added, the number-line text stored, the rows shown when edited.
+    const std::tuple<QStringList, QString, QStringList> cases[] = {
+        {{"phone: 555-1234", ""}, "phone: 555-1234\t", {"phone: 555-1234", ""}},
+        {{""}, "", {}},
+        {{"<b>x", "", "  "}, "<b>x\t\t  ", {"<b>x", "", "  "}}};
+    for (const auto &[added, joined, reopened] : cases) {
+        SCOPED_TRACE(joined.toStdString());
         FakeOwner owner;
         frmAddEdit adding(owner);
-        runModal(adding, [&] {
-            QTest::keyClicks(adding.txtName, QStringLiteral("Ann"));
-            for (const QString &row : c.rows)
-                typeLine(adding, row);
-            adding.cmdDone->click();
-        });
-        EXPECT_EQ(owner.list.subItem(1), c.joined);
+        show(adding);
+        QTest::keyClicks(adding.txtName, "Ann");
+        for (const QString &row : added)
+            typeLine(adding, row);
+        adding.cmdDone->click();
+        EXPECT_EQ(owner.list.subItem(1), joined);
         owner.list.setSelectedItem(1);
         owner.mode = 1;
         frmAddEdit editing(owner);
-        EXPECT_EQ(rows(editing.lstNumbers), c.reopened);
+        EXPECT_EQ(rows(editing.lstNumbers), reopened);
         EXPECT_TRUE(editing.lstNumbers->selectedItems().isEmpty());
     }
 }
@@ -177,22 +137,20 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
     const std::function<void(frmAddEdit &)> closers[] = {
         [](frmAddEdit &d) { QTest::mouseClick(d.cmdCancel, Qt::LeftButton); },
         [](frmAddEdit &d) { QTest::keyClick(d.txtNumber, Qt::Key_Escape); },
-        [](frmAddEdit &d) { d.close(); },
-    };
-    FakeOwner owner;
-    owner.fill({QStringLiteral("<b>Ann|phone: 1\tfax: 2"), QStringLiteral("Bob|3")});
-    owner.list.setSelectedItem(1);
+        [](frmAddEdit &d) { d.close(); }};
+    const QStringList entries = {"<b>Ann|phone: 1\tfax: 2", "Bob|3"};
     for (const qint16 mode : {0, 1}) {
+        FakeOwner owner(entries, mode);
+        owner.list.setSelectedItem(1);
         for (const auto &closeDialog : closers) {
-            owner.mode = mode;
             frmAddEdit dialog(owner);
-            EXPECT_TRUE(runModal(dialog, [&] {
-                QTest::keyClicks(dialog.txtName, QStringLiteral("Zed"));
-                QTest::mouseClick(dialog.chkBold, Qt::LeftButton);
-                typeLine(dialog, QStringLiteral("phone: 9"));
-                closeDialog(dialog);
-            }));
-            EXPECT_EQ(owner.entries(), (Lines{"<b>Ann|phone: 1\tfax: 2", "Bob|3"}));
+            show(dialog);
+            QTest::keyClicks(dialog.txtName, "Zed");
+            QTest::mouseClick(dialog.chkBold, Qt::LeftButton);
+            typeLine(dialog, "phone: 9");
+            closeDialog(dialog);
+            EXPECT_FALSE(dialog.isVisible());
+            EXPECT_EQ(owner.entries(), entries);
             EXPECT_EQ(owner.list.selectedItem(), 1);
             EXPECT_TRUE(owner.shown.isEmpty());
         }
@@ -201,88 +159,84 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
 
 TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
 {
-    FakeOwner owner;
-    owner.fill({QString(30, u'n') + QStringLiteral("|") + QString(60, u'l')});
+    FakeOwner owner({QString(30, u'n') + "|" + QString(60, u'l')}, 1);
     owner.list.setSelectedItem(1);
-    owner.mode = 1;
     frmAddEdit dialog(owner);
-    runModal(dialog, [&] {
-        // Longer stored text is kept whole; only typing is limited.
-        EXPECT_EQ(dialog.txtName->text().size(), 30);
-        clickRow(dialog, 0);
-        EXPECT_EQ(dialog.txtNumber->text().size(), 60);
-        dialog.txtNumber->clear();
-        QTest::keyClicks(dialog.txtNumber, QString(70, u'x'));
-        EXPECT_EQ(dialog.txtNumber->text().size(), 50);
+    show(dialog);
+    // Longer stored text is kept whole; only typing is limited.
+    EXPECT_EQ(dialog.txtName->text().size(), 30);
+    clickRow(dialog, 0);
+    EXPECT_EQ(dialog.txtNumber->text().size(), 60);
+    dialog.txtNumber->clear();
+    QTest::keyClicks(dialog.txtNumber, QString(70, u'x'));
+    EXPECT_EQ(dialog.txtNumber->text().size(), 50);
 
-        dialog.txtName->clear();
-        QTest::keyClicks(dialog.txtName, QStringLiteral("A|n|n") + QString(30, u'x'));
-        EXPECT_EQ(dialog.txtName->text(), QStringLiteral("Ann") + QString(22, u'x'));
+    dialog.txtName->clear();
+    QTest::keyClicks(dialog.txtName, "A|n|n" + QString(30, u'x'));
+    EXPECT_EQ(dialog.txtName->text(), "Ann" + QString(22, u'x'));
 
-        dialog.txtNumber->setText(QStringLiteral("ab"));
-        dialog.txtNumber->setCursorPosition(1);
-        QGuiApplication::clipboard()->setText(QStringLiteral("1|2\t3\r\n4"));
-        QTest::keySequence(dialog.txtNumber, QKeySequence::Paste);
-        EXPECT_EQ(dialog.txtNumber->text(), "a1234b");
-        EXPECT_EQ(dialog.txtNumber->cursorPosition(), 5);
-    });
+    dialog.txtNumber->setText("ab");
+    dialog.txtNumber->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText("1|2\t3\r\n4");
+    QTest::keySequence(dialog.txtNumber, QKeySequence::Paste);
+    EXPECT_EQ(dialog.txtNumber->text(), "a1234b");
+    EXPECT_EQ(dialog.txtNumber->cursorPosition(), 5);
 }
 
 TEST(EntryEditor, AddEnablingAndTheEnterKey)
 {
     FakeOwner owner;
     frmAddEdit dialog(owner);
-    runModal(dialog, [&] {
-        QTest::keyClicks(dialog.txtNumber, QStringLiteral("   "));
-        EXPECT_FALSE(dialog.cmdAddNum->isEnabled());
-        QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
-        dialog.txtNumber->clear();
-        QTest::keyClick(dialog.txtNumber, Qt::Key_Enter);
-        EXPECT_EQ(rows(dialog.lstNumbers), (Lines{"   ", ""}));
-        QTest::keyClick(dialog.txtName, Qt::Key_Return);
-        EXPECT_TRUE(dialog.isVisible()); // Enter never presses Done
+    show(dialog);
+    QTest::keyClicks(dialog.txtNumber, "   ");
+    EXPECT_FALSE(dialog.cmdAddNum->isEnabled());
+    QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
+    dialog.txtNumber->clear();
+    QTest::keyClick(dialog.txtNumber, Qt::Key_Enter);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", ""}));
+    QTest::keyClick(dialog.txtName, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible()); // Enter never presses Done
 
-        QTest::keyClicks(dialog.txtNumber, QStringLiteral("phone: 1"));
-        EXPECT_TRUE(dialog.cmdAddNum->isEnabled());
-        QTest::mouseClick(dialog.cmdAddNum, Qt::LeftButton);
-        EXPECT_EQ(dialog.txtNumber->selectedText(), "phone: 1");
-        EXPECT_EQ(QApplication::focusWidget(), dialog.txtNumber);
-        QTest::keyClicks(dialog.txtNumber, QStringLiteral("fax"));
-        EXPECT_EQ(dialog.txtNumber->text(), "fax");
+    QTest::keyClicks(dialog.txtNumber, "phone: 1");
+    EXPECT_TRUE(dialog.cmdAddNum->isEnabled());
+    QTest::mouseClick(dialog.cmdAddNum, Qt::LeftButton);
+    EXPECT_EQ(dialog.txtNumber->selectedText(), "phone: 1");
+    EXPECT_EQ(QApplication::focusWidget(), dialog.txtNumber);
+    QTest::keyClicks(dialog.txtNumber, "fax");
+    EXPECT_EQ(dialog.txtNumber->text(), "fax");
 
-        // A selected row's text goes to the box; Add appends a copy of it.
-        clickRow(dialog, 2);
-        EXPECT_EQ(dialog.txtNumber->text(), "phone: 1");
-        dialog.cmdAddNum->click();
-        EXPECT_EQ(rows(dialog.lstNumbers), (Lines{"   ", "", "phone: 1", "phone: 1"}));
-        EXPECT_EQ(dialog.lstNumbers->currentRow(), 2);
-    });
+    // A selected row's text goes to the box; Add appends a copy of it.
+    clickRow(dialog, 2);
+    EXPECT_EQ(dialog.txtNumber->text(), "phone: 1");
+    dialog.cmdAddNum->click();
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", "", "phone: 1", "phone: 1"}));
+    EXPECT_EQ(dialog.lstNumbers->currentRow(), 2);
 }
 
 TEST(EntryEditor, UpAndDownFollowTheSelectedRowAndMoveIt)
 {
     FakeOwner owner;
     frmAddEdit dialog(owner);
-    runModal(dialog, [&] {
-        typeLine(dialog, QStringLiteral("a"));
-        clickRow(dialog, 0);
-        EXPECT_FALSE(dialog.cmdMoveUp->isEnabled() || dialog.cmdMoveDown->isEnabled());
-        typeLine(dialog, QStringLiteral("b"));
-        typeLine(dialog, QStringLiteral("c"));
-        clickRow(dialog, 1);
-        EXPECT_TRUE(dialog.cmdMoveUp->isEnabled() && dialog.cmdMoveDown->isEnabled());
-        QTest::mouseClick(dialog.cmdMoveUp, Qt::LeftButton);
-        EXPECT_EQ(rows(dialog.lstNumbers), (Lines{"b", "a", "c"}));
-        EXPECT_EQ(dialog.lstNumbers->selectedItems(), QList{dialog.lstNumbers->item(0)});
-        EXPECT_FALSE(dialog.cmdMoveUp->isEnabled());
-        EXPECT_TRUE(dialog.cmdMoveDown->isEnabled());
-        QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-        QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-        EXPECT_EQ(rows(dialog.lstNumbers), (Lines{"a", "c", "b"}));
-        EXPECT_EQ(dialog.txtNumber->text(), "b");
-        EXPECT_TRUE(dialog.cmdMoveUp->isEnabled());
-        EXPECT_FALSE(dialog.cmdMoveDown->isEnabled());
-    });
+    const auto enabled = [&] {
+        return std::pair(dialog.cmdMoveUp->isEnabled(), dialog.cmdMoveDown->isEnabled());
+    };
+    show(dialog);
+    typeLine(dialog, "a");
+    clickRow(dialog, 0);
+    EXPECT_EQ(enabled(), std::pair(false, false));
+    typeLine(dialog, "b");
+    typeLine(dialog, "c");
+    clickRow(dialog, 1);
+    EXPECT_EQ(enabled(), std::pair(true, true));
+    QTest::mouseClick(dialog.cmdMoveUp, Qt::LeftButton);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"b", "a", "c"}));
+    EXPECT_EQ(dialog.lstNumbers->selectedItems(), QList{dialog.lstNumbers->item(0)});
+    EXPECT_EQ(enabled(), std::pair(false, true));
+    QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
+    QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "b"}));
+    EXPECT_EQ(dialog.txtNumber->text(), "b");
+    EXPECT_EQ(enabled(), std::pair(true, false));
 }
 
 TEST(EntryEditor, RemoveAndTheDeleteKey)
@@ -290,33 +244,32 @@ TEST(EntryEditor, RemoveAndTheDeleteKey)
     FakeOwner owner;
     testsupport::MessageRecorder messages;
     frmAddEdit dialog(owner);
-    runModal(dialog, [&] {
-        for (const char *line : {"a", "b", "c", "d"})
-            typeLine(dialog, QString::fromLatin1(line));
-        dialog.cmdRemove->click();
-        QTest::keyClick(dialog.lstNumbers, Qt::Key_Delete);
-        EXPECT_EQ(messages.prompts(), QStringList{"Nothing selected to remove."});
+    show(dialog);
+    for (const char *line : {"a", "b", "c", "d"})
+        typeLine(dialog, line);
+    dialog.cmdRemove->click();
+    QTest::keyClick(dialog.lstNumbers, Qt::Key_Delete);
+    EXPECT_EQ(messages.prompts(), QStringList{"Nothing selected to remove."});
 
-        clickRow(dialog, 1);
-        dialog.txtNumber->setText(QStringLiteral("typed"));
-        dialog.cmdRemove->click();
-        EXPECT_EQ(rows(dialog.lstNumbers), (Lines{"a", "c", "d"}));
-        EXPECT_TRUE(dialog.lstNumbers->selectedItems().isEmpty());
-        EXPECT_EQ(dialog.txtNumber->text(), "typed");
-        // Up and Down stay enabled but change nothing without a selected row.
-        ASSERT_TRUE(dialog.cmdMoveUp->isEnabled() && dialog.cmdMoveDown->isEnabled());
-        dialog.cmdMoveUp->click();
-        dialog.cmdMoveDown->click();
-        EXPECT_EQ(rows(dialog.lstNumbers), (Lines{"a", "c", "d"}));
+    clickRow(dialog, 1);
+    dialog.txtNumber->setText("typed");
+    dialog.cmdRemove->click();
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
+    EXPECT_TRUE(dialog.lstNumbers->selectedItems().isEmpty());
+    EXPECT_EQ(dialog.txtNumber->text(), "typed");
+    // Up and Down stay enabled but change nothing without a selected row.
+    ASSERT_TRUE(dialog.cmdMoveUp->isEnabled() && dialog.cmdMoveDown->isEnabled());
+    dialog.cmdMoveUp->click();
+    dialog.cmdMoveDown->click();
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
 
-        // The Delete key acts on release, whatever the shift keys.
-        clickRow(dialog, 2);
-        QTest::keyPress(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-        EXPECT_EQ(dialog.lstNumbers->count(), 3);
-        QTest::keyRelease(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-        EXPECT_EQ(rows(dialog.lstNumbers), (Lines{"a", "c"}));
-        EXPECT_EQ(messages.prompts().size(), 1);
-    });
+    // The Delete key acts on release, whatever the shift keys.
+    clickRow(dialog, 2);
+    QTest::keyPress(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(dialog.lstNumbers->count(), 3);
+    QTest::keyRelease(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c"}));
+    EXPECT_EQ(messages.prompts().size(), 1);
 }
 
 } // namespace

@@ -22,12 +22,7 @@
 #include <iostream>
 #include <unistd.h>
 
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
-using testsupport::readBytes;
+using testsupport::fileBytes;
 using testsupport::writeBytes;
 
 namespace {
@@ -115,7 +110,7 @@ TEST(FaultKill, CopiesLeftByAKilledSaveAreRemovedAtTheNextStart)
     ASSERT_TRUE(app.start());
     EXPECT_EQ(app.stop(SIGTERM).exitCode, 0);
     EXPECT_EQ(app.dataFolderFiles(), (QStringList{"notes.txt", "quorvel.dat"}));
-    EXPECT_EQ(readBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
+    EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
 }
 
 TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
@@ -148,7 +143,7 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
         spanMicroseconds = std::max(spanMicroseconds, timer.nsecsElapsed() / 1000);
         const testsupport::ProgramExit exit = app.wait();
         ASSERT_EQ(exit.exitCode, 0);
-        ASSERT_EQ(readBytes(app.directoryFile()), newBytes);
+        ASSERT_EQ(fileBytes(app.directoryFile()), newBytes);
     }
 
     const int rounds = envInt("QUORVEL_KILL_ROUNDS", 40);
@@ -185,7 +180,7 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
         killedMidWrite += midWrite ? 1 : 0;
         ASSERT_TRUE(exit.finished);
 
-        const QByteArray after = readBytes(app.directoryFile());
+        const QByteArray after = fileBytes(app.directoryFile());
         ASSERT_TRUE(after == oldBytes || after == newBytes)
             << "killed " << delay << " us after " << (round % 2 ? "the save began" : "SIGTERM")
             << ": the file has " << after.size() << " bytes, neither the old " << oldBytes.size()
@@ -201,7 +196,7 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     // A last clean run saves the new bytes and leaves nothing else behind.
     ASSERT_TRUE(app.startOver(oldBytes));
     EXPECT_EQ(app.stop(SIGTERM).exitCode, 0);
-    EXPECT_EQ(readBytes(app.directoryFile()), newBytes);
+    EXPECT_EQ(fileBytes(app.directoryFile()), newBytes);
     EXPECT_EQ(app.dataFolderFiles(), QStringList{"quorvel.dat"});
 
     std::cout << "kill rounds: " << rounds << " (seed " << seed << "), kills spread over "

@@ -26,8 +26,8 @@
 #include <unistd.h>
 
 using testsupport::AppFolder;
+using testsupport::fileBytes;
 using testsupport::MessageRecorder;
-using testsupport::readBytes;
 
 namespace {
 
@@ -262,10 +262,10 @@ TEST(FaultNoSpace, ColoursOnAFullDisk)
         EXPECT_TRUE(messages.prompts().first().contains("No space left on device"));
     }
     EXPECT_TRUE(editor.isVisible());
-    EXPECT_EQ(readBytes(folder.keywordFile()), colours);
+    EXPECT_EQ(fileBytes(folder.keywordFile()), colours);
     editor.cmdSaveColors_Click();
     EXPECT_FALSE(editor.isVisible());
-    EXPECT_EQ(readBytes(folder.keywordFile()),
+    EXPECT_EQ(fileBytes(folder.keywordFile()),
               core::joinLines(core::keywordFileLines({{"fax:", "0,0,255"}})));
 }
 

@@ -23,12 +23,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
-using testsupport::readBytes;
+using testsupport::fileBytes;
 using testsupport::writeBytes;
 
 namespace {
@@ -139,16 +134,16 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
                 << " MiB read";
         }
         // Closing writes back what was read.
-        EXPECT_TRUE(readBytes(app.directoryFile()) ==
+        EXPECT_TRUE(fileBytes(app.directoryFile()) ==
                     core::joinLines(core::formatDirectoryLines(entries)))
             << "the directory file is not what was read of it";
         // A colour file that was there is only read. A missing one is
         // created by the first lookup: when the first entry has number lines.
         const bool looksUpColours = !entries.isEmpty() && !entries.first().numbers.isEmpty();
         if (c.colours) {
-            EXPECT_TRUE(readBytes(app.keywordFile()) == colours) << "the colour file changed";
+            EXPECT_TRUE(fileBytes(app.keywordFile()) == colours) << "the colour file changed";
         } else if (looksUpColours) {
-            EXPECT_EQ(readBytes(app.keywordFile()), testsupport::defaultKeywordFileBytes());
+            EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::defaultKeywordFileBytes());
         }
         QStringList expectedFiles = {"quorvel", app.user(), app.user() + "/quorvel.dat"};
         if (c.colours || looksUpColours)

@@ -1,409 +1,85 @@
-#include "core/colortext.h"
+#include "coloreditor/frmColorEditor.h"
+#include "entryeditor/frmAddEdit.h"
 #include "mainwindow/frmMain.h"
 #include "platform/listview.h"
+#include "platform/picturebox.h"
 #include "platform/staticedge.h"
 #include "platform/tabstrip.h"
 #include "support/fixtures.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
+#include <QTimer>
 
 #include <unistd.h>
 
 using core::RGBValue;
 using testsupport::AppFolder;
+using testsupport::folderContents;
+using testsupport::itemTexts;
 using testsupport::MessageRecorder;
 
 namespace {
 
-// A main window loaded from a temporary application folder.
+// A main window loaded from an application folder; shown and active on request.
 struct Loaded
 {
-    explicit Loaded(const AppFolder &folder) : window(folder.path()) { ok = window.Form_Load(); }
+    explicit Loaded(const AppFolder &folder, bool show = false) : window(folder.path())
+    {
+        ok = window.Form_Load();
+        if (show) {
+            window.show();
+            activate();
+        }
+    }
+    // Offscreen no window manager gives the activation back after a dialog
+    // closes; tests give it back themselves.
+    void activate()
+    {
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    QString selectedName() const
+    {
+        return window.lvwQuorvel->text(window.lvwQuorvel->selectedItem());
+    }
+
     frmMain window;
     bool ok = false;
 };
 
-QStringList entryNames(const platform::ListView *list)
+// Runs a command that may open a modal dialog and drives the dialog with
+// `steps` while it runs. Returns whether a Dialog owned by the window opened;
+// one still open after the steps is closed.
+template <typename Dialog>
+bool withDialog(frmMain &window, const std::function<void()> &command,
+                const std::function<void(Dialog &)> &steps = {})
 {
-    QStringList names;
-    for (int i = 1; i <= list->count(); ++i)
-        names.append(list->text(i));
-    return names;
+    bool opened = false;
+    QTimer::singleShot(0, &window, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        auto *dialog = qobject_cast<Dialog *>(modal);
+        opened = dialog && dialog->parentWidget() == &window;
+        if (opened && steps)
+            steps(*dialog);
+        if (modal && modal->isVisible())
+            modal->close();
+    });
+    command();
+    QCoreApplication::processEvents();
+    return opened;
 }
 
-QStringList folderContents(const QString &path)
+// A start that must be refused: one message naming why, and nothing written.
+void expectRefusedStart(const AppFolder &folder, const char *why)
 {
-    QStringList names;
-    QDir dir(path);
-    for (const QString &name : dir.entryList(
-             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
-        names.append(name);
-        if (QFileInfo(dir.filePath(name)).isDir())
-            for (const QString &inner : folderContents(dir.filePath(name)))
-                names.append(name + '/' + inner);
-    }
-    return names;
-}
-
-} // namespace
-
-TEST(MainWindowStart, FirstStartCreatesDefaultDirectoryAndKeywordFile)
-{
-    AppFolder folder;
-    MessageRecorder messages;
-    Loaded main(folder);
-    ASSERT_TRUE(main.ok);
-    EXPECT_TRUE(messages.requests().isEmpty());
-
-    EXPECT_EQ(entryNames(main.window.lvwQuorvel), QStringList{"Default"});
-    EXPECT_FALSE(main.window.lvwQuorvel->bold(1));
-    ASSERT_EQ(main.window.lstNumbers->count(), 1);
-    EXPECT_EQ(main.window.lstNumbers->text(1), "phone: 555-1234");
-    EXPECT_EQ(main.window.lstNumbers->foreColor(1), 0u);
-    EXPECT_EQ(main.window.txtFind->text(), "Default");
-
-    EXPECT_EQ(folder.directoryBytes(), QByteArray("Default|phone: 555-1234\r\n"));
-    EXPECT_EQ(testsupport::readBytes(folder.keywordFile()), testsupport::defaultKeywordFileBytes());
-    EXPECT_EQ(QFileInfo(folder.dataFolder()).permissions() & 0x7777,
-              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
-                  QFile::WriteUser | QFile::ExeUser);
-}
-
-TEST(MainWindowStart, CaptionTabsAndFrames)
-{
-    AppFolder folder;
-    Loaded main(folder);
-    ASSERT_TRUE(main.ok);
-    frmMain &w = main.window;
-    EXPECT_EQ(w.windowTitle(), "Quorvel 0.2.1");
-
-    ASSERT_EQ(w.TS->count(), 26);
-    QString captions;
-    for (int i = 1; i <= w.TS->count(); ++i)
-        captions += w.TS->caption(i);
-    EXPECT_EQ(captions, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    for (int i = 1; i <= 26; ++i)
-        EXPECT_TRUE(w.TS->rect().contains(w.TS->tabRect(i))) << "tab " << i << " is cut off";
-
-    for (QWidget *framed :
-         std::initializer_list<QWidget *>{w.cmdAdd, w.cmdEdit, w.cmdDelete, w.cmdColors, w.cmdExit,
-                                          w.txtFind, w.lvwQuorvel, w.lstNumbers})
-        EXPECT_TRUE(officeBorders::HasStaticEdge(framed)) << framed->metaObject()->className();
-    EXPECT_FALSE(officeBorders::HasStaticEdge(w.TS));
-    EXPECT_FALSE(officeBorders::HasStaticEdge(w.lblFind));
-
-    EXPECT_EQ(w.cmdColors->toolTip(), "Edit the colors for individual types of entries");
-    const QStringList texts = {w.lblFind->text(),   w.cmdAdd->text(),    w.cmdEdit->text(),
-                               w.cmdDelete->text(), w.cmdColors->text(), w.cmdExit->text()};
-    EXPECT_EQ(texts, (QStringList{"Find:", "Add", "Edit", "Delete", "Colors", "Exit"}));
-    EXPECT_TRUE(w.lvwQuorvel->isColumnHidden(1)) << "the Numbers column is never displayed";
-}
-
-TEST(MainWindowStart, EmptyDirectoryShowsNothingAndTouchesNoKeywordFile)
-{
-    AppFolder folder;
-    folder.writeDirectory("");
-    Loaded main(folder);
-    ASSERT_TRUE(main.ok);
-    EXPECT_EQ(main.window.lvwQuorvel->count(), 0);
-    EXPECT_EQ(main.window.lstNumbers->count(), 0);
-    EXPECT_EQ(main.window.txtFind->text(), "");
-    EXPECT_FALSE(QFile::exists(folder.keywordFile()));
-}
-
-TEST(MainWindowStart, DataFolderWithoutDirectoryFileStartsEmpty)
-{
-    AppFolder folder;
-    QDir().mkpath(folder.dataFolder());
-    MessageRecorder messages;
-    Loaded main(folder);
-    ASSERT_TRUE(main.ok);
-    EXPECT_TRUE(messages.requests().isEmpty());
-    EXPECT_EQ(main.window.lvwQuorvel->count(), 0);
-    main.window.close();
-    EXPECT_TRUE(QFile::exists(folder.directoryFile()));
-    EXPECT_EQ(folder.directoryBytes(), QByteArray());
-}
-
-TEST(MainWindowStart, SeveralEntriesShowTheFirstWithColoursAndBold)
-{
-    AppFolder folder;
-    folder.writeKeywords("phone:\t0,0,255\r\nfax:\t255,0,0\r\n\t0,128,0\r\n");
-    folder.writeDirectory("<b>Ann|<b>phone: 1\tfax: 2\t<B>home\t<b><b>x\t<b>\r\n"
-                          "Bob|phone: 3\r\n<B>Cy|\r\n");
-    Loaded main(folder);
-    ASSERT_TRUE(main.ok);
-    frmMain &w = main.window;
-
-    EXPECT_EQ(entryNames(w.lvwQuorvel), (QStringList{"Ann", "Bob", "Cy"}));
-    EXPECT_TRUE(w.lvwQuorvel->bold(1));
-    EXPECT_FALSE(w.lvwQuorvel->bold(2));
-    EXPECT_TRUE(w.lvwQuorvel->bold(3));
-    EXPECT_EQ(w.txtFind->text(), "Ann");
-
-    struct Row
-    {
-        QString text;
-        bool bold;
-        core::ColorValue color;
-    };
-    const std::vector<Row> expected = {
-        {"phone: 1", true, RGBValue(0, 0, 255)}, // marker dropped, keyword matched without it
-        {"fax: 2", false, RGBValue(255, 0, 0)},
-        {"<B>home", false, RGBValue(0, 128, 0)}, // upper-case marker is plain text
-        {"<b>x", true, RGBValue(0, 128, 0)},     // only one marker is removed
-        {"", true, RGBValue(0, 128, 0)},
-    };
-    ASSERT_EQ(w.lstNumbers->count(), static_cast<int>(expected.size()));
-    for (int i = 0; i < static_cast<int>(expected.size()); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(w.lstNumbers->text(i + 1), expected[i].text);
-        EXPECT_EQ(w.lstNumbers->bold(i + 1), expected[i].bold);
-        EXPECT_EQ(w.lstNumbers->foreColor(i + 1), expected[i].color);
-    }
-    EXPECT_EQ(w.lstNumbers->selectedItem(), 0)
-        << "no detail row hides its colour under a selection";
-}
-
-TEST(MainWindowSelection, ClickingAnEntryShowsItsLinesOnceAndNamesTheSelection)
-{
-    AppFolder folder;
-    folder.writeDirectory("Ann|a\tb\r\nBob|c\r\nEve|\r\n");
-    Loaded main(folder);
-    ASSERT_TRUE(main.ok);
-    frmMain &w = main.window;
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-
-    QTest::mouseClick(w.lvwQuorvel->viewport(), Qt::LeftButton, {},
-                      w.lvwQuorvel->itemRect(2).center());
-    EXPECT_EQ(w.lvwQuorvel->selectedItem(), 2);
-    EXPECT_EQ(w.lstNumbers->count(), 1);
-    EXPECT_EQ(w.lstNumbers->text(1), "c");
-    EXPECT_EQ(w.txtFind->text(), "Bob");
-
-    w.lvwQuorvel_ItemClick(1);
-    w.lvwQuorvel_ItemClick(1);
-    EXPECT_EQ(w.lstNumbers->count(), 2) << "a second call rebuilds, it does not append";
-
-    // The detail list shows the item passed in; the find box names the selection.
-    w.lvwQuorvel->setSelectedItem(3);
-    w.lvwQuorvel_ItemClick(3);
-    EXPECT_EQ(w.lstNumbers->count(), 0);
-    EXPECT_EQ(w.txtFind->text(), "Eve");
-
-    // With no selected entry the find box keeps its text.
-    w.lvwQuorvel->clearSelection();
-    w.lvwQuorvel_ItemClick(1);
-    EXPECT_EQ(w.txtFind->text(), "Eve");
-    EXPECT_EQ(w.lstNumbers->count(), 2);
-}
-
-TEST(MainWindowSelection, ContextMenuOnlyOnRightButtonOverANonEmptyList)
-{
-    struct Case
-    {
-        const char *name;
-        QByteArray directory;
-        Qt::MouseButton button;
-        Qt::KeyboardModifiers modifiers;
-        bool opens;
-    };
-    const Case cases[] = {
-        {"right button", "Ann|1\r\n", Qt::RightButton, {}, true},
-        {"right with shift", "Ann|1\r\n", Qt::RightButton, Qt::ShiftModifier, true},
-        {"left button", "Ann|1\r\n", Qt::LeftButton, {}, false},
-        {"empty list", "", Qt::RightButton, {}, false},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        AppFolder folder;
-        folder.writeDirectory(c.directory);
-        Loaded main(folder);
-        ASSERT_TRUE(main.ok);
-        main.window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main.window));
-        // Below the last entry: the menu opens wherever the button is released.
-        const QPoint where(20, main.window.lvwQuorvel->viewport()->height() - 5);
-        QTest::mouseClick(main.window.lvwQuorvel->viewport(), c.button, c.modifiers, where);
-        EXPECT_EQ(main.window.mnuPopup->isVisible(), c.opens);
-        const QStringList items = {main.window.mnuEdit->text(), main.window.mnuDelete->text()};
-        EXPECT_EQ(items, (QStringList{"Edit", "Delete"}));
-        main.window.mnuPopup->hide();
-    }
-}
-
-TEST(MainWindowShutdown, ExitAndCloseBoxWriteTheSameBytes)
-{
-    const QByteArray input = "<B>Ann|<b>phone: 1\tfax: 2\r\nBob\r\n\r\nCy|x|y\nZo\xc3\xab|\r\n";
-    const QByteArray expected = "<b>Ann|<b>phone: 1\tfax: 2\r\nBob|\r\nCy|x\r\nZo\xc3\xab|\r\n";
-    QList<QByteArray> written;
-    for (const bool byExitButton : {true, false}) {
-        AppFolder folder;
-        folder.writeDirectory(input);
-        Loaded main(folder);
-        ASSERT_TRUE(main.ok);
-        main.window.show();
-        if (byExitButton)
-            QTest::mouseClick(main.window.cmdExit, Qt::LeftButton);
-        else
-            main.window.close();
-        EXPECT_FALSE(main.window.isVisible());
-        written.append(folder.directoryBytes());
-        EXPECT_EQ(folderContents(folder.dataFolder()), QStringList{"quorvel.dat"})
-            << "the lock and temporary files are gone";
-    }
-    EXPECT_EQ(written.at(0), expected);
-    EXPECT_EQ(written.at(1), expected);
-}
-
-TEST(MainWindowShutdown, EmptyListLeavesZeroBytesAndPrivateFile)
-{
-    AppFolder folder;
-    folder.writeDirectory("");
-    {
-        Loaded main(folder);
-        ASSERT_TRUE(main.ok);
-        main.window.close();
-    }
-    EXPECT_TRUE(QFile::exists(folder.directoryFile()));
-    EXPECT_EQ(folder.directoryBytes(), QByteArray());
-    EXPECT_EQ(QFile::permissions(folder.directoryFile()) & 0x0077, QFile::Permissions())
-        << "nobody but the owner may read the directory";
-}
-
-// A folder standing where the directory file should be makes every save fail,
-// even for root; removing it makes the next save succeed.
-TEST(MainWindowShutdown, FailedSaveAsksRetryDiscardOrCancel)
-{
-    struct Case
-    {
-        const char *name;
-        QList<int> answers;
-        bool closes;
-        QByteArray fileAfter; // empty: the folder is still in the way
-    };
-    const Case cases[] = {
-        {"cancel keeps the window open", {platform::vbCancel}, false, {}},
-        {"discard closes without saving", {platform::vbDiscard}, true, {}},
-        {"retry saves once the way is clear", {platform::vbRetry}, true, "Ann|1\r\n"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        AppFolder folder;
-        folder.writeDirectory("Ann|1\r\n");
-        auto main = std::make_unique<Loaded>(folder);
-        ASSERT_TRUE(main->ok);
-        main->window.show();
-        QFile::remove(folder.directoryFile());
-        QDir().mkdir(folder.directoryFile());
-
-        QStringList prompts;
-        {
-            MessageRecorder messages(c.answers);
-            if (c.answers.first() == platform::vbRetry) {
-                // Clear the way while the first message is up, as a user would.
-                platform::setMessageHandler([&](const platform::MessageRequest &r) {
-                    prompts.append(r.prompt);
-                    QDir().rmdir(folder.directoryFile());
-                    return int(platform::vbRetry);
-                });
-            }
-            main->window.close();
-            prompts += messages.prompts();
-        }
-        ASSERT_EQ(prompts.size(), 1);
-        EXPECT_TRUE(prompts.first().contains(QDir::toNativeSeparators(folder.directoryFile())))
-            << prompts.first().toStdString();
-        EXPECT_EQ(main->window.isVisible(), !c.closes);
-        if (c.fileAfter.isEmpty())
-            EXPECT_TRUE(QFileInfo(folder.directoryFile()).isDir());
-        else
-            EXPECT_EQ(folder.directoryBytes(), c.fileAfter);
-
-        if (!c.closes) {
-            // Still running, still holding the directory: a later close saves it.
-            QDir().rmdir(folder.directoryFile());
-            main->window.close();
-            EXPECT_EQ(folder.directoryBytes(), QByteArray("Ann|1\r\n"));
-        }
-    }
-}
-
-TEST(MainWindowStart, RefusedStartsWriteNothing)
-{
-    struct Case
-    {
-        const char *name;
-        std::function<void(const AppFolder &)> arrange;
-        QString expectedInMessage;
-    };
-    const Case cases[] = {
-        {"unreadable directory file", [](const AppFolder &f) { QDir().mkpath(f.directoryFile()); },
-         QDir::toNativeSeparators(AppFolder().directoryFile()).section('/', -2)},
-        {"data folder is a symbolic link",
-         [](const AppFolder &f) {
-             QDir().mkpath(f.path() + "/elsewhere");
-             testsupport::writeBytes(f.path() + "/elsewhere/quorvel.dat", "Ann|1\r\n");
-             QFile::link(f.path() + "/elsewhere", f.dataFolder());
-         },
-         "symbolic link"},
-        {"data folder is a file",
-         [](const AppFolder &f) { testsupport::writeBytes(f.dataFolder(), "x"); }, "not a folder"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        AppFolder folder;
-        c.arrange(folder);
-        const QStringList before = folderContents(folder.path());
-        MessageRecorder messages;
-        {
-            Loaded main(folder);
-            EXPECT_FALSE(main.ok);
-            main.window.close();
-        }
-        ASSERT_EQ(messages.requests().size(), 1);
-        EXPECT_TRUE(messages.prompts().first().contains(c.expectedInMessage))
-            << messages.prompts().first().toStdString();
-        EXPECT_EQ(messages.requests().first().title, "Quorvel");
-        EXPECT_EQ(folderContents(folder.path()), before);
-    }
-}
-
-TEST(MainWindowStart, SecondCopyForTheSameUserIsRefused)
-{
-    AppFolder folder;
-    folder.writeDirectory("Ann|1\r\n");
-    Loaded first(folder);
-    ASSERT_TRUE(first.ok);
-    MessageRecorder messages;
-    {
-        Loaded second(folder);
-        EXPECT_FALSE(second.ok);
-        second.window.close();
-    }
-    ASSERT_EQ(messages.requests().size(), 1);
-    EXPECT_TRUE(messages.prompts().first().contains("already running"));
-    first.window.lvwQuorvel->addItem("Bob");
-    first.window.close();
-    EXPECT_EQ(folder.directoryBytes(), QByteArray("Ann|1\r\nBob|\r\n"));
-}
-
-TEST(MainWindowStart, DataFolderOfAnotherUserIsRefused)
-{
-    AppFolder folder;
-    folder.writeDirectory("Ann|1\r\n");
-    // Only root can give a folder away; elsewhere this case cannot be made.
-    if (::chown(QFile::encodeName(folder.dataFolder()).constData(), 65534, 65534) != 0)
-        GTEST_SKIP() << "cannot give the folder to another user here";
+    const QStringList before = folderContents(folder.path());
     MessageRecorder messages;
     {
         Loaded main(folder);
@@ -411,7 +87,457 @@ TEST(MainWindowStart, DataFolderOfAnotherUserIsRefused)
         main.window.close();
     }
     ASSERT_EQ(messages.requests().size(), 1);
-    EXPECT_TRUE(messages.prompts().first().contains("another user"));
-    EXPECT_EQ(folderContents(folder.dataFolder()), QStringList{"quorvel.dat"});
-    EXPECT_EQ(folder.directoryBytes(), QByteArray("Ann|1\r\n"));
+    EXPECT_TRUE(messages.prompts()[0].contains(why)) << messages.prompts()[0].toStdString();
+    EXPECT_EQ(messages.requests()[0].title, "Quorvel");
+    EXPECT_EQ(folderContents(folder.path()), before);
+}
+
+// Types into a box: plain characters, and "\b" for Backspace, "\x7f" for
+// Delete, "\x01" for Ctrl+A, "\n" for Enter.
+void type(QLineEdit *box, const QString &keys)
+{
+    for (const QChar c : keys) {
+        if (c == u'\b')
+            QTest::keyClick(box, Qt::Key_Backspace);
+        else if (c == u'\x7f')
+            QTest::keyClick(box, Qt::Key_Delete);
+        else if (c == u'\x01')
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        else if (c == u'\n')
+            QTest::keyClick(box, Qt::Key_Return);
+        else if (c.unicode() < 0x80)
+            QTest::keyClicks(box, QString(c));
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace
+
+// ---- Start-up and shutdown
+
+TEST(MainWindowStart, FirstStartShowsTheDefaultEntryUnderItsCaptionAndTabs)
+{
+    AppFolder folder;
+    MessageRecorder messages;
+    Loaded main(folder);
+    ASSERT_TRUE(main.ok);
+    frmMain &w = main.window;
+    EXPECT_TRUE(messages.requests().isEmpty());
+    EXPECT_EQ(itemTexts(w.lvwQuorvel), QStringList{"Default"});
+    EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"phone: 555-1234"});
+    EXPECT_EQ(w.txtFind->text(), "Default");
+
+    EXPECT_EQ(w.windowTitle(), "Quorvel 0.2.1");
+    QString captions;
+    for (int i = 1; i <= w.TS->count(); ++i) {
+        captions += w.TS->caption(i);
+        EXPECT_TRUE(w.TS->rect().contains(w.TS->tabRect(i))) << "tab " << i << " is cut off";
+    }
+    EXPECT_EQ(captions, "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    for (QWidget *framed :
+         std::initializer_list<QWidget *>{w.cmdAdd, w.cmdEdit, w.cmdDelete, w.cmdColors, w.cmdExit,
+                                          w.txtFind, w.lvwQuorvel, w.lstNumbers})
+        EXPECT_TRUE(officeBorders::HasStaticEdge(framed)) << framed->metaObject()->className();
+    EXPECT_TRUE(w.lvwQuorvel->isColumnHidden(1)) << "the Numbers column is never displayed";
+}
+
+// An empty directory file, or a data folder without one: an empty list, no
+// message, no colour file read; closing writes a private file of zero bytes.
+TEST(MainWindowStart, EmptyDirectoryStartsEmptyAndSavesZeroBytes)
+{
+    for (const bool withFile : {true, false}) {
+        SCOPED_TRACE(withFile ? "empty file" : "no file");
+        AppFolder folder;
+        withFile ? folder.writeDirectory("") : void(QDir().mkpath(folder.dataFolder()));
+        MessageRecorder messages;
+        Loaded main(folder);
+        ASSERT_TRUE(main.ok);
+        EXPECT_EQ(main.window.lvwQuorvel->count() + main.window.lstNumbers->count(), 0);
+        EXPECT_EQ(main.window.txtFind->text(), "");
+        EXPECT_FALSE(QFile::exists(folder.keywordFile()));
+        main.window.close();
+        EXPECT_TRUE(messages.requests().isEmpty());
+        EXPECT_EQ(folder.directoryBytes(), QByteArray());
+        EXPECT_EQ(QFile::permissions(folder.directoryFile()) & 0x0077, QFile::Permissions());
+    }
+}
+
+TEST(MainWindowStart, SeveralEntriesShowTheFirstWithColoursAndBold)
+{
+    AppFolder folder("<b>Ann|<b>phone: 1\tfax: 2\t<b>\r\nBob|phone: 3\r\n<B>Cy|\r\n");
+    folder.writeKeywords("phone:\t0,0,255\r\nfax:\t255,0,0\r\n\t0,128,0\r\n");
+    Loaded main(folder);
+    ASSERT_TRUE(main.ok);
+    const frmMain &w = main.window;
+    EXPECT_EQ(itemTexts(w.lvwQuorvel), (QStringList{"Ann", "Bob", "Cy"}));
+    EXPECT_TRUE(w.lvwQuorvel->bold(1) && !w.lvwQuorvel->bold(2) && w.lvwQuorvel->bold(3));
+    // The marker is dropped before the keyword is looked up.
+    EXPECT_EQ(itemTexts(w.lstNumbers), (QStringList{"phone: 1", "fax: 2", ""}));
+    const std::tuple<int, bool, core::ColorValue> rows[] = {{1, true, RGBValue(0, 0, 255)},
+                                                            {2, false, RGBValue(255, 0, 0)},
+                                                            {3, true, RGBValue(0, 128, 0)}};
+    for (const auto &[row, bold, color] : rows) {
+        EXPECT_EQ(w.lstNumbers->bold(row), bold) << row;
+        EXPECT_EQ(w.lstNumbers->foreColor(row), color) << row;
+    }
+    EXPECT_EQ(w.lstNumbers->selectedItem(), 0)
+        << "no detail row hides its colour under a selection";
+}
+
+TEST(MainWindowStart, RefusedStartsWriteNothing)
+{
+    AppFolder unreadable;
+    QDir().mkpath(unreadable.directoryFile());
+    expectRefusedStart(unreadable, "quorvel.dat");
+    AppFolder linked;
+    QDir().mkpath(linked.path() + "/elsewhere");
+    testsupport::writeBytes(linked.path() + "/elsewhere/quorvel.dat", "Ann|1\r\n");
+    ASSERT_TRUE(QFile::link(linked.path() + "/elsewhere", linked.dataFolder()));
+    expectRefusedStart(linked, "symbolic link");
+    // Only root can give a folder away; elsewhere this case cannot be made.
+    AppFolder foreign("Ann|1\r\n");
+    if (::chown(QFile::encodeName(foreign.dataFolder()).constData(), 65534, 65534) != 0)
+        GTEST_SKIP() << "cannot give a folder to another user here";
+    expectRefusedStart(foreign, "another user");
+    EXPECT_EQ(foreign.directoryBytes(), QByteArray("Ann|1\r\n"));
+}
+
+TEST(MainWindowStart, SecondCopyForTheSameUserIsRefused)
+{
+    AppFolder folder("Ann|1\r\n");
+    Loaded first(folder);
+    ASSERT_TRUE(first.ok);
+    expectRefusedStart(folder, "already running");
+    first.window.lvwQuorvel->addItem("Bob");
+    first.window.close();
+    EXPECT_EQ(folder.directoryBytes(), QByteArray("Ann|1\r\nBob|\r\n"));
+}
+
+TEST(MainWindowShutdown, ExitAndCloseBoxWriteTheSameBytes)
+{
+    for (const bool byExitButton : {true, false}) {
+        SCOPED_TRACE(byExitButton ? "Exit" : "close box");
+        AppFolder folder("<B>Ann|<b>phone: 1\tfax: 2\r\nBob\r\n\r\nCy|x|y\nZo\xc3\xab|\r\n");
+        Loaded main(folder);
+        ASSERT_TRUE(main.ok);
+        main.window.show();
+        byExitButton ? QTest::mouseClick(main.window.cmdExit, Qt::LeftButton)
+                     : void(main.window.close());
+        EXPECT_FALSE(main.window.isVisible());
+        EXPECT_EQ(folder.directoryBytes(),
+                  QByteArray("<b>Ann|<b>phone: 1\tfax: 2\r\nBob|\r\nCy|x\r\nZo\xc3\xab|\r\n"));
+        EXPECT_EQ(folderContents(folder.dataFolder()), QStringList{"quorvel.dat"})
+            << "the lock and temporary files are gone";
+    }
+}
+
+// A folder standing where the directory file should be makes every save fail,
+// even for root; removing it makes the next save succeed.
+TEST(MainWindowShutdown, FailedSaveAsksRetryDiscardOrCancel)
+{
+    for (const int answer : {platform::vbCancel, platform::vbDiscard, platform::vbRetry}) {
+        SCOPED_TRACE(answer);
+        AppFolder folder("Ann|1\r\n");
+        Loaded main(folder);
+        ASSERT_TRUE(main.ok);
+        main.window.show();
+        ASSERT_TRUE(QFile::remove(folder.directoryFile()) && QDir().mkdir(folder.directoryFile()));
+        const auto clearTheWay = [&] { QDir().rmdir(folder.directoryFile()); };
+        {
+            // Before answering Retry the user clears the way.
+            MessageRecorder messages({answer}, [&] {
+                if (answer == platform::vbRetry)
+                    clearTheWay();
+            });
+            main.window.close();
+            ASSERT_EQ(messages.prompts().size(), 1);
+            EXPECT_TRUE(
+                messages.prompts()[0].contains(QDir::toNativeSeparators(folder.directoryFile())));
+        }
+        EXPECT_EQ(main.window.isVisible(), answer == platform::vbCancel);
+        EXPECT_EQ(QFileInfo(folder.directoryFile()).isDir(), answer != platform::vbRetry);
+        if (answer == platform::vbCancel) {
+            // Still running, still holding the directory: a later close saves it.
+            clearTheWay();
+            main.window.close();
+        }
+        if (answer != platform::vbDiscard) {
+            EXPECT_EQ(folder.directoryBytes(), QByteArray("Ann|1\r\n"));
+        }
+    }
+}
+
+// ---- Entry selection and the context menu
+
+TEST(MainWindowSelection, ClickingAnEntryShowsItsLinesAndNamesTheSelection)
+{
+    AppFolder folder("Ann|a\tb\r\nBob|c\r\n");
+    Loaded main(folder, true);
+    frmMain &w = main.window;
+    QTest::mouseClick(w.lvwQuorvel->viewport(), Qt::LeftButton, {},
+                      w.lvwQuorvel->itemRect(2).center());
+    EXPECT_EQ(w.lvwQuorvel->selectedItem(), 2);
+    EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"c"});
+    EXPECT_EQ(w.txtFind->text(), "Bob");
+
+    // The detail list shows the item passed in, rebuilt each time; with no
+    // selected entry the find box keeps its text.
+    w.lvwQuorvel->clearSelection();
+    w.lvwQuorvel_ItemClick(1);
+    w.lvwQuorvel_ItemClick(1);
+    EXPECT_EQ(itemTexts(w.lstNumbers), (QStringList{"a", "b"}));
+    EXPECT_EQ(w.txtFind->text(), "Bob");
+}
+
+TEST(MainWindowSelection, ContextMenuOnlyOnRightButtonOverANonEmptyList)
+{
+    const std::tuple<const char *, Qt::MouseButton, Qt::KeyboardModifiers, bool> cases[] = {
+        {"Ann|1\r\n", Qt::RightButton, {}, true},
+        {"Ann|1\r\n", Qt::RightButton, Qt::ShiftModifier, true},
+        {"Ann|1\r\n", Qt::LeftButton, {}, false},
+        {"", Qt::RightButton, {}, false}};
+    for (const auto &[directory, button, modifiers, opens] : cases) {
+        SCOPED_TRACE(testing::Message() << directory << button << modifiers);
+        AppFolder folder(directory);
+        Loaded main(folder, true);
+        // Below the last entry: the menu opens wherever the button is released.
+        const QPoint where(20, main.window.lvwQuorvel->viewport()->height() - 5);
+        QTest::mouseClick(main.window.lvwQuorvel->viewport(), button, modifiers, where);
+        EXPECT_EQ(main.window.mnuPopup->isVisible(), opens);
+        main.window.mnuPopup->hide();
+    }
+}
+
+// ---- Find box, letter tabs and the keyboard
+
+TEST(FindBox, TypingSelectsAndCompletes)
+{
+    const char *annaBob = "Anna|a\r\nBob|b\r\n";
+    // Directory, keys typed over the box's text, then what the box holds, its
+    // highlighted (completed) text and the entry list's selected entry.
+    const std::tuple<const char *, const char *, QString, QString, QString> cases[] = {
+        {annaBob, "b", "Bob", "ob", "Bob"},
+        {annaBob, "B", "Bob", "ob", "Bob"},
+        {"anna|a\r\nBOB|b\r\n", "bo", "BOB", "B", "BOB"},
+        {"Bobby|1\r\nBob|2\r\n", "bob", "Bobby", "by", "Bobby"}, // first match in list order
+        {annaBob, "b\b", "B", "", "Bob"},                        // Backspace removes the completion
+        {annaBob, "b\bo", "Bob", "b", "Bob"},                    // the next letter searches again
+        {annaBob, "bo\b\b", "B", "", "Bob"},
+        {annaBob, "b\x7f", "Bob", "ob", "Bob"},         // Delete completes again
+        {annaBob, "box", "Box", "", "Bob"},             // no match keeps text and selection
+        {annaBob, "b\x01\x7f", "Anna", "Anna", "Anna"}, // emptied: the first entry
+        {"Zo\xc3\xab|1\r\n\xc3\x89mile|2\r\n", "\xc3\xa9", "\xc3\x89mile", "mile", "\xc3\x89mile"},
+        {"", "abc\n", "abc", "", ""}}; // an empty list: only the text changes
+    for (const auto &[directory, keys, text, highlighted, selected] : cases) {
+        SCOPED_TRACE(keys);
+        AppFolder folder(directory);
+        Loaded main(folder, true);
+        ASSERT_TRUE(main.ok);
+        QLineEdit *box = main.window.txtFind;
+        box->setFocus();
+        box->selectAll();
+        type(box, QString::fromUtf8(keys));
+        EXPECT_EQ(box->text(), text);
+        EXPECT_EQ(box->selectedText(), highlighted);
+        EXPECT_EQ(main.selectedName(), selected);
+    }
+}
+
+TEST(FindBox, EnterShowsTheSelectedEntry)
+{
+    AppFolder folder("Anna|a1\ta2\r\nBob|phone: 2\r\nBobby|3\r\n");
+    Loaded main(folder, true);
+    ASSERT_EQ(itemTexts(main.window.lstNumbers), (QStringList{"a1", "a2"}));
+    main.window.txtFind->selectAll();
+    type(main.window.txtFind, "bo\n");
+    EXPECT_EQ(itemTexts(main.window.lstNumbers), QStringList{"phone: 2"});
+    EXPECT_EQ(main.window.txtFind->text(), "Bob");
+    EXPECT_EQ(main.selectedName(), "Bob");
+}
+
+TEST(LetterTabs, ClickHighlightsOneTabAndMovesToThatLetter)
+{
+    AppFolder folder("Anna|1\r\nmike|2\r\nBob|3\r\nMax|4\r\n");
+    Loaded main(folder, true);
+    platform::TabStrip *tabs = main.window.TS;
+    for (const int tab : {'B' - 'A' + 1, 'M' - 'A' + 1}) {
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+        QCoreApplication::processEvents(); // the synthesised keystroke arrives after the handler
+        EXPECT_EQ(tabs->selectedTab(), tab);
+        for (int i = 1; i <= tabs->count(); ++i)
+            EXPECT_EQ(tabs->highlighted(i), i == tab) << "tab " << i;
+    }
+    EXPECT_TRUE(main.window.lvwQuorvel->hasFocus());
+    EXPECT_TRUE(main.selectedName().startsWith('M', Qt::CaseInsensitive))
+        << main.selectedName().toStdString();
+}
+
+// Moving through the list with the keyboard never snaps back to an earlier
+// entry whose name begins with the same text, and Enter shows the entry reached.
+TEST(EntryListKeyboard, EveryEntryIsReachableAndCanBeShown)
+{
+    AppFolder folder("Bobby|1\r\nBob|2\r\nCarl|3\r\n");
+    Loaded main(folder, true);
+    platform::ListView *list = main.window.lvwQuorvel;
+    list->setFocus();
+    QStringList visited = {main.selectedName()};
+    for (int i = 0; i < 2; ++i) {
+        QTest::keyClick(list, Qt::Key_Down);
+        visited.append(main.selectedName());
+    }
+    EXPECT_EQ(visited, (QStringList{"Bobby", "Bob", "Carl"}));
+
+    QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(itemTexts(main.window.lstNumbers), QStringList{"2"});
+    // The find box's completion selects Bobby, whose name begins with Bob;
+    // the detail list keeps showing Bob and Bob is one key away again.
+    EXPECT_EQ(main.window.txtFind->text(), "Bobby");
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(main.selectedName(), "Bob");
+}
+
+// ---- Commands
+
+TEST(MainWindowCommands, EditAndDeleteNeedASelectedEntry)
+{
+    AppFolder folder("Ann|phone: 1\r\n");
+    Loaded main(folder, true);
+    frmMain &w = main.window;
+    w.lvwQuorvel->clearSelection();
+    MessageRecorder messages;
+    for (QAction *item : {w.mnuEdit, w.mnuDelete})
+        EXPECT_FALSE(withDialog<frmAddEdit>(w, [&] { item->trigger(); }));
+    for (QPushButton *button : {w.cmdEdit, w.cmdDelete})
+        EXPECT_FALSE(withDialog<frmAddEdit>(w, [&] { button->click(); }));
+    EXPECT_EQ(w.eMode, 0);
+    EXPECT_TRUE(messages.requests().isEmpty());
+    EXPECT_EQ(itemTexts(w.lvwQuorvel), QStringList{"Ann"});
+
+    w.lvwQuorvel->setSelectedItem(1);
+    EXPECT_TRUE(withDialog<frmAddEdit>(w, [&] { w.cmdEdit->click(); }));
+    EXPECT_EQ(w.eMode, 1);
+}
+
+TEST(MainWindowCommands, DeleteAsksAndRemovesOnYesOnly)
+{
+    for (const auto &[name, fromMenu, answer] :
+         {std::tuple{"Who?", false, platform::vbYes}, {"Bob", true, platform::vbNo}}) {
+        SCOPED_TRACE(name);
+        AppFolder folder(QByteArray("Ann|1\r\n") + name + "|phone: 2\r\nCy|3\r\n");
+        Loaded main(folder, true);
+        frmMain &w = main.window;
+        w.lvwQuorvel->setSelectedItem(2);
+        w.lvwQuorvel_ItemClick(2);
+        MessageRecorder messages({answer});
+        fromMenu ? w.mnuDelete->trigger() : w.cmdDelete->click();
+        ASSERT_EQ(messages.requests().size(), 1);
+        EXPECT_EQ(messages.prompts()[0], QString("Are you sure you want to remove %1?").arg(name));
+        EXPECT_EQ(messages.requests()[0].style, platform::vbYesNo | platform::vbQuestion);
+        const bool yes = answer == platform::vbYes;
+        EXPECT_EQ(itemTexts(w.lvwQuorvel),
+                  yes ? QStringList({"Ann", "Cy"}) : QStringList({"Ann", name, "Cy"}));
+        EXPECT_EQ(w.lvwQuorvel->selectedItem(), yes ? 0 : 2);
+        // The removed entry's lines stay shown until another entry is shown.
+        EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"phone: 2"});
+    }
+}
+
+TEST(MainWindowCommands, F1ReleasedAnywhereShowsTheAboutBox)
+{
+    AppFolder folder("Ann|phone: 1\r\n");
+    Loaded main(folder, true);
+    const std::pair<QWidget *, Qt::KeyboardModifiers> cases[] = {
+        {main.window.txtFind, Qt::NoModifier}, {main.window.lvwQuorvel, Qt::ShiftModifier}};
+    for (const auto &[target, shift] : cases) {
+        MessageRecorder messages;
+        QTest::keyPress(target, Qt::Key_F1, shift);
+        EXPECT_TRUE(messages.requests().isEmpty()) << "shown on press";
+        QTest::keyRelease(target, Qt::Key_F1, shift);
+        QTest::keyClick(target, Qt::Key_F2, shift);
+        ASSERT_EQ(messages.requests().size(), 1);
+        EXPECT_TRUE(messages.prompts()[0].startsWith("Quorvel 0.2.1 - All versions of Windows"));
+        EXPECT_EQ(messages.requests()[0].title, "About Quorvel 0.2.1");
+        EXPECT_EQ(messages.requests()[0].style, platform::vbOKOnly | platform::vbInformation);
+    }
+}
+
+// Add, edit and delete through the real entry editor, then close: the
+// directory file holds exactly the result.
+TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtClose)
+{
+    AppFolder folder("Default|phone: 555-1234\r\n<b>Bob|<b>fax: 2\tx\r\n");
+    Loaded main(folder, true);
+    frmMain &w = main.window;
+
+    // Add appends the entry as typed, whatever the mode was; the selection and
+    // the detail list stay.
+    w.eMode = 1;
+    EXPECT_TRUE(withDialog<frmAddEdit>(
+        w, [&] { w.cmdAdd->click(); },
+        [](frmAddEdit &editor) {
+            QTest::keyClicks(editor.txtName, " Ann ");
+            editor.chkBold->setChecked(true);
+            QTest::keyClicks(editor.txtNumber, "<b>phone: 1");
+            QTest::keyClick(editor.txtNumber, Qt::Key_Return);
+            editor.txtNumber->clear();
+            QTest::keyClick(editor.txtNumber, Qt::Key_Return);
+            editor.cmdDone->click();
+        }));
+    EXPECT_EQ(w.eMode, 0);
+    EXPECT_EQ(w.lvwQuorvel->selectedItem(), 1);
+    EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"phone: 555-1234"});
+
+    // Edit: name, bold and lines change, and the detail list shows them.
+    w.lvwQuorvel->setSelectedItem(2);
+    EXPECT_TRUE(withDialog<frmAddEdit>(
+        w, [&] { w.mnuEdit->trigger(); },
+        [](frmAddEdit &editor) {
+            editor.txtName->selectAll();
+            QTest::keyClicks(editor.txtName, "Robert|");
+            QTest::mouseClick(editor.chkBold, Qt::LeftButton);
+            QTest::keyClicks(editor.txtNumber, "mobile:3");
+            QTest::keyClick(editor.txtNumber, Qt::Key_Return);
+            editor.cmdDone->click();
+        }));
+    EXPECT_FALSE(w.lvwQuorvel->bold(2));
+    EXPECT_EQ(itemTexts(w.lstNumbers), (QStringList{"fax: 2", "x", "mobile:3"}));
+    EXPECT_TRUE(w.lstNumbers->bold(1));
+    main.activate();
+    EXPECT_EQ(QApplication::focusWidget(), w.lvwQuorvel);
+
+    w.lvwQuorvel->setSelectedItem(1);
+    MessageRecorder messages({platform::vbYes});
+    w.cmdDelete->click();
+    w.close();
+    EXPECT_EQ(folder.directoryBytes(),
+              QByteArray("Robert|<b>fax: 2\tx\tmobile:3\r\n<b> Ann |<b>phone: 1\t\r\n"));
+}
+
+// The colour editor writes the file; the main window is not told and reads
+// the file when it shows an entry next.
+TEST(ColorsCommand, SavedColourShowsWhenAnEntryIsShownNext)
+{
+    AppFolder folder("Ann|fax: 123\tphone: 1\r\n");
+    MessageRecorder messages;
+    testsupport::ColorDialogRecorder colors({RGBValue(0, 0, 255)});
+    Loaded main(folder, true);
+    frmMain &w = main.window;
+    ASSERT_EQ(w.lstNumbers->foreColor(1), 0u);
+    EXPECT_TRUE(withDialog<frmColorEditor>(
+        w, [&] { w.cmdColors->click(); },
+        [](auto &editor) {
+            QTest::mouseClick(editor.cmdAdd, Qt::LeftButton);
+            QTest::keyClicks(editor.txtCaption, "fax:");
+            QTest::mouseClick(editor.picColor, Qt::LeftButton);
+            QTest::mouseClick(editor.cmdSave, Qt::LeftButton);
+            QTest::mouseClick(editor.cmdSaveColors, Qt::LeftButton);
+        }));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(w.lstNumbers->foreColor(1), 0u);
+    w.lvwQuorvel_ItemClick(1);
+    EXPECT_EQ(w.lstNumbers->foreColor(1), RGBValue(0, 0, 255));
+    EXPECT_EQ(w.lstNumbers->foreColor(2), 0u);
+    EXPECT_TRUE(messages.requests().isEmpty());
 }

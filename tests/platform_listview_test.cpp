@@ -1,24 +1,17 @@
 #include "platform/listview.h"
-
-#include <QTest>
-#include <gtest/gtest.h>
-
-using platform::ListRow;
-using platform::ListView;
+#include "support/fixtures.h"
 
 namespace {
 
-std::unique_ptr<ListView> listOf(const QStringList &names)
+std::unique_ptr<platform::ListView> listOf(const QStringList &names)
 {
-    auto list = std::make_unique<ListView>(QStringList{"Name"});
+    auto list = std::make_unique<platform::ListView>(QStringList{"Name"});
     platform::ListRows rows;
     for (const QString &name : names)
         rows.push_back({name, {}, false, 0});
     list->addItems(std::move(rows));
     return list;
 }
-
-} // namespace
 
 TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
 {
@@ -27,21 +20,16 @@ TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
     EXPECT_EQ(list->addItem("Ann"), 1);
     EXPECT_EQ(list->addItem("Bob"), 2);
     EXPECT_EQ(list->selectedItem(), 1);
-    list->setSubItem(2, "1\t2");
-    list->setBold(2, true);
-    EXPECT_EQ(list->subItem(2), "1\t2");
-    EXPECT_TRUE(list->bold(2));
     EXPECT_EQ(list->text(3), QString()) << "out-of-range items read as empty";
     list->removeItem(1);
-    EXPECT_EQ(list->count(), 1);
-    EXPECT_EQ(list->text(1), "Bob");
+    EXPECT_EQ(testsupport::itemTexts(list.get()), QStringList{"Bob"});
     EXPECT_EQ(list->selectedItem(), 0) << "removing the selected item leaves no selection";
 }
 
 TEST(ListView, AVeryLongTextIsHeldWholeButShownCut)
 {
     const QString longText(10'000'000, QLatin1Char('N'));
-    ListView list({"Name", "Numbers"});
+    platform::ListView list({"Name", "Numbers"});
     list.addItems({{longText, "1", false, 0}, {"Bob", longText, false, 0}});
     EXPECT_EQ(list.text(1), longText);
     EXPECT_EQ(list.subItem(2), longText);
@@ -59,31 +47,26 @@ TEST(ListView, AVeryLongTextIsHeldWholeButShownCut)
 
 TEST(ListView, TypeToSelect)
 {
-    struct Case
-    {
-        const char *name;
-        QStringList keys; // each entry is one search, typed within the interval
-        bool pauseBetween;
-        QString selected;
-    };
-    const QStringList names = {"Anna", "Max", "mike", "Bob", "Mona"};
-    const Case cases[] = {
-        {"a letter moves to an item beginning with it", {"m"}, false, "Max"},
-        {"upper case finds lower case", {"M"}, false, "Max"},
-        {"letters add up to a prefix", {"m", "i"}, false, "mike"},
-        {"a repeated letter cycles", {"m", "m", "m"}, false, "Mona"},
-        {"cycling wraps round", {"m", "m", "m", "m"}, false, "Max"},
-        {"no match leaves the selection", {"q"}, false, "Anna"},
-        {"after a pause a letter starts anew", {"m", "b"}, true, "Bob"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        auto list = listOf(names);
-        for (const QString &key : c.keys) {
-            if (c.pauseBetween)
+    // Searches typed within the interval (or, with a pause, each anew), and
+    // the item selected afterwards.
+    const std::tuple<QStringList, bool, QString> cases[] = {
+        {{"m"}, false, "Max"},
+        {{"M"}, false, "Max"},                // upper case finds lower case
+        {{"m", "i"}, false, "mike"},          // letters add up to a prefix
+        {{"m", "m", "m"}, false, "Mona"},     // a repeated letter cycles
+        {{"m", "m", "m", "m"}, false, "Max"}, // and wraps round
+        {{"q"}, false, "Anna"},               // no match leaves the selection
+        {{"m", "b"}, true, "Bob"}};
+    for (const auto &[keys, pauseBetween, selected] : cases) {
+        SCOPED_TRACE(keys.join(' ').toStdString());
+        auto list = listOf({"Anna", "Max", "mike", "Bob", "Mona"});
+        for (const QString &key : keys) {
+            if (pauseBetween)
                 list->resetTypeToSelect();
             list->keyboardSearch(key);
         }
-        EXPECT_EQ(list->text(list->selectedItem()), c.selected);
+        EXPECT_EQ(list->text(list->selectedItem()), selected);
     }
 }
+
+} // namespace

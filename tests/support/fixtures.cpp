@@ -1,50 +1,67 @@
 #include "fixtures.h"
 
-#include "core/datafolder.h"
-#include "core/keywordfile.h"
-#include "core/textfile.h"
-#include "platform/system.h"
+#include "platform/listview.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace testsupport {
 
-QByteArray readBytes(const QString &path)
+QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QStringList folderContents(const QString &path)
+{
+    QStringList names;
+    const QDir dir(path);
+    for (const QString &name : dir.entryList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        names.append(name);
+        const QFileInfo info(dir.filePath(name));
+        if (info.isDir() && !info.isSymLink())
+            for (const QString &inner : folderContents(dir.filePath(name)))
+                names.append(name + '/' + inner);
+    }
+    return names;
+}
+
+QStringList itemTexts(const platform::ListView *list)
+{
+    QStringList texts;
+    for (const platform::ListRow &row : list->rows())
+        texts.append(row.text);
+    return texts;
+}
+
+QByteArray keywordFileBytes(const QStringList &keywordLines)
+{
+    const QByteArray head =
+        ";keyword color list\r\n;\r\n;format:\r\n;word:<tab>color\r\n;\r\n"
+        ";example:\r\n;e-mail:  0,0,255\r\n;\r\n"
+        ";would turn any field with e-mail: as the first part blue\r\n"
+        ";color format: 255,255,255\r\n;color format: red,green,blue\r\n\r\n\r\n";
+    const QByteArray tail = "\r\n;note: if you screw this file up, it's not my fault.\r\n"
+                            ";use the editor if you can't figure the format out.\r\n";
+    QByteArray lines;
+    for (const QString &line : keywordLines)
+        lines += line.toUtf8() + "\r\n";
+    return head + lines + tail;
 }
 
 QByteArray defaultKeywordFileBytes()
 {
-    return core::joinLines(core::keywordFileLines(core::defaultKeywordRows()));
-}
-
-AppFolder::AppFolder() = default;
-
-QString AppFolder::dataFolder() const
-{
-    return core::dataFolderPath(path(), platform::GetName());
-}
-
-QString AppFolder::directoryFile() const
-{
-    return core::directoryFilePath(path(), platform::GetName());
-}
-
-QString AppFolder::keywordFile() const
-{
-    return core::keywordFilePath(path());
+    return keywordFileBytes({"phone:\t0,0,0"});
 }
 
 void AppFolder::writeDirectory(const QByteArray &bytes) const
@@ -53,22 +70,15 @@ void AppFolder::writeDirectory(const QByteArray &bytes) const
     writeBytes(directoryFile(), bytes);
 }
 
-void AppFolder::writeKeywords(const QByteArray &bytes) const
-{
-    writeBytes(keywordFile(), bytes);
-}
-
-MessageRecorder::MessageRecorder(QList<int> answers) : answers_(std::move(answers))
+MessageRecorder::MessageRecorder(QList<int> answers, std::function<void()> whileShown)
+    : answers_(std::move(answers)), whileShown_(std::move(whileShown))
 {
     previous_ = platform::setMessageHandler([this](const platform::MessageRequest &request) {
         requests_.append(request);
+        if (whileShown_)
+            whileShown_();
         return answers_.isEmpty() ? int(platform::vbOK) : answers_.takeFirst();
     });
-}
-
-MessageRecorder::~MessageRecorder()
-{
-    platform::setMessageHandler(std::move(previous_));
 }
 
 QStringList MessageRecorder::prompts() const
@@ -86,11 +96,6 @@ ColorDialogRecorder::ColorDialogRecorder(QList<std::optional<core::ColorValue>> 
         offered_.append(current);
         return answers_.isEmpty() ? std::nullopt : answers_.takeFirst();
     });
-}
-
-ColorDialogRecorder::~ColorDialogRecorder()
-{
-    platform::setColorHandler(std::move(previous_));
 }
 
 } // namespace testsupport

@@ -1,55 +1,94 @@
 #pragma once
 
+#include "core/datafolder.h"
+#include "core/keywordfile.h"
 #include "platform/colordialog.h"
 #include "platform/messagebox.h"
+#include "platform/system.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
 #include <optional>
+#include <ostream>
+
+namespace platform {
+class ListView;
+}
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+inline void PrintTo(const QByteArray &b, std::ostream *os)
+{
+    *os << '"' << b.toStdString() << '"';
+}
 
 namespace testsupport {
 
-QByteArray readBytes(const QString &path);
-void writeBytes(const QString &path, const QByteArray &bytes);
+inline QString u8(const char *s)
+{
+    return QString::fromUtf8(s);
+}
 
-// The 17 lines of the Default keyword colour file, each ended by CR LF.
+// The file's bytes; a marker no test writes when it cannot be read, so that
+// a missing file never passes for an empty one.
+QByteArray fileBytes(const QString &path);
+// Creates or replaces the file with exactly these bytes; a failure fails the test.
+void writeBytes(const QString &path, const QByteArray &bytes);
+// Everything below the folder, sorted, with a subfolder's contents as "sub/name".
+QStringList folderContents(const QString &path);
+// The text of each item of a list, in order.
+QStringList itemTexts(const platform::ListView *list);
+
+// The 17 lines of the Default keyword colour file, each ended by CR LF, with
+// the given keyword lines in place of its one keyword line.
+QByteArray keywordFileBytes(const QStringList &keywordLines);
 QByteArray defaultKeywordFileBytes();
 
 // A temporary application folder with the current user's data folder path.
 class AppFolder
 {
 public:
-    AppFolder();
+    AppFolder() = default;
+    // ...whose data folder holds a directory file of these bytes.
+    explicit AppFolder(const QByteArray &directory) { writeDirectory(directory); }
     QString path() const { return dir_.path(); }
-    QString dataFolder() const;
-    QString directoryFile() const;
-    QString keywordFile() const;
+    QString dataFolder() const { return core::dataFolderPath(path(), platform::GetName()); }
+    QString directoryFile() const { return core::directoryFilePath(path(), platform::GetName()); }
+    QString keywordFile() const { return core::keywordFilePath(path()); }
     // Creates the data folder and writes the directory file's bytes.
     void writeDirectory(const QByteArray &bytes) const;
-    void writeKeywords(const QByteArray &bytes) const;
-    QByteArray directoryBytes() const { return readBytes(directoryFile()); }
+    void writeKeywords(const QByteArray &bytes) const { writeBytes(keywordFile(), bytes); }
+    QByteArray directoryBytes() const { return fileBytes(directoryFile()); }
 
 private:
     QTemporaryDir dir_;
 };
 
-// Answers message boxes while it lives: records every request and gives the
-// queued answers in order (OK once the queue is empty).
+// Answers message boxes while it lives: records every request, runs
+// `whileShown` as if the user acted while the box is up, and gives the queued
+// answers in order (OK once the queue is empty).
 class MessageRecorder
 {
 public:
-    explicit MessageRecorder(QList<int> answers = {});
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder &) = delete;
-    MessageRecorder &operator=(const MessageRecorder &) = delete;
+    explicit MessageRecorder(QList<int> answers = {}, std::function<void()> whileShown = {});
+    ~MessageRecorder() { platform::setMessageHandler(std::move(previous_)); }
+    Q_DISABLE_COPY_MOVE(MessageRecorder)
 
     const QList<platform::MessageRequest> &requests() const { return requests_; }
     QStringList prompts() const;
 
 private:
     QList<int> answers_;
+    std::function<void()> whileShown_;
     QList<platform::MessageRequest> requests_;
     platform::MessageHandler previous_;
 };
@@ -61,9 +100,8 @@ class ColorDialogRecorder
 {
 public:
     explicit ColorDialogRecorder(QList<std::optional<core::ColorValue>> answers = {});
-    ~ColorDialogRecorder();
-    ColorDialogRecorder(const ColorDialogRecorder &) = delete;
-    ColorDialogRecorder &operator=(const ColorDialogRecorder &) = delete;
+    ~ColorDialogRecorder() { platform::setColorHandler(std::move(previous_)); }
+    Q_DISABLE_COPY_MOVE(ColorDialogRecorder)
 
     // The colour the dialog held each time it was opened.
     const QList<core::ColorValue> &offered() const { return offered_; }

@@ -91,7 +91,7 @@ bool InstalledQuorvel::start()
         return false;
     const QByteArray pid = QByteArray::number(pid_) + '\n';
     QDeadlineTimer deadline(60000);
-    while (!readBytes(lockFile()).startsWith(pid)) {
+    while (!fileBytes(lockFile()).startsWith(pid)) {
         if (deadline.hasExpired() || ended())
             return false;
         QThread::msleep(5);
@@ -113,7 +113,7 @@ bool InstalledQuorvel::waitUntilHandlingSignals()
     const QString status = QStringLiteral("/proc/%1/status").arg(pid_);
     QDeadlineTimer deadline(60000);
     while (!deadline.hasExpired() && !ended()) {
-        for (const QByteArray &line : readBytes(status).split('\n')) {
+        for (const QByteArray &line : fileBytes(status).split('\n')) {
             if (line.startsWith("SigCgt:") &&
                 (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1)
                 return true;
