@@ -52,7 +52,9 @@ public:
     void appendBytes(QByteArrayView bytes)
     {
         // Short pieces (separators, line ends) go straight in when there is room.
-        atStart_ = atStart_ && bytes.isEmpty();
+        if (bytes.isEmpty())
+            return;
+        atStart_ = false;
         if (used_ + bytes.size() <= bytes_.size()) {
             std::memcpy(bytes_.data() + used_, bytes.data(),
                         static_cast<std::size_t>(bytes.size()));
