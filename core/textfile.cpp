@@ -351,17 +351,17 @@ ReadBytesResult readFileBytes(const QString &path)
 {
     ReadBytesResult result;
     QFile file(path);
-    result.status = openForReading(file, result.error);
-    if (!file.isOpen())
+    if (const ReadStatus opened = openForReading(file, result.error); opened != ReadStatus::Ok) {
+        result.status = opened;
         return result;
-    result.status = ReadStatus::Failed;
+    }
     result.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         result.error = file.errorString();
         result.bytes.clear();
-        return result;
+    } else {
+        result.status = ReadStatus::Ok;
     }
-    result.status = ReadStatus::Ok;
     return result;
 }
 
@@ -369,10 +369,10 @@ KeptText readTextKeptUntilExit(const QString &path)
 {
     KeptText result;
     QFile file(path);
-    result.status = openForReading(file, result.error);
-    if (!file.isOpen())
+    if (const ReadStatus opened = openForReading(file, result.error); opened != ReadStatus::Ok) {
+        result.status = opened;
         return result;
-    result.status = ReadStatus::Failed;
+    }
     // Read to the end whatever the size said: the file may change meanwhile.
     const std::size_t expected = static_cast<std::size_t>(std::max<qint64>(file.size(), 0));
     QByteArray grown;
