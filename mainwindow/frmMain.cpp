@@ -14,6 +14,7 @@
 #include "platform/system.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
+#include "quorvel_version.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,9 +33,9 @@ namespace {
 using platform::tw;
 using platform::twipRect;
 
-constexpr int kVersionMajor = 0;
-constexpr int kVersionMinor = 2;
-constexpr int kVersionRevision = 1;
+using quorvel::kVersionMajor;
+using quorvel::kVersionMinor;
+using quorvel::kVersionRevision;
 constexpr char kLockFileName[] = "quorvel.lock";
 constexpr int kKeyF1 = 112;
 
