@@ -159,6 +159,8 @@ bool frmMain::prepareDataFolder()
     auto lock = std::make_unique<QLockFile>(lockPath);
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError && askRunningCopy && askRunningCopy())
+            return false;
         const QString why =
             lock->error() == QLockFile::LockFailedError
                 ? tr("Quorvel is already running for %1 (lock file %2), can't start a second copy.")

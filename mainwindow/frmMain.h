@@ -4,6 +4,7 @@
 #include "entryeditor/entrylistowner.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -39,6 +40,11 @@ public:
     // Shows an entry's number lines in the detail list and puts the selected
     // entry's name into the find box.
     void lvwQuorvel_ItemClick(int item) override;
+
+    // Asked when another copy holds the data folder, before the user is told;
+    // it returns true when that copy has taken over, and the load then fails
+    // without a message.
+    std::function<bool()> askRunningCopy;
 
     // The data folder in use (valid after a successful load).
     QString dataFolder() const { return dataFolder_; }

@@ -209,6 +209,14 @@ TEST(MainWindowStart, SecondCopyForTheSameUserIsRefused)
     Loaded first(folder);
     ASSERT_TRUE(first.ok);
     expectRefusedStart(folder, "already running");
+    // The running copy takes over: the second ends without a message.
+    for (const bool takenOver : {false, true}) {
+        MessageRecorder messages;
+        frmMain second(folder.path());
+        second.askRunningCopy = [&] { return takenOver; };
+        EXPECT_FALSE(second.Form_Load());
+        EXPECT_EQ(messages.requests().size(), takenOver ? 0 : 1);
+    }
     first.window.lvwQuorvel->addItem("Bob");
     first.window.close();
     EXPECT_EQ(folder.directoryBytes(), QByteArray("Ann|1\r\nBob|\r\n"));
