@@ -4,6 +4,7 @@
 // figures report the median of many repetitions.
 #include "benchdata.h"
 #include "core/datafolder.h"
+#include "core/datalocation.h"
 #include "core/directoryfile.h"
 #include "core/keywordfile.h"
 #include "core/textfile.h"
@@ -166,13 +167,15 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// An application folder holding a copy of the start-up build of Quorvel and,
-// when given, a directory file.
+// An application folder holding a copy of the start-up build of Quorvel,
+// marked portable so that it keeps its data there, and, when given, a
+// directory file.
 QString prepareAppFolder(const QString &folder, const std::optional<QByteArray> &directory)
 {
     QDir().mkpath(folder);
     const QString exe = folder + "/quorvel";
     QFile::copy(QStringLiteral(FIRSTPAINT_EXE), exe);
+    writeFile(QDir(folder).filePath(QLatin1String(core::kPortableMarkerName)), {});
     if (directory)
         writeFile(core::directoryFilePath(folder, platform::GetName()), *directory);
     return exe;
@@ -221,6 +224,10 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir root;
+    // The programs started here get a home of their own: none can reach the
+    // data of whoever runs the benchmarks.
+    qputenv("HOME", QFile::encodeName(root.filePath("home")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath("home/data")));
     const QByteArray big = bench::makeDirectoryFile(kEntries);
     std::vector<Figure> figures;
     std::fprintf(stderr, "data: %d entries, %lld bytes; %d runs after %d warm-ups\n", kEntries,
@@ -258,8 +265,8 @@ int main(int argc, char *argv[])
         writeFile(book, peerAddressBook(big));
         // The vCard output goes to standard output, which the runner discards
         // (the peer refuses to replace an existing output file).
-        const QStringList convert = {peer,       "--convert",  "--informat", "abook",
-                                     "--infile", book,         "--outformat", "vcard"};
+        const QStringList convert = {peer,       "--convert", "--informat",  "abook",
+                                     "--infile", book,        "--outformat", "vcard"};
         const auto [ours, theirs] = alternate({bigExe}, convert);
         figures.push_back({"start-up against a peer (abook)", bench::median(ours.milliseconds),
                            bench::median(theirs.milliseconds), "ms", 0.5, 0,

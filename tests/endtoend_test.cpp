@@ -1,8 +1,10 @@
 #include "support/fixtures.h"
 #include "support/installed.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -34,8 +36,8 @@ TEST(EndToEnd, FirstStartStoppedBySigtermLeavesExactlyTheDefaultFiles)
     Installed app;
     app.start();
     EXPECT_EQ(app.stop(SIGTERM), 0);
-    EXPECT_EQ(app.files(),
-              (QStringList{"colorkeys.dat", "quorvel", app.user(), app.user() + "/quorvel.dat"}));
+    EXPECT_EQ(app.files(), (QStringList{"colorkeys.dat", "quorvel", "quorvel.portable", app.user(),
+                                        app.user() + "/quorvel.dat"}));
     EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
     EXPECT_EQ(fileBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
 }
@@ -101,4 +103,75 @@ TEST(EndToEnd, LockLeftByAKilledCopyIsTakenOver)
     EXPECT_EQ(app.stop(SIGTERM), 0);
     EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
     EXPECT_FALSE(QFile::exists(app.lockFile()));
+}
+
+// The options that open no window work without a display (the platform named
+// here does not exist: a window would abort the program) and touch no file.
+TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
+{
+    struct Case
+    {
+        const char *name;
+        QStringList arguments;
+        int exitCode;
+        QByteArray out; // what standard output holds, or begins with
+        const char *errorHas;
+    };
+    const Case cases[] = {
+        {"version", {"--version"}, 0, "Quorvel 0.2.1\n", ""},
+        {"help", {"-h"}, 0, "Usage: ", ""},
+        {"unknown option", {"--bogus"}, 2, "", "quorvel: Unknown option 'bogus'."},
+        {"stray argument", {"--version", "a.txt"}, 2, "", "quorvel: Unexpected argument 'a.txt'."},
+    };
+    Installed app;
+    app.setEnvironment("QT_QPA_PLATFORM", "none");
+    const QStringList before = app.files();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const testsupport::ProgramOutput run = app.run(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        const bool help = c.arguments == QStringList{"-h"};
+        EXPECT_EQ(help ? run.out.left(c.out.size()) : run.out, c.out);
+        EXPECT_TRUE(run.err.startsWith(c.errorHas)) << run.err.toStdString();
+        EXPECT_EQ(run.err.contains("Usage: "), c.exitCode == 2);
+        if (help) {
+            EXPECT_TRUE(run.out.contains(QFile::encodeName(app.directoryFile())));
+            EXPECT_TRUE(run.out.contains(QFile::encodeName(app.keywordFile())));
+        }
+        EXPECT_EQ(app.files(), before);
+        EXPECT_EQ(testsupport::folderContents(app.home()), QStringList());
+    }
+}
+
+// Waits until the file holds the text, or the program has ended.
+bool waitForLine(const Installed &app, const QString &file, const QByteArray &text)
+{
+    QDeadlineTimer deadline(60000);
+    while (!fileBytes(file).contains(text)) {
+        if (deadline.hasExpired() || app.ended())
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+// Two real copies: the second asks the first to bring its window forward and
+// ends once that is confirmed. The first was started over what a killed copy
+// left: its lock and its socket.
+TEST(EndToEnd, SecondStartBringsTheFirstWindowForward)
+{
+    Installed app;
+    const QString log = app.home() + "/first.log";
+    app.setErrorFile(log);
+    app.setEnvironment("QT_LOGGING_RULES", "quorvel.handover.debug=true");
+    app.start();
+    ASSERT_TRUE(waitForLine(app, log, "listening at"));
+    app.stop(SIGKILL);
+    app.start();
+    ASSERT_TRUE(waitForLine(app, log, "listening at"));
+
+    EXPECT_EQ(app.run({}).exitCode, 0);
+    EXPECT_TRUE(waitForLine(app, log, "window brought forward and active"))
+        << fileBytes(log).toStdString();
+    EXPECT_EQ(app.stop(SIGTERM), 0);
 }

@@ -145,7 +145,8 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
         } else if (looksUpColours) {
             EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::defaultKeywordFileBytes());
         }
-        QStringList expectedFiles = {"quorvel", app.user(), app.user() + "/quorvel.dat"};
+        QStringList expectedFiles = {"quorvel", "quorvel.portable", app.user(),
+                                     app.user() + "/quorvel.dat"};
         if (c.colours || looksUpColours)
             expectedFiles.prepend("colorkeys.dat");
         EXPECT_EQ(app.files(), expectedFiles);
