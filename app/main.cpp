@@ -17,7 +17,7 @@ void closeForSignal(frmMain &window, int attempts = 0)
                            [&window, attempts] { closeForSignal(window, attempts + 1); });
         return;
     }
-    window.close();
+    window.closeForSignal();
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "core/datafolder.h"
 #include "core/directoryfile.h"
 #include "core/keywordfile.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 #include "mainwindow/frmMain.h"
 #include "platform/system.h"
 
