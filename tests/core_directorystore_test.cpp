@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -135,12 +136,19 @@ TEST(CoreDirectoryStore, RemovedFolderIsMadeAgainBeforeTheSave)
 {
     Opened o;
     ASSERT_TRUE(QDir(o.folder).removeRecursively());
+    const mode_t oldMask = ::umask(0);
     const Store::SaveResult r = o.save(true);
+    ::umask(oldMask);
     EXPECT_EQ(r.outcome, Store::Outcome::Saved) << r.error.toStdString();
     EXPECT_TRUE(r.recreated);
     EXPECT_EQ(fileBytes(o.file), QByteArray("Bob|2\r\n"));
-    EXPECT_EQ(QFileInfo(o.folder).permissions() & QFileDevice::Permissions(0x7077),
-              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Private whatever the umask: the folder, the file and the lock file.
+    const auto mode = [](const QString &path) {
+        return QFileInfo(path).permissions() & QFileDevice::Permissions(0x7077);
+    };
+    EXPECT_EQ(mode(o.folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(mode(o.file), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(mode(o.folder + "/quorvel.lock"), QFile::ReadOwner | QFile::WriteOwner);
     // Locked again: a second store for the same user is kept out.
     Store second(o.app.path(), "alice");
     ASSERT_TRUE(second.open().ok);
