@@ -19,7 +19,7 @@ namespace {
 
 // Closes what is open the normal way: a dialog first, then the main window,
 // so the directory is saved as on Exit.
-void closeForSignal(const QPointer<QWidget> &window, int attempts = 0)
+void closeForSignal(const QPointer<frmMain> &window, int attempts = 0)
 {
     if (QWidget *modal = QApplication::activeModalWidget(); modal && attempts < 20) {
         modal->close();
@@ -28,7 +28,7 @@ void closeForSignal(const QPointer<QWidget> &window, int attempts = 0)
         return;
     }
     if (window)
-        window->close();
+        window->closeForSignal();
 }
 
 core::DataLocation chooseLocation(const QString &userName)
@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
     platform::TerminationWatcher watcher;
-    QPointer<QWidget> mainWindow;
+    QPointer<frmMain> mainWindow;
     // Connected before anything is shown, so a signal that arrives while a
     // start-up message is up closes that message and the program ends.
     QObject::connect(&watcher, &platform::TerminationWatcher::terminationRequested, &watcher,

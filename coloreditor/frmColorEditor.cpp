@@ -1,7 +1,7 @@
 #include "frmColorEditor.h"
 
+#include "core/fileio.h"
 #include "core/keywordfile.h"
-#include "core/textfile.h"
 #include "platform/colordialog.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
@@ -26,7 +26,7 @@ using platform::twipRect;
 frmColorEditor::frmColorEditor(const QString &appFolder, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      keywordFile_(core::keywordFilePath(appFolder))
+      appFolder_(appFolder), keywordFile_(core::keywordFilePath(appFolder))
 {
     setWindowTitle(tr("Color Editor"));
     setFont(platform::controlFont());
@@ -124,14 +124,17 @@ void frmColorEditor::Form_Load()
 
 void frmColorEditor::LoadColorList()
 {
-    // A missing file gives an empty list; the editor never creates it.
-    const core::ReadResult file = core::readTextLines(keywordFile_);
+    // A missing file gives an empty list; the editor never creates it. A
+    // file it refuses (a link, a FIFO, too large, unreadable) keeps the
+    // dialog from opening.
+    const core::ReadResult file = core::readKeywordFile(appFolder_);
     if (file.status == core::ReadStatus::Failed) {
         platform::MsgBox(tr("Can't read the color file %1: %2.")
                              .arg(QDir::toNativeSeparators(keywordFile_), file.error),
                          platform::vbExclamation, {}, this);
         return;
     }
+    loaded_ = true;
     platform::ListRows rows;
     for (core::KeywordLine &line : core::parseKeywordLines(file.lines))
         rows.push_back({std::move(line.keyword), std::move(line.colorText), false, 0});

@@ -4,7 +4,7 @@
 
 #include "core/directoryfile.h"
 #include "core/entryrules.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
 #include "platform/staticedge.h"

@@ -3,6 +3,7 @@
 #include "coloreditor/frmColorEditor.h"
 #include "core/datafolder.h"
 #include "core/directoryfile.h"
+#include "core/directorystore.h"
 #include "core/findtext.h"
 #include "core/keywordfile.h"
 #include "entryeditor/frmAddEdit.h"
@@ -24,7 +25,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
 
@@ -36,7 +36,6 @@ using platform::twipRect;
 using quorvel::kVersionMajor;
 using quorvel::kVersionMinor;
 using quorvel::kVersionRevision;
-constexpr char kLockFileName[] = "quorvel.lock";
 constexpr int kKeyF1 = 112;
 
 } // namespace
@@ -145,36 +144,34 @@ bool frmMain::Form_Load()
 bool frmMain::prepareDataFolder()
 {
     const QString userName = platform::GetName();
-    const core::PrepareResult folder = core::checkDataFolder(appFolder_, userName);
+    store_ = std::make_unique<core::DirectoryStore>(appFolder_, userName);
+    const core::PrepareResult folder = store_->open();
     if (!folder.ok) {
         platform::MsgBox(folder.error, platform::vbCritical);
         return false;
     }
-    dataFolder_ = core::dataFolderPath(appFolder_, userName);
-    directoryFile_ = core::directoryFilePath(appFolder_, userName);
+    dataFolder_ = store_->folderPath();
+    directoryFile_ = store_->filePath();
 
     // One running copy per user: a second one would write its own list over
-    // the first one's changes when it closes.
-    const QString lockPath = QDir(dataFolder_).filePath(QLatin1String(kLockFileName));
-    auto lock = std::make_unique<QLockFile>(lockPath);
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        if (lock->error() == QLockFile::LockFailedError && askRunningCopy && askRunningCopy())
+    // the first one's changes.
+    if (const auto state = store_->lock(); state != core::DirectoryStore::LockState::Locked) {
+        if (state == core::DirectoryStore::LockState::HeldByAnother && askRunningCopy &&
+            askRunningCopy())
             return false;
         const QString why =
-            lock->error() == QLockFile::LockFailedError
+            state == core::DirectoryStore::LockState::HeldByAnother
                 ? tr("Quorvel is already running for %1 (lock file %2), can't start a second copy.")
                 : tr("Can't create the lock file %2 for %1, can't start.");
-        platform::MsgBox(why.arg(userName, QDir::toNativeSeparators(lockPath)),
+        platform::MsgBox(why.arg(userName, QDir::toNativeSeparators(store_->lockPath())),
                          platform::vbCritical);
         return false;
     }
-    lock_ = std::move(lock);
     // What a save cut short by a kill left behind; no save runs now.
-    core::removeInterruptedSaves(appFolder_, userName);
+    store_->removeInterruptedSaves();
 
     if (folder.created) {
-        const QString error = core::writeDefaultDirectoryFile(appFolder_, userName);
+        const QString error = store_->writeDefaultFile();
         if (!error.isEmpty()) {
             platform::MsgBox(tr("Can't write the directory file %1: %2.")
                                  .arg(QDir::toNativeSeparators(directoryFile_), error),
@@ -188,8 +185,8 @@ bool frmMain::prepareDataFolder()
 bool frmMain::fillEntryList()
 {
     platform::ListRows rows;
-    const QString error = core::ReadDirectoryFile(
-        directoryFile_, [&](qsizetype count) { rows.reserve(static_cast<std::size_t>(count)); },
+    const QString error = store_->read(
+        [&](qsizetype count) { rows.reserve(static_cast<std::size_t>(count)); },
         [&](core::DirectoryEntry &&entry) {
             rows.push_back({std::move(entry.name), std::move(entry.numbers), entry.bold, 0});
         });
@@ -201,36 +198,104 @@ bool frmMain::fillEntryList()
         return false;
     }
     lvwQuorvel->addItems(std::move(rows));
+    // What the last run could not tell (it was closed by a signal).
+    if (const QString notice = store_->takeNotice(); !notice.isEmpty())
+        platform::MsgBox(notice, platform::vbInformation);
     return true;
 }
 
-bool frmMain::Form_Unload()
+frmMain::SaveEnd frmMain::saveDirectory(bool atExit)
 {
-    if (!loaded_)
-        return true;
     // The entry list is the directory: it is written item by item, in order.
     const auto eachEntry = [this](const core::EntryVisitor &visit) {
         for (const platform::ListRow &row : lvwQuorvel->rows())
             visit({row.text, row.subItem, row.bold});
     };
     for (;;) {
-        const QString error = core::WriteDirectoryFile(directoryFile_, eachEntry);
-        if (error.isEmpty())
-            break;
-        const int answer = platform::MsgBox(
-            tr("Can't save the directory to %1: %2.\n\nRetry to try again, Discard to close "
-               "without saving (the file keeps its old content), Cancel to keep Quorvel open.")
-                .arg(QDir::toNativeSeparators(directoryFile_), error),
-            platform::vbRetryDiscardCancel | platform::vbExclamation, {}, this);
+        const core::DirectoryStore::SaveResult result = store_->save(eachEntry, unsaved_);
+        const QString file = QDir::toNativeSeparators(directoryFile_);
+        if (result.recreated)
+            tell(tr("The data folder %1 had been removed while Quorvel ran. It was made again and "
+                    "the directory was saved there.")
+                     .arg(QDir::toNativeSeparators(dataFolder_)));
+        if (!result.movedTo.isEmpty() && result.movedTo != toldMovedTo_) {
+            toldMovedTo_ = result.movedTo;
+            tell(tr("The data folder %1 was moved to %2 while Quorvel ran. The directory was "
+                    "saved there, in %3.")
+                     .arg(QDir::toNativeSeparators(dataFolder_),
+                          QDir::toNativeSeparators(result.movedTo),
+                          QDir::toNativeSeparators(store_->currentFilePath())));
+        }
+        if (result.outcome == core::DirectoryStore::Outcome::LeftOutsideVersion) {
+            tell(tr("The directory file %1 was changed by another program. Nothing has changed "
+                    "in Quorvel since, so that version was left as it is.")
+                     .arg(file));
+            return SaveEnd::Saved;
+        }
+        if (result.outcome == core::DirectoryStore::Outcome::Saved) {
+            if (!result.sideCopy.isEmpty())
+                tell(tr("The directory file %1 was changed by another program. That version was "
+                        "kept as %2, and Quorvel's directory was saved in %1.")
+                         .arg(file, QDir::toNativeSeparators(result.sideCopy)));
+            unsaved_ = false;
+            return SaveEnd::Saved;
+        }
+        const bool oldFileThere = store_->currentFileExists();
+        const QString keeps = oldFileThere ? tr("the file keeps its old content")
+                                           : tr("there is no saved copy of the directory");
+        const int answer =
+            atExit ? platform::MsgBox(
+                         tr("Can't save the directory to %1: %2.\n\nRetry to try again, Discard "
+                            "to close without saving (%3), Cancel to keep Quorvel open.")
+                             .arg(file, result.error, keeps),
+                         platform::vbRetryDiscardCancel | platform::vbExclamation, {}, this)
+                   : platform::MsgBox(
+                         tr("Can't save the directory to %1: %2.\n\nRetry to try again, Cancel "
+                            "to go on: your change stays in the window and is saved with the "
+                            "next change or when Quorvel closes.")
+                             .arg(file, result.error),
+                         platform::vbRetryCancel | platform::vbExclamation, {}, this);
         if (answer == platform::vbRetry)
             continue;
-        if (answer == platform::vbDiscard)
-            break;
-        return false;
+        return answer == platform::vbDiscard ? SaveEnd::Discarded : SaveEnd::Cancelled;
     }
+}
+
+void frmMain::tell(const QString &message)
+{
+    if (closingForSignal_)
+        untold_.append(message);
+    else
+        platform::MsgBox(message, platform::vbInformation, {}, this);
+}
+
+void frmMain::directoryChanged()
+{
+    unsaved_ = true;
+    saveDirectory(false);
+}
+
+bool frmMain::Form_Unload()
+{
+    if (!loaded_)
+        return true;
+    // Written even when nothing changed: older lines become UTF-8 and bold
+    // markers are tidied, as they always were at exit.
+    if (saveDirectory(true) == SaveEnd::Cancelled)
+        return false;
+    if (!untold_.isEmpty())
+        store_->leaveNotice(untold_.join(QLatin1String("\n\n")));
+    untold_.clear();
     loaded_ = false;
-    lock_.reset();
+    store_->unlock();
     return true;
+}
+
+void frmMain::closeForSignal()
+{
+    closingForSignal_ = true;
+    if (!close())
+        closingForSignal_ = false;
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -248,10 +313,15 @@ void frmMain::cmdExit_Click()
 
 void frmMain::lvwQuorvel_ItemClick(int item)
 {
+    const QStringList numberLines = core::splitNumberLines(lvwQuorvel->subItem(item));
+    // One fresh reading of the colour file serves every line of this entry;
+    // an entry without lines reads (and creates) nothing.
+    const QStringList keywordLines =
+        numberLines.isEmpty() ? QStringList() : core::readKeywordLinesForLookup(appFolder_);
     platform::ListRows rows;
-    for (const QString &line : core::splitNumberLines(lvwQuorvel->subItem(item))) {
+    for (const QString &line : numberLines) {
         core::DisplayLine shown = core::displayLine(line);
-        const core::ColorValue color = GetLineColor(shown.text);
+        const core::ColorValue color = GetLineColor(keywordLines, shown.text);
         rows.push_back({std::move(shown.text), {}, shown.bold, color});
     }
     lstNumbers->clearItems();
@@ -267,9 +337,9 @@ void frmMain::lvwQuorvel_MouseUp(int button, int, QPoint position)
         mnuPopup->popup(lvwQuorvel->viewport()->mapToGlobal(position));
 }
 
-core::ColorValue frmMain::GetLineColor(const QString &line) const
+core::ColorValue frmMain::GetLineColor(const QStringList &keywordLines, const QString &line)
 {
-    return core::lineColorFromFile(appFolder_, line);
+    return core::lookupLineColor(keywordLines, line);
 }
 
 void frmMain::cmdAdd_Click()
@@ -290,8 +360,10 @@ void frmMain::cmdEdit_Click()
 void frmMain::showEntryEditor()
 {
     frmAddEdit editor(*this, this);
-    editor.exec();
+    const bool done = editor.exec() == QDialog::Accepted;
     lvwQuorvel->setFocus();
+    if (done)
+        directoryChanged();
 }
 
 void frmMain::cmdDelete_Click()
@@ -301,8 +373,10 @@ void frmMain::cmdDelete_Click()
         return;
     const QString prompt = tr("Are you sure you want to remove %1?").arg(lvwQuorvel->text(item));
     if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, {}, this) ==
-        platform::vbYes)
+        platform::vbYes) {
         lvwQuorvel->removeItem(item);
+        directoryChanged();
+    }
 }
 
 void frmMain::cmdColors_Click()
@@ -310,7 +384,9 @@ void frmMain::cmdColors_Click()
     // The editor writes the keyword colour file itself; the detail list reads
     // the file afresh whenever it shows an entry, so nothing follows here.
     frmColorEditor editor(appFolder_, this);
-    editor.exec();
+    // It does not open on a colour file it could not read (it said why).
+    if (editor.isLoaded())
+        editor.exec();
 }
 
 void frmMain::mnuEdit_Click()

@@ -9,10 +9,13 @@
 
 class QLabel;
 class QLineEdit;
-class QLockFile;
 class QMenu;
 class QAction;
 class QPushButton;
+
+namespace core {
+class DirectoryStore;
+} // namespace core
 
 namespace platform {
 class ListView;
@@ -48,6 +51,10 @@ public:
 
     // The data folder in use (valid after a successful load).
     QString dataFolder() const { return dataFolder_; }
+
+    // Closes the window for a signal (logout, kill): the directory is saved
+    // as on Exit, and what the user must be told waits for the next start.
+    void closeForSignal();
 
     qint16 eMode = 0;
 
@@ -100,7 +107,18 @@ private:
     // the user chose to keep the window open after a failed save.
     bool Form_Unload();
     void lvwQuorvel_MouseUp(int button, int shift, QPoint position);
-    core::ColorValue GetLineColor(const QString &line) const;
+    // The colour of a number line from the keyword lines read for this showing.
+    static core::ColorValue GetLineColor(const QStringList &keywordLines, const QString &line);
+
+    // A change to the directory is committed: it is saved at once.
+    void directoryChanged();
+    enum class SaveEnd { Saved, Discarded, Cancelled };
+    // Saves the entry list; a failure asks Retry / Cancel (Retry / Discard /
+    // Cancel at exit) until one ends it.
+    SaveEnd saveDirectory(bool atExit);
+    // Tells the user what a save found (an outside change, a moved or
+    // remade folder), now or, when closing for a signal, at the next start.
+    void tell(const QString &message);
 
     void buildControls();
     void showEntryEditor();
@@ -110,6 +128,11 @@ private:
     QString appFolder_;
     QString dataFolder_;
     QString directoryFile_;
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<core::DirectoryStore> store_;
     bool loaded_ = false;
+    // Something changed here since the file was last read or written.
+    bool unsaved_ = false;
+    bool closingForSignal_ = false;
+    QStringList untold_;
+    QString toldMovedTo_;
 };

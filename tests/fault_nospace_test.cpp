@@ -7,7 +7,7 @@
 
 #include "coloreditor/frmColorEditor.h"
 #include "core/keywordfile.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 #include "mainwindow/frmMain.h"
 #include "platform/listview.h"
 #include "support/fixtures.h"
