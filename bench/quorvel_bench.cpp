@@ -6,8 +6,8 @@
 #include "core/datafolder.h"
 #include "core/datalocation.h"
 #include "core/directoryfile.h"
-#include "core/keywordfile.h"
 #include "core/fileio.h"
+#include "core/keywordfile.h"
 #include "mainwindow/frmMain.h"
 #include "platform/system.h"
 
