@@ -5,6 +5,7 @@
 #include "platform/colordialog.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
+#include "platform/palette.h"
 #include "platform/picturebox.h"
 #include "platform/staticedge.h"
 #include "platform/twips.h"
@@ -45,10 +46,9 @@ void frmColorEditor::buildControls()
         return b;
     };
 
-    lstColors = new platform::ListView({tr("Item"), tr("Color")}, this);
+    lstColors = new platform::ListView(tr("Item"), this);
     lstColors->setGeometry(twipRect(30, 120, 1485, 2625));
     lstColors->setFont(platform::controlFont());
-    lstColors->setColumnHidden(1, true);
 
     cmdAdd = button(tr("Add"), this, twipRect(60, 2790, 705, 285));
     cmdDelete = button(tr("Delete"), this, twipRect(810, 2790, 705, 285));
@@ -79,10 +79,7 @@ void frmColorEditor::buildControls()
     txtView->setGeometry(twipRect(60, 300, 2955, 285));
     txtView->setFont(platform::controlFont());
     // The preview shows the line as the detail list will: on a light base.
-    QPalette pal = txtView->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setColor(group, QPalette::Base, Qt::white);
-    txtView->setPalette(pal);
+    platform::keepLightBase(txtView);
     setViewColor(0);
 
     cmdSaveColors = button(tr("Save Colors"), this, twipRect(1995, 2670, 1065, 345));
@@ -263,11 +260,7 @@ void frmColorEditor::showPreview(core::ColorValue color)
 
 void frmColorEditor::setViewColor(core::ColorValue color)
 {
-    QPalette pal = txtView->palette();
-    const QColor text(core::redOf(color), core::greenOf(color), core::blueOf(color));
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setColor(group, QPalette::Text, text);
-    txtView->setPalette(pal);
+    platform::setRoleColor(txtView, QPalette::Text, platform::toQColor(color));
 }
 
 void frmColorEditor::setEditing(bool editing)

@@ -3,6 +3,7 @@
 #include "coloreditor/frmColorEditor.h"
 #include "core/datafolder.h"
 #include "core/directoryfile.h"
+#include "core/directorymodel.h"
 #include "core/directorystore.h"
 #include "core/findtext.h"
 #include "core/keywordfile.h"
@@ -67,11 +68,12 @@ void frmMain::buildControls()
     TS->setGeometry(twipRect(30, 390, 4305, 4755));
     TS->addTab(QStringLiteral("A"));
 
-    lvwQuorvel = new platform::ListView({tr("Name"), tr("Numbers")}, this);
+    directory_ = new core::DirectoryModel(this);
+    lvwQuorvel = new platform::ListView(tr("Name"), this);
+    lvwQuorvel->showModel(directory_);
     lvwQuorvel->setGeometry(twipRect(30, 990, 4305, 3105));
-    lvwQuorvel->setColumnHidden(1, true);
 
-    lstNumbers = new platform::ListView({tr("Item")}, this);
+    lstNumbers = new platform::ListView(tr("Item"), this);
     lstNumbers->setGeometry(twipRect(30, 4110, 4305, 1095));
     lstNumbers->setSelectFirstOnAdd(false);
     lstNumbers->header()->hide();
@@ -184,12 +186,10 @@ bool frmMain::prepareDataFolder()
 
 bool frmMain::fillEntryList()
 {
-    platform::ListRows rows;
-    const QString error = store_->read(
-        [&](qsizetype count) { rows.reserve(static_cast<std::size_t>(count)); },
-        [&](core::DirectoryEntry &&entry) {
-            rows.push_back({std::move(entry.name), std::move(entry.numbers), entry.bold, 0});
-        });
+    core::Entries entries;
+    const QString error =
+        store_->read([&](qsizetype count) { entries.reserve(static_cast<std::size_t>(count)); },
+                     [&](core::DirectoryEntry &&entry) { entries.push_back(std::move(entry)); });
     if (!error.isEmpty()) {
         platform::MsgBox(tr("Can't read the directory file %1: %2.\nQuorvel will close without "
                             "changing it.")
@@ -197,7 +197,7 @@ bool frmMain::fillEntryList()
                          platform::vbCritical);
         return false;
     }
-    lvwQuorvel->addItems(std::move(rows));
+    directory_->append(std::move(entries));
     // What the last run could not tell (it was closed by a signal).
     if (const QString notice = store_->takeNotice(); !notice.isEmpty())
         platform::MsgBox(notice, platform::vbInformation);
@@ -206,11 +206,7 @@ bool frmMain::fillEntryList()
 
 frmMain::SaveEnd frmMain::saveDirectory(bool atExit)
 {
-    // The entry list is the directory: it is written item by item, in order.
-    const auto eachEntry = [this](const core::EntryVisitor &visit) {
-        for (const platform::ListRow &row : lvwQuorvel->rows())
-            visit({row.text, row.subItem, row.bold});
-    };
+    const auto eachEntry = [this](const core::EntryVisitor &visit) { directory_->forEach(visit); };
     for (;;) {
         const core::DirectoryStore::SaveResult result = store_->save(eachEntry, unsaved_);
         const QString file = QDir::toNativeSeparators(directoryFile_);
@@ -306,6 +302,11 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
+int frmMain::selectedEntry() const
+{
+    return lvwQuorvel->selectedItem();
+}
+
 void frmMain::cmdExit_Click()
 {
     close();
@@ -374,7 +375,7 @@ void frmMain::cmdDelete_Click()
     const QString prompt = tr("Are you sure you want to remove %1?").arg(lvwQuorvel->text(item));
     if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, {}, this) ==
         platform::vbYes) {
-        lvwQuorvel->removeItem(item);
+        directory_->remove(item - 1);
         directoryChanged();
     }
 }
@@ -421,8 +422,9 @@ void frmMain::txtFind_Change()
     if (!BackspacePressed) {
         const QString typed = txtFind->text();
         const qsizetype row =
-            core::firstWithPrefix(lvwQuorvel->rows(), typed,
-                                  [](const platform::ListRow &r) { return QStringView(r.text); });
+            core::firstWithPrefix(directory_->entries(), typed, [](const core::DirectoryEntry &e) {
+                return QStringView(e.name);
+            });
         if (row >= 0) {
             lvwQuorvel->setSelectedItem(static_cast<int>(row) + 1);
             const int typedLength = static_cast<int>(typed.size());

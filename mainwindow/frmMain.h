@@ -14,6 +14,7 @@ class QAction;
 class QPushButton;
 
 namespace core {
+class DirectoryModel;
 class DirectoryStore;
 } // namespace core
 
@@ -95,7 +96,8 @@ public:
 
     // What the entry editor reads and writes.
     qint16 entryEditorMode() const override { return eMode; }
-    platform::ListView &entryList() override { return *lvwQuorvel; }
+    core::DirectoryModel &directory() override { return *directory_; }
+    int selectedEntry() const override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -129,6 +131,7 @@ private:
     QString dataFolder_;
     QString directoryFile_;
     std::unique_ptr<core::DirectoryStore> store_;
+    core::DirectoryModel *directory_;
     bool loaded_ = false;
     // Something changed here since the file was last read or written.
     bool unsaved_ = false;

@@ -6,8 +6,8 @@
 // Retry succeeds once space is back.
 
 #include "coloreditor/frmColorEditor.h"
-#include "core/keywordfile.h"
 #include "core/fileio.h"
+#include "core/keywordfile.h"
 #include "mainwindow/frmMain.h"
 #include "platform/listview.h"
 #include "support/fixtures.h"
@@ -168,7 +168,7 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
         auto main = std::make_unique<Loaded>(folder);
         ASSERT_TRUE(main->ok);
         main->window.show();
-        main->window.lvwQuorvel->addItem("Cy");
+        main->window.directory().append(core::DirectoryEntry{"Cy", {}, false});
 
         QStringList prompts;
         {
