@@ -5,7 +5,7 @@
 #include "benchdata.h"
 #include "core/keywordfile.h"
 #include "core/searchmatch.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 #include "search/frmSearch.h"
 #include "search/searchsource.h"
 

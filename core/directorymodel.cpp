@@ -44,18 +44,36 @@ QStringView DirectoryModel::rowText(int row) const
     return entry(row).name;
 }
 
+void DirectoryModel::splice(int row, int count, Entries entries)
+{
+    const auto first = entries_.begin() + row;
+    const int inserted = static_cast<int>(entries.size());
+    if (recorder_)
+        recorder_(row, Entries(first, first + count), entries);
+    if (count == 1 && inserted == 1) {
+        *first = std::move(entries.front());
+        emit dataChanged(index(row), index(row));
+        return;
+    }
+    if (count > 0) {
+        beginRemoveRows({}, row, row + count - 1);
+        entries_.erase(first, first + count);
+        endRemoveRows();
+    }
+    if (inserted > 0) {
+        beginInsertRows({}, row, row + inserted - 1);
+        if (entries_.empty())
+            entries_ = std::move(entries);
+        else
+            entries_.insert(entries_.begin() + row, std::make_move_iterator(entries.begin()),
+                            std::make_move_iterator(entries.end()));
+        endInsertRows();
+    }
+}
+
 void DirectoryModel::append(Entries entries)
 {
-    if (entries.empty())
-        return;
-    const int first = count();
-    beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
-    if (entries_.empty())
-        entries_ = std::move(entries);
-    else
-        entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
-                        std::make_move_iterator(entries.end()));
-    endInsertRows();
+    splice(count(), 0, std::move(entries));
 }
 
 void DirectoryModel::append(DirectoryEntry entry)
@@ -65,22 +83,17 @@ void DirectoryModel::append(DirectoryEntry entry)
 
 void DirectoryModel::insert(int row, DirectoryEntry entry)
 {
-    beginInsertRows({}, row, row);
-    entries_.insert(entries_.begin() + row, std::move(entry));
-    endInsertRows();
+    splice(row, 0, Entries{std::move(entry)});
 }
 
 void DirectoryModel::remove(int row)
 {
-    beginRemoveRows({}, row, row);
-    entries_.erase(entries_.begin() + row);
-    endRemoveRows();
+    splice(row, 1, {});
 }
 
 void DirectoryModel::replace(int row, DirectoryEntry entry)
 {
-    entries_[static_cast<std::size_t>(row)] = std::move(entry);
-    emit dataChanged(index(row), index(row));
+    splice(row, 1, Entries{std::move(entry)});
 }
 
 void DirectoryModel::forEach(const EntryVisitor &visit) const

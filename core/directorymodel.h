@@ -4,6 +4,7 @@
 #include "directoryfile.h"
 
 #include <QAbstractListModel>
+#include <functional>
 #include <vector>
 
 namespace core {
@@ -58,6 +59,10 @@ public:
     const DirectoryEntry &entry(int row) const { return entries_[static_cast<std::size_t>(row)]; }
     const Entries &entries() const { return entries_; }
 
+    // Replaces `count` entries from row on with `entries`. Every change of
+    // the directory goes through here, so that it can be recorded.
+    void splice(int row, int count, Entries entries);
+
     // Appends entries at the end, in order.
     void append(Entries entries);
     void append(DirectoryEntry entry);
@@ -68,8 +73,14 @@ public:
     // Hands each entry to visit, in order (what the directory file writer takes).
     void forEach(const EntryVisitor &visit) const;
 
+    // Told of every change: at row, the entries `before` were replaced by
+    // `after`. An empty recorder records nothing.
+    using Recorder = std::function<void(int row, const Entries &before, const Entries &after)>;
+    void setRecorder(Recorder recorder) { recorder_ = std::move(recorder); }
+
 private:
     Entries entries_;
+    Recorder recorder_;
 };
 
 } // namespace core

@@ -1,5 +1,7 @@
 #include "directorystore.h"
 
+#include "backups.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -144,6 +146,17 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
             return result;
         }
         result.sideCopy = folder_.filePath(sideName);
+    }
+
+    // The day's first save keeps the file as it was; a backup that fails
+    // never stops the save.
+    if (onDisk.regular) {
+        const QString held = folder_.currentPath();
+        const QString where = held.isEmpty() ? folderPath() : held;
+        if (const BackupResult backup =
+                keepDailyBackup(where, now.date(), QDir(where).filePath(name));
+            !backup)
+            result.backupError = backup.error;
     }
 
     const WriteResult written = WriteDirectoryFile(folder_, forEach);

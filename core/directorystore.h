@@ -58,6 +58,7 @@ public:
         QString sideCopy;       // the file the outside version was kept as, if any
         QString movedTo;        // where the data folder is now, when it was moved away
         bool recreated = false; // the data folder had been removed and was made again
+        QString backupError;    // the day's backup could not be kept (the save went on)
     };
     // Saves the entries. When the file changed on disk since it was last
     // read or written: with `changed` false (nothing changed here since

@@ -7,6 +7,7 @@
 #include "core/directorystore.h"
 #include "core/findtext.h"
 #include "core/keywordfile.h"
+#include "core/undohistory.h"
 #include "entryeditor/frmAddEdit.h"
 #include "platform/keyevents.h"
 #include "platform/listview.h"
@@ -17,6 +18,7 @@
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
 #include "quorvel_version.h"
+#include "search/frmSearch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -94,6 +96,16 @@ void frmMain::buildControls()
     mnuPopup = new QMenu(tr("Popup"), this);
     mnuEdit = mnuPopup->addAction(tr("Edit"));
     mnuDelete = mnuPopup->addAction(tr("Delete"));
+    mnuPopup->addSeparator();
+    mnuSearch = mnuPopup->addAction(tr("Search..."));
+    mnuSearch->setShortcut(QKeySequence::Find);
+    mnuUndo = mnuPopup->addAction(tr("Undo"));
+    mnuUndo->setShortcut(QKeySequence::Undo);
+    mnuRedo = mnuPopup->addAction(tr("Redo"));
+    mnuRedo->setShortcuts({QKeySequence(tr("Ctrl+Shift+Z")), QKeySequence(tr("Ctrl+Y"))});
+    // The window holds them too, so their keys work from any of its controls
+    // (a text box's own Ctrl+Z still undoes its typing).
+    addActions({mnuSearch, mnuUndo, mnuRedo});
 
     setTabOrder(txtFind, TS);
     setTabOrder(TS, lvwQuorvel);
@@ -107,6 +119,10 @@ void frmMain::buildControls()
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(mnuEdit, &QAction::triggered, this, &frmMain::mnuEdit_Click);
     connect(mnuDelete, &QAction::triggered, this, &frmMain::mnuDelete_Click);
+    connect(mnuSearch, &QAction::triggered, this, &frmMain::mnuSearch_Click);
+    connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
+    connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
+    followDirectoryInSearch();
     connect(lvwQuorvel, &platform::ListView::itemClick, this, &frmMain::lvwQuorvel_ItemClick);
     connect(lvwQuorvel, &platform::ListView::mouseUp, this, &frmMain::lvwQuorvel_MouseUp);
     auto *findKeys = new platform::KeyNotifier(txtFind);
@@ -198,6 +214,8 @@ bool frmMain::fillEntryList()
         return false;
     }
     directory_->append(std::move(entries));
+    // What was read is where undo stops.
+    history_ = std::make_unique<core::UndoHistory>(*directory_);
     // What the last run could not tell (it was closed by a signal).
     if (const QString notice = store_->takeNotice(); !notice.isEmpty())
         platform::MsgBox(notice, platform::vbInformation);
@@ -228,6 +246,8 @@ frmMain::SaveEnd frmMain::saveDirectory(bool atExit)
                      .arg(file));
             return SaveEnd::Saved;
         }
+        if (!result.backupError.isEmpty() && !std::exchange(toldBackupFailure_, true))
+            tell(result.backupError + tr("\nThe directory itself was saved."));
         if (result.outcome == core::DirectoryStore::Outcome::Saved) {
             if (!result.sideCopy.isEmpty())
                 tell(tr("The directory file %1 was changed by another program. That version was "
@@ -398,6 +418,86 @@ void frmMain::mnuEdit_Click()
 void frmMain::mnuDelete_Click()
 {
     cmdDelete_Click();
+}
+
+void frmMain::mnuSearch_Click()
+{
+    if (!search_) {
+        // One fresh reading of the colour file for each update of the results.
+        const auto colors = [this]() -> ColorLookup {
+            return [lines = core::readKeywordLinesForLookup(appFolder_)](const QString &line) {
+                return core::lookupLineColor(lines, line);
+            };
+        };
+        search_ = new frmSearch(*this, colors, this);
+        connect(search_, &frmSearch::entryChosen, this, [this](int item) {
+            lvwQuorvel->setSelectedItem(item);
+            lvwQuorvel->scrollTo(lvwQuorvel->model()->index(item - 1, 0));
+            lvwQuorvel->setFocus();
+            lvwQuorvel_ItemClick(item);
+        });
+    }
+    search_->show();
+    search_->raise();
+    search_->activateWindow();
+}
+
+void frmMain::followDirectoryInSearch()
+{
+    const auto each = [this](int first, int last, void (frmSearch::*tell)(int)) {
+        for (int row = first; search_ && row <= last; ++row)
+            (search_->*tell)(row + 1);
+    };
+    connect(directory_, &QAbstractItemModel::rowsInserted, this,
+            [each](const QModelIndex &, int first, int last) {
+                each(first, last, &frmSearch::entryInserted);
+            });
+    connect(directory_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [each](const QModelIndex &, int first, int last) {
+                // From the last, so the numbers of the others stay right.
+                for (int row = last; row >= first; --row)
+                    each(row, row, &frmSearch::entryRemoved);
+            });
+    connect(directory_, &QAbstractItemModel::dataChanged, this,
+            [each](const QModelIndex &from, const QModelIndex &to) {
+                each(from.row(), to.row(), &frmSearch::entryChanged);
+            });
+    connect(directory_, &QAbstractItemModel::modelReset, this, [this] {
+        if (search_)
+            search_->entriesReset();
+    });
+}
+
+void frmMain::mnuUndo_Click()
+{
+    if (history_ && history_->canUndo())
+        historyStepDone(history_->undo());
+}
+
+void frmMain::mnuRedo_Click()
+{
+    if (history_ && history_->canRedo())
+        historyStepDone(history_->redo());
+}
+
+void frmMain::historyStepDone(int row)
+{
+    directoryChanged();
+    if (row < 0)
+        return;
+    lvwQuorvel->setSelectedItem(row + 1);
+    lvwQuorvel->scrollTo(lvwQuorvel->model()->index(row, 0));
+    lvwQuorvel_ItemClick(row + 1);
+}
+
+int frmMain::count() const
+{
+    return directory_->count();
+}
+
+core::DirectoryEntry frmMain::entry(int item) const
+{
+    return directory_->entry(item - 1);
 }
 
 void frmMain::txtFind_KeyDown(int keyCode, int)

@@ -2,6 +2,7 @@
 
 #include "core/colortext.h"
 #include "entryeditor/entrylistowner.h"
+#include "search/searchsource.h"
 
 #include <QWidget>
 #include <functional>
@@ -16,6 +17,7 @@ class QPushButton;
 namespace core {
 class DirectoryModel;
 class DirectoryStore;
+class UndoHistory;
 } // namespace core
 
 namespace platform {
@@ -27,7 +29,9 @@ class TabStrip;
 // find box and letter tabs, and the commands. While it runs, the entry list
 // is the directory; it is read from the directory file when the window loads
 // and written back when it closes.
-class frmMain : public QWidget, public EntryListOwner
+class frmSearch;
+
+class frmMain : public QWidget, public EntryListOwner, public SearchSource
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
@@ -72,6 +76,10 @@ public:
     QMenu *mnuPopup;
     QAction *mnuEdit;
     QAction *mnuDelete;
+    // Also window shortcuts: Ctrl+F, Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y.
+    QAction *mnuSearch;
+    QAction *mnuUndo;
+    QAction *mnuRedo;
 
     void cmdAdd_Click();
     void cmdEdit_Click();
@@ -80,6 +88,15 @@ public:
     void cmdExit_Click();
     void mnuEdit_Click();
     void mnuDelete_Click();
+    // Opens the search window over every field.
+    void mnuSearch_Click();
+    // Takes back the last Delete, Done or import, or makes it again.
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+
+    // What the search window reads.
+    int count() const override;
+    core::DirectoryEntry entry(int item) const override;
 
     // Find box and letter tabs.
     void txtFind_KeyDown(int keyCode, int shift);
@@ -123,6 +140,10 @@ private:
     void tell(const QString &message);
 
     void buildControls();
+    void followDirectoryInSearch();
+    // After an undo or redo: saved as any change, and the entry it put back
+    // (row from 0, or -1) selected and shown.
+    void historyStepDone(int row);
     void showEntryEditor();
     bool prepareDataFolder();
     bool fillEntryList();
@@ -136,6 +157,9 @@ private:
     // Something changed here since the file was last read or written.
     bool unsaved_ = false;
     bool closingForSignal_ = false;
+    bool toldBackupFailure_ = false;
+    std::unique_ptr<core::UndoHistory> history_;
+    frmSearch *search_ = nullptr;
     QStringList untold_;
     QString toldMovedTo_;
 };

@@ -36,8 +36,9 @@ TEST(EndToEnd, FirstStartStoppedBySigtermLeavesExactlyTheDefaultFiles)
     Installed app;
     app.start();
     EXPECT_EQ(app.stop(SIGTERM), 0);
+    // Closing saves, and the day's first save keeps a backup of the file.
     EXPECT_EQ(app.files(), (QStringList{"colorkeys.dat", "quorvel", "quorvel.portable", app.user(),
-                                        app.user() + "/quorvel.dat"}));
+                                        app.user() + "/backups", app.user() + "/quorvel.dat"}));
     EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
     EXPECT_EQ(fileBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
 }

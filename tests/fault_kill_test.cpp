@@ -92,10 +92,14 @@ public:
         return false;
     }
 
+    // What stands beside the directory file, the day's backups aside.
     QStringList dataFolderFiles() const
     {
-        return QDir(dataFolder())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        QStringList names =
+            QDir(dataFolder())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        names.removeAll("backups");
+        return names;
     }
 };
 

@@ -146,7 +146,7 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
             EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::defaultKeywordFileBytes());
         }
         QStringList expectedFiles = {"quorvel", "quorvel.portable", app.user(),
-                                     app.user() + "/quorvel.dat"};
+                                     app.user() + "/backups", app.user() + "/quorvel.dat"};
         if (c.colours || looksUpColours)
             expectedFiles.prepend("colorkeys.dat");
         EXPECT_EQ(app.files(), expectedFiles);

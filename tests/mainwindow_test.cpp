@@ -1,4 +1,5 @@
 #include "coloreditor/frmColorEditor.h"
+#include "core/backups.h"
 #include "entryeditor/frmAddEdit.h"
 #include "mainwindow/frmMain.h"
 #include "platform/listview.h"
@@ -236,8 +237,13 @@ TEST(MainWindowShutdown, ExitAndCloseBoxWriteTheSameBytes)
         EXPECT_FALSE(main.window.isVisible());
         EXPECT_EQ(folder.directoryBytes(),
                   QByteArray("<b>Ann|<b>phone: 1\tfax: 2\r\nBob|\r\nCy|x\r\nZo\xc3\xab|\r\n"));
-        EXPECT_EQ(folderContents(folder.dataFolder()), QStringList{"quorvel.dat"})
+        // The day's first save keeps the file as it was read.
+        const QString backup = "backups/" + core::backupFileName(QDate::currentDate());
+        EXPECT_EQ(folderContents(folder.dataFolder()),
+                  QStringList({"backups", backup, "quorvel.dat"}))
             << "the lock and temporary files are gone";
+        EXPECT_EQ(testsupport::fileBytes(folder.dataFolder() + "/" + backup),
+                  QByteArray("<B>Ann|<b>phone: 1\tfax: 2\r\nBob\r\n\r\nCy|x|y\nZo\xc3\xab|\r\n"));
     }
 }
 
