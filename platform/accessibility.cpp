@@ -149,8 +149,10 @@ public:
     }
     void doAction(const QString &name) override
     {
+        // Pressed once the request has returned, as Qt presses its own buttons:
+        // the colour dialog it opens must not keep the assistive tool waiting.
         if (name == pressAction() && widget()->isEnabled())
-            box()->press();
+            QMetaObject::invokeMethod(box(), &PictureBox::press, Qt::QueuedConnection);
         else
             QAccessibleWidget::doAction(name);
     }

@@ -198,6 +198,7 @@ TEST(Accessibility, WindowTabsAndSwatch)
     QAccessibleInterface *swatch = QAccessible::queryAccessibleInterface(colors.picColor);
     EXPECT_EQ(swatch->role(), QAccessible::Button);
     swatch->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
     EXPECT_EQ(swatch->text(QAccessible::Name), "Color: 1, 2, 3");
     for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_F4})
         QTest::keyClick(colors.picColor, key);
