@@ -161,6 +161,13 @@ bool isValidUtf8(QByteArrayView bytes)
     return true;
 }
 
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    decodeCp1252Into(text.data(), bytes);
+    return text;
+}
+
 QString decodeText(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);

@@ -17,6 +17,9 @@ namespace core {
 // files written by the Windows program read correctly.
 QString decodeText(QByteArrayView bytes);
 
+// Decodes Windows-1252 bytes (every byte is a character).
+QString decodeWindows1252(QByteArrayView bytes);
+
 // True when the text is empty or holds nothing but space characters (a TAB
 // is not a space here).
 bool isBlank(QStringView text);

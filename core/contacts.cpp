@@ -1,0 +1,274 @@
+#include "contacts.h"
+
+#include "csv.h"
+#include "vcard.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStringDecoder>
+
+namespace core {
+
+namespace {
+
+// FNV-1a over the code units, from a seed that tells the kind apart, then
+// mixed so that sums of several values stay well spread.
+std::uint64_t valueHash(std::uint64_t seed, QStringView value)
+{
+    std::uint64_t h = 0xcbf29ce484222325ull ^ (seed * 0x9E3779B97F4A7C15ull);
+    for (const QChar c : value) {
+        h ^= c.unicode();
+        h *= 0x100000001b3ull;
+    }
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return h;
+}
+
+constexpr std::uint64_t kNameSeed = 1000;
+
+} // namespace
+
+ContactChecksum::ContactChecksum(QStringView name) : sum_(valueHash(kNameSeed, name)) {}
+
+void ContactChecksum::add(LineKind kind, QStringView value)
+{
+    sum_ += valueHash(static_cast<std::uint64_t>(kind), value);
+}
+
+QString ContactChecksum::text() const
+{
+    return QStringLiteral("%1").arg(sum_, 16, 16, QLatin1Char('0'));
+}
+
+void forEachTypedValue(const DirectoryEntry &entry,
+                       const std::function<void(LineKind, QStringView)> &f)
+{
+    const QStringView numbers(entry.numbers);
+    qsizetype start = 0;
+    while (start <= numbers.size() && !numbers.isEmpty()) {
+        qsizetype end = numbers.indexOf(u'\t', start);
+        if (end < 0)
+            end = numbers.size();
+        const LineParts parts = splitLine(numbers.sliced(start, end - start));
+        if (parts.kind != LineKind::Text && !parts.value.isEmpty()) {
+            f(parts.kind, parts.value);
+        } else {
+            QStringView text = numbers.sliced(start, end - start);
+            if (parts.bold)
+                text = text.sliced(3);
+            if (!text.trimmed().isEmpty())
+                f(LineKind::Text, text);
+        }
+        start = end + 1;
+    }
+}
+
+NameParts splitName(QStringView name)
+{
+    name = name.trimmed();
+    if (const qsizetype comma = name.indexOf(u','); comma > 0)
+        return {name.left(comma).trimmed(), name.sliced(comma + 1).trimmed()};
+    const qsizetype space = name.lastIndexOf(u' ');
+    if (space < 0)
+        return {name, {}};
+    return {name.sliced(space + 1), name.left(space).trimmed()};
+}
+
+QString decodeCharset(QByteArrayView bytes, QByteArrayView charset)
+{
+    const auto is = [&](const char *name) {
+        return charset.compare(QByteArrayView(name), Qt::CaseInsensitive) == 0;
+    };
+    if (charset.isEmpty() || is("utf-8") || is("utf8"))
+        return decodeText(bytes);
+    if (is("iso-8859-1") || is("latin1") || is("windows-1252") || is("cp1252") || is("us-ascii") ||
+        is("ascii"))
+        return decodeWindows1252(bytes);
+    QStringDecoder decoder(charset.toByteArray().constData());
+    if (!decoder.isValid())
+        return decodeText(bytes);
+    return decoder.decode(bytes);
+}
+
+std::optional<ContactFormat> formatForFileName(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == u"vcf" || suffix == u"vcard")
+        return ContactFormat::VCard3;
+    if (suffix == u"csv")
+        return ContactFormat::Csv;
+    return std::nullopt;
+}
+
+std::optional<ContactFormat> formatForName(QStringView name)
+{
+    if (name.compare(u"vcard3", Qt::CaseInsensitive) == 0)
+        return ContactFormat::VCard3;
+    if (name.compare(u"vcard4", Qt::CaseInsensitive) == 0)
+        return ContactFormat::VCard4;
+    if (name.compare(u"csv", Qt::CaseInsensitive) == 0)
+        return ContactFormat::Csv;
+    return std::nullopt;
+}
+
+void writeContacts(Utf8Builder &out, ContactFormat format,
+                   const std::function<void(const EntryVisitor &)> &forEach)
+{
+    switch (format) {
+    case ContactFormat::VCard3:
+        writeVCards(out, VCardVersion::V3, forEach);
+        break;
+    case ContactFormat::VCard4:
+        writeVCards(out, VCardVersion::V4, forEach);
+        break;
+    case ContactFormat::Csv:
+        writeCsv(out, forEach);
+        break;
+    }
+}
+
+ExportResult exportContacts(const QString &path, ContactFormat format,
+                            const std::function<void(const EntryVisitor &)> &forEach)
+{
+    ExportResult result;
+    result.error = writeFileAtomically(
+        path, [&](Utf8Builder &out) { writeContacts(out, format, forEach); },
+        QFile::ReadOwner | QFile::WriteOwner);
+    result.ok = result.error.isEmpty();
+    return result;
+}
+
+namespace {
+
+// The value with "|", TAB and line breaks (CR LF as one) made spaces.
+QString withoutBreaks(const QString &value)
+{
+    qsizetype i = 0;
+    while (i < value.size() && value[i] != u'|' && value[i] != u'\t' && value[i] != u'\r' &&
+           value[i] != u'\n')
+        ++i;
+    if (i == value.size())
+        return value;
+    QString kept = value.left(i);
+    for (; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
+            continue;
+        kept.append(c == u'|' || c == u'\t' || c == u'\r' || c == u'\n' ? QChar(u' ') : c);
+    }
+    return kept;
+}
+
+QString storableName(const QString &name, bool bold)
+{
+    QString kept = withoutBreaks(name);
+    const QLatin1StringView marker(kBoldMarker);
+    // A bold entry's name loses every marker when read, any other name a leading one.
+    if (bold)
+        kept.replace(marker, QLatin1StringView("(b)"), Qt::CaseInsensitive);
+    else if (beginsWithBoldMarker(kept))
+        kept.replace(0, marker.size(), QLatin1StringView("(b)"));
+    return kept;
+}
+
+QString entryKey(const DirectoryEntry &entry)
+{
+    return entry.name + QChar(0) + entry.numbers + (entry.bold ? u'1' : u'0');
+}
+
+QString quoted(const QString &text)
+{
+    return u'"' + text + u'"';
+}
+
+} // namespace
+
+ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry> &existing)
+{
+    ImportResult result;
+    if (!read.ok) {
+        result.error = read.error;
+        return result;
+    }
+    result.ok = true;
+    result.reasons = read.skipped;
+    result.skipped = int(read.skipped.size());
+    QSet<QString> before;
+    before.reserve(existing.size());
+    for (const DirectoryEntry &entry : existing)
+        before.insert(entryKey(entry));
+
+    result.entries.reserve(read.contacts.size());
+    for (const Contact &contact : read.contacts) {
+        QString name = contact.name;
+        if (!contact.exact && name.trimmed().isEmpty()) {
+            name = contact.nameFromDetails;
+            for (qsizetype i = 0; name.isEmpty() && i < contact.lines.size(); ++i)
+                name = splitLine(contact.lines[i]).value.toString();
+            if (name.isEmpty()) {
+                ++result.skipped;
+                result.reasons.append(contact.where + QStringLiteral(": it holds nothing"));
+                continue;
+            }
+            result.reasons.append(contact.where + QStringLiteral(": no name, named ") +
+                                  quoted(name));
+        }
+        DirectoryEntry entry;
+        entry.bold = contact.bold;
+        entry.name = storableName(name, entry.bold);
+        if (entry.name != name)
+            result.reasons.append(contact.where + QStringLiteral(": name ") + quoted(name) +
+                                  QStringLiteral(" stored as ") + quoted(entry.name));
+        QStringList lines;
+        lines.reserve(contact.lines.size());
+        for (const QString &line : contact.lines) {
+            lines.append(withoutBreaks(line));
+            if (lines.last() != line)
+                result.reasons.append(contact.where + QStringLiteral(": line ") + quoted(line) +
+                                      QStringLiteral(" stored as ") + quoted(lines.last()));
+        }
+        entry.numbers = joinNumberLines(lines);
+        if (!before.isEmpty() && before.contains(entryKey(entry))) {
+            ++result.alreadyThere;
+            continue;
+        }
+        result.entries.append(std::move(entry));
+    }
+    result.added = int(result.entries.size());
+    return result;
+}
+
+ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry> &existing)
+{
+    const ReadBytesResult file = readFileBytes(path);
+    if (file.status != ReadStatus::Ok) {
+        ImportResult refused;
+        refused.error =
+            file.status == ReadStatus::Missing ? QStringLiteral("it does not exist") : file.error;
+        return refused;
+    }
+    std::optional<ContactFormat> format = formatForFileName(path);
+    if (!format) {
+        // Neither ".vcf" nor ".csv": a file holding a card is vCard, any other CSV.
+        format = file.bytes.toUpper().contains("BEGIN:VCARD") ? ContactFormat::VCard3
+                                                              : ContactFormat::Csv;
+    }
+    return importContacts(
+        *format == ContactFormat::Csv ? readCsv(file.bytes) : readVCards(file.bytes), existing);
+}
+
+QString importSummary(const QString &fileName, const ImportResult &result)
+{
+    if (!result.ok)
+        return QStringLiteral("%1: not imported, %2").arg(fileName, result.error);
+    return QStringLiteral("%1: %2 added, %3 already there, %4 skipped")
+        .arg(fileName)
+        .arg(result.added)
+        .arg(result.alreadyThere)
+        .arg(result.skipped);
+}
+
+} // namespace core

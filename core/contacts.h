@@ -1,0 +1,145 @@
+#pragma once
+
+#include "directoryfile.h"
+#include "linekind.h"
+#include "textfile.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace core {
+
+// Contact files in and out: the parts the vCard and CSV readers and writers
+// share, and the import step that turns what a file holds into entries.
+
+// A contact as a file gives it, before the import makes it an entry.
+struct Contact
+{
+    QString where; // "card 3", "record 4": where the file holds it, for the report
+    QString name;  // empty when the file gives none
+    QStringList lines;
+    bool bold = false;
+    // Restored from the exact lines Quorvel wrote beside its typed values.
+    bool exact = false;
+    // The name of a nameless contact: its organisation, else its first e-mail
+    // address, else its first number.
+    QString nameFromDetails;
+};
+
+// What a reader found in a file.
+struct ContactsRead
+{
+    bool ok = false;
+    QString error; // why the file is refused, when !ok
+    QList<Contact> contacts;
+    QStringList skipped; // one reason for each card or record left out
+};
+
+// A checksum of a name and the typed values written for an entry (each with
+// its kind), in any order. A writer keeps it beside the entry's exact lines;
+// a reader uses those lines only while the values it reads give the same sum.
+class ContactChecksum
+{
+public:
+    explicit ContactChecksum(QStringView name);
+    void add(LineKind kind, QStringView value);
+    QString text() const; // 16 hexadecimal digits
+    bool matches(QStringView written) const { return written == text(); }
+
+private:
+    std::uint64_t sum_ = 0;
+};
+
+// Hands each number line of an entry that becomes a typed value to f(kind,
+// value): a line with a known keyword and a value gives that kind and value;
+// any other non-blank line is Text with its whole text (without the bold
+// marker).
+void forEachTypedValue(const DirectoryEntry &entry,
+                       const std::function<void(LineKind, QStringView)> &f);
+
+// The name of a nameless contact from its typed values (each with `kind` and
+// `value`): the first organisation, else the first e-mail address, else the
+// first number.
+template <typename Items> QString nameFromDetails(const Items &items)
+{
+    for (int pass = 0; pass < 3; ++pass) {
+        for (const auto &item : items) {
+            if ((pass == 0 && item.kind == LineKind::Organization) ||
+                (pass == 1 && item.kind == LineKind::Email) ||
+                (pass == 2 && isPhoneKind(item.kind)))
+                return item.value;
+        }
+    }
+    return {};
+}
+
+// The name parts a formatted name gives: "Family, Given" or "Given ... Family".
+struct NameParts
+{
+    QStringView family;
+    QStringView given;
+};
+NameParts splitName(QStringView name);
+
+// Decodes bytes in the named character set: UTF-8 (and no name) as the
+// directory file is read (UTF-8 when valid, otherwise Windows-1252),
+// ISO-8859-1, ASCII and Windows-1252 as Windows-1252, any other set Qt
+// knows by its name.
+QString decodeCharset(QByteArrayView bytes, QByteArrayView charset);
+
+enum class ContactFormat { VCard3, VCard4, Csv };
+
+// The format a file name asks for: ".vcf" or ".vcard" vCard 3.0, ".csv" CSV
+// (without regard to case).
+std::optional<ContactFormat> formatForFileName(const QString &fileName);
+
+// The format a name chooses: "vcard4", "vcard3" or "csv".
+std::optional<ContactFormat> formatForName(QStringView name);
+
+// Writes the entries forEach hands, in order, in the format.
+void writeContacts(Utf8Builder &out, ContactFormat format,
+                   const std::function<void(const EntryVisitor &)> &forEach);
+
+struct ExportResult
+{
+    bool ok = false;
+    QString error; // the reason, when !ok
+};
+
+// Replaces the file at path atomically with the entries in the format; the
+// file is private to its owner, as the directory file is.
+ExportResult exportContacts(const QString &path, ContactFormat format,
+                            const std::function<void(const EntryVisitor &)> &forEach);
+
+struct ImportResult
+{
+    bool ok = false;
+    QString error;                 // why the file is refused (nothing to add), when !ok
+    QList<DirectoryEntry> entries; // to append to the directory, in file order
+    int added = 0;                 // entries.size()
+    int alreadyThere = 0;          // equal to an entry the directory held before
+    int skipped = 0;               // cards or records that gave no entry
+    QStringList reasons;           // each skip and each value changed to be storable
+};
+
+// Makes entries of what a reader found. Names and lines are made storable in
+// the directory file ("|", TAB and line breaks become a space, a name that
+// begins with "<b>" in any case begins with "(b)" instead), and each value so
+// changed is reported. A nameless contact is named from its details, or from
+// its first line. A contact equal to an entry of `existing` (same name, bold
+// flag and lines) is not added again; equal contacts within the file all are.
+ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry> &existing);
+
+// Reads a contact file and imports it: a ".csv" file as CSV, any other as
+// vCard. A file that cannot be read is refused with the reason.
+ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry> &existing);
+
+// "FILE: N added, M already there, K skipped"
+QString importSummary(const QString &fileName, const ImportResult &result);
+
+} // namespace core

@@ -1,0 +1,162 @@
+#include "linekind.h"
+
+#include "directoryfile.h"
+
+#include <array>
+
+namespace core {
+
+namespace {
+
+struct Keyword
+{
+    QStringView text;
+    LineKind kind;
+};
+
+// The one keyword table. The first keyword of each kind is the one imported
+// lines are written with.
+constexpr std::array kKeywords = {
+    Keyword{u"phone", LineKind::Phone},
+    Keyword{u"tel", LineKind::Phone},
+    Keyword{u"telephone", LineKind::Phone},
+    Keyword{u"landline", LineKind::Phone},
+    Keyword{u"home phone", LineKind::HomePhone},
+    Keyword{u"private phone", LineKind::HomePhone},
+    Keyword{u"work phone", LineKind::WorkPhone},
+    Keyword{u"office phone", LineKind::WorkPhone},
+    Keyword{u"business phone", LineKind::WorkPhone},
+    Keyword{u"mobile", LineKind::Mobile},
+    Keyword{u"cell", LineKind::Mobile},
+    Keyword{u"cellphone", LineKind::Mobile},
+    Keyword{u"cell phone", LineKind::Mobile},
+    Keyword{u"mobile phone", LineKind::Mobile},
+    Keyword{u"handy", LineKind::Mobile},
+    Keyword{u"fax", LineKind::Fax},
+    Keyword{u"telefax", LineKind::Fax},
+    Keyword{u"home fax", LineKind::Fax},
+    Keyword{u"work fax", LineKind::Fax},
+    Keyword{u"pager", LineKind::Pager},
+    Keyword{u"beeper", LineKind::Pager},
+    Keyword{u"e-mail", LineKind::Email},
+    Keyword{u"email", LineKind::Email},
+    Keyword{u"mail", LineKind::Email},
+    Keyword{u"e-mail address", LineKind::Email},
+    Keyword{u"email address", LineKind::Email},
+    Keyword{u"address", LineKind::Address},
+    Keyword{u"addr", LineKind::Address},
+    Keyword{u"adr", LineKind::Address},
+    Keyword{u"home address", LineKind::Address},
+    Keyword{u"work address", LineKind::Address},
+    Keyword{u"postal address", LineKind::Address},
+    Keyword{u"web", LineKind::Web},
+    Keyword{u"url", LineKind::Web},
+    Keyword{u"www", LineKind::Web},
+    Keyword{u"website", LineKind::Web},
+    Keyword{u"web site", LineKind::Web},
+    Keyword{u"web page", LineKind::Web},
+    Keyword{u"homepage", LineKind::Web},
+    Keyword{u"home page", LineKind::Web},
+    Keyword{u"company", LineKind::Organization},
+    Keyword{u"org", LineKind::Organization},
+    Keyword{u"organization", LineKind::Organization},
+    Keyword{u"organisation", LineKind::Organization},
+    Keyword{u"firm", LineKind::Organization},
+    Keyword{u"title", LineKind::Title},
+    Keyword{u"job title", LineKind::Title},
+    Keyword{u"job", LineKind::Title},
+    Keyword{u"position", LineKind::Title},
+    Keyword{u"nickname", LineKind::Nickname},
+    Keyword{u"nick", LineKind::Nickname},
+    Keyword{u"alias", LineKind::Nickname},
+    Keyword{u"birthday", LineKind::Birthday},
+    Keyword{u"bday", LineKind::Birthday},
+    Keyword{u"born", LineKind::Birthday},
+    Keyword{u"date of birth", LineKind::Birthday},
+};
+
+} // namespace
+
+LineKind kindOfKeyword(QStringView keyword)
+{
+    keyword = keyword.trimmed();
+    if (keyword.endsWith(u')')) {
+        if (const qsizetype open = keyword.lastIndexOf(u'('); open > 0)
+            keyword = keyword.left(open).trimmed();
+    }
+    for (const Keyword &k : kKeywords) {
+        if (k.text.size() == keyword.size() && k.text.compare(keyword, Qt::CaseInsensitive) == 0)
+            return k.kind;
+    }
+    return LineKind::Text;
+}
+
+bool isPhoneKind(LineKind kind)
+{
+    return kind == LineKind::Phone || kind == LineKind::HomePhone || kind == LineKind::WorkPhone ||
+           kind == LineKind::Mobile || kind == LineKind::Fax || kind == LineKind::Pager;
+}
+
+LineParts splitLine(QStringView line)
+{
+    LineParts parts;
+    const QLatin1StringView marker(kBoldMarker);
+    if (line.startsWith(marker)) {
+        parts.bold = true;
+        line = line.sliced(marker.size());
+    }
+    const qsizetype colon = line.indexOf(u':');
+    if (colon < 0) {
+        parts.value = line.trimmed();
+        return parts;
+    }
+    parts.keyword = line.left(colon).trimmed();
+    parts.value = line.sliced(colon + 1).trimmed();
+    parts.kind = kindOfKeyword(parts.keyword);
+    return parts;
+}
+
+QString keywordOf(LineKind kind)
+{
+    for (const Keyword &k : kKeywords) {
+        if (k.kind == kind)
+            return k.text.toString();
+    }
+    return {};
+}
+
+QString makeLine(LineKind kind, QStringView value)
+{
+    if (kind == LineKind::Text)
+        return value.toString();
+    return keywordOf(kind) + QLatin1StringView(": ") + value.toString();
+}
+
+std::optional<QString> urlToOpen(QStringView line)
+{
+    const LineParts parts = splitLine(line);
+    const QStringView value = parts.value;
+    if (value.isEmpty())
+        return std::nullopt;
+    const bool web = value.startsWith(u"http://", Qt::CaseInsensitive) ||
+                     value.startsWith(u"https://", Qt::CaseInsensitive);
+    if (isPhoneKind(parts.kind)) {
+        // A tel: address holds no blanks; the other visual separators may stay.
+        QString url = QStringLiteral("tel:");
+        for (const QChar c : value) {
+            if (!c.isSpace())
+                url.append(c);
+        }
+        return url;
+    }
+    if (parts.kind == LineKind::Email)
+        return QLatin1StringView("mailto:") + value.toString();
+    if (web && !value.contains(u' '))
+        return value.toString();
+    // A web line without a scheme ("www.example.org").
+    if (parts.kind == LineKind::Web && !value.contains(u' ') && !value.contains(u':'))
+        return QLatin1StringView("https://") + value.toString();
+    return std::nullopt;
+}
+
+} // namespace core
