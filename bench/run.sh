@@ -13,4 +13,5 @@ if ! command -v abook >/dev/null; then
 fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF >/dev/null
 cmake --build build-bench --parallel | grep -v "^\[" || true
-exec build-bench/bench/quorvel_bench
+build-bench/bench/quorvel_bench
+exec build-bench/bench/contacts_bench

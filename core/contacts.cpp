@@ -38,32 +38,50 @@ void ContactChecksum::add(LineKind kind, QStringView value)
     sum_ += valueHash(static_cast<std::uint64_t>(kind), value);
 }
 
-QString ContactChecksum::text() const
+std::array<char, 16> ContactChecksum::digits() const
 {
-    return QStringLiteral("%1").arg(sum_, 16, 16, QLatin1Char('0'));
+    std::array<char, 16> digits;
+    for (int i = 0; i < 16; ++i)
+        digits[std::size_t(i)] = "0123456789abcdef"[(sum_ >> (60 - 4 * i)) & 0xF];
+    return digits;
 }
 
-void forEachTypedValue(const DirectoryEntry &entry,
-                       const std::function<void(LineKind, QStringView)> &f)
+QString ContactChecksum::text() const
 {
+    const std::array<char, 16> d = digits();
+    return QString::fromLatin1(d.data(), qsizetype(d.size()));
+}
+
+bool typedValues(const DirectoryEntry &entry, std::vector<TypedValue> &values)
+{
+    values.clear();
+    bool rebuilds = !entry.bold && !entry.name.trimmed().isEmpty();
     const QStringView numbers(entry.numbers);
-    qsizetype start = 0;
-    while (start <= numbers.size() && !numbers.isEmpty()) {
-        qsizetype end = numbers.indexOf(u'\t', start);
+    for (qsizetype start = 0; !numbers.isEmpty() && start <= numbers.size();) {
+        qsizetype end = indexOfUnit(numbers, u'\t', start);
         if (end < 0)
             end = numbers.size();
-        const LineParts parts = splitLine(numbers.sliced(start, end - start));
-        if (parts.kind != LineKind::Text && !parts.value.isEmpty()) {
-            f(parts.kind, parts.value);
-        } else {
-            QStringView text = numbers.sliced(start, end - start);
-            if (parts.bold)
-                text = text.sliced(3);
-            if (!text.trimmed().isEmpty())
-                f(LineKind::Text, text);
-        }
+        const QStringView line = numbers.sliced(start, end - start);
         start = end + 1;
+        const LineParts parts = splitLine(line);
+        rebuilds = rebuilds && !parts.bold;
+        if (parts.kind != LineKind::Text && !parts.value.isEmpty()) {
+            values.push_back({parts.kind, parts.value});
+            // Only "keyword: value" as imported lines are written reads back the same.
+            const QStringView keyword = keywordOf(parts.kind);
+            rebuilds =
+                rebuilds && line.size() == keyword.size() + 2 + parts.value.size() &&
+                line.startsWith(keyword) && line.sliced(keyword.size(), 2) == u": " &&
+                !(isPhoneKind(parts.kind) && parts.value.startsWith(u"tel:", Qt::CaseInsensitive));
+            continue;
+        }
+        const QStringView text = parts.bold ? line.sliced(3) : line;
+        if (parts.value.isEmpty() && parts.keyword.isEmpty() && indexOfUnit(text, u':') < 0)
+            rebuilds = false;
+        else
+            values.push_back({LineKind::Text, text});
     }
+    return rebuilds;
 }
 
 NameParts splitName(QStringView name)
@@ -203,6 +221,7 @@ ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry
 
     result.entries.reserve(read.contacts.size());
     for (const Contact &contact : read.contacts) {
+        const auto where = [&] { return read.unit + u' ' + QString::number(contact.position); };
         QString name = contact.name;
         if (!contact.exact && name.trimmed().isEmpty()) {
             name = contact.nameFromDetails;
@@ -210,27 +229,30 @@ ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry
                 name = splitLine(contact.lines[i]).value.toString();
             if (name.isEmpty()) {
                 ++result.skipped;
-                result.reasons.append(contact.where + QStringLiteral(": it holds nothing"));
+                result.reasons.append(where() + QStringLiteral(": it holds nothing"));
                 continue;
             }
-            result.reasons.append(contact.where + QStringLiteral(": no name, named ") +
-                                  quoted(name));
+            result.reasons.append(where() + QStringLiteral(": no name, named ") + quoted(name));
         }
         DirectoryEntry entry;
         entry.bold = contact.bold;
         entry.name = storableName(name, entry.bold);
         if (entry.name != name)
-            result.reasons.append(contact.where + QStringLiteral(": name ") + quoted(name) +
+            result.reasons.append(where() + QStringLiteral(": name ") + quoted(name) +
                                   QStringLiteral(" stored as ") + quoted(entry.name));
-        QStringList lines;
-        lines.reserve(contact.lines.size());
+        qsizetype size = 0;
+        for (const QString &line : contact.lines)
+            size += line.size() + 1;
+        entry.numbers.reserve(size);
         for (const QString &line : contact.lines) {
-            lines.append(withoutBreaks(line));
-            if (lines.last() != line)
-                result.reasons.append(contact.where + QStringLiteral(": line ") + quoted(line) +
-                                      QStringLiteral(" stored as ") + quoted(lines.last()));
+            const QString kept = withoutBreaks(line);
+            if (&line != contact.lines.data())
+                entry.numbers.append(u'\t');
+            entry.numbers.append(kept);
+            if (kept != line)
+                result.reasons.append(where() + QStringLiteral(": line ") + quoted(line) +
+                                      QStringLiteral(" stored as ") + quoted(kept));
         }
-        entry.numbers = joinNumberLines(lines);
         if (!before.isEmpty() && before.contains(entryKey(entry))) {
             ++result.alreadyThere;
             continue;

@@ -8,9 +8,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace core {
 
@@ -20,8 +22,8 @@ namespace core {
 // A contact as a file gives it, before the import makes it an entry.
 struct Contact
 {
-    QString where; // "card 3", "record 4": where the file holds it, for the report
-    QString name;  // empty when the file gives none
+    int position = 0; // where the file holds it: card 3, record 4
+    QString name;     // empty when the file gives none
     QStringList lines;
     bool bold = false;
     // Restored from the exact lines Quorvel wrote beside its typed values.
@@ -36,6 +38,7 @@ struct ContactsRead
 {
     bool ok = false;
     QString error; // why the file is refused, when !ok
+    QString unit;  // what the file holds contacts in, for the report: "card", "record"
     QList<Contact> contacts;
     QStringList skipped; // one reason for each card or record left out
 };
@@ -48,19 +51,29 @@ class ContactChecksum
 public:
     explicit ContactChecksum(QStringView name);
     void add(LineKind kind, QStringView value);
-    QString text() const; // 16 hexadecimal digits
+    std::array<char, 16> digits() const; // hexadecimal
+    QString text() const;
     bool matches(QStringView written) const { return written == text(); }
 
 private:
     std::uint64_t sum_ = 0;
 };
 
-// Hands each number line of an entry that becomes a typed value to f(kind,
-// value): a line with a known keyword and a value gives that kind and value;
-// any other non-blank line is Text with its whole text (without the bold
-// marker).
-void forEachTypedValue(const DirectoryEntry &entry,
-                       const std::function<void(LineKind, QStringView)> &f);
+// A value a writer gives a typed property (or a NOTE, for Text).
+struct TypedValue
+{
+    LineKind kind;
+    QStringView value;
+};
+
+// The typed values of an entry's number lines, in order, into `values` (views
+// into the entry): a line with a known keyword and a value gives that kind
+// and value; any other non-blank line is Text with its whole text (without
+// the bold marker). Returns true when building lines back from the values
+// gives the entry's lines exactly ("keyword: value" with the keyword the
+// import writes, or a Text line), with nothing bold, blank or left out, and
+// the entry has a name.
+bool typedValues(const DirectoryEntry &entry, std::vector<TypedValue> &values);
 
 // The name of a nameless contact from its typed values (each with `kind` and
 // `value`): the first organisation, else the first e-mail address, else the

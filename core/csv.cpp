@@ -80,17 +80,18 @@ QString joined(const QList<QStringView> &values)
     return text;
 }
 
-void writeRecord(Utf8Builder &out, const DirectoryEntry &entry,
+void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<TypedValue> &values,
                  std::array<QList<QStringView>, kWrittenColumns.size()> &columns)
 {
     for (auto &column : columns)
         column.clear();
-    forEachTypedValue(entry, [&](LineKind kind, QStringView value) {
+    typedValues(entry, values);
+    for (const TypedValue &value : values) {
         for (std::size_t c = 0; c < kWrittenColumns.size(); ++c) {
-            if (kWrittenColumns[c].kind == kind)
-                columns[c].append(value);
+            if (kWrittenColumns[c].kind == value.kind)
+                columns[c].append(value.value);
         }
-    });
+    }
     // The checksum covers each typed cell as written, so a value that holds
     // the value separator itself does not count as changed.
     ContactChecksum checksum(entry.name);
@@ -381,6 +382,7 @@ public:
         } else {
             separator = sniffSeparator(text);
         }
+        read_.unit = QStringLiteral("record");
         RecordReader records(text, separator);
         QStringList header;
         records.next(header);
@@ -516,20 +518,20 @@ private:
         }
 
         Contact contact;
-        contact.where = QStringLiteral("record %1").arg(number);
+        contact.position = number;
         ContactChecksum checksum(name);
         for (const auto &[kind, cell] : cells)
             checksum.add(kind, cell);
-        for (const Item &item : items) {
-            contact.lines.append(item.label.isEmpty()
-                                     ? makeLine(item.kind, item.value)
-                                     : keywordOf(item.kind) + QLatin1StringView(" (") + item.label +
-                                           QLatin1StringView("): ") + item.value);
-        }
-        contact.nameFromDetails = nameFromDetails(items);
         if (restoreExact(contact, quorvel, checksum)) {
             contact.name = name;
-        } else if (name.trimmed().isEmpty()) {
+            read_.contacts.append(std::move(contact));
+            return;
+        }
+        contact.lines.reserve(items.size());
+        for (const Item &item : items)
+            contact.lines.append(makeLine(item.kind, item.value, item.label));
+        contact.nameFromDetails = nameFromDetails(items);
+        if (name.trimmed().isEmpty()) {
             QStringList nameParts;
             for (const int k : {4, 1, 2, 3, 5}) {
                 if (!parts[k].isEmpty())
@@ -584,7 +586,8 @@ void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> 
     out.append(QLatin1StringView(",Quorvel"));
     out.endLine();
     std::array<QList<QStringView>, kWrittenColumns.size()> columns;
-    forEach([&](const DirectoryEntry &entry) { writeRecord(out, entry, columns); });
+    std::vector<TypedValue> values;
+    forEach([&](const DirectoryEntry &entry) { writeRecord(out, entry, values, columns); });
 }
 
 QByteArray formatCsv(const QList<DirectoryEntry> &entries)

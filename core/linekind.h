@@ -47,10 +47,12 @@ LineKind kindOfKeyword(QStringView keyword);
 LineParts splitLine(QStringView line);
 
 // The keyword that lines of a kind are written with ("phone", "e-mail"); empty for Text.
-QString keywordOf(LineKind kind);
+QStringView keywordOf(LineKind kind);
 
-// The number line for a value of a kind: "keyword: value", or the value alone for Text.
-QString makeLine(LineKind kind, QStringView value);
+// The number line for a value of a kind: "keyword: value", or the value alone
+// for Text. A label (a custom one of another program) goes in brackets after
+// the keyword: "e-mail (Uni): value", or before a Text value: "Uni: value".
+QString makeLine(LineKind kind, QStringView value, QStringView label = {});
 
 // The address to open for a line: "mailto:" for an e-mail address, "tel:" for
 // a phone, mobile, fax or pager number, a web address as itself ("https://"

@@ -2,7 +2,15 @@
 
 #include <QHash>
 
+#include <array>
+#include <cstdint>
 #include <cstring>
+#include <optional>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace core {
 
@@ -34,6 +42,25 @@ public:
         const char16_t *p = text.utf16();
         const char16_t *const end = p + text.size();
         while (p < end) {
+#ifdef __SSE2__
+            // Runs of ASCII that need no escape, eight code units at a time.
+            const __m128i bias = _mm_set1_epi16(-0x8000);
+            const __m128i limit = _mm_set1_epi16(-0x8000 + 0x7F);
+            while (end - p >= 8) {
+                const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+                __m128i special = _mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit);
+                for (const char16_t c : {u'\\', u',', u';', u'\n', u'\r'})
+                    special =
+                        _mm_or_si128(special, _mm_cmpeq_epi16(units, _mm_set1_epi16(short(c))));
+                if (_mm_movemask_epi8(special))
+                    break;
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(units, units));
+                o += 8;
+                p += 8;
+            }
+            if (p == end)
+                break;
+#endif
             const char32_t c = *p++;
             if (c < 0x80) {
                 if (c == u'\\' || c == u',' || c == u';') {
@@ -103,7 +130,7 @@ QLatin1StringView propertyFor(LineKind kind, VCardVersion version)
     const bool v4 = version == VCardVersion::V4;
     switch (kind) {
     case LineKind::Phone:
-        return QLatin1StringView("TEL;TYPE=voice:");
+        return QLatin1StringView("TEL:"); // voice, the default type
     case LineKind::HomePhone:
         return QLatin1StringView("TEL;TYPE=home,voice:");
     case LineKind::WorkPhone:
@@ -115,7 +142,7 @@ QLatin1StringView propertyFor(LineKind kind, VCardVersion version)
     case LineKind::Pager:
         return QLatin1StringView("TEL;TYPE=pager:");
     case LineKind::Email:
-        return v4 ? QLatin1StringView("EMAIL:") : QLatin1StringView("EMAIL;TYPE=internet:");
+        return QLatin1StringView("EMAIL:"); // internet, the default type
     case LineKind::Address:
         return QLatin1StringView("ADR:;;");
     case LineKind::Web:
@@ -134,7 +161,8 @@ QLatin1StringView propertyFor(LineKind kind, VCardVersion version)
     return QLatin1StringView("NOTE:");
 }
 
-void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &entry)
+void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &entry,
+               std::vector<TypedValue> &values)
 {
     line.raw(QLatin1StringView("BEGIN:VCARD")).end();
     line.raw(version == VCardVersion::V4 ? QLatin1StringView("VERSION:4.0")
@@ -150,24 +178,31 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
             .raw(QLatin1StringView(";;;"))
             .end();
     }
-    ContactChecksum checksum(entry.name);
-    forEachTypedValue(entry, [&](LineKind kind, QStringView value) {
-        checksum.add(kind, value);
-        line.raw(propertyFor(kind, version)).text(value);
-        if (kind == LineKind::Address)
+    // The exact entry is kept only when the typed properties alone would not
+    // give it back.
+    const bool exact = !typedValues(entry, values);
+    for (const TypedValue &value : values) {
+        line.raw(propertyFor(value.kind, version)).text(value.value);
+        if (value.kind == LineKind::Address)
             line.raw(QLatin1StringView(";;;;"));
         line.end();
-    });
-    line.raw(QLatin1StringView("X-QUORVEL-ENTRY;CHECKSUM="))
-        .raw(QLatin1StringView(checksum.text().toLatin1()));
-    if (entry.bold)
-        line.raw(QLatin1StringView(";BOLD=1"));
-    line.raw(QLatin1StringView(":"));
-    const QStringView numbers(entry.numbers);
-    qsizetype start = 0;
-    for (qsizetype tab; (tab = numbers.indexOf(u'\t', start)) >= 0; start = tab + 1)
-        line.text(numbers.sliced(start, tab - start)).raw(QLatin1StringView(";"));
-    line.text(numbers.sliced(start)).end();
+    }
+    if (exact) {
+        ContactChecksum checksum(entry.name);
+        for (const TypedValue &value : values)
+            checksum.add(value.kind, value.value);
+        const std::array<char, 16> digits = checksum.digits();
+        line.raw(QLatin1StringView("X-QUORVEL-ENTRY;CHECKSUM="))
+            .raw(QLatin1StringView(digits.data(), qsizetype(digits.size())));
+        if (entry.bold)
+            line.raw(QLatin1StringView(";BOLD=1"));
+        line.raw(QLatin1StringView(":"));
+        const QStringView numbers(entry.numbers);
+        qsizetype start = 0;
+        for (qsizetype tab; (tab = indexOfUnit(numbers, u'\t', start)) >= 0; start = tab + 1)
+            line.text(numbers.sliced(start, tab - start)).raw(QLatin1StringView(";"));
+        line.text(numbers.sliced(start)).end();
+    }
     line.raw(QLatin1StringView("END:VCARD")).end();
 }
 
@@ -325,6 +360,23 @@ template <typename F> void forEachPart(QByteArrayView value, char separator, F f
     f(value.sliced(start));
 }
 
+bool isAscii(QByteArrayView bytes)
+{
+    const char *p = bytes.data();
+    const char *const end = p + bytes.size();
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; p < end; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 struct Item
 {
     QByteArray group;
@@ -344,6 +396,7 @@ public:
 
     ContactsRead run()
     {
+        read_.unit = QStringLiteral("card");
         QByteArrayView line;
         while (nextLine(line)) {
             if (line.isEmpty())
@@ -366,7 +419,7 @@ public:
             property(joined_);
         }
         if (inCard_)
-            read_.skipped.append(where() + QStringLiteral(": it has no END:VCARD"));
+            read_.skipped.append(QStringLiteral("card %1: it has no END:VCARD").arg(cards_));
         if (cards_ - (inCard_ ? 1 : 0) == 0) {
             read_.error = QStringLiteral("it holds no vCard (BEGIN:VCARD ... END:VCARD)");
             read_.skipped.clear();
@@ -410,15 +463,14 @@ private:
                containsAscii(line.sliced(semicolon, colon - semicolon), "QUOTED-PRINTABLE");
     }
 
-    QString where() const { return QStringLiteral("card %1").arg(cards_); }
-
     // The text of one value or part: quoted-printable and character set
     // decoded, then unescaped.
     QString text(QByteArrayView raw, const Params &params) const
     {
         const QString decoded = params.quotedPrintable
                                     ? decodeCharset(decodeQuotedPrintable(raw), params.charset)
-                                    : decodeCharset(raw, params.charset);
+                                : isAscii(raw) ? QString::fromLatin1(raw)
+                                               : decodeCharset(raw, params.charset);
         return decoded.contains(u'\\') ? unescaped(decoded) : decoded;
     }
 
@@ -477,7 +529,8 @@ private:
     void add(QByteArrayView group, LineKind kind, QString value, unsigned types = 0)
     {
         if (!value.isEmpty())
-            items_.append(Item{group.toByteArray().toUpper(), kind, types, std::move(value)});
+            items_.push_back(Item{group.isEmpty() ? QByteArray() : group.toByteArray().toUpper(),
+                                  kind, types, std::move(value)});
     }
 
     void property(QByteArrayView line)
@@ -519,7 +572,7 @@ private:
             ++cards_;
             version_ = 3;
             fn_.reset();
-            nameParts_.clear();
+            nValue_.clear();
             items_.clear();
             labels_.clear();
             exact_.reset();
@@ -547,12 +600,9 @@ private:
             if (!fn_)
                 fn_ = text(value, params);
         } else if (equalsAscii(name, "N")) {
-            const QStringList parts = fields(value, params);
-            // Prefix, given, additional, family, suffix.
-            for (const int k : {3, 1, 2, 0, 4}) {
-                if (k < parts.size() && !parts[k].trimmed().isEmpty())
-                    nameParts_.append(parts[k].trimmed());
-            }
+            // Read only when the card has no FN.
+            nValue_ = value.toByteArray();
+            nParams_ = paramText.toByteArray();
         } else if (equalsAscii(name, "TEL")) {
             QString number = text(value, params);
             if (number.startsWith(QLatin1StringView("tel:"), Qt::CaseInsensitive))
@@ -602,40 +652,52 @@ private:
         return LineKind::Phone;
     }
 
+    // The name N gives: prefix, given, additional, family, suffix.
+    QString nameFromN() const
+    {
+        const QStringList parts = fields(nValue_, parseParams(nParams_));
+        QStringList name;
+        for (const int k : {3, 1, 2, 0, 4}) {
+            if (k < parts.size() && !parts[k].trimmed().isEmpty())
+                name.append(parts[k].trimmed());
+        }
+        return name.join(u' ');
+    }
+
     void finishCard()
     {
         inCard_ = false;
         Contact contact;
-        contact.where = where();
-        const QString fn = fn_.value_or(QString());
-        ContactChecksum checksum(fn);
-        contact.lines.reserve(items_.size());
-        for (Item &item : items_) {
+        contact.position = cards_;
+        std::vector<QString> labels(items_.size());
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            Item &item = items_[i];
             QString label = item.group.isEmpty() ? QString() : labels_.value(item.group);
             // Apple's own labels ("_$!<Mobile>!$_") say what the types say.
             const bool builtin = label.startsWith(u"_$!<") && label.endsWith(u">!$_");
             if (item.kind == LineKind::Phone)
                 item.kind = phoneKind(item.types, builtin ? QStringView(label) : QStringView());
-            if (builtin)
-                label.clear();
-            checksum.add(item.kind, item.value);
-            if (label.isEmpty())
-                contact.lines.append(makeLine(item.kind, item.value));
-            else if (item.kind == LineKind::Text)
-                contact.lines.append(label + QLatin1StringView(": ") + item.value);
-            else
-                contact.lines.append(keywordOf(item.kind) + QLatin1StringView(" (") + label +
-                                     QLatin1StringView("): ") + item.value);
+            if (!builtin)
+                labels[i] = std::move(label);
         }
-        if (exact_ && checksum.matches(exact_->checksum)) {
-            contact.name = fn;
+        if (exact_) {
+            ContactChecksum checksum(fn_.value_or(QString()));
+            for (const Item &item : items_)
+                checksum.add(item.kind, item.value);
+            contact.exact = checksum.matches(exact_->checksum);
+        }
+        if (contact.exact) {
+            contact.name = fn_.value_or(QString());
             contact.lines = std::move(exact_->lines);
             contact.bold = exact_->bold;
-            contact.exact = true;
         } else {
-            contact.name = fn_ ? fn : nameParts_.join(u' ');
+            contact.name = fn_ ? *fn_ : nameFromN();
             contact.nameFromDetails = nameFromDetails(items_);
+            contact.lines.reserve(qsizetype(items_.size()));
+            for (std::size_t i = 0; i < items_.size(); ++i)
+                contact.lines.append(makeLine(items_[i].kind, items_[i].value, labels[i]));
         }
+        items_.clear();
         read_.contacts.append(std::move(contact));
     }
 
@@ -655,8 +717,9 @@ private:
     int nested_ = 0;
     int version_ = 3;
     std::optional<QString> fn_;
-    QStringList nameParts_;
-    QList<Item> items_;
+    QByteArray nValue_;
+    QByteArray nParams_;
+    std::vector<Item> items_;
     QHash<QByteArray, QString> labels_;
     std::optional<Exact> exact_;
 };
@@ -667,7 +730,8 @@ void writeVCards(Utf8Builder &out, VCardVersion version,
                  const std::function<void(const EntryVisitor &)> &forEach)
 {
     PropertyLine line(out);
-    forEach([&](const DirectoryEntry &entry) { writeCard(line, version, entry); });
+    std::vector<TypedValue> values;
+    forEach([&](const DirectoryEntry &entry) { writeCard(line, version, entry, values); });
 }
 
 QByteArray formatVCards(const QList<DirectoryEntry> &entries, VCardVersion version)

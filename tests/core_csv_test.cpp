@@ -89,18 +89,19 @@ TEST(CoreImport, MakesValuesStorableAndSkipsWhatIsAlreadyThere)
 {
     core::ContactsRead read;
     read.ok = true;
+    read.unit = "card";
     read.skipped = {"card 9: it has no END:VCARD"};
     read.contacts = {
-        {"card 1", "A|B\tC\r\nD", {"x|y", "p\nq"}, false, false, {}},
-        {"card 2", "<B>old", {}, false, false, {}},
-        {"card 3", "", {"phone: 1"}, false, false, {}},
-        {"card 4", "", {"phone: 2"}, false, false, "Acme"},
-        {"card 5", " ", {}, false, false, {}},
-        {"card 6", "Ann", {"phone: 1"}, false, false, {}},
-        {"card 7", "Bob", {"phone: 2"}, false, false, {}},
-        {"card 8", "Bob", {"phone: 2"}, false, false, {}},
-        {"card 9", "Cy<b>x", {}, true, true, {}},
-        {"card 10", "", {"phone: 3"}, false, true, {}},
+        {1, "A|B\tC\r\nD", {"x|y", "p\nq"}, false, false, {}},
+        {2, "<B>old", {}, false, false, {}},
+        {3, "", {"phone: 1"}, false, false, {}},
+        {4, "", {"phone: 2"}, false, false, "Acme"},
+        {5, " ", {}, false, false, {}},
+        {6, "Ann", {"phone: 1"}, false, false, {}},
+        {7, "Bob", {"phone: 2"}, false, false, {}},
+        {8, "Bob", {"phone: 2"}, false, false, {}},
+        {9, "Cy<b>x", {}, true, true, {}},
+        {10, "", {"phone: 3"}, false, true, {}},
     };
     const core::ImportResult result =
         core::importContacts(read, {{"Ann", "phone: 1", false}, {"Bob", "phone: 2", true}});
