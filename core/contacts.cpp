@@ -8,6 +8,12 @@
 #include <QSet>
 #include <QStringDecoder>
 
+#include <algorithm>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace core {
 
 namespace {
@@ -101,7 +107,7 @@ QString decodeCharset(QByteArrayView bytes, QByteArrayView charset)
         return charset.compare(QByteArrayView(name), Qt::CaseInsensitive) == 0;
     };
     if (charset.isEmpty() || is("utf-8") || is("utf8"))
-        return decodeText(bytes);
+        return isValidUtf8(bytes) ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
     if (is("iso-8859-1") || is("latin1") || is("windows-1252") || is("cp1252") || is("us-ascii") ||
         is("ascii"))
         return decodeWindows1252(bytes);
@@ -161,28 +167,41 @@ ExportResult exportContacts(const QString &path, ContactFormat format,
 
 namespace {
 
-// The value with "|", TAB and line breaks (CR LF as one) made spaces.
-QString withoutBreaks(const QString &value)
+bool breaksFormat(QChar c)
 {
-    qsizetype i = 0;
-    while (i < value.size() && value[i] != u'|' && value[i] != u'\t' && value[i] != u'\r' &&
-           value[i] != u'\n')
+    const char16_t u = c.unicode();
+    return u == u'|' || (u <= u'\r' && (u == u'\t' || u == u'\r' || u == u'\n'));
+}
+
+// The text from `from` on with "|", TAB and line breaks (CR LF as one) made
+// spaces, in place; false when there was nothing to change.
+bool replaceBreaks(QString &text, qsizetype from)
+{
+    qsizetype i = from;
+    while (i < text.size() && !breaksFormat(text[i]))
         ++i;
-    if (i == value.size())
-        return value;
-    QString kept = value.left(i);
-    for (; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
+    if (i == text.size())
+        return false;
+    qsizetype out = i;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
             continue;
-        kept.append(c == u'|' || c == u'\t' || c == u'\r' || c == u'\n' ? QChar(u' ') : c);
+        text[out++] = breaksFormat(c) ? QChar(u' ') : c;
     }
-    return kept;
+    text.truncate(out);
+    return true;
+}
+
+QString quoted(QStringView text)
+{
+    return u'"' + text.toString() + u'"';
 }
 
 QString storableName(const QString &name, bool bold)
 {
-    QString kept = withoutBreaks(name);
+    QString kept = name;
+    replaceBreaks(kept, 0);
     const QLatin1StringView marker(kBoldMarker);
     // A bold entry's name loses every marker when read, any other name a leading one.
     if (bold)
@@ -197,12 +216,59 @@ QString entryKey(const DirectoryEntry &entry)
     return entry.name + QChar(0) + entry.numbers + (entry.bold ? u'1' : u'0');
 }
 
-QString quoted(const QString &text)
+} // namespace
+
+void NumberLines::begin()
 {
-    return u'"' + text + u'"';
+    if (count_++ > 0)
+        text_.append(u'\t');
+    start_ = text_.size();
 }
 
-} // namespace
+void NumberLines::end(QList<ReadNote> &notes, int position, bool dropEmpty)
+{
+    if (dropEmpty && text_.size() == start_) {
+        text_.truncate(count_-- > 1 ? start_ - 1 : start_);
+        return;
+    }
+    const char16_t *p = QStringView(text_).utf16() + start_;
+    const char16_t *const end = QStringView(text_).utf16() + text_.size();
+#ifdef __SSE2__
+    // Eight code units at a time: none is "|", TAB, CR or LF.
+    for (; end - p >= 8; p += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        __m128i found = _mm_cmpeq_epi16(units, _mm_set1_epi16(u'|'));
+        for (const char16_t c : {u'\t', u'\r', u'\n'})
+            found = _mm_or_si128(found, _mm_cmpeq_epi16(units, _mm_set1_epi16(short(c))));
+        if (_mm_movemask_epi8(found))
+            break;
+    }
+#endif
+    while (p < end && !breaksFormat(QChar(*p)))
+        ++p;
+    if (p == end)
+        return;
+    const QString before = text_.sliced(start_);
+    replaceBreaks(text_, start_);
+    notes.append({position,
+                  QStringLiteral("line ") + quoted(before) + QStringLiteral(" stored as ") +
+                      quoted(QStringView(text_).sliced(start_)),
+                  false});
+}
+
+QString NumberLines::take()
+{
+    QString lines(text_.constData(), text_.size());
+    clear();
+    return lines;
+}
+
+void NumberLines::clear()
+{
+    text_.truncate(0);
+    count_ = 0;
+    start_ = 0;
+}
 
 ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry> &existing)
 {
@@ -212,47 +278,38 @@ ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry
         return result;
     }
     result.ok = true;
-    result.reasons = read.skipped;
-    result.skipped = int(read.skipped.size());
     QSet<QString> before;
     before.reserve(existing.size());
     for (const DirectoryEntry &entry : existing)
         before.insert(entryKey(entry));
 
+    QList<ReadNote> notes = read.notes;
+    for (const ReadNote &note : notes)
+        result.skipped += note.skipped;
     result.entries.reserve(read.contacts.size());
     for (const Contact &contact : read.contacts) {
-        const auto where = [&] { return read.unit + u' ' + QString::number(contact.position); };
-        QString name = contact.name;
-        if (!contact.exact && name.trimmed().isEmpty()) {
-            name = contact.nameFromDetails;
-            for (qsizetype i = 0; name.isEmpty() && i < contact.lines.size(); ++i)
-                name = splitLine(contact.lines[i]).value.toString();
-            if (name.isEmpty()) {
+        DirectoryEntry entry{contact.name, contact.numbers, contact.bold};
+        if (!contact.exact && QStringView(entry.name).trimmed().isEmpty()) {
+            entry.name = contact.nameFromDetails;
+            if (entry.name.isEmpty() && !entry.numbers.isEmpty())
+                entry.name =
+                    splitLine(QStringView(entry.numbers).left(indexOfUnit(entry.numbers, u'\t')))
+                        .value.toString();
+            if (entry.name.isEmpty()) {
                 ++result.skipped;
-                result.reasons.append(where() + QStringLiteral(": it holds nothing"));
+                notes.append({contact.position, QStringLiteral("it holds nothing"), true});
                 continue;
             }
-            result.reasons.append(where() + QStringLiteral(": no name, named ") + quoted(name));
+            notes.append(
+                {contact.position, QStringLiteral("no name, named ") + quoted(entry.name), false});
         }
-        DirectoryEntry entry;
-        entry.bold = contact.bold;
+        const QString name = entry.name;
         entry.name = storableName(name, entry.bold);
         if (entry.name != name)
-            result.reasons.append(where() + QStringLiteral(": name ") + quoted(name) +
-                                  QStringLiteral(" stored as ") + quoted(entry.name));
-        qsizetype size = 0;
-        for (const QString &line : contact.lines)
-            size += line.size() + 1;
-        entry.numbers.reserve(size);
-        for (const QString &line : contact.lines) {
-            const QString kept = withoutBreaks(line);
-            if (&line != contact.lines.data())
-                entry.numbers.append(u'\t');
-            entry.numbers.append(kept);
-            if (kept != line)
-                result.reasons.append(where() + QStringLiteral(": line ") + quoted(line) +
-                                      QStringLiteral(" stored as ") + quoted(kept));
-        }
+            notes.append({contact.position,
+                          QStringLiteral("name ") + quoted(name) + QStringLiteral(" stored as ") +
+                              quoted(entry.name),
+                          false});
         if (!before.isEmpty() && before.contains(entryKey(entry))) {
             ++result.alreadyThere;
             continue;
@@ -260,6 +317,11 @@ ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry
         result.entries.append(std::move(entry));
     }
     result.added = int(result.entries.size());
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const ReadNote &a, const ReadNote &b) { return a.position < b.position; });
+    for (const ReadNote &note : notes)
+        result.reasons.append(read.unit + u' ' + QString::number(note.position) +
+                              QLatin1StringView(": ") + note.text);
     return result;
 }
 

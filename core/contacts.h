@@ -23,14 +23,22 @@ namespace core {
 struct Contact
 {
     int position = 0; // where the file holds it: card 3, record 4
-    QString name;     // empty when the file gives none
-    QStringList lines;
+    QString name;     // as the file gives it; empty when it gives none
+    QString numbers;  // the number lines, joined by TAB, already storable (see NumberLines)
     bool bold = false;
     // Restored from the exact lines Quorvel wrote beside its typed values.
     bool exact = false;
     // The name of a nameless contact: its organisation, else its first e-mail
     // address, else its first number.
     QString nameFromDetails;
+};
+
+// Something the report says about a contact of the file.
+struct ReadNote
+{
+    int position = 0;
+    QString text;
+    bool skipped = false; // the contact gave no entry
 };
 
 // What a reader found in a file.
@@ -40,7 +48,33 @@ struct ContactsRead
     QString error; // why the file is refused, when !ok
     QString unit;  // what the file holds contacts in, for the report: "card", "record"
     QList<Contact> contacts;
-    QStringList skipped; // one reason for each card or record left out
+    QList<ReadNote> notes; // each contact left out and each line changed to be storable
+};
+
+// Builds the number lines of one contact as the directory file can hold
+// them: "|", TAB and line breaks (CR LF as one) in a line become a space,
+// and each line so changed is noted. The text is reused from contact to
+// contact.
+class NumberLines
+{
+public:
+    // Starts a line; its text is then appended to text().
+    void begin();
+    QString &text() { return text_; }
+    // The position in text() where the line begun last starts.
+    qsizetype lineStart() const { return start_; }
+    // Ends the line begun last: an empty one is dropped when dropEmpty; any
+    // other is made storable, and a change is noted for the contact at position.
+    void end(QList<ReadNote> &notes, int position, bool dropEmpty = true);
+    bool isEmpty() const { return count_ == 0; }
+    // The lines, joined by TAB; the builder is then empty.
+    QString take();
+    void clear();
+
+private:
+    QString text_;
+    qsizetype count_ = 0;
+    qsizetype start_ = 0;
 };
 
 // A checksum of a name and the typed values written for an entry (each with
@@ -85,7 +119,7 @@ template <typename Items> QString nameFromDetails(const Items &items)
             if ((pass == 0 && item.kind == LineKind::Organization) ||
                 (pass == 1 && item.kind == LineKind::Email) ||
                 (pass == 2 && isPhoneKind(item.kind)))
-                return item.value;
+                return QString(item.value.constData(), item.value.size());
         }
     }
     return {};
@@ -140,12 +174,13 @@ struct ImportResult
     QStringList reasons;           // each skip and each value changed to be storable
 };
 
-// Makes entries of what a reader found. Names and lines are made storable in
-// the directory file ("|", TAB and line breaks become a space, a name that
-// begins with "<b>" in any case begins with "(b)" instead), and each value so
-// changed is reported. A nameless contact is named from its details, or from
-// its first line. A contact equal to an entry of `existing` (same name, bold
-// flag and lines) is not added again; equal contacts within the file all are.
+// Makes entries of what a reader found. Names are made storable in the
+// directory file as the readers make lines ("|", TAB and line breaks become a
+// space, and a name that begins with "<b>" in any case begins with "(b)"
+// instead), and each name so changed is reported. A nameless contact is named
+// from its details, or from its first line. A contact equal to an entry of
+// `existing` (same name, bold flag and lines) is not added again; equal
+// contacts within the file all are. The reasons come in file order.
 ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry> &existing);
 
 // Reads a contact file and imports it: a ".csv" file as CSV, any other as

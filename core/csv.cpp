@@ -527,9 +527,12 @@ private:
             read_.contacts.append(std::move(contact));
             return;
         }
-        contact.lines.reserve(items.size());
-        for (const Item &item : items)
-            contact.lines.append(makeLine(item.kind, item.value, item.label));
+        for (const Item &item : items) {
+            lines_.begin();
+            lines_.text().append(makeLine(item.kind, item.value, item.label));
+            lines_.end(read_.notes, number);
+        }
+        contact.numbers = lines_.take();
         contact.nameFromDetails = nameFromDetails(items);
         if (name.trimmed().isEmpty()) {
             QStringList nameParts;
@@ -546,7 +549,7 @@ private:
 
     // The exact lines of Quorvel's own column, while its checksum matches:
     // "bold" or "plain", the checksum, then one number line per line.
-    static bool restoreExact(Contact &contact, QStringView cell, const ContactChecksum &checksum)
+    bool restoreExact(Contact &contact, QStringView cell, const ContactChecksum &checksum)
     {
         const qsizetype eol = cell.indexOf(u'\n');
         const QStringView head = (eol < 0 ? cell : cell.left(eol)).trimmed();
@@ -557,20 +560,23 @@ private:
         if (flag != u"bold" && flag != u"plain")
             return false;
         contact.bold = flag == u"bold";
-        contact.lines.clear();
         if (eol >= 0) {
             for (QStringView line : cell.sliced(eol + 1).split(u'\n')) {
                 if (line.endsWith(u'\r'))
                     line.chop(1);
-                contact.lines.append(line.toString());
+                lines_.begin();
+                lines_.text().append(line);
+                lines_.end(read_.notes, contact.position, false);
             }
         }
+        contact.numbers = lines_.take();
         contact.exact = true;
         return true;
     }
 
     QList<Column> columns_;
     ContactsRead read_;
+    NumberLines lines_;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "textfile.h"
 
 #include <array>
+#include <vector>
 
 namespace core {
 
@@ -98,20 +99,32 @@ LineKind kindOfKeyword(QStringView keyword)
         if (const qsizetype open = keyword.lastIndexOf(u'('); open > 0)
             keyword = trimmedView(keyword.left(open));
     }
-    // The keywords are ASCII in lower case: compare letter by letter.
-    for (const Keyword &k : kKeywords) {
-        if (k.text.size() != keyword.size())
+    if (keyword.isEmpty())
+        return LineKind::Text;
+    // The keywords are ASCII in lower case: those with the same first letter
+    // are compared letter by letter.
+    static const auto byLetter = [] {
+        std::array<std::vector<const Keyword *>, 26> byLetter;
+        for (const Keyword &k : kKeywords)
+            byLetter[std::size_t(k.text[0].unicode() - u'a')].push_back(&k);
+        return byLetter;
+    }();
+    const char16_t first = keyword[0].unicode() | 0x20;
+    if (first < u'a' || first > u'z')
+        return LineKind::Text;
+    for (const Keyword *k : byLetter[std::size_t(first - u'a')]) {
+        if (k->text.size() != keyword.size())
             continue;
-        qsizetype i = 0;
+        qsizetype i = 1;
         for (; i < keyword.size(); ++i) {
             char16_t c = keyword[i].unicode();
             if (c >= u'A' && c <= u'Z')
                 c = char16_t(c + 32);
-            if (c != k.text[i].unicode())
+            if (c != k->text[i].unicode())
                 break;
         }
         if (i == keyword.size())
-            return k.kind;
+            return k->kind;
     }
     return LineKind::Text;
 }
@@ -142,11 +155,14 @@ LineParts splitLine(QStringView line)
 
 QStringView keywordOf(LineKind kind)
 {
-    for (const Keyword &k : kKeywords) {
-        if (k.kind == kind)
-            return k.text;
-    }
-    return {};
+    // The first keyword of each kind, found once.
+    static const auto first = [] {
+        std::array<QStringView, std::size_t(LineKind::Birthday) + 1> first{};
+        for (auto k = kKeywords.rbegin(); k != kKeywords.rend(); ++k)
+            first[std::size_t(k->kind)] = k->text;
+        return first;
+    }();
+    return first[std::size_t(kind)];
 }
 
 QString makeLine(LineKind kind, QStringView value, QStringView label)

@@ -1,10 +1,12 @@
 #include "vcard.h"
 
 #include <QHash>
+#include <QThread>
 
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -17,6 +19,14 @@ namespace core {
 namespace {
 
 // ---- writing ----
+
+// The ASCII characters a text value escapes.
+constexpr auto kEscaped = [] {
+    std::array<bool, 128> escaped{};
+    for (const char c : {'\\', ',', ';', '\n', '\r'})
+        escaped[std::size_t(c)] = true;
+    return escaped;
+}();
 
 // Builds one property line as UTF-8 and hands it to the output folded: at
 // most 75 octets a line, a continuation begins with a space, and no UTF-8
@@ -41,26 +51,39 @@ public:
         auto *o = reinterpret_cast<unsigned char *>(bytes_.data() + used_);
         const char16_t *p = text.utf16();
         const char16_t *const end = p + text.size();
+#ifdef __SSE2__
+        const __m128i bias = _mm_set1_epi16(-0x8000);
+        const __m128i limit = _mm_set1_epi16(-0x8000 + 0x7F);
+        const __m128i backslash = _mm_set1_epi16(u'\\');
+        const __m128i comma = _mm_set1_epi16(u',');
+        const __m128i semicolon = _mm_set1_epi16(u';');
+        const __m128i lf = _mm_set1_epi16(u'\n');
+        const __m128i cr = _mm_set1_epi16(u'\r');
+#endif
         while (p < end) {
 #ifdef __SSE2__
             // Runs of ASCII that need no escape, eight code units at a time.
-            const __m128i bias = _mm_set1_epi16(-0x8000);
-            const __m128i limit = _mm_set1_epi16(-0x8000 + 0x7F);
             while (end - p >= 8) {
                 const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-                __m128i special = _mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit);
-                for (const char16_t c : {u'\\', u',', u';', u'\n', u'\r'})
-                    special =
-                        _mm_or_si128(special, _mm_cmpeq_epi16(units, _mm_set1_epi16(short(c))));
+                const __m128i special =
+                    _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit),
+                                              _mm_or_si128(_mm_cmpeq_epi16(units, backslash),
+                                                           _mm_cmpeq_epi16(units, comma))),
+                                 _mm_or_si128(_mm_cmpeq_epi16(units, semicolon),
+                                              _mm_or_si128(_mm_cmpeq_epi16(units, lf),
+                                                           _mm_cmpeq_epi16(units, cr))));
                 if (_mm_movemask_epi8(special))
                     break;
                 _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(units, units));
                 o += 8;
                 p += 8;
             }
+#endif
+            // ASCII that needs no escape, one at a time.
+            while (p < end && *p < 0x80 && !kEscaped[*p])
+                *o++ = static_cast<unsigned char>(*p++);
             if (p == end)
                 break;
-#endif
             const char32_t c = *p++;
             if (c < 0x80) {
                 if (c == u'\\' || c == u',' || c == u';') {
@@ -208,27 +231,52 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
 
 // ---- reading ----
 
-bool equalsAscii(QByteArrayView a, QByteArrayView b)
+// True when the bytes are ASCII without a backslash: text as it stands.
+bool isPlainAscii(QByteArrayView bytes)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = char(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = char(y - 32);
-        if (x != y)
+    const char *p = bytes.data();
+    const char *const end = p + bytes.size();
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t backslashes = word ^ (ones * '\\');
+        if ((word | ((backslashes - ones) & ~backslashes)) & (ones * 0x80))
+            return false;
+    }
+    for (; p < end; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80 || *p == '\\')
             return false;
     }
     return true;
 }
 
+// Position of the first c in bytes at or after from, or -1.
+inline qsizetype find(QByteArrayView bytes, char c, qsizetype from = 0)
+{
+    if (from >= bytes.size())
+        return -1;
+    const void *found = std::memchr(bytes.data() + from, c, std::size_t(bytes.size() - from));
+    return found ? static_cast<const char *>(found) - bytes.data() : -1;
+}
+
+// Equal without regard to case; b is in upper case.
+inline bool equalsAscii(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if ((a[i] & ~0x20) != b[i] && a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+// Holds the word without regard to case; word is in upper case.
 bool containsAscii(QByteArrayView text, QByteArrayView word)
 {
     for (qsizetype i = 0; i + word.size() <= text.size(); ++i) {
-        if (equalsAscii(text.sliced(i, word.size()), word))
+        if ((text[i] & ~0x20) == word[0] && equalsAscii(text.sliced(i, word.size()), word))
             return true;
     }
     return false;
@@ -253,17 +301,17 @@ struct Params
 
 void addType(Params &params, QByteArrayView word)
 {
-    if (equalsAscii(word, "home"))
+    if (equalsAscii(word, "HOME"))
         params.types |= kHome;
-    else if (equalsAscii(word, "work"))
+    else if (equalsAscii(word, "WORK"))
         params.types |= kWork;
-    else if (equalsAscii(word, "cell"))
+    else if (equalsAscii(word, "CELL"))
         params.types |= kCell;
-    else if (equalsAscii(word, "fax"))
+    else if (equalsAscii(word, "FAX"))
         params.types |= kFax;
-    else if (equalsAscii(word, "pager"))
+    else if (equalsAscii(word, "PAGER"))
         params.types |= kPager;
-    else if (equalsAscii(word, "quoted-printable"))
+    else if (equalsAscii(word, "QUOTED-PRINTABLE"))
         params.quotedPrintable = true;
 }
 
@@ -290,7 +338,7 @@ Params parseParams(QByteArrayView text)
         }
         const QByteArrayView param = text.sliced(start, end - start);
         start = end + 1;
-        const qsizetype eq = param.indexOf('=');
+        const qsizetype eq = find(param, '=');
         if (eq < 0) {
             addType(params, param.trimmed());
             continue;
@@ -300,7 +348,7 @@ Params parseParams(QByteArrayView text)
         if (equalsAscii(name, "TYPE")) {
             qsizetype from = 0;
             for (qsizetype comma; from <= value.size(); from = comma + 1) {
-                comma = value.indexOf(',', from);
+                comma = find(value, ',', from);
                 if (comma < 0)
                     comma = value.size();
                 addType(params, value.sliced(from, comma - from).trimmed());
@@ -360,53 +408,111 @@ template <typename F> void forEachPart(QByteArrayView value, char separator, F f
     f(value.sliced(start));
 }
 
-bool isAscii(QByteArrayView bytes)
+enum class Property {
+    Other,
+    Begin,
+    End,
+    Version,
+    Fn,
+    N,
+    Tel,
+    Email,
+    Adr,
+    Org,
+    Nickname,
+    Url,
+    Title,
+    Bday,
+    Note,
+    Label,
+    Exact,
+};
+
+// The properties the reader uses, by name (without regard to case).
+Property propertyOf(QByteArrayView name)
 {
-    const char *p = bytes.data();
-    const char *const end = p + bytes.size();
-    for (; end - p >= 8; p += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        if (word & 0x8080808080808080ull)
-            return false;
+    static constexpr struct
+    {
+        QByteArrayView name;
+        Property property;
+    } known[] = {
+        {"N", Property::N},
+        {"FN", Property::Fn},
+        {"TEL", Property::Tel},
+        {"END", Property::End},
+        {"ADR", Property::Adr},
+        {"ORG", Property::Org},
+        {"URL", Property::Url},
+        {"NOTE", Property::Note},
+        {"BDAY", Property::Bday},
+        {"EMAIL", Property::Email},
+        {"BEGIN", Property::Begin},
+        {"TITLE", Property::Title},
+        {"VERSION", Property::Version},
+        {"NICKNAME", Property::Nickname},
+        {"X-ABLABEL", Property::Label},
+        {"X-QUORVEL-ENTRY", Property::Exact},
+    };
+    for (const auto &k : known) {
+        if (k.name.size() == name.size() && equalsAscii(name, k.name))
+            return k.property;
     }
-    for (; p < end; ++p) {
-        if (static_cast<unsigned char>(*p) >= 0x80)
-            return false;
-    }
-    return true;
+    return Property::Other;
 }
 
+// A typed line of the card being read: its value is a piece of the lines built.
 struct Item
 {
     QByteArray group;
     LineKind kind;
-    unsigned types; // for TEL: the kind is settled with the group's label
-    QString value;
+    unsigned types;      // for TEL: the kind is settled with the group's label
+    qsizetype lineStart; // in the lines built
+    qsizetype valueStart;
+    qsizetype valueEnd;
 };
+
+// A TEL's kind from its types and the built-in label of its group.
+LineKind phoneKind(unsigned types, QStringView builtinLabel)
+{
+    const auto labelSays = [&](QStringView word) {
+        return !builtinLabel.isEmpty() && builtinLabel.contains(word, Qt::CaseInsensitive);
+    };
+    if (types & kFax || labelSays(u"fax"))
+        return LineKind::Fax;
+    if (types & kPager || labelSays(u"pager"))
+        return LineKind::Pager;
+    if (types & kCell || labelSays(u"mobile") || labelSays(u"iphone"))
+        return LineKind::Mobile;
+    if (types & kWork)
+        return LineKind::WorkPhone;
+    if (types & kHome)
+        return LineKind::HomePhone;
+    return LineKind::Phone;
+}
 
 class Reader
 {
 public:
-    explicit Reader(QByteArrayView bytes) : data_(bytes)
-    {
-        if (data_.startsWith("\xEF\xBB\xBF"))
-            data_ = data_.sliced(3);
-    }
+    explicit Reader(QByteArrayView bytes) : data_(bytes) {}
 
+    // Reads every card. The result is not refused here: the caller, which may
+    // read a file in parts, decides that.
     ContactsRead run()
     {
         read_.unit = QStringLiteral("card");
+        // Room for as many cards as a file of small ones holds.
+        read_.contacts.reserve(data_.size() / 160);
         QByteArrayView line;
         while (nextLine(line)) {
             if (line.isEmpty())
                 continue;
             const bool qp = declaresQuotedPrintable(line);
             if (!continues(line, qp)) {
-                property(line);
+                property(line, false);
                 continue;
             }
-            joined_ = line.toByteArray();
+            joined_.resize(0);
+            joined_.append(line);
             while (continues(joined_, qp)) {
                 const bool softBreak = qp && joined_.endsWith('=');
                 nextLine(line);
@@ -416,18 +522,15 @@ public:
                     line = line.sliced(1);
                 joined_.append(line);
             }
-            property(joined_);
+            property(joined_, true);
         }
         if (inCard_)
-            read_.skipped.append(QStringLiteral("card %1: it has no END:VCARD").arg(cards_));
-        if (cards_ - (inCard_ ? 1 : 0) == 0) {
-            read_.error = QStringLiteral("it holds no vCard (BEGIN:VCARD ... END:VCARD)");
-            read_.skipped.clear();
-            return read_;
-        }
-        read_.ok = true;
-        return read_;
+            read_.notes.append({cards_, QStringLiteral("it has no END:VCARD"), true});
+        read_.ok = cards_ - (inCard_ ? 1 : 0) > 0; // a whole card was read
+        return std::move(read_);
     }
+
+    int cards() const { return cards_; }
 
 private:
     bool nextLine(QByteArrayView &line)
@@ -457,34 +560,36 @@ private:
 
     static bool declaresQuotedPrintable(QByteArrayView line)
     {
-        const qsizetype colon = line.indexOf(':');
-        const qsizetype semicolon = line.indexOf(';');
-        return semicolon >= 0 && semicolon < colon &&
-               containsAscii(line.sliced(semicolon, colon - semicolon), "QUOTED-PRINTABLE");
+        qsizetype i = 0;
+        while (i < line.size() && line[i] != ';' && line[i] != ':')
+            ++i;
+        if (i == line.size() || line[i] == ':')
+            return false; // no parameters
+        const qsizetype colon = find(line, ':', i);
+        return containsAscii(line.sliced(i, (colon < 0 ? line.size() : colon) - i),
+                             "QUOTED-PRINTABLE");
     }
 
-    // The text of one value or part: quoted-printable and character set
-    // decoded, then unescaped.
-    QString text(QByteArrayView raw, const Params &params) const
+    // Appends the text of one value or part to out: quoted-printable and
+    // character set decoded, then unescaped.
+    void appendText(QString &out, QByteArrayView raw, const Params &params) const
     {
+        if (!params.quotedPrintable && isPlainAscii(raw)) {
+            out.append(QLatin1StringView(raw));
+            return;
+        }
         const QString decoded = params.quotedPrintable
                                     ? decodeCharset(decodeQuotedPrintable(raw), params.charset)
-                                : isAscii(raw) ? QString::fromLatin1(raw)
-                                               : decodeCharset(raw, params.charset);
-        return decoded.contains(u'\\') ? unescaped(decoded) : decoded;
-    }
-
-    QString unescaped(const QString &text) const
-    {
-        QString out;
-        out.reserve(text.size());
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text[i];
-            if (c != u'\\' || i + 1 == text.size()) {
+                                    : decodeCharset(raw, params.charset);
+        const qsizetype size = out.size();
+        out.reserve(size + decoded.size());
+        for (qsizetype i = 0; i < decoded.size(); ++i) {
+            const QChar c = decoded[i];
+            if (c != u'\\' || i + 1 == decoded.size()) {
                 out.append(c);
                 continue;
             }
-            const QChar next = text[++i];
+            const QChar next = decoded[++i];
             if (next == u'n' || next == u'N')
                 out.append(u'\n');
             else if (version_ != 2 || QStringView(u"\\;,:").contains(next))
@@ -492,76 +597,115 @@ private:
             else
                 out.append(c).append(next); // 2.1 escapes nothing else
         }
+    }
+
+    QString text(QByteArrayView raw, const Params &params) const
+    {
+        QString out;
+        appendText(out, raw, params);
         return out;
     }
 
-    // The fields of a structured value, each split off before it is decoded.
-    QStringList fields(QByteArrayView raw, const Params &params) const
+    // White space at both ends of out from `from` on removed.
+    static void trimFrom(QString &out, qsizetype from)
     {
-        QStringList fields;
-        forEachPart(raw, ';', [&](QByteArrayView part) { fields.append(text(part, params)); });
-        return fields;
+        qsizetype end = out.size();
+        while (end > from && out[end - 1].isSpace())
+            --end;
+        out.truncate(end);
+        qsizetype begin = from;
+        while (begin < end && out[begin].isSpace())
+            ++begin;
+        out.remove(from, begin - from);
     }
 
-    // The non-empty pieces of a structured value whose fields may be lists
-    // (ADR, ORG, NICKNAME), joined into one line; fields in the given order.
-    QString joinedPieces(QByteArrayView raw, const Params &params,
-                         std::initializer_list<int> order = {}) const
+    // Adds a line for a typed value; `pieces` joins the non-empty pieces of a
+    // structured value (ADR, ORG, NICKNAME) in the given order of its fields.
+    void addLine(QByteArrayView group, LineKind kind, QByteArrayView raw, const Params &params,
+                 bool pieces = false, std::initializer_list<int> order = {})
     {
-        QList<QByteArrayView> fields;
-        forEachPart(raw, ';', [&](QByteArrayView field) { fields.append(field); });
-        QList<QByteArrayView> ordered;
-        for (const int k : order) {
-            if (k < fields.size())
-                ordered.append(fields[k]);
-        }
-        QStringList pieces;
-        for (const QByteArrayView field : order.size() ? ordered : fields) {
-            forEachPart(field, ',', [&](QByteArrayView piece) {
-                QString t = text(piece, params).trimmed();
-                if (!t.isEmpty())
-                    pieces.append(t.replace(u'\n', QStringLiteral(", ")));
-            });
-        }
-        return pieces.join(QStringLiteral(", "));
-    }
-
-    void add(QByteArrayView group, LineKind kind, QString value, unsigned types = 0)
-    {
-        if (!value.isEmpty())
-            items_.push_back(Item{group.isEmpty() ? QByteArray() : group.toByteArray().toUpper(),
-                                  kind, types, std::move(value)});
-    }
-
-    void property(QByteArrayView line)
-    {
-        qsizetype i = 0;
-        while (i < line.size() && line[i] != ';' && line[i] != ':')
-            ++i;
-        if (i == line.size())
-            return; // no value: a base64 line of 2.1, or noise
-        QByteArrayView name = line.first(i);
-        QByteArrayView paramText;
-        if (line[i] == ';') {
-            const qsizetype start = i + 1;
-            bool quoted = false;
-            while (i < line.size() && (quoted || line[i] != ':')) {
-                if (line[i] == '"')
-                    quoted = !quoted;
-                ++i;
+        lines_.begin();
+        QString &out = lines_.text();
+        const qsizetype lineStart = out.size();
+        if (kind != LineKind::Text)
+            out.append(keywordOf(kind)).append(QLatin1StringView(": "));
+        const qsizetype valueStart = out.size();
+        if (!pieces) {
+            appendText(out, raw, params);
+            if (kind != LineKind::Text)
+                trimFrom(out, valueStart);
+            if (isPhoneKind(kind) &&
+                QStringView(out).sliced(valueStart).startsWith(u"tel:", Qt::CaseInsensitive)) {
+                out.remove(valueStart, 4);
+                trimFrom(out, valueStart);
             }
-            if (i == line.size())
-                return;
-            paramText = line.sliced(start, i - start);
+        } else {
+            QList<QByteArrayView> fields;
+            forEachPart(raw, ';', [&](QByteArrayView field) { fields.append(field); });
+            QList<QByteArrayView> ordered;
+            for (const int k : order) {
+                if (k < fields.size())
+                    ordered.append(fields[k]);
+            }
+            for (const QByteArrayView field : order.size() ? ordered : fields) {
+                forEachPart(field, ',', [&](QByteArrayView piece) {
+                    const qsizetype start = out.size();
+                    if (start > valueStart)
+                        out.append(QLatin1StringView(", "));
+                    const qsizetype pieceStart = out.size();
+                    appendText(out, piece, params);
+                    trimFrom(out, pieceStart);
+                    if (out.size() == pieceStart)
+                        out.truncate(start);
+                    // Lines of an address go on one line.
+                    for (qsizetype at; (at = out.indexOf(u'\n', pieceStart)) >= 0;)
+                        out.replace(at, 1, QStringLiteral(", "));
+                });
+            }
         }
-        const QByteArrayView value = line.sliced(i + 1);
+        if (out.size() == valueStart) {
+            out.truncate(lineStart);
+            lines_.end(typedNotes_, cards_);
+            return;
+        }
+        lines_.end(typedNotes_, cards_);
+        items_.push_back(Item{group.isEmpty() ? QByteArray() : group.toByteArray().toUpper(), kind,
+                              params.types, lineStart, valueStart, out.size()});
+    }
+
+    void property(QByteArrayView line, bool copied)
+    {
+        // name [";" parameters] ":" value
+        qsizetype colon = find(line, ':');
+        if (colon < 0)
+            return; // no value: a base64 line of 2.1, or noise
+        const qsizetype semicolon = find(line.first(colon), ';');
+        QByteArrayView name = line.first(semicolon < 0 ? colon : semicolon);
+        QByteArrayView paramText;
+        if (semicolon >= 0) {
+            paramText = line.sliced(semicolon + 1, colon - semicolon - 1);
+            if (find(paramText, '"') >= 0) {
+                // A quoted parameter value may hold ":".
+                bool quoted = false;
+                for (colon = semicolon + 1; colon < line.size() && (quoted || line[colon] != ':');
+                     ++colon) {
+                    if (line[colon] == '"')
+                        quoted = !quoted;
+                }
+                if (colon == line.size())
+                    return;
+                paramText = line.sliced(semicolon + 1, colon - semicolon - 1);
+            }
+        }
+        const QByteArrayView value = line.sliced(colon + 1);
         QByteArrayView group;
         if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0) {
             group = name.first(dot);
             name = name.sliced(dot + 1);
         }
 
-        if (equalsAscii(name, "BEGIN")) {
+        const Property property = propertyOf(name);
+        if (property == Property::Begin) {
             if (!equalsAscii(value.trimmed(), "VCARD"))
                 return;
             if (inCard_) {
@@ -572,15 +716,17 @@ private:
             ++cards_;
             version_ = 3;
             fn_.reset();
-            nValue_.clear();
+            nLine_ = {};
             items_.clear();
             labels_.clear();
+            lines_.clear();
+            typedNotes_.clear();
             exact_.reset();
             return;
         }
-        if (!inCard_)
+        if (!inCard_ || property == Property::Other)
             return;
-        if (equalsAscii(name, "END")) {
+        if (property == Property::End) {
             if (!equalsAscii(value.trimmed(), "VCARD"))
                 return;
             if (nested_ > 0)
@@ -591,113 +737,157 @@ private:
         }
         if (nested_ > 0)
             return;
-        if (equalsAscii(name, "VERSION")) {
-            version_ = value.startsWith("2") ? 2 : value.startsWith("4") ? 4 : 3;
-            return;
-        }
         const Params params = parseParams(paramText);
-        if (equalsAscii(name, "FN")) {
+        switch (property) {
+        case Property::Version:
+            version_ = value.startsWith("2") ? 2 : value.startsWith("4") ? 4 : 3;
+            break;
+        case Property::Fn:
             if (!fn_)
                 fn_ = text(value, params);
-        } else if (equalsAscii(name, "N")) {
+            break;
+        case Property::N:
             // Read only when the card has no FN.
-            nValue_ = value.toByteArray();
-            nParams_ = paramText.toByteArray();
-        } else if (equalsAscii(name, "TEL")) {
-            QString number = text(value, params);
-            if (number.startsWith(QLatin1StringView("tel:"), Qt::CaseInsensitive))
-                number.remove(0, 4);
-            add(group, LineKind::Phone, number.trimmed(), params.types);
-        } else if (equalsAscii(name, "EMAIL")) {
-            add(group, LineKind::Email, text(value, params).trimmed());
-        } else if (equalsAscii(name, "ADR")) {
+            if (copied) {
+                nCopy_ = line.toByteArray();
+                line = nCopy_;
+            }
+            nLine_ = line;
+            break;
+        case Property::Tel:
+            addLine(group, phoneKind(params.types, {}), value, params);
+            break;
+        case Property::Email:
+            addLine(group, LineKind::Email, value, params);
+            break;
+        case Property::Adr:
             // Street, extended address and post office box first, as addresses are written.
-            add(group, LineKind::Address, joinedPieces(value, params, {2, 1, 0, 3, 4, 5, 6}));
-        } else if (equalsAscii(name, "ORG")) {
-            add(group, LineKind::Organization, joinedPieces(value, params));
-        } else if (equalsAscii(name, "NICKNAME")) {
-            add(group, LineKind::Nickname, joinedPieces(value, params));
-        } else if (equalsAscii(name, "URL")) {
-            add(group, LineKind::Web, text(value, params).trimmed());
-        } else if (equalsAscii(name, "TITLE")) {
-            add(group, LineKind::Title, text(value, params).trimmed());
-        } else if (equalsAscii(name, "BDAY")) {
-            add(group, LineKind::Birthday, text(value, params).trimmed());
-        } else if (equalsAscii(name, "NOTE")) {
-            add(group, LineKind::Text, text(value, params));
-        } else if (equalsAscii(name, "X-ABLABEL")) {
+            addLine(group, LineKind::Address, value, params, true, {2, 1, 0, 3, 4, 5, 6});
+            break;
+        case Property::Org:
+            addLine(group, LineKind::Organization, value, params, true);
+            break;
+        case Property::Nickname:
+            addLine(group, LineKind::Nickname, value, params, true);
+            break;
+        case Property::Url:
+            addLine(group, LineKind::Web, value, params);
+            break;
+        case Property::Title:
+            addLine(group, LineKind::Title, value, params);
+            break;
+        case Property::Bday:
+            addLine(group, LineKind::Birthday, value, params);
+            break;
+        case Property::Note:
+            addLine(group, LineKind::Text, value, params);
+            break;
+        case Property::Label:
             labels_.insert(group.toByteArray().toUpper(), text(value, params).trimmed());
-        } else if (equalsAscii(name, "X-QUORVEL-ENTRY")) {
-            Exact exact{params.bold, QString::fromLatin1(params.checksum), {}};
-            if (!value.isEmpty())
-                exact.lines = fields(value, params);
+            break;
+        case Property::Exact: {
+            Exact exact{params.bold, QString::fromLatin1(params.checksum), {}, {}};
+            if (!value.isEmpty()) {
+                forEachPart(value, ';', [&](QByteArrayView part) {
+                    exact.lines.begin();
+                    appendText(exact.lines.text(), part, params);
+                    exact.lines.end(exact.notes, cards_, false);
+                });
+            }
             exact_ = std::move(exact);
+            break;
         }
-    }
-
-    // A TEL's kind from its types and the label of its group.
-    static LineKind phoneKind(unsigned types, QStringView builtinLabel)
-    {
-        if (types & kFax || builtinLabel.contains(u"fax", Qt::CaseInsensitive))
-            return LineKind::Fax;
-        if (types & kPager || builtinLabel.contains(u"pager", Qt::CaseInsensitive))
-            return LineKind::Pager;
-        if (types & kCell || builtinLabel.contains(u"mobile", Qt::CaseInsensitive) ||
-            builtinLabel.contains(u"iphone", Qt::CaseInsensitive))
-            return LineKind::Mobile;
-        if (types & kWork)
-            return LineKind::WorkPhone;
-        if (types & kHome)
-            return LineKind::HomePhone;
-        return LineKind::Phone;
+        default:
+            break;
+        }
     }
 
     // The name N gives: prefix, given, additional, family, suffix.
-    QString nameFromN() const
+    QString nameFromN()
     {
-        const QStringList parts = fields(nValue_, parseParams(nParams_));
+        if (nLine_.isEmpty())
+            return {};
+        const qsizetype colon = nLine_.indexOf(':');
+        const qsizetype semicolon = nLine_.indexOf(';');
+        const Params params = parseParams(semicolon >= 0 && semicolon < colon
+                                              ? nLine_.sliced(semicolon + 1, colon - semicolon - 1)
+                                              : QByteArrayView());
+        QStringList parts;
+        forEachPart(nLine_.sliced(colon + 1), ';',
+                    [&](QByteArrayView part) { parts.append(text(part, params).trimmed()); });
         QStringList name;
         for (const int k : {3, 1, 2, 0, 4}) {
-            if (k < parts.size() && !parts[k].trimmed().isEmpty())
-                name.append(parts[k].trimmed());
+            if (k < parts.size() && !parts[k].isEmpty())
+                name.append(parts[k]);
         }
         return name.join(u' ');
+    }
+
+    // Rebuilds the lines with the labels of the items' groups (X-ABLabel).
+    void applyLabels()
+    {
+        bool labelled = false;
+        for (const Item &item : items_)
+            labelled = labelled || labels_.contains(item.group);
+        if (!labelled)
+            return;
+        const QString old = lines_.take();
+        for (Item &item : items_) {
+            QString label = labels_.value(item.group);
+            // Apple's own labels ("_$!<Mobile>!$_") say what the types say.
+            if (label.startsWith(u"_$!<") && label.endsWith(u">!$_")) {
+                if (isPhoneKind(item.kind))
+                    item.kind = phoneKind(item.types, label);
+                label.clear();
+            }
+            const QStringView value =
+                QStringView(old).sliced(item.valueStart, item.valueEnd - item.valueStart);
+            lines_.begin();
+            item.lineStart = lines_.lineStart();
+            lines_.text().append(makeLine(item.kind, value, label));
+            item.valueEnd = lines_.text().size();
+            item.valueStart = item.valueEnd - value.size();
+            lines_.end(typedNotes_, cards_, false);
+        }
     }
 
     void finishCard()
     {
         inCard_ = false;
+        applyLabels();
         Contact contact;
         contact.position = cards_;
-        std::vector<QString> labels(items_.size());
-        for (std::size_t i = 0; i < items_.size(); ++i) {
-            Item &item = items_[i];
-            QString label = item.group.isEmpty() ? QString() : labels_.value(item.group);
-            // Apple's own labels ("_$!<Mobile>!$_") say what the types say.
-            const bool builtin = label.startsWith(u"_$!<") && label.endsWith(u">!$_");
-            if (item.kind == LineKind::Phone)
-                item.kind = phoneKind(item.types, builtin ? QStringView(label) : QStringView());
-            if (!builtin)
-                labels[i] = std::move(label);
-        }
+        const QString &built = lines_.text();
+        const auto valueOf = [&](const Item &item) {
+            return QStringView(built).sliced(item.valueStart, item.valueEnd - item.valueStart);
+        };
         if (exact_) {
             ContactChecksum checksum(fn_.value_or(QString()));
             for (const Item &item : items_)
-                checksum.add(item.kind, item.value);
+                checksum.add(item.kind, valueOf(item));
             contact.exact = checksum.matches(exact_->checksum);
         }
         if (contact.exact) {
             contact.name = fn_.value_or(QString());
-            contact.lines = std::move(exact_->lines);
+            contact.numbers = exact_->lines.take();
             contact.bold = exact_->bold;
+            read_.notes.append(exact_->notes);
         } else {
             contact.name = fn_ ? *fn_ : nameFromN();
-            contact.nameFromDetails = nameFromDetails(items_);
-            contact.lines.reserve(qsizetype(items_.size()));
-            for (std::size_t i = 0; i < items_.size(); ++i)
-                contact.lines.append(makeLine(items_[i].kind, items_[i].value, labels[i]));
+            if (contact.name.trimmed().isEmpty()) {
+                struct Value
+                {
+                    LineKind kind;
+                    QStringView value;
+                };
+                std::vector<Value> values;
+                for (const Item &item : items_)
+                    values.push_back({item.kind, valueOf(item)});
+                contact.nameFromDetails = nameFromDetails(values);
+            }
+            contact.numbers = lines_.take();
+            read_.notes.append(typedNotes_);
         }
-        items_.clear();
         read_.contacts.append(std::move(contact));
     }
 
@@ -705,7 +895,8 @@ private:
     {
         bool bold = false;
         QString checksum;
-        QStringList lines;
+        NumberLines lines;
+        QList<ReadNote> notes;
     };
 
     QByteArrayView data_;
@@ -717,8 +908,10 @@ private:
     int nested_ = 0;
     int version_ = 3;
     std::optional<QString> fn_;
-    QByteArray nValue_;
-    QByteArray nParams_;
+    QByteArrayView nLine_;
+    QByteArray nCopy_;
+    NumberLines lines_;
+    QList<ReadNote> typedNotes_;
     std::vector<Item> items_;
     QHash<QByteArray, QString> labels_;
     std::optional<Exact> exact_;
@@ -744,9 +937,65 @@ QByteArray formatVCards(const QList<DirectoryEntry> &entries, VCardVersion versi
     return out.take();
 }
 
+namespace {
+
+// Where a card begins right after one ends, at or after `from`; -1 when
+// there is no such place. Only there can a file be read in two parts.
+qsizetype cardBoundary(QByteArrayView bytes, qsizetype from)
+{
+    for (qsizetype at = from; (at = bytes.indexOf("\nBEGIN:VCARD", at)) >= 0; ++at) {
+        qsizetype start = at;
+        while (start > 0 && bytes[start - 1] != '\n')
+            --start;
+        QByteArrayView previous = bytes.sliced(start, at - start);
+        if (previous.endsWith('\r'))
+            previous.chop(1);
+        if (equalsAscii(previous, "END:VCARD"))
+            return at + 1;
+    }
+    return -1;
+}
+
+// Files from this size on are read in two parts at once.
+constexpr qsizetype kTwoPartsFrom = qsizetype(1) << 20;
+
+} // namespace
+
 ContactsRead readVCards(QByteArrayView bytes)
 {
-    return Reader(bytes).run();
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    const qsizetype split =
+        bytes.size() >= kTwoPartsFrom ? cardBoundary(bytes, bytes.size() / 2) : -1;
+    ContactsRead read;
+    if (split < 0) {
+        read = Reader(bytes).run();
+    } else {
+        // The second half in a thread of its own; its cards are numbered on
+        // from the first half's.
+        Reader second(bytes.sliced(split));
+        ContactsRead secondRead;
+        const std::unique_ptr<QThread> thread(QThread::create([&] { secondRead = second.run(); }));
+        thread->start();
+        Reader first(bytes.first(split));
+        read = first.run();
+        thread->wait();
+        read.ok = read.ok || secondRead.ok;
+        read.contacts.reserve(read.contacts.size() + secondRead.contacts.size());
+        for (Contact &contact : secondRead.contacts) {
+            contact.position += first.cards();
+            read.contacts.append(std::move(contact));
+        }
+        for (ReadNote &note : secondRead.notes) {
+            note.position += first.cards();
+            read.notes.append(std::move(note));
+        }
+    }
+    if (!read.ok) {
+        read.error = QStringLiteral("it holds no vCard (BEGIN:VCARD ... END:VCARD)");
+        read.notes.clear();
+    }
+    return read;
 }
 
 } // namespace core

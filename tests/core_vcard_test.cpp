@@ -163,6 +163,22 @@ TEST(CoreVCard, RefusesFilesWithoutAWholeCardAndSkipsAnUnfinishedOne)
     EXPECT_EQ(result.reasons, QStringList("card 2: it has no END:VCARD"));
 }
 
+TEST(CoreVCard, ReadsALargeFileInTwoPartsInOrder)
+{
+    QList<DirectoryEntry> entries;
+    for (int i = 0; i < 12000; ++i)
+        entries.append({QStringLiteral("Name %1").arg(i),
+                        QStringLiteral("phone: %1\tnote %1, long enough to fill a megabyte").arg(i),
+                        i % 7 == 0});
+    QByteArray bytes = core::formatVCards(entries, core::VCardVersion::V3);
+    ASSERT_GT(bytes.size(), 1 << 20); // read in two parts from this size on
+    bytes.chop(11);                   // the last card without its END:VCARD
+    const core::ImportResult result = core::importContacts(core::readVCards(bytes), {});
+    entries.removeLast();
+    EXPECT_TRUE(result.entries == entries);
+    EXPECT_EQ(result.reasons, QStringList("card 12000: it has no END:VCARD"));
+}
+
 // The directory file's edge cases.
 QList<DirectoryEntry> edgeEntries()
 {
