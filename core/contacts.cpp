@@ -106,8 +106,15 @@ QString decodeCharset(QByteArrayView bytes, QByteArrayView charset)
     const auto is = [&](const char *name) {
         return charset.compare(QByteArrayView(name), Qt::CaseInsensitive) == 0;
     };
-    if (charset.isEmpty() || is("utf-8") || is("utf8"))
-        return isValidUtf8(bytes) ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
+    if (charset.isEmpty() || is("utf-8") || is("utf8")) {
+        if (!isValidUtf8(bytes))
+            return decodeWindows1252(bytes);
+        // A value may begin with U+FEFF, which fromUtf8 would drop as a byte-order mark.
+        QString text = QString::fromUtf8(bytes);
+        if (bytes.startsWith("\xEF\xBB\xBF") && !text.startsWith(QChar(0xFEFF)))
+            text.prepend(QChar(0xFEFF));
+        return text;
+    }
     if (is("iso-8859-1") || is("latin1") || is("windows-1252") || is("cp1252") || is("us-ascii") ||
         is("ascii"))
         return decodeWindows1252(bytes);

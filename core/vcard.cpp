@@ -873,7 +873,7 @@ private:
             contact.bold = exact_->bold;
             read_.notes.append(exact_->notes);
         } else {
-            contact.name = fn_ ? *fn_ : nameFromN();
+            contact.name = fn_ && !fn_->trimmed().isEmpty() ? *fn_ : nameFromN();
             if (contact.name.trimmed().isEmpty()) {
                 struct Value
                 {

@@ -195,6 +195,7 @@ QList<DirectoryEntry> edgeEntries()
          false},
         {"", "", false},
         {"x<b>y", "", false},
+        {QStringLiteral("\uFEFFZ"), "\uFEFF", false}, // not a byte-order mark here
         {" spaced ", " phone:  1 \tfax:\t  ", false},
         {"Many", many.join('\t'), false},
         {"Ann Example", "phone: 555-1234\te-mail: ann@example.org", false},
