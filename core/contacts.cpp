@@ -41,7 +41,7 @@ ContactChecksum::ContactChecksum(QStringView name) : sum_(valueHash(kNameSeed, n
 
 void ContactChecksum::add(LineKind kind, QStringView value)
 {
-    sum_ += valueHash(static_cast<std::uint64_t>(kind), value);
+    sum_ = sum_ * 0x100000001b3ull + valueHash(static_cast<std::uint64_t>(kind), value);
 }
 
 std::array<char, 16> ContactChecksum::digits() const
@@ -58,10 +58,10 @@ QString ContactChecksum::text() const
     return QString::fromLatin1(d.data(), qsizetype(d.size()));
 }
 
-bool typedValues(const DirectoryEntry &entry, std::vector<TypedValue> &values)
+bool lineValues(const DirectoryEntry &entry, std::vector<LineValue> &values)
 {
     values.clear();
-    bool rebuilds = !entry.bold && !entry.name.trimmed().isEmpty();
+    bool rebuilds = !entry.bold && !QStringView(entry.name).trimmed().isEmpty();
     const QStringView numbers(entry.numbers);
     for (qsizetype start = 0; !numbers.isEmpty() && start <= numbers.size();) {
         qsizetype end = indexOfUnit(numbers, u'\t', start);
@@ -70,22 +70,22 @@ bool typedValues(const DirectoryEntry &entry, std::vector<TypedValue> &values)
         const QStringView line = numbers.sliced(start, end - start);
         start = end + 1;
         const LineParts parts = splitLine(line);
-        rebuilds = rebuilds && !parts.bold;
+        const QStringView text = parts.bold ? line.sliced(3) : line;
         if (parts.kind != LineKind::Text && !parts.value.isEmpty()) {
-            values.push_back({parts.kind, parts.value});
             // Only "keyword: value" as imported lines are written reads back the same.
             const QStringView keyword = keywordOf(parts.kind);
-            rebuilds =
-                rebuilds && line.size() == keyword.size() + 2 + parts.value.size() &&
-                line.startsWith(keyword) && line.sliced(keyword.size(), 2) == u": " &&
+            const bool rebuilt =
+                text.size() == keyword.size() + 2 + parts.value.size() &&
+                text.startsWith(keyword) && text.sliced(keyword.size(), 2) == u": " &&
                 !(isPhoneKind(parts.kind) && parts.value.startsWith(u"tel:", Qt::CaseInsensitive));
-            continue;
+            values.push_back({parts.kind, parts.value, parts.bold, rebuilt});
+        } else if (parts.value.isEmpty() && parts.keyword.isEmpty() &&
+                   indexOfUnit(text, u':') < 0) {
+            values.push_back({LineKind::Text, {}, parts.bold, false}); // blank
+        } else {
+            values.push_back({LineKind::Text, text, parts.bold, true});
         }
-        const QStringView text = parts.bold ? line.sliced(3) : line;
-        if (parts.value.isEmpty() && parts.keyword.isEmpty() && indexOfUnit(text, u':') < 0)
-            rebuilds = false;
-        else
-            values.push_back({LineKind::Text, text});
+        rebuilds = rebuilds && values.back().rebuilt && !parts.bold;
     }
     return rebuilds;
 }

@@ -78,7 +78,7 @@ private:
 };
 
 // A checksum of a name and the typed values written for an entry (each with
-// its kind), in any order. A writer keeps it beside the entry's exact lines;
+// its kind), in order. A writer keeps it beside the entry's exact lines;
 // a reader uses those lines only while the values it reads give the same sum.
 class ContactChecksum
 {
@@ -93,21 +93,24 @@ private:
     std::uint64_t sum_ = 0;
 };
 
-// A value a writer gives a typed property (or a NOTE, for Text).
-struct TypedValue
+// One number line of an entry as a writer sees it.
+struct LineValue
 {
-    LineKind kind;
-    QStringView value;
+    LineKind kind;     // Text for a line without a known keyword and a value
+    QStringView value; // what its typed property (or NOTE, for Text) holds; empty when blank
+    bool bold;         // the line begins with the bold marker
+    bool rebuilt;      // reading the value back gives the line, after its marker, as it is
 };
 
-// The typed values of an entry's number lines, in order, into `values` (views
-// into the entry): a line with a known keyword and a value gives that kind
-// and value; any other non-blank line is Text with its whole text (without
-// the bold marker). Returns true when building lines back from the values
-// gives the entry's lines exactly ("keyword: value" with the keyword the
-// import writes, or a Text line), with nothing bold, blank or left out, and
-// the entry has a name.
-bool typedValues(const DirectoryEntry &entry, std::vector<TypedValue> &values);
+// The values of an entry's number lines, in order, into `values` (views into
+// the entry): a line with a known keyword and a value gives that kind and
+// value; any other line is Text with its whole text after the bold marker
+// (empty when blank: such a line has no typed property). A value is rebuilt
+// when its line is "keyword: value" with the keyword the import writes, or
+// Text. Returns true when every line is rebuilt and none is bold or blank,
+// the entry is not bold and has a name: the typed properties alone give the
+// entry back.
+bool lineValues(const DirectoryEntry &entry, std::vector<LineValue> &values);
 
 // The name of a nameless contact from its typed values (each with `kind` and
 // `value`): the first organisation, else the first e-mail address, else the

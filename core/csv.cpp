@@ -80,13 +80,15 @@ QString joined(const QList<QStringView> &values)
     return text;
 }
 
-void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<TypedValue> &values,
+void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<LineValue> &values,
                  std::array<QList<QStringView>, kWrittenColumns.size()> &columns)
 {
     for (auto &column : columns)
         column.clear();
-    typedValues(entry, values);
-    for (const TypedValue &value : values) {
+    lineValues(entry, values);
+    for (const LineValue &value : values) {
+        if (value.value.isEmpty())
+            continue;
         for (std::size_t c = 0; c < kWrittenColumns.size(); ++c) {
             if (kWrittenColumns[c].kind == value.kind)
                 columns[c].append(value.value);
@@ -592,7 +594,7 @@ void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> 
     out.append(QLatin1StringView(",Quorvel"));
     out.endLine();
     std::array<QList<QStringView>, kWrittenColumns.size()> columns;
-    std::vector<TypedValue> values;
+    std::vector<LineValue> values;
     forEach([&](const DirectoryEntry &entry) { writeRecord(out, entry, values, columns); });
 }
 

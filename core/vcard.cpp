@@ -185,7 +185,7 @@ QLatin1StringView propertyFor(LineKind kind, VCardVersion version)
 }
 
 void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &entry,
-               std::vector<TypedValue> &values)
+               std::vector<LineValue> &values)
 {
     line.raw(QLatin1StringView("BEGIN:VCARD")).end();
     line.raw(version == VCardVersion::V4 ? QLatin1StringView("VERSION:4.0")
@@ -203,17 +203,21 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
     }
     // The exact entry is kept only when the typed properties alone would not
     // give it back.
-    const bool exact = !typedValues(entry, values);
-    for (const TypedValue &value : values) {
+    const bool exact = !lineValues(entry, values);
+    ContactChecksum checksum(entry.name);
+    for (const LineValue &value : values) {
+        if (value.value.isEmpty())
+            continue;
+        checksum.add(value.kind, value.value);
         line.raw(propertyFor(value.kind, version)).text(value.value);
         if (value.kind == LineKind::Address)
             line.raw(QLatin1StringView(";;;;"));
         line.end();
     }
     if (exact) {
-        ContactChecksum checksum(entry.name);
-        for (const TypedValue &value : values)
-            checksum.add(value.kind, value.value);
+        // One field per line: "+" for the line the next typed property gives
+        // back, "*" for the same in bold, the line itself otherwise ("=" in
+        // front of one that is empty or begins with "+", "*" or "=").
         const std::array<char, 16> digits = checksum.digits();
         line.raw(QLatin1StringView("X-QUORVEL-ENTRY;CHECKSUM="))
             .raw(QLatin1StringView(digits.data(), qsizetype(digits.size())));
@@ -222,9 +226,24 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
         line.raw(QLatin1StringView(":"));
         const QStringView numbers(entry.numbers);
         qsizetype start = 0;
-        for (qsizetype tab; (tab = indexOfUnit(numbers, u'\t', start)) >= 0; start = tab + 1)
-            line.text(numbers.sliced(start, tab - start)).raw(QLatin1StringView(";"));
-        line.text(numbers.sliced(start)).end();
+        for (const LineValue &value : values) {
+            qsizetype end = indexOfUnit(numbers, u'\t', start);
+            if (end < 0)
+                end = numbers.size();
+            const QStringView text = numbers.sliced(start, end - start);
+            if (start > 0)
+                line.raw(QLatin1StringView(";"));
+            start = end + 1;
+            if (value.rebuilt && !value.value.isEmpty()) {
+                line.raw(value.bold ? QLatin1StringView("*") : QLatin1StringView("+"));
+                continue;
+            }
+            if (text.isEmpty() || text.front() == u'+' || text.front() == u'*' ||
+                text.front() == u'=')
+                line.raw(QLatin1StringView("="));
+            line.text(text);
+        }
+        line.end();
     }
     line.raw(QLatin1StringView("END:VCARD")).end();
 }
@@ -786,12 +805,16 @@ private:
             labels_.insert(group.toByteArray().toUpper(), text(value, params).trimmed());
             break;
         case Property::Exact: {
-            Exact exact{params.bold, QString::fromLatin1(params.checksum), {}, {}};
+            Exact exact{params.bold, QString::fromLatin1(params.checksum), {}};
             if (!value.isEmpty()) {
                 forEachPart(value, ';', [&](QByteArrayView part) {
-                    exact.lines.begin();
-                    appendText(exact.lines.text(), part, params);
-                    exact.lines.end(exact.notes, cards_, false);
+                    if (part == "+" || part == "*") {
+                        exact.fields.push_back({part == "*" ? Field::BoldTyped : Field::Typed, {}});
+                    } else {
+                        QString line;
+                        appendText(line, part.startsWith('=') ? part.sliced(1) : part, params);
+                        exact.fields.push_back({Field::Line, std::move(line)});
+                    }
                 });
             }
             exact_ = std::move(exact);
@@ -865,13 +888,11 @@ private:
             ContactChecksum checksum(fn_.value_or(QString()));
             for (const Item &item : items_)
                 checksum.add(item.kind, valueOf(item));
-            contact.exact = checksum.matches(exact_->checksum);
+            contact.exact = checksum.matches(exact_->checksum) && restoreExact(contact.numbers);
         }
         if (contact.exact) {
             contact.name = fn_.value_or(QString());
-            contact.numbers = exact_->lines.take();
             contact.bold = exact_->bold;
-            read_.notes.append(exact_->notes);
         } else {
             contact.name = fn_ && !fn_->trimmed().isEmpty() ? *fn_ : nameFromN();
             if (contact.name.trimmed().isEmpty()) {
@@ -891,12 +912,56 @@ private:
         read_.contacts.append(std::move(contact));
     }
 
+    // The exact lines from X-QUORVEL-ENTRY, each the line a typed property
+    // gives back (in bold), or a line of its own. False when the typed
+    // properties do not match the fields.
+    bool restoreExact(QString &numbers)
+    {
+        const QString &built = lines_.text();
+        QList<ReadNote> notes;
+        std::size_t next = 0;
+        bool matches = true;
+        for (const ExactField &field : exact_->fields) {
+            exactLines_.begin();
+            if (field.kind == Field::Line) {
+                exactLines_.text().append(field.line);
+                // A line that is not blank had a typed property of its own.
+                QStringView text = field.line;
+                if (text.startsWith(QLatin1StringView(kBoldMarker)))
+                    text = text.sliced(3);
+                next += !text.trimmed().isEmpty();
+            } else {
+                if (next == items_.size()) {
+                    matches = false;
+                    break;
+                }
+                const Item &item = items_[next++];
+                if (field.kind == Field::BoldTyped)
+                    exactLines_.text().append(QLatin1StringView(kBoldMarker));
+                exactLines_.text().append(
+                    QStringView(built).sliced(item.lineStart, item.valueEnd - item.lineStart));
+            }
+            exactLines_.end(notes, cards_, false);
+        }
+        const QString lines = exactLines_.take();
+        if (!matches || next != items_.size())
+            return false;
+        numbers = lines;
+        read_.notes.append(notes);
+        return true;
+    }
+
+    enum class Field { Typed, BoldTyped, Line };
+    struct ExactField
+    {
+        Field kind;
+        QString line;
+    };
     struct Exact
     {
         bool bold = false;
         QString checksum;
-        NumberLines lines;
-        QList<ReadNote> notes;
+        std::vector<ExactField> fields;
     };
 
     QByteArrayView data_;
@@ -911,6 +976,7 @@ private:
     QByteArrayView nLine_;
     QByteArray nCopy_;
     NumberLines lines_;
+    NumberLines exactLines_;
     QList<ReadNote> typedNotes_;
     std::vector<Item> items_;
     QHash<QByteArray, QString> labels_;
@@ -923,7 +989,7 @@ void writeVCards(Utf8Builder &out, VCardVersion version,
                  const std::function<void(const EntryVisitor &)> &forEach)
 {
     PropertyLine line(out);
-    std::vector<TypedValue> values;
+    std::vector<LineValue> values;
     forEach([&](const DirectoryEntry &entry) { writeCard(line, version, entry, values); });
 }
 

@@ -61,31 +61,33 @@ QByteArray withoutChecksums(QByteArray bytes)
 TEST(CoreVCard, WritesTypedPropertiesAndTheExactEntry)
 {
     const DirectoryEntry zoe{u8("Zo\xC3\xAB \xC3\x9Cnal"), "<b>fax: 1\tx, y\\z", true};
-    const DirectoryEntry ann{"Ann", "E-mail: a@b.c\taddress: S 1; B\tphone:", false};
+    const DirectoryEntry ann{"Ann", "E-mail: a@b.c\taddress: S 1; B\t\tphone:", false};
     // Lines the typed properties give back as they are need no exact copy.
     const DirectoryEntry bo{"Bo", "phone: 2\tnote: x", false};
     EXPECT_EQ(withoutChecksums(core::formatVCards({zoe, ann, bo}, core::VCardVersion::V3)),
               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xC3\xAB \xC3\x9Cnal\r\n"
               "N:\xC3\x9Cnal;Zo\xC3\xAB;;;\r\nTEL;TYPE=fax:1\r\nNOTE:x\\, y\\\\z\r\n"
-              "X-QUORVEL-ENTRY;CHECKSUM=#;BOLD=1:<b>fax: 1;x\\, y\\\\z\r\nEND:VCARD\r\n"
+              "X-QUORVEL-ENTRY;CHECKSUM=#;BOLD=1:*;+\r\nEND:VCARD\r\n"
               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nN:Ann;;;;\r\n"
               "EMAIL:a@b.c\r\nADR:;;S 1\\; B;;;;\r\nNOTE:phone:\r\n"
-              "X-QUORVEL-ENTRY;CHECKSUM=#:E-mail: a@b.c;address: S 1\\; B;ph\r\n one:\r\n"
-              "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bo\r\nN:Bo;;;;\r\n"
+              "X-QUORVEL-ENTRY;CHECKSUM=#:E-mail: "
+              "a@b.c;+;=;+\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bo\r\nN:Bo;;;;\r\n"
               "TEL:2\r\nNOTE:note: x\r\nEND:VCARD\r\n");
     EXPECT_EQ(withoutChecksums(core::formatVCards({ann}, core::VCardVersion::V4)),
               "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ann\r\nEMAIL:a@b.c\r\nADR:;;S 1\\; B;;;;\r\n"
-              "NOTE:phone:\r\nX-QUORVEL-ENTRY;CHECKSUM=#:E-mail: a@b.c;address: S 1\\; B;ph\r\n"
-              " one:\r\nEND:VCARD\r\n");
+              "NOTE:phone:\r\nX-QUORVEL-ENTRY;CHECKSUM=#:E-mail: a@b.c;+;=;+\r\nEND:VCARD\r\n");
 }
 
 TEST(CoreVCard, FoldsAt75OctetsWithoutSplittingACharacter)
 {
     const QString euros(24, QChar(0x20AC)); // three octets each
     const QByteArray bytes = core::formatVCards(
-        {{"F", euros + "\tnote: " + QString(40, QChar(0xFC)), false}}, core::VCardVersion::V4);
+        {{"F", euros + "\tnote: " + QString(40, QChar(0xFC)) + "\t" + QString(80, u'a'), false}},
+        core::VCardVersion::V4);
     EXPECT_TRUE(
         bytes.contains("NOTE:" + QString(23, QChar(0x20AC)).toUtf8() + "\r\n \xE2\x82\xAC\r\n"));
+    EXPECT_TRUE(
+        bytes.contains("NOTE:" + QByteArray(70, 'a') + "\r\n " + QByteArray(10, 'a') + "\r\n"));
     for (const QByteArray &line : bytes.split('\n')) {
         EXPECT_LE(line.size(), 76) << line.constData(); // and the CR
         EXPECT_TRUE(core::isValidUtf8(line)) << line.constData();
