@@ -66,7 +66,6 @@ public:
     // Ends the line begun last: an empty one is dropped when dropEmpty; any
     // other is made storable, and a change is noted for the contact at position.
     void end(QList<ReadNote> &notes, int position, bool dropEmpty = true);
-    bool isEmpty() const { return count_ == 0; }
     // The lines, joined by TAB; the builder is then empty.
     QString take();
     void clear();
@@ -179,15 +178,16 @@ struct ImportResult
 
 // Makes entries of what a reader found. Names are made storable in the
 // directory file as the readers make lines ("|", TAB and line breaks become a
-// space, and a name that begins with "<b>" in any case begins with "(b)"
-// instead), and each name so changed is reported. A nameless contact is named
+// space, and a name that begins with "<b>" in any case, or a bold entry's
+// "<b>" anywhere, becomes "(b)"), and each name so changed is reported. A nameless contact is named
 // from its details, or from its first line. A contact equal to an entry of
 // `existing` (same name, bold flag and lines) is not added again; equal
 // contacts within the file all are. The reasons come in file order.
 ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry> &existing);
 
-// Reads a contact file and imports it: a ".csv" file as CSV, any other as
-// vCard. A file that cannot be read is refused with the reason.
+// Reads a contact file and imports it: by its name (see formatForFileName),
+// or for any other name, as vCard when it holds "BEGIN:VCARD" and otherwise as
+// CSV. A file that cannot be read is refused with the reason.
 ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry> &existing);
 
 // "FILE: N added, M already there, K skipped"

@@ -145,35 +145,54 @@ public:
         fields.clear();
         if (pos_ >= text_.size())
             return false;
-        QString field;
-        bool quoted = false;
-        while (pos_ < text_.size()) {
+        for (;;) {
+            fields.append(field());
+            if (pos_ >= text_.size())
+                return true;
             const QChar c = text_[pos_++];
+            if (c == separator_)
+                continue;
+            // The end of the record: CR LF, LF or CR.
+            if (c == u'\r' && pos_ < text_.size() && text_[pos_] == u'\n')
+                ++pos_;
+            return true;
+        }
+    }
+
+private:
+    // One field, up to the separator or the end of the record.
+    QString field()
+    {
+        const qsizetype start = pos_;
+        while (pos_ < text_.size() && !endsField(text_[pos_]) && text_[pos_] != u'"')
+            ++pos_;
+        if (pos_ == text_.size() || text_[pos_] != u'"')
+            return text_.sliced(start, pos_ - start).toString();
+        // Quoted parts hold separators, line breaks and doubled quotes.
+        QString field = text_.sliced(start, pos_ - start).toString();
+        bool quoted = false;
+        for (; pos_ < text_.size(); ++pos_) {
+            const QChar c = text_[pos_];
             if (quoted) {
                 if (c != u'"')
                     field.append(c);
-                else if (pos_ < text_.size() && text_[pos_] == u'"')
-                    field.append(text_[pos_++]);
+                else if (pos_ + 1 < text_.size() && text_[pos_ + 1] == u'"')
+                    field.append(text_[++pos_]);
                 else
                     quoted = false;
             } else if (c == u'"') {
                 quoted = true;
-            } else if (c == separator_) {
-                fields.append(std::move(field));
-                field.clear();
-            } else if (c == u'\r' || c == u'\n') {
-                if (c == u'\r' && pos_ < text_.size() && text_[pos_] == u'\n')
-                    ++pos_;
+            } else if (endsField(c)) {
                 break;
             } else {
                 field.append(c);
             }
         }
-        fields.append(std::move(field));
-        return true;
+        return field;
     }
 
-private:
+    bool endsField(QChar c) const { return c == separator_ || c == u'\n' || c == u'\r'; }
+
     QStringView text_;
     QChar separator_;
     qsizetype pos_ = 0;
