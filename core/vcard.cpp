@@ -28,9 +28,9 @@ constexpr auto kEscaped = [] {
     return escaped;
 }();
 
-// Builds one property line as UTF-8 and hands it to the output folded: at
-// most 75 octets a line, a continuation begins with a space, and no UTF-8
-// sequence is cut.
+// Builds the property lines of a card as UTF-8, folded: at most 75 octets a
+// line, a continuation begins with a space, and no UTF-8 sequence is cut. A
+// whole card goes to the output at once.
 class PropertyLine
 {
 public:
@@ -117,23 +117,35 @@ public:
         return *this;
     }
 
+    // Ends the property begun after the last end(), folding it when it is long.
     void end()
     {
-        const char *data = bytes_.constData();
-        qsizetype pos = 0;
-        qsizetype limit = 75;
-        while (used_ - pos > limit) {
-            qsizetype cut = pos + limit;
-            while ((static_cast<unsigned char>(data[cut]) & 0xC0) == 0x80)
-                --cut;
-            out_.appendBytes(QByteArrayView(data + pos, cut - pos));
-            out_.appendBytes("\r\n ");
-            pos = cut;
-            limit = 74;
+        if (used_ - start_ > 75) {
+            const QByteArray line(bytes_.constData() + start_, used_ - start_);
+            used_ = start_;
+            qsizetype pos = 0;
+            qsizetype limit = 75;
+            while (line.size() - pos > limit) {
+                qsizetype cut = pos + limit;
+                while ((static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+                    --cut;
+                raw(QLatin1StringView(line.constData() + pos, cut - pos));
+                raw(QLatin1StringView("\r\n "));
+                pos = cut;
+                limit = 74;
+            }
+            raw(QLatin1StringView(line.constData() + pos, line.size() - pos));
         }
-        out_.appendBytes(QByteArrayView(data + pos, used_ - pos));
-        out_.endLine();
+        raw(QLatin1StringView("\r\n"));
+        start_ = used_;
+    }
+
+    // Hands the card's lines to the output.
+    void flush()
+    {
+        out_.appendBytes(QByteArrayView(bytes_.constData(), used_));
         used_ = 0;
+        start_ = 0;
     }
 
 private:
@@ -146,6 +158,7 @@ private:
     Utf8Builder &out_;
     QByteArray bytes_;
     qsizetype used_ = 0;
+    qsizetype start_ = 0; // where the property being built begins
 };
 
 QLatin1StringView propertyFor(LineKind kind, VCardVersion version)
@@ -204,11 +217,9 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
     // The exact entry is kept only when the typed properties alone would not
     // give it back.
     const bool exact = !lineValues(entry, values);
-    ContactChecksum checksum(entry.name);
     for (const LineValue &value : values) {
         if (value.value.isEmpty())
             continue;
-        checksum.add(value.kind, value.value);
         line.raw(propertyFor(value.kind, version)).text(value.value);
         if (value.kind == LineKind::Address)
             line.raw(QLatin1StringView(";;;;"));
@@ -218,6 +229,11 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
         // One field per line: "+" for the line the next typed property gives
         // back, "*" for the same in bold, the line itself otherwise ("=" in
         // front of one that is empty or begins with "+", "*" or "=").
+        ContactChecksum checksum(entry.name);
+        for (const LineValue &value : values) {
+            if (!value.value.isEmpty())
+                checksum.add(value.kind, value.value);
+        }
         const std::array<char, 16> digits = checksum.digits();
         line.raw(QLatin1StringView("X-QUORVEL-ENTRY;CHECKSUM="))
             .raw(QLatin1StringView(digits.data(), qsizetype(digits.size())));
@@ -246,6 +262,7 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
         line.end();
     }
     line.raw(QLatin1StringView("END:VCARD")).end();
+    line.flush();
 }
 
 // ---- reading ----
