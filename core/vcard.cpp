@@ -529,7 +529,11 @@ LineKind phoneKind(unsigned types, QStringView builtinLabel)
 class Reader
 {
 public:
-    explicit Reader(QByteArrayView bytes) : data_(bytes) {}
+    // `room`: the size of the whole file this is a part of, to make room for its cards.
+    explicit Reader(QByteArrayView bytes, qsizetype room = -1)
+        : data_(bytes), room_(room < 0 ? bytes.size() : room)
+    {
+    }
 
     // Reads every card. The result is not refused here: the caller, which may
     // read a file in parts, decides that.
@@ -537,7 +541,7 @@ public:
     {
         read_.unit = QStringLiteral("card");
         // Room for as many cards as a file of small ones holds.
-        read_.contacts.reserve(data_.size() / 160);
+        read_.contacts.reserve(room_ / 160);
         QByteArrayView line;
         while (nextLine(line)) {
             if (line.isEmpty())
@@ -617,8 +621,11 @@ private:
         const QString decoded = params.quotedPrintable
                                     ? decodeCharset(decodeQuotedPrintable(raw), params.charset)
                                     : decodeCharset(raw, params.charset);
-        const qsizetype size = out.size();
-        out.reserve(size + decoded.size());
+        if (!decoded.contains(u'\\')) {
+            out.append(decoded);
+            return;
+        }
+        out.reserve(out.size() + decoded.size());
         for (qsizetype i = 0; i < decoded.size(); ++i) {
             const QChar c = decoded[i];
             if (c != u'\\' || i + 1 == decoded.size()) {
@@ -982,6 +989,7 @@ private:
     };
 
     QByteArrayView data_;
+    qsizetype room_ = 0;
     qsizetype pos_ = 0;
     QByteArray joined_;
     ContactsRead read_;
@@ -1060,7 +1068,7 @@ ContactsRead readVCards(QByteArrayView bytes)
         ContactsRead secondRead;
         const std::unique_ptr<QThread> thread(QThread::create([&] { secondRead = second.run(); }));
         thread->start();
-        Reader first(bytes.first(split));
+        Reader first(bytes.first(split), bytes.size());
         read = first.run();
         thread->wait();
         read.ok = read.ok || secondRead.ok;
