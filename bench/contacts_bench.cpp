@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -31,11 +32,14 @@ double milliseconds(const std::function<void()> &work)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+// A target of 0: the figure is shown without one.
 void print(const char *name, double measured, double reference, double target)
 {
     const double ratio = measured / reference;
-    std::printf("%-44s %9.1f ms %9.1f ms %6.2f   <= %.1fx  %s\n", name, measured, reference, ratio,
-                target, ratio <= target ? "yes" : "NO");
+    std::printf("%-44s %9.1f ms %9.1f ms %6.2f", name, measured, reference, ratio);
+    if (target > 0)
+        std::printf("   <= %.1fx  %s", target, ratio <= target ? "yes" : "NO");
+    std::printf("\n");
 }
 
 } // namespace
@@ -54,10 +58,10 @@ int main(int argc, char *argv[])
                 "ratio", "target");
 
     const QString saved = dir.filePath("quorvel.dat");
-    for (const auto &[name, format] :
-         {std::pair{"export, vCard 3.0 / directory save", core::ContactFormat::VCard3},
-          std::pair{"export, vCard 4.0 / directory save", core::ContactFormat::VCard4},
-          std::pair{"export, CSV / directory save", core::ContactFormat::Csv}}) {
+    for (const auto &[name, format, target] :
+         {std::tuple{"export, vCard 3.0 / directory save", core::ContactFormat::VCard3, 3.0},
+          std::tuple{"export, vCard 4.0 / directory save", core::ContactFormat::VCard4, 3.0},
+          std::tuple{"export, CSV / directory save", core::ContactFormat::Csv, 0.0}}) {
         const QString exported = dir.filePath("export");
         std::vector<double> ours;
         std::vector<double> save;
@@ -71,7 +75,7 @@ int main(int argc, char *argv[])
                     std::fprintf(stderr, "save failed\n");
             }));
         }
-        print(name, bench::median(ours), bench::median(save), 3.0);
+        print(name, bench::median(ours), bench::median(save), target);
     }
 
     const QString cards = dir.filePath("cards.vcf");
