@@ -467,33 +467,37 @@ enum class Property {
 // The properties the reader uses, by name (without regard to case).
 Property propertyOf(QByteArrayView name)
 {
-    static constexpr struct
-    {
-        QByteArrayView name;
-        Property property;
-    } known[] = {
-        {"N", Property::N},
-        {"FN", Property::Fn},
-        {"TEL", Property::Tel},
-        {"END", Property::End},
-        {"ADR", Property::Adr},
-        {"ORG", Property::Org},
-        {"URL", Property::Url},
-        {"NOTE", Property::Note},
-        {"BDAY", Property::Bday},
-        {"EMAIL", Property::Email},
-        {"BEGIN", Property::Begin},
-        {"TITLE", Property::Title},
-        {"VERSION", Property::Version},
-        {"NICKNAME", Property::Nickname},
-        {"X-ABLABEL", Property::Label},
-        {"X-QUORVEL-ENTRY", Property::Exact},
-    };
-    for (const auto &k : known) {
-        if (k.name.size() == name.size() && equalsAscii(name, k.name))
-            return k.property;
+    const auto is = [&](QByteArrayView known) { return equalsAscii(name, known); };
+    switch (name.size()) {
+    case 1:
+        return is("N") ? Property::N : Property::Other;
+    case 2:
+        return is("FN") ? Property::Fn : Property::Other;
+    case 3:
+        return is("TEL")   ? Property::Tel
+               : is("END") ? Property::End
+               : is("ADR") ? Property::Adr
+               : is("ORG") ? Property::Org
+               : is("URL") ? Property::Url
+                           : Property::Other;
+    case 4:
+        return is("NOTE") ? Property::Note : is("BDAY") ? Property::Bday : Property::Other;
+    case 5:
+        return is("EMAIL")   ? Property::Email
+               : is("BEGIN") ? Property::Begin
+               : is("TITLE") ? Property::Title
+                             : Property::Other;
+    case 7:
+        return is("VERSION") ? Property::Version : Property::Other;
+    case 8:
+        return is("NICKNAME") ? Property::Nickname : Property::Other;
+    case 9:
+        return is("X-ABLABEL") ? Property::Label : Property::Other;
+    case 15:
+        return is("X-QUORVEL-ENTRY") ? Property::Exact : Property::Other;
+    default:
+        return Property::Other;
     }
-    return Property::Other;
 }
 
 // A typed line of the card being read: its value is a piece of the lines built.
@@ -541,7 +545,7 @@ public:
     {
         read_.unit = QStringLiteral("card");
         // Room for as many cards as a file of small ones holds.
-        read_.contacts.reserve(room_ / 160);
+        read_.contacts.reserve(room_ / 128);
         QByteArrayView line;
         while (nextLine(line)) {
             if (line.isEmpty())
@@ -644,6 +648,10 @@ private:
 
     QString text(QByteArrayView raw, const Params &params) const
     {
+        if (!params.quotedPrintable && isPlainAscii(raw))
+            return QString::fromLatin1(raw);
+        if (!params.quotedPrintable && raw.indexOf('\\') < 0)
+            return decodeCharset(raw, params.charset);
         QString out;
         appendText(out, raw, params);
         return out;
@@ -718,14 +726,23 @@ private:
 
     void property(QByteArrayView line, bool copied)
     {
-        // name [";" parameters] ":" value
-        qsizetype colon = find(line, ':');
-        if (colon < 0)
+        // [group "."] name [";" parameters] ":" value; names are short.
+        qsizetype nameEnd = 0;
+        qsizetype dot = -1;
+        for (; nameEnd < line.size() && line[nameEnd] != ':' && line[nameEnd] != ';'; ++nameEnd) {
+            if (line[nameEnd] == '.')
+                dot = nameEnd;
+        }
+        if (nameEnd == line.size())
             return; // no value: a base64 line of 2.1, or noise
-        const qsizetype semicolon = find(line.first(colon), ';');
-        QByteArrayView name = line.first(semicolon < 0 ? colon : semicolon);
+        QByteArrayView name = line.first(nameEnd);
         QByteArrayView paramText;
-        if (semicolon >= 0) {
+        qsizetype colon = nameEnd;
+        if (line[nameEnd] == ';') {
+            const qsizetype semicolon = nameEnd;
+            colon = find(line, ':', semicolon);
+            if (colon < 0)
+                return;
             paramText = line.sliced(semicolon + 1, colon - semicolon - 1);
             if (find(paramText, '"') >= 0) {
                 // A quoted parameter value may hold ":".
@@ -742,7 +759,7 @@ private:
         }
         const QByteArrayView value = line.sliced(colon + 1);
         QByteArrayView group;
-        if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0) {
+        if (dot >= 0) {
             group = name.first(dot);
             name = name.sliced(dot + 1);
         }
@@ -918,7 +935,7 @@ private:
             contact.name = fn_.value_or(QString());
             contact.bold = exact_->bold;
         } else {
-            contact.name = fn_ && !fn_->trimmed().isEmpty() ? *fn_ : nameFromN();
+            contact.name = fn_ && !QStringView(*fn_).trimmed().isEmpty() ? *fn_ : nameFromN();
             if (contact.name.trimmed().isEmpty()) {
                 struct Value
                 {
