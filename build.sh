@@ -8,7 +8,8 @@ cd "$(dirname "$0")"
 mode="${1:-run}"
 build_dir="${BUILD_DIR:-build}"
 
-packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev fonts-liberation)
+# python3-vobject and abook: independent vCard readers the tests check exports against.
+packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev fonts-liberation python3-vobject abook)
 
 missing=()
 for pkg in "${packages[@]}"; do

@@ -14,4 +14,5 @@ fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF >/dev/null
 cmake --build build-bench --parallel | grep -v "^\[" || true
 build-bench/bench/quorvel_bench
-exec build-bench/bench/search_bench
+build-bench/bench/search_bench
+exec build-bench/bench/contacts_bench

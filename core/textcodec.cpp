@@ -125,6 +125,13 @@ qsizetype decodeTextInto(QChar *out, QByteArrayView bytes)
     return p - out;
 }
 
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    decodeCp1252Into(text.data(), bytes);
+    return text;
+}
+
 QString decodeText(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);

@@ -21,6 +21,9 @@ QString decodeText(QByteArrayView bytes);
 // byte; returns the number of code units written.
 qsizetype decodeTextInto(QChar *out, QByteArrayView bytes);
 
+// Decodes Windows-1252 bytes (every byte is a character).
+QString decodeWindows1252(QByteArrayView bytes);
+
 // True when the text is empty or holds nothing but space characters (a TAB
 // is not a space here).
 bool isBlank(QStringView text);

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 build_dir="${FUZZ_BUILD_DIR:-build-fuzz}"
 seconds="${FUZZ_SECONDS:-15}"
 targets=("$@")
-((${#targets[@]})) || targets=(directoryfile keywordfile colortext encoding)
+((${#targets[@]})) || targets=(directoryfile keywordfile colortext encoding contacts)
 
 packages=(clang libclang-rt-14-dev cmake ninja-build qt6-base-dev)
 missing=()

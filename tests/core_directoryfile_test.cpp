@@ -9,14 +9,6 @@
 #include <optional>
 #include <ostream>
 
-namespace core {
-void PrintTo(const DirectoryEntry &e, std::ostream *os)
-{
-    *os << "{\"" << e.name.toStdString() << "\", \"" << e.numbers.toStdString() << "\""
-        << (e.bold ? ", bold}" : "}");
-}
-} // namespace core
-
 namespace {
 
 using core::DirectoryEntry;

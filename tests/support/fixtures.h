@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/datafolder.h"
+#include "core/directoryfile.h"
 #include "core/keywordfile.h"
 #include "platform/colordialog.h"
 #include "platform/messagebox.h"
@@ -30,6 +31,14 @@ inline void PrintTo(const QByteArray &b, std::ostream *os)
 {
     *os << '"' << b.toStdString() << '"';
 }
+
+namespace core {
+inline void PrintTo(const DirectoryEntry &e, std::ostream *os)
+{
+    *os << "{\"" << e.name.toStdString() << "\", \"" << e.numbers.toStdString() << "\""
+        << (e.bold ? ", bold}" : "}");
+}
+} // namespace core
 
 namespace testsupport {
 
