@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QStringView>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace core {
+
+// Answers "the first name in list order that begins with this text, without
+// regard to case" (what firstWithPrefix finds by scanning) in logarithmic
+// time, for the find box's completion over large lists.
+//
+// The index holds list positions, not names: it reads names through the
+// function it is made with, which must show the list as it is at each call.
+// Tell the index of every change after making it in the list. Each change
+// costs one pass over the positions (no re-sorting); rebuild and appending
+// many names sort only what is new.
+class NameIndex
+{
+public:
+    // The name at a list position, counted from 0.
+    using NameAt = std::function<QStringView(qsizetype position)>;
+
+    explicit NameIndex(NameAt nameAt);
+
+    qsizetype size() const { return static_cast<qsizetype>(sorted_.size()); }
+
+    // Indexes the first `count` names of the list anew.
+    void rebuild(qsizetype count);
+    // A name was inserted at `position`; the names from there on moved up one.
+    void inserted(qsizetype position);
+    // The name at `position` was removed; the names after it moved down one.
+    void removed(qsizetype position);
+    // The name at `position` changed.
+    void renamed(qsizetype position);
+    // `count` names were added at the end of the list.
+    void appended(qsizetype count);
+
+    // The position of the first name in list order that begins with prefix
+    // without regard to case, exactly as beginsWithIgnoringCase decides (a
+    // null name begins only with a null text); -1 when none does.
+    qsizetype firstWithPrefix(QStringView prefix) const;
+
+private:
+    using Position = std::uint32_t;
+
+    void sortPositions(std::vector<Position> &positions) const;
+    std::vector<Position>::iterator slotFor(QStringView name);
+    std::vector<Position>::iterator slotOf(qsizetype position);
+    void updateMinima();
+    Position smallestIn(std::size_t first, std::size_t last) const;
+
+    NameAt nameAt_;
+    // Every list position, ordered by the case-folded name there.
+    std::vector<Position> sorted_;
+    // A tree over fixed blocks of sorted_: leaf i holds the smallest position
+    // in block i, each inner node the smaller of its two children.
+    std::vector<Position> minima_;
+    std::size_t blocks_ = 0;
+};
+
+} // namespace core
