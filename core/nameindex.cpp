@@ -74,8 +74,9 @@ std::uint64_t packedAt(QStringView name, qsizetype from)
 
 NameIndex::NameIndex(NameAt nameAt) : nameAt_(std::move(nameAt)) {}
 
-// Sorts by three folded values at a time: each round sorts numbers, and only
-// runs that still agree go on to the next three values.
+// Sorts by six folded values at a time: each round reads every name of a run
+// once and sorts numbers; only runs that still agree go on to the next six
+// values.
 void NameIndex::sortPositions(std::vector<Position> &positions) const
 {
     // Null names first: they come before every other name.
@@ -84,13 +85,18 @@ void NameIndex::sortPositions(std::vector<Position> &positions) const
 
     struct Keyed
     {
-        std::uint64_t key;
+        std::uint64_t high;
+        std::uint64_t low;
         Position position;
+        bool operator<(const Keyed &other) const
+        {
+            return high != other.high ? high < other.high : low < other.low;
+        }
     };
     std::vector<Keyed> keyed;
     keyed.reserve(static_cast<std::size_t>(positions.end() - firstNamed));
     for (auto it = firstNamed; it != positions.end(); ++it)
-        keyed.push_back({0, *it});
+        keyed.push_back({0, 0, *it});
 
     struct Run
     {
@@ -102,18 +108,20 @@ void NameIndex::sortPositions(std::vector<Position> &positions) const
     while (!runs.empty()) {
         const Run run = runs.back();
         runs.pop_back();
-        for (std::size_t i = run.first; i < run.last; ++i)
-            keyed[i].key = packedAt(nameAt_(keyed[i].position), run.depth);
+        for (std::size_t i = run.first; i < run.last; ++i) {
+            const QStringView name = nameAt_(keyed[i].position);
+            keyed[i].high = packedAt(name, run.depth);
+            keyed[i].low = packedAt(name, run.depth + 3);
+        }
         std::sort(keyed.begin() + std::ptrdiff_t(run.first),
-                  keyed.begin() + std::ptrdiff_t(run.last),
-                  [](const Keyed &a, const Keyed &b) { return a.key < b.key; });
+                  keyed.begin() + std::ptrdiff_t(run.last));
         for (std::size_t i = run.first; i < run.last;) {
             std::size_t j = i + 1;
-            while (j < run.last && keyed[j].key == keyed[i].key)
+            while (j < run.last && !(keyed[i] < keyed[j]))
                 ++j;
             // A run whose names all ended within these values is in order.
-            if (j - i > 1 && (keyed[i].key & 0x1FFFFF) != 0)
-                runs.push_back({i, j, run.depth + 3});
+            if (j - i > 1 && (keyed[i].low & 0x1FFFFF) != 0)
+                runs.push_back({i, j, run.depth + 6});
             i = j;
         }
     }
@@ -125,11 +133,20 @@ void NameIndex::sortPositions(std::vector<Position> &positions) const
 void NameIndex::rebuild(qsizetype count)
 {
     Q_ASSERT(count >= 0 && count < qsizetype(std::numeric_limits<Position>::max()));
-    std::vector<Position> positions(static_cast<std::size_t>(count));
+    count_ = count;
+    built_ = false;
+    sorted_ = {};
+    minima_ = {};
+}
+
+void NameIndex::build()
+{
+    std::vector<Position> positions(static_cast<std::size_t>(count_));
     for (std::size_t i = 0; i < positions.size(); ++i)
         positions[i] = Position(i);
     sortPositions(positions);
     sorted_ = std::move(positions);
+    built_ = true;
     updateMinima();
 }
 
@@ -149,6 +166,9 @@ std::vector<NameIndex::Position>::iterator NameIndex::slotOf(qsizetype position)
 
 void NameIndex::inserted(qsizetype position)
 {
+    ++count_;
+    if (!built_)
+        return;
     for (Position &p : sorted_)
         p += p >= Position(position) ? 1 : 0;
     sorted_.insert(slotFor(nameAt_(position)), Position(position));
@@ -157,6 +177,9 @@ void NameIndex::inserted(qsizetype position)
 
 void NameIndex::removed(qsizetype position)
 {
+    --count_;
+    if (!built_)
+        return;
     sorted_.erase(slotOf(position));
     for (Position &p : sorted_)
         p -= p > Position(position) ? 1 : 0;
@@ -165,6 +188,8 @@ void NameIndex::removed(qsizetype position)
 
 void NameIndex::renamed(qsizetype position)
 {
+    if (!built_)
+        return;
     sorted_.erase(slotOf(position));
     sorted_.insert(slotFor(nameAt_(position)), Position(position));
     updateMinima();
@@ -173,9 +198,11 @@ void NameIndex::renamed(qsizetype position)
 void NameIndex::appended(qsizetype count)
 {
     const std::size_t old = sorted_.size();
-    // Many new names: sorting them all together is cheaper than merging.
-    if (std::size_t(count) * 8 > old) {
-        rebuild(qsizetype(old) + count);
+    count_ += count;
+    // Many new names: sorting them all together, at the next query, is
+    // cheaper than merging.
+    if (!built_ || std::size_t(count) * 8 > old) {
+        rebuild(count_);
         return;
     }
     std::vector<Position> added(static_cast<std::size_t>(count));
@@ -236,10 +263,12 @@ NameIndex::Position NameIndex::smallestIn(std::size_t first, std::size_t last) c
     return best;
 }
 
-qsizetype NameIndex::firstWithPrefix(QStringView prefix) const
+qsizetype NameIndex::firstWithPrefix(QStringView prefix)
 {
-    if (sorted_.empty())
+    if (count_ == 0)
         return -1;
+    if (!built_)
+        build();
     // Every name, a null one too, begins with a null text.
     if (prefix.isNull())
         return 0;

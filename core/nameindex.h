@@ -13,9 +13,11 @@ namespace core {
 //
 // The index holds list positions, not names: it reads names through the
 // function it is made with, which must show the list as it is at each call.
-// Tell the index of every change after making it in the list. Each change
-// costs one pass over the positions (no re-sorting); rebuild and appending
-// many names sort only what is new.
+// Tell the index of every change after making it in the list. The sorting is
+// done at the first query after a rebuild (so loading a list costs nothing
+// until the find box is used); after that each change costs one pass over
+// the positions and no re-sorting, and appending a few names sorts only
+// those.
 class NameIndex
 {
 public:
@@ -24,7 +26,7 @@ public:
 
     explicit NameIndex(NameAt nameAt);
 
-    qsizetype size() const { return static_cast<qsizetype>(sorted_.size()); }
+    qsizetype size() const { return count_; }
 
     // Indexes the first `count` names of the list anew.
     void rebuild(qsizetype count);
@@ -40,11 +42,12 @@ public:
     // The position of the first name in list order that begins with prefix
     // without regard to case, exactly as beginsWithIgnoringCase decides (a
     // null name begins only with a null text); -1 when none does.
-    qsizetype firstWithPrefix(QStringView prefix) const;
+    qsizetype firstWithPrefix(QStringView prefix);
 
 private:
     using Position = std::uint32_t;
 
+    void build();
     void sortPositions(std::vector<Position> &positions) const;
     std::vector<Position>::iterator slotFor(QStringView name);
     std::vector<Position>::iterator slotOf(qsizetype position);
@@ -52,6 +55,8 @@ private:
     Position smallestIn(std::size_t first, std::size_t last) const;
 
     NameAt nameAt_;
+    qsizetype count_ = 0;
+    bool built_ = false;
     // Every list position, ordered by the case-folded name there.
     std::vector<Position> sorted_;
     // A tree over fixed blocks of sorted_: leaf i holds the smallest position
