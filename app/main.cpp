@@ -1,40 +1,111 @@
+#include "app/commandline.h"
+#include "core/datafolder.h"
+#include "core/datalocation.h"
+#include "core/keywordfile.h"
 #include "mainwindow/frmMain.h"
+#include "platform/messagebox.h"
+#include "platform/singleinstance.h"
 #include "platform/system.h"
 #include "platform/termination.h"
+#include "quorvel_version.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
 
-// Closes the main window the normal way, so the directory is saved as on
-// Exit. A dialog open at that moment is closed first.
-void closeForSignal(frmMain &window, int attempts = 0)
+// Closes what is open the normal way: a dialog first, then the main window,
+// so the directory is saved as on Exit.
+void closeForSignal(const QPointer<frmMain> &window, int attempts = 0)
 {
     if (QWidget *modal = QApplication::activeModalWidget(); modal && attempts < 20) {
         modal->close();
-        QTimer::singleShot(0, &window,
-                           [&window, attempts] { closeForSignal(window, attempts + 1); });
+        QTimer::singleShot(0, QCoreApplication::instance(),
+                           [window, attempts] { closeForSignal(window, attempts + 1); });
         return;
     }
-    window.close();
+    if (window)
+        window->closeForSignal();
+}
+
+core::DataLocation chooseLocation(const QString &userName)
+{
+    return core::chooseDataLocation({QCoreApplication::applicationDirPath(), userName,
+                                     qEnvironmentVariable("XDG_DATA_HOME"),
+                                     qEnvironmentVariable("HOME")});
+}
+
+// Where the data lives, for the help.
+QString dataNote(const core::DataLocation &location, const QString &userName)
+{
+    if (!location)
+        return QStringLiteral("Data: none can be used.\n") + location.error;
+    const QString directory =
+        core::isUsableUserName(userName)
+            ? QDir::toNativeSeparators(core::directoryFilePath(location.folder, userName))
+            : QStringLiteral("none: no usable user name");
+    return QStringLiteral("Data:\n  your directory   %1\n  keyword colours  %2")
+        .arg(directory, QDir::toNativeSeparators(core::keywordFilePath(location.folder)));
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvel"));
-    platform::TerminationWatcher watcher;
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationVersion(QLatin1String(quorvel::kVersion));
+    const QString userName = platform::GetName();
+    core::DataLocation location;
+    {
+        // The command line is read before any window exists, so the options
+        // that open none work without a display and touch no file.
+        const QCoreApplication console(argc, argv);
+        const app::CommandLine commandLine = app::parseCommandLine(QCoreApplication::arguments());
+        location = chooseLocation(userName);
+        if (!commandLine.needsWindow())
+            return app::runWithoutWindow(commandLine, dataNote(location, userName));
+    }
 
-    frmMain window(platform::applicationFolder());
-    // Connected before loading, so a signal that arrives while a start-up
-    // message is shown closes that message and the program ends.
-    QObject::connect(&watcher, &platform::TerminationWatcher::terminationRequested, &window,
-                     [&window](int) { closeForSignal(window); });
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
+    platform::TerminationWatcher watcher;
+    QPointer<frmMain> mainWindow;
+    // Connected before anything is shown, so a signal that arrives while a
+    // start-up message is up closes that message and the program ends.
+    QObject::connect(&watcher, &platform::TerminationWatcher::terminationRequested, &watcher,
+                     [&mainWindow](int) { closeForSignal(mainWindow); });
+
+    location = core::createDataLocation(location);
+    if (!location) {
+        platform::MsgBox(location.error, platform::vbCritical);
+        return app::kExitCannotStart;
+    }
+
+    frmMain window(location.folder);
+    mainWindow = &window;
+    // A copy already running for this data folder brings its window forward
+    // instead of this one starting.
+    bool handedOver = false;
+    window.askRunningCopy = [&] {
+        handedOver =
+            platform::askRunningCopyToShow(core::dataFolderPath(location.folder, userName));
+        return handedOver;
+    };
     if (!window.Form_Load())
-        return 1;
+        return handedOver ? app::kExitOk : app::kExitCannotStart;
+
+    platform::HandOverServer handOver([&window] {
+        // Once closed, the window is not brought back: this copy is ending.
+        if (!window.isVisible())
+            return false;
+        platform::bringToFront(&window);
+        return true;
+    });
+    handOver.listen(window.dataFolder());
     window.show();
     return QApplication::exec();
 }

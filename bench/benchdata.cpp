@@ -1,7 +1,7 @@
 #include "benchdata.h"
 
 #include "core/directoryfile.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 
 #include <algorithm>
 #include <random>

@@ -3,15 +3,18 @@
 // directory file, it first does the least any program showing that file must
 // do: read the whole file and decode it into one block of text, kept until
 // the window closes. The list stays empty.
+#include "core/directorymodel.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
 #include "platform/staticedge.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -40,16 +43,15 @@ public:
         tabs->setGeometry(twipRect(30, 390, 4305, 4755));
         for (char16_t letter = u'A'; letter <= u'Z'; ++letter)
             tabs->addTab(QString(QChar(letter)));
-        auto *entries =
-            new platform::ListView({QStringLiteral("Name"), QStringLiteral("Numbers")}, this);
+        auto *entries = new platform::ListView(QStringLiteral("Name"), this);
+        entries->showModel(new core::DirectoryModel(this));
         entries->setGeometry(twipRect(30, 990, 4305, 3105));
-        entries->setColumnHidden(1, true);
         entries->setColumnWidth(0, entries->width() - tw(330));
-        auto *numbers = new platform::ListView({QStringLiteral("Item")}, this);
+        auto *numbers = new platform::ListView(QStringLiteral("Item"), this);
         numbers->setGeometry(twipRect(30, 4110, 4305, 1095));
         numbers->header()->hide();
         numbers->setColumnWidth(0, numbers->width() - tw(330));
-        QList<QWidget *> edged{find, entries, numbers};
+        QList<QWidget *> edged = {find, entries, numbers};
         const struct
         {
             const char *text;
@@ -68,6 +70,15 @@ public:
         auto *menu = new QMenu(QStringLiteral("Popup"), this);
         menu->addAction(QStringLiteral("Edit"));
         menu->addAction(QStringLiteral("Delete"));
+        menu->addSeparator();
+        QAction *search = menu->addAction(QStringLiteral("Search..."));
+        search->setShortcut(QKeySequence::Find);
+        QAction *undo = menu->addAction(QStringLiteral("Undo"));
+        undo->setShortcut(QKeySequence::Undo);
+        QAction *redo = menu->addAction(QStringLiteral("Redo"));
+        redo->setShortcuts(
+            {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+        addActions({search, undo, redo});
         for (QWidget *control : edged)
             officeBorders::ApplyStaticEdge(control);
     }

@@ -10,12 +10,14 @@
 // alternate the measured function with its reference the same way.
 #include "benchdata.h"
 #include "core/datafolder.h"
+#include "core/datalocation.h"
 #include "core/directoryfile.h"
+#include "core/fileio.h"
 #include "core/findtext.h"
 #include "core/keywordfile.h"
 #include "core/keywordtable.h"
 #include "core/nameindex.h"
-#include "core/textfile.h"
+#include "core/textcodec.h"
 #include "platform/system.h"
 
 #include <QCoreApplication>
@@ -161,7 +163,7 @@ QString prepareAppFolder(const QString &folder, const std::optional<QByteArray> 
     const QString exe = folder + "/quorvel";
     if (!QFile::copy(QStringLiteral(FIRSTPAINT_EXE), exe))
         qFatal("cannot copy the program to %s", qPrintable(exe));
-    writeFile(folder + "/quorvel.portable", {});
+    writeFile(QDir(folder).filePath(QLatin1String(core::kPortableMarkerName)), {});
     if (directory) {
         const QString dataFolder = core::dataFolderPath(folder, platform::GetName());
         QDir().mkdir(dataFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -13,5 +13,6 @@ if ! command -v abook >/dev/null; then
         echo "abook could not be installed; its figure is skipped"
 fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench --target quorvel_bench | grep -v "^\[" || true
-exec build-bench/bench/quorvel_bench
+cmake --build build-bench --target quorvel_bench search_bench | grep -v "^\[" || true
+build-bench/bench/quorvel_bench
+exec build-bench/bench/search_bench

@@ -1,10 +1,11 @@
 #include "frmColorEditor.h"
 
+#include "core/fileio.h"
 #include "core/keywordfile.h"
-#include "core/textfile.h"
 #include "platform/colordialog.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
+#include "platform/palette.h"
 #include "platform/picturebox.h"
 #include "platform/staticedge.h"
 #include "platform/twips.h"
@@ -26,7 +27,7 @@ using platform::twipRect;
 frmColorEditor::frmColorEditor(const QString &appFolder, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      keywordFile_(core::keywordFilePath(appFolder))
+      appFolder_(appFolder), keywordFile_(core::keywordFilePath(appFolder))
 {
     setWindowTitle(tr("Color Editor"));
     setFont(platform::controlFont());
@@ -45,10 +46,9 @@ void frmColorEditor::buildControls()
         return b;
     };
 
-    lstColors = new platform::ListView({tr("Item"), tr("Color")}, this);
+    lstColors = new platform::ListView(tr("Item"), this);
     lstColors->setGeometry(twipRect(30, 120, 1485, 2625));
     lstColors->setFont(platform::controlFont());
-    lstColors->setColumnHidden(1, true);
 
     cmdAdd = button(tr("Add"), this, twipRect(60, 2790, 705, 285));
     cmdDelete = button(tr("Delete"), this, twipRect(810, 2790, 705, 285));
@@ -79,10 +79,7 @@ void frmColorEditor::buildControls()
     txtView->setGeometry(twipRect(60, 300, 2955, 285));
     txtView->setFont(platform::controlFont());
     // The preview shows the line as the detail list will: on a light base.
-    QPalette pal = txtView->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setColor(group, QPalette::Base, Qt::white);
-    txtView->setPalette(pal);
+    platform::keepLightBase(txtView);
     setViewColor(0);
 
     cmdSaveColors = button(tr("Save Colors"), this, twipRect(1995, 2670, 1065, 345));
@@ -124,14 +121,17 @@ void frmColorEditor::Form_Load()
 
 void frmColorEditor::LoadColorList()
 {
-    // A missing file gives an empty list; the editor never creates it.
-    const core::ReadResult file = core::readTextLines(keywordFile_);
+    // A missing file gives an empty list; the editor never creates it. A
+    // file it refuses (a link, a FIFO, too large, unreadable) keeps the
+    // dialog from opening.
+    const core::ReadResult file = core::readKeywordFile(appFolder_);
     if (file.status == core::ReadStatus::Failed) {
         platform::MsgBox(tr("Can't read the color file %1: %2.")
                              .arg(QDir::toNativeSeparators(keywordFile_), file.error),
                          platform::vbExclamation, {}, this);
         return;
     }
+    loaded_ = true;
     platform::ListRows rows;
     for (core::KeywordLine &line : core::parseKeywordLines(file.lines))
         rows.push_back({std::move(line.keyword), std::move(line.colorText), false, 0});
@@ -260,11 +260,7 @@ void frmColorEditor::showPreview(core::ColorValue color)
 
 void frmColorEditor::setViewColor(core::ColorValue color)
 {
-    QPalette pal = txtView->palette();
-    const QColor text(core::redOf(color), core::greenOf(color), core::blueOf(color));
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setColor(group, QPalette::Text, text);
-    txtView->setPalette(pal);
+    platform::setRoleColor(txtView, QPalette::Text, platform::toQColor(color));
 }
 
 void frmColorEditor::setEditing(bool editing)

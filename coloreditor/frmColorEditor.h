@@ -31,6 +31,11 @@ public:
     // folder into its list.
     explicit frmColorEditor(const QString &appFolder, QWidget *parent = nullptr);
 
+    // False when the keyword colour file could not be read: the user has
+    // been told why, and the dialog must not open (a save would write an
+    // empty table over a file it never read).
+    bool isLoaded() const { return loaded_; }
+
     // True while a new keyword is being entered (after Add, until Save,
     // Cancel or a selection).
     bool bAddNew = false;
@@ -62,7 +67,7 @@ public:
     void cmdCancelColors_Click();
 
 protected:
-    // Esc is no command here: the dialog has no cancel button.
+    // Esc is no command here: only the Cancel button closes without saving.
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -76,7 +81,9 @@ private:
     void setViewColor(core::ColorValue color);
     void setEditing(bool editing);
 
+    QString appFolder_;
     QString keywordFile_;
+    bool loaded_ = false;
     // Whether a change of the list's selection shows the selected entry.
     bool showSelection_ = true;
 };

@@ -1,11 +1,9 @@
 #include "datafolder.h"
 
 #include "directoryfile.h"
-#include "textfile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -106,34 +104,6 @@ PrepareResult checkDataFolder(const QString &appFolder, const QString &userName)
     result.ok = true;
     result.created = created;
     return result;
-}
-
-QStringList removeInterruptedSaves(const QString &appFolder, const QString &userName)
-{
-    // QSaveFile names its temporary copy after the file and a dot, with six
-    // random letters or digits.
-    static const QRegularExpression temporaryName(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(QLatin1String(kDirectoryFileName)) +
-        QStringLiteral("\\.[A-Za-z0-9]{6}")));
-    const QDir folder(dataFolderPath(appFolder, userName));
-    QStringList removed;
-    const QStringList candidates = folder.entryList(
-        {QLatin1String(kDirectoryFileName) + QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
-    for (const QString &name : candidates) {
-        const QFileInfo info(folder.filePath(name));
-        if (temporaryName.match(name).hasMatch() && !info.isSymLink() && info.isFile() &&
-            QFile::remove(info.filePath()))
-            removed.append(name);
-    }
-    return removed;
-}
-
-QString writeDefaultDirectoryFile(const QString &appFolder, const QString &userName)
-{
-    const QString path = directoryFilePath(appFolder, userName);
-    const QList<DirectoryEntry> entries =
-        parseDirectoryLines({QLatin1String(kDefaultDirectoryLine)});
-    return WriteDirectoryFile(path, entries);
 }
 
 } // namespace core

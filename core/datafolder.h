@@ -28,15 +28,4 @@ struct PrepareResult
 // so is an unusable user name; nothing is read or written then.
 PrepareResult checkDataFolder(const QString &appFolder, const QString &userName);
 
-// Writes the Default directory file into a folder just created.
-QString writeDefaultDirectoryFile(const QString &appFolder, const QString &userName);
-
-// Removes what saves of the directory file that were cut short (the program
-// killed while saving) left in the data folder: the temporary copies the
-// atomic replace writes beside the file, named "quorvel.dat." and six letters
-// or digits. Only regular files go; anything else is left alone. Call it only
-// while holding the folder's lock, so no save of this user is under way.
-// Returns the names removed.
-QStringList removeInterruptedSaves(const QString &appFolder, const QString &userName);
-
 } // namespace core

@@ -1,8 +1,9 @@
 #include "directoryfile.h"
 
-#include "textfile.h"
+#include "fileio.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace core {
 
@@ -124,14 +125,14 @@ QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries)
     return lines;
 }
 
-QString ReadDirectoryFile(const QString &path, const std::function<void(qsizetype)> &expect,
-                          const std::function<void(DirectoryEntry &&)> &add)
+DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
+                                      const std::function<void(qsizetype)> &expect,
+                                      const std::function<void(DirectoryEntry &&)> &add)
 {
-    const KeptText file = readTextKeptUntilExit(path);
-    if (file.status == ReadStatus::Failed)
-        return file.error;
-    if (file.status == ReadStatus::Missing)
-        return {};
+    const KeptText file = readTextKeptUntilExit(folder, QLatin1String(kDirectoryFileName));
+    DirectoryReadStatus result{file.error, file.stamp};
+    if (file.status != ReadStatus::Ok)
+        return result;
     const QStringView text = file.text;
     expect(text.count(u'\n') + 1);
     const auto piece = [](QStringView view) {
@@ -141,31 +142,45 @@ QString ReadDirectoryFile(const QString &path, const std::function<void(qsizetyp
         if (auto entry = parseLineWith(line, piece))
             add(std::move(*entry));
     });
-    return {};
+    return result;
 }
 
 DirectoryReadResult ReadDirectoryFile(const QString &path)
 {
     DirectoryReadResult result;
+    const QString folderPath = QFileInfo(path).absolutePath();
+    QString error;
+    const Folder folder = Folder::open(folderPath, Folder::Link::Follow, &error);
+    if (!folder.isOpen()) {
+        result.error = error;
+        return result;
+    }
     result.error = ReadDirectoryFile(
-        path, [&](qsizetype count) { result.entries.reserve(count); },
-        [&](DirectoryEntry &&entry) { result.entries.append(std::move(entry)); });
+                       folder, [&](qsizetype count) { result.entries.reserve(count); },
+                       [&](DirectoryEntry &&entry) { result.entries.append(std::move(entry)); })
+                       .error;
     result.ok = result.error.isEmpty();
     return result;
 }
 
-QString WriteDirectoryFile(const QString &path,
-                           const std::function<void(const EntryVisitor &)> &forEach)
+WriteResult WriteDirectoryFile(const Folder &folder,
+                               const std::function<void(const EntryVisitor &)> &forEach)
 {
-    // Private to its owner before it takes the old file's place.
+    // Private to its owner from the moment it exists.
+    WriteOptions options;
+    options.mode = 0600;
     return writeFileAtomically(
-        path, [&](Utf8Builder &out) { writeDirectoryLines(out, forEach); },
-        QFile::ReadOwner | QFile::WriteOwner);
+        folder, QLatin1String(kDirectoryFileName),
+        [&](Utf8Builder &out) { writeDirectoryLines(out, forEach); }, options);
 }
 
 QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries)
 {
-    return WriteDirectoryFile(path, eachOf(entries));
+    WriteOptions options;
+    options.mode = 0600;
+    return writeFileAtomically(
+               path, [&](Utf8Builder &out) { writeDirectoryLines(out, eachOf(entries)); }, options)
+        .error;
 }
 
 QStringList splitNumberLines(const QString &numbers)

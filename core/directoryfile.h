@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileio.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -60,25 +62,34 @@ struct DirectoryReadResult
     QString error; // the reason, when !ok
 };
 
-// Reads the directory file. A missing file is an empty directory; a file
-// that exists but cannot be read is an error with the reason.
+// Reads the directory file at path. A missing file is an empty directory; a
+// file that exists but cannot be read (a link, a FIFO, no permission) is an
+// error with the reason.
 DirectoryReadResult ReadDirectoryFile(const QString &path);
 
-// The same, handing each entry to `add` in file order instead of collecting
-// them; `expect` is told first how many entries there are at most. Returns an
-// empty text on success, otherwise the reason.
-QString ReadDirectoryFile(const QString &path, const std::function<void(qsizetype)> &expect,
-                          const std::function<void(DirectoryEntry &&)> &add);
+struct DirectoryReadStatus
+{
+    QString error;   // empty on success, otherwise the reason
+    FileStamp stamp; // what the file was when read (exists false when missing)
+};
 
-// Replaces the directory file atomically with the entries and makes it
-// private to its owner. Returns an empty text on success, otherwise the reason.
+// The same for the directory file of a held folder, handing each entry to
+// `add` in file order instead of collecting them; `expect` is told first how
+// many entries there are at most.
+DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
+                                      const std::function<void(qsizetype)> &expect,
+                                      const std::function<void(DirectoryEntry &&)> &add);
+
+// Replaces the directory file at path atomically with the entries, private
+// to its owner. Returns an empty text on success, otherwise the reason.
 QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries);
 
-// The same for entries that forEach hands, in order, to the visitor it is
-// given; the file is written as they come, without a copy of them all.
+// The same in a held folder, for entries that forEach hands, in order, to
+// the visitor it is given; the file is written as they come, without a copy
+// of them all.
 using EntryVisitor = std::function<void(const DirectoryEntry &)>;
-QString WriteDirectoryFile(const QString &path,
-                           const std::function<void(const EntryVisitor &)> &forEach);
+WriteResult WriteDirectoryFile(const Folder &folder,
+                               const std::function<void(const EntryVisitor &)> &forEach);
 
 // Splits number-line text into its lines; an empty text has none.
 QStringList splitNumberLines(const QString &numbers);

@@ -1,9 +1,8 @@
 #include "keywordfile.h"
 
-#include "textfile.h"
+#include "fileio.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace core {
 
@@ -97,21 +96,32 @@ QString keywordFilePath(const QString &appFolder)
 
 QString writeKeywordFile(const QString &path, const QList<KeywordLine> &rows)
 {
-    return writeTextLines(path, keywordFileLines(rows));
+    // Readable by every user of the folder, as the table is shared; a file
+    // being replaced keeps the permissions it has.
+    WriteOptions options;
+    options.mode = 0644;
+    options.keepMode = true;
+    return writeTextLines(path, keywordFileLines(rows), options).error;
 }
 
-ColorValue lineColorFromFile(const QString &appFolder, const QString &numberLine)
+ReadResult readKeywordFile(const QString &appFolder)
 {
-    const QString path = keywordFilePath(appFolder);
-    // Only a missing name counts as missing: a folder or anything else in the
-    // way is left alone and simply gives black below.
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        writeKeywordFile(path, defaultKeywordRows());
-    const ReadResult file = readTextLines(path);
-    if (file.status != ReadStatus::Ok)
-        return 0;
-    return lookupLineColor(file.lines, numberLine);
+    return readTextLines(keywordFilePath(appFolder), kKeywordFileLimit);
+}
+
+QStringList readKeywordLinesForLookup(const QString &appFolder)
+{
+    ReadResult file = readKeywordFile(appFolder);
+    if (file.status == ReadStatus::Missing) {
+        // Made only where nothing at all stands: never through a link, and
+        // never over a file another program made meanwhile.
+        WriteOptions options;
+        options.mode = 0644;
+        options.onlyIfMissing = true;
+        writeTextLines(keywordFilePath(appFolder), keywordFileLines(defaultKeywordRows()), options);
+        file = readKeywordFile(appFolder);
+    }
+    return file.status == ReadStatus::Ok ? file.lines : QStringList();
 }
 
 } // namespace core

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colortext.h"
+#include "fileio.h"
 
 #include <QList>
 #include <QString>
@@ -43,13 +44,25 @@ ColorValue lookupLineColor(const QStringList &fileLines, const QString &numberLi
 // Path of the keyword colour file in the application folder.
 QString keywordFilePath(const QString &appFolder);
 
-// Replaces the keyword colour file with the table in the standard frame.
-// Returns an empty text on success, otherwise the reason.
+// The largest keyword colour file that is read; a larger one counts as
+// unreadable, so a huge file can never stall the program.
+inline constexpr qint64 kKeywordFileLimit = qint64(1024) * 1024;
+
+// Replaces the keyword colour file with the table in the standard frame,
+// atomically, never writing through a link. A new file is readable by all
+// (0644); a file being replaced keeps its permissions. Returns an empty text
+// on success, otherwise the reason.
 QString writeKeywordFile(const QString &path, const QList<KeywordLine> &rows);
 
-// Reads the keyword colour file afresh and looks the number line up. A
-// missing file is first created with the Default content. A file that cannot
-// be created or read gives black; nothing is reported.
-ColorValue lineColorFromFile(const QString &appFolder, const QString &numberLine);
+// Reads the keyword colour file of the application folder without following
+// a link or waiting: a link, a FIFO, a device or a file over
+// kKeywordFileLimit is Failed with the reason; nothing there is Missing.
+ReadResult readKeywordFile(const QString &appFolder);
+
+// The keyword colour file's lines for the lookup, read afresh. A missing
+// file is first created with the Default content. A file that cannot be
+// created or read, or that readKeywordFile refuses, gives no lines, so every
+// number line is black; nothing is reported.
+QStringList readKeywordLinesForLookup(const QString &appFolder);
 
 } // namespace core

@@ -150,89 +150,70 @@ void NameIndex::build()
     updateMinima();
 }
 
-std::vector<NameIndex::Position>::iterator NameIndex::slotFor(QStringView name)
+void NameIndex::spliced(qsizetype row, qsizetype removedCount, qsizetype insertedCount)
 {
-    return std::upper_bound(
-        sorted_.begin(), sorted_.end(), name,
-        [this](QStringView n, Position p) { return compareNames(n, nameAt_(p)) < 0; });
-}
-
-std::vector<NameIndex::Position>::iterator NameIndex::slotOf(qsizetype position)
-{
-    const auto slot = std::find(sorted_.begin(), sorted_.end(), Position(position));
-    Q_ASSERT(slot != sorted_.end());
-    return slot;
-}
-
-void NameIndex::inserted(qsizetype position)
-{
-    ++count_;
+    Q_ASSERT(row >= 0 && removedCount >= 0 && insertedCount >= 0 && row + removedCount <= count_);
+    count_ += insertedCount - removedCount;
     if (!built_)
         return;
-    for (Position &p : sorted_)
-        p += p >= Position(position) ? 1 : 0;
-    sorted_.insert(slotFor(nameAt_(position)), Position(position));
-    updateMinima();
-}
-
-void NameIndex::removed(qsizetype position)
-{
-    --count_;
-    if (!built_)
-        return;
-    sorted_.erase(slotOf(position));
-    for (Position &p : sorted_)
-        p -= p > Position(position) ? 1 : 0;
-    updateMinima();
-}
-
-void NameIndex::renamed(qsizetype position)
-{
-    if (!built_)
-        return;
-    sorted_.erase(slotOf(position));
-    sorted_.insert(slotFor(nameAt_(position)), Position(position));
-    updateMinima();
-}
-
-void NameIndex::appended(qsizetype count)
-{
-    const std::size_t old = sorted_.size();
-    count_ += count;
     // Many new names: sorting them all together, at the next query, is
-    // cheaper than merging.
-    if (!built_ || std::size_t(count) * 8 > old) {
+    // cheaper than merging them in.
+    if (insertedCount * 8 > count_) {
         rebuild(count_);
         return;
     }
-    std::vector<Position> added(static_cast<std::size_t>(count));
-    for (std::size_t i = 0; i < added.size(); ++i)
-        added[i] = Position(old + i);
-    sortPositions(added);
-    std::vector<Position> merged;
-    merged.reserve(old + added.size());
-    auto from = sorted_.begin();
-    for (const Position p : added) {
-        const QStringView name = nameAt_(p);
-        const auto to =
-            std::upper_bound(from, sorted_.end(), name, [this](QStringView n, Position q) {
-                return compareNames(n, nameAt_(q)) < 0;
-            });
-        merged.insert(merged.end(), from, to);
-        merged.push_back(p);
-        from = to;
+    // The removed names go, the later ones move; the order stays. (Both
+    // loops are kept free of branches that a random order would mispredict.)
+    const auto first = Position(row);
+    const auto end = Position(row + removedCount);
+    const auto shift = Position(insertedCount - removedCount); // wraps round when negative
+    if (removedCount > 0)
+        sorted_.erase(
+            std::remove_if(sorted_.begin(), sorted_.end(),
+                           [=](Position p) { return Position(p - first) < Position(end - first); }),
+            sorted_.end());
+    if (shift != 0) {
+        for (Position &p : sorted_)
+            p += Position(p >= end) * shift;
     }
-    merged.insert(merged.end(), from, sorted_.end());
-    sorted_ = std::move(merged);
+
+    const auto before = [this](QStringView name, Position p) {
+        return compareNames(name, nameAt_(p)) < 0;
+    };
+    if (insertedCount == 1) {
+        sorted_.insert(std::upper_bound(sorted_.begin(), sorted_.end(), nameAt_(row), before),
+                       first);
+    } else if (insertedCount > 1) {
+        std::vector<Position> added(static_cast<std::size_t>(insertedCount));
+        for (std::size_t i = 0; i < added.size(); ++i)
+            added[i] = first + Position(i);
+        sortPositions(added);
+        std::vector<Position> merged;
+        merged.reserve(sorted_.size() + added.size());
+        auto from = sorted_.begin();
+        for (const Position p : added) {
+            const auto to = std::upper_bound(from, sorted_.end(), nameAt_(p), before);
+            merged.insert(merged.end(), from, to);
+            merged.push_back(p);
+            from = to;
+        }
+        merged.insert(merged.end(), from, sorted_.end());
+        sorted_ = std::move(merged);
+    }
     updateMinima();
 }
 
 void NameIndex::updateMinima()
 {
     blocks_ = (sorted_.size() + kBlock - 1) / kBlock;
-    minima_.assign(2 * blocks_, std::numeric_limits<Position>::max());
-    for (std::size_t i = 0; i < sorted_.size(); ++i)
-        minima_[blocks_ + i / kBlock] = std::min(minima_[blocks_ + i / kBlock], sorted_[i]);
+    minima_.resize(2 * blocks_);
+    for (std::size_t block = 0; block < blocks_; ++block) {
+        const std::size_t last = std::min(sorted_.size(), (block + 1) * kBlock);
+        Position smallest = std::numeric_limits<Position>::max();
+        for (std::size_t i = block * kBlock; i < last; ++i)
+            smallest = std::min(smallest, sorted_[i]);
+        minima_[blocks_ + block] = smallest;
+    }
     for (std::size_t node = blocks_; node-- > 1;)
         minima_[node] = std::min(minima_[2 * node], minima_[2 * node + 1]);
 }

@@ -15,9 +15,9 @@ namespace core {
 // function it is made with, which must show the list as it is at each call.
 // Tell the index of every change after making it in the list. The sorting is
 // done at the first query after a rebuild (so loading a list costs nothing
-// until the find box is used); after that each change costs one pass over
-// the positions and no re-sorting, and appending a few names sorts only
-// those.
+// until the find box is used); after that a change costs one pass over the
+// positions and sorts only the names it brings, unless it brings so many
+// that sorting everything anew is cheaper.
 class NameIndex
 {
 public:
@@ -30,14 +30,17 @@ public:
 
     // Indexes the first `count` names of the list anew.
     void rebuild(qsizetype count);
-    // A name was inserted at `position`; the names from there on moved up one.
-    void inserted(qsizetype position);
-    // The name at `position` was removed; the names after it moved down one.
-    void removed(qsizetype position);
-    // The name at `position` changed.
-    void renamed(qsizetype position);
+    // From `row` on, `removedCount` names were replaced by `insertedCount`
+    // others; the names after them moved accordingly.
+    void spliced(qsizetype row, qsizetype removedCount, qsizetype insertedCount);
+    // A name was inserted at `row`; the names from there on moved up one.
+    void inserted(qsizetype row) { spliced(row, 0, 1); }
+    // The name at `row` was removed; the names after it moved down one.
+    void removed(qsizetype row) { spliced(row, 1, 0); }
+    // The name at `row` changed.
+    void renamed(qsizetype row) { spliced(row, 1, 1); }
     // `count` names were added at the end of the list.
-    void appended(qsizetype count);
+    void appended(qsizetype count) { spliced(count_, 0, count); }
 
     // The position of the first name in list order that begins with prefix
     // without regard to case, exactly as beginsWithIgnoringCase decides (a
@@ -49,8 +52,6 @@ private:
 
     void build();
     void sortPositions(std::vector<Position> &positions) const;
-    std::vector<Position>::iterator slotFor(QStringView name);
-    std::vector<Position>::iterator slotOf(qsizetype position);
     void updateMinima();
     Position smallestIn(std::size_t first, std::size_t last) const;
 

@@ -2,14 +2,14 @@
 
 #include <QtGlobal>
 
-namespace platform {
-class ListView;
+namespace core {
+class DirectoryModel;
 }
 
 // What the entry editor needs from the window that opens it: the mode it
-// opens in, the entry list it writes into, and the routine that shows an
-// entry's number lines. The main window implements it, so the editor never
-// includes the main window.
+// opens in, the directory it writes into with the entry list's selection,
+// and the routine that shows an entry's number lines. The main window implements it, so the editor
+// never includes the main window.
 class EntryListOwner
 {
 public:
@@ -17,9 +17,11 @@ public:
     // selected entry.
     virtual qint16 entryEditorMode() const = 0;
 
-    // The entry list: item text = display name, sub-item = number lines
-    // joined by TABs, bold = the entry's bold flag.
-    virtual platform::ListView &entryList() = 0;
+    // The directory the entry list shows, one entry per item.
+    virtual core::DirectoryModel &directory() = 0;
+
+    // The entry list's selected item (numbered from 1), 0 when none is.
+    virtual int selectedEntry() const = 0;
 
     // Shows an entry's number lines, as a click on it in the entry list does.
     virtual void lvwQuorvel_ItemClick(int item) = 0;

@@ -2,10 +2,9 @@
 
 #include "entrylistowner.h"
 
-#include "core/directoryfile.h"
+#include "core/directorymodel.h"
 #include "core/entryrules.h"
-#include "core/textfile.h"
-#include "platform/listview.h"
+#include "core/fileio.h"
 #include "platform/messagebox.h"
 #include "platform/staticedge.h"
 #include "platform/textfilter.h"
@@ -141,12 +140,12 @@ void frmAddEdit::buildControls()
 void frmAddEdit::Form_Load()
 {
     editing_ = owner_.entryEditorMode() == 1;
-    if (editing_) {
-        const platform::ListView &list = owner_.entryList();
-        editItem_ = list.selectedItem();
-        setBoxText(txtName, list.text(editItem_));
-        chkBold->setChecked(list.bold(editItem_));
-        lstNumbers->addItems(core::splitNumberLines(list.subItem(editItem_)));
+    editItem_ = editing_ ? owner_.selectedEntry() : 0;
+    if (editItem_ > 0) {
+        const core::DirectoryEntry &entry = owner_.directory().entry(editItem_ - 1);
+        setBoxText(txtName, entry.name);
+        chkBold->setChecked(entry.bold);
+        lstNumbers->addItems(core::splitNumberLines(entry.numbers));
     }
     for (QPushButton *button : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
         officeBorders::ApplyStaticEdge(button);
@@ -180,21 +179,17 @@ void frmAddEdit::cmdDone_Click()
     rows.reserve(lstNumbers->count());
     for (int row = 0; row < lstNumbers->count(); ++row)
         rows.append(lstNumbers->item(row)->text());
-    const QString numbers = core::joinNumberLines(rows);
+    core::DirectoryEntry entry{name, core::joinNumberLines(rows), chkBold->isChecked()};
 
-    platform::ListView &list = owner_.entryList();
+    core::DirectoryModel &directory = owner_.directory();
     if (editing_) {
         // Without a selected entry there is nothing to change.
         if (editItem_ > 0) {
-            list.setText(editItem_, name);
-            list.setBold(editItem_, chkBold->isChecked());
-            list.setSubItem(editItem_, numbers);
+            directory.replace(editItem_ - 1, std::move(entry));
             owner_.lvwQuorvel_ItemClick(editItem_);
         }
     } else {
-        const int item = list.addItem(name);
-        list.setSubItem(item, numbers);
-        list.setBold(item, chkBold->isChecked());
+        directory.append(std::move(entry));
     }
     accept();
 }

@@ -4,7 +4,7 @@
 
 #include "check.h"
 #include "core/colortext.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 
 #include <QStringList>
 #include <cstddef>

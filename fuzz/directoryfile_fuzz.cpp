@@ -4,7 +4,7 @@
 
 #include "check.h"
 #include "core/directoryfile.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,7 @@
 
 #include "check.h"
 #include "core/keywordfile.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,11 @@
 #include "coloreditor/frmColorEditor.h"
 #include "core/datafolder.h"
 #include "core/directoryfile.h"
+#include "core/directorymodel.h"
+#include "core/directorystore.h"
 #include "core/findtext.h"
 #include "core/keywordfile.h"
+#include "core/undohistory.h"
 #include "entryeditor/frmAddEdit.h"
 #include "platform/keyevents.h"
 #include "platform/listview.h"
@@ -14,6 +17,8 @@
 #include "platform/system.h"
 #include "platform/tabstrip.h"
 #include "platform/twips.h"
+#include "quorvel_version.h"
+#include "search/frmSearch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,7 +28,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
 
@@ -32,10 +36,9 @@ namespace {
 using platform::tw;
 using platform::twipRect;
 
-constexpr int kVersionMajor = 0;
-constexpr int kVersionMinor = 2;
-constexpr int kVersionRevision = 1;
-constexpr char kLockFileName[] = "quorvel.lock";
+using quorvel::kVersionMajor;
+using quorvel::kVersionMinor;
+using quorvel::kVersionRevision;
 constexpr int kKeyF1 = 112;
 
 } // namespace
@@ -67,11 +70,12 @@ void frmMain::buildControls()
     TS->setGeometry(twipRect(30, 390, 4305, 4755));
     TS->addTab(QStringLiteral("A"));
 
-    lvwQuorvel = new platform::ListView({tr("Name"), tr("Numbers")}, this);
+    directory_ = new core::DirectoryModel(this);
+    lvwQuorvel = new platform::ListView(tr("Name"), this);
+    lvwQuorvel->showModel(directory_);
     lvwQuorvel->setGeometry(twipRect(30, 990, 4305, 3105));
-    lvwQuorvel->setColumnHidden(1, true);
 
-    lstNumbers = new platform::ListView({tr("Item")}, this);
+    lstNumbers = new platform::ListView(tr("Item"), this);
     lstNumbers->setGeometry(twipRect(30, 4110, 4305, 1095));
     lstNumbers->setSelectFirstOnAdd(false);
     lstNumbers->header()->hide();
@@ -92,6 +96,16 @@ void frmMain::buildControls()
     mnuPopup = new QMenu(tr("Popup"), this);
     mnuEdit = mnuPopup->addAction(tr("Edit"));
     mnuDelete = mnuPopup->addAction(tr("Delete"));
+    mnuPopup->addSeparator();
+    mnuSearch = mnuPopup->addAction(tr("Search..."));
+    mnuSearch->setShortcut(QKeySequence::Find);
+    mnuUndo = mnuPopup->addAction(tr("Undo"));
+    mnuUndo->setShortcut(QKeySequence::Undo);
+    mnuRedo = mnuPopup->addAction(tr("Redo"));
+    mnuRedo->setShortcuts({QKeySequence(tr("Ctrl+Shift+Z")), QKeySequence(tr("Ctrl+Y"))});
+    // The window holds them too, so their keys work from any of its controls
+    // (a text box's own Ctrl+Z still undoes its typing).
+    addActions({mnuSearch, mnuUndo, mnuRedo});
 
     setTabOrder(txtFind, TS);
     setTabOrder(TS, lvwQuorvel);
@@ -105,6 +119,10 @@ void frmMain::buildControls()
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(mnuEdit, &QAction::triggered, this, &frmMain::mnuEdit_Click);
     connect(mnuDelete, &QAction::triggered, this, &frmMain::mnuDelete_Click);
+    connect(mnuSearch, &QAction::triggered, this, &frmMain::mnuSearch_Click);
+    connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
+    connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
+    followDirectoryInSearch();
     connect(lvwQuorvel, &platform::ListView::itemClick, this, &frmMain::lvwQuorvel_ItemClick);
     connect(lvwQuorvel, &platform::ListView::mouseUp, this, &frmMain::lvwQuorvel_MouseUp);
     auto *findKeys = new platform::KeyNotifier(txtFind);
@@ -144,34 +162,34 @@ bool frmMain::Form_Load()
 bool frmMain::prepareDataFolder()
 {
     const QString userName = platform::GetName();
-    const core::PrepareResult folder = core::checkDataFolder(appFolder_, userName);
+    store_ = std::make_unique<core::DirectoryStore>(appFolder_, userName);
+    const core::PrepareResult folder = store_->open();
     if (!folder.ok) {
         platform::MsgBox(folder.error, platform::vbCritical);
         return false;
     }
-    dataFolder_ = core::dataFolderPath(appFolder_, userName);
-    directoryFile_ = core::directoryFilePath(appFolder_, userName);
+    dataFolder_ = store_->folderPath();
+    directoryFile_ = store_->filePath();
 
     // One running copy per user: a second one would write its own list over
-    // the first one's changes when it closes.
-    const QString lockPath = QDir(dataFolder_).filePath(QLatin1String(kLockFileName));
-    auto lock = std::make_unique<QLockFile>(lockPath);
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
+    // the first one's changes.
+    if (const auto state = store_->lock(); state != core::DirectoryStore::LockState::Locked) {
+        if (state == core::DirectoryStore::LockState::HeldByAnother && askRunningCopy &&
+            askRunningCopy())
+            return false;
         const QString why =
-            lock->error() == QLockFile::LockFailedError
+            state == core::DirectoryStore::LockState::HeldByAnother
                 ? tr("Quorvel is already running for %1 (lock file %2), can't start a second copy.")
                 : tr("Can't create the lock file %2 for %1, can't start.");
-        platform::MsgBox(why.arg(userName, QDir::toNativeSeparators(lockPath)),
+        platform::MsgBox(why.arg(userName, QDir::toNativeSeparators(store_->lockPath())),
                          platform::vbCritical);
         return false;
     }
-    lock_ = std::move(lock);
     // What a save cut short by a kill left behind; no save runs now.
-    core::removeInterruptedSaves(appFolder_, userName);
+    store_->removeInterruptedSaves();
 
     if (folder.created) {
-        const QString error = core::writeDefaultDirectoryFile(appFolder_, userName);
+        const QString error = store_->writeDefaultFile();
         if (!error.isEmpty()) {
             platform::MsgBox(tr("Can't write the directory file %1: %2.")
                                  .arg(QDir::toNativeSeparators(directoryFile_), error),
@@ -184,12 +202,10 @@ bool frmMain::prepareDataFolder()
 
 bool frmMain::fillEntryList()
 {
-    platform::ListRows rows;
-    const QString error = core::ReadDirectoryFile(
-        directoryFile_, [&](qsizetype count) { rows.reserve(static_cast<std::size_t>(count)); },
-        [&](core::DirectoryEntry &&entry) {
-            rows.push_back({std::move(entry.name), std::move(entry.numbers), entry.bold, 0});
-        });
+    core::Entries entries;
+    const QString error =
+        store_->read([&](qsizetype count) { entries.reserve(static_cast<std::size_t>(count)); },
+                     [&](core::DirectoryEntry &&entry) { entries.push_back(std::move(entry)); });
     if (!error.isEmpty()) {
         platform::MsgBox(tr("Can't read the directory file %1: %2.\nQuorvel will close without "
                             "changing it.")
@@ -197,37 +213,105 @@ bool frmMain::fillEntryList()
                          platform::vbCritical);
         return false;
     }
-    lvwQuorvel->addItems(std::move(rows));
+    directory_->append(std::move(entries));
+    // What was read is where undo stops.
+    history_ = std::make_unique<core::UndoHistory>(*directory_);
+    // What the last run could not tell (it was closed by a signal).
+    if (const QString notice = store_->takeNotice(); !notice.isEmpty())
+        platform::MsgBox(notice, platform::vbInformation);
     return true;
+}
+
+frmMain::SaveEnd frmMain::saveDirectory(bool atExit)
+{
+    const auto eachEntry = [this](const core::EntryVisitor &visit) { directory_->forEach(visit); };
+    for (;;) {
+        const core::DirectoryStore::SaveResult result = store_->save(eachEntry, unsaved_);
+        const QString file = QDir::toNativeSeparators(directoryFile_);
+        if (result.recreated)
+            tell(tr("The data folder %1 had been removed while Quorvel ran. It was made again and "
+                    "the directory was saved there.")
+                     .arg(QDir::toNativeSeparators(dataFolder_)));
+        if (!result.movedTo.isEmpty() && result.movedTo != toldMovedTo_) {
+            toldMovedTo_ = result.movedTo;
+            tell(tr("The data folder %1 was moved to %2 while Quorvel ran. The directory was "
+                    "saved there, in %3.")
+                     .arg(QDir::toNativeSeparators(dataFolder_),
+                          QDir::toNativeSeparators(result.movedTo),
+                          QDir::toNativeSeparators(store_->currentFilePath())));
+        }
+        if (result.outcome == core::DirectoryStore::Outcome::LeftOutsideVersion) {
+            tell(tr("The directory file %1 was changed by another program. Nothing has changed "
+                    "in Quorvel since, so that version was left as it is.")
+                     .arg(file));
+            return SaveEnd::Saved;
+        }
+        if (!result.backupError.isEmpty() && !std::exchange(toldBackupFailure_, true))
+            tell(result.backupError + tr("\nThe directory itself was saved."));
+        if (result.outcome == core::DirectoryStore::Outcome::Saved) {
+            if (!result.sideCopy.isEmpty())
+                tell(tr("The directory file %1 was changed by another program. That version was "
+                        "kept as %2, and Quorvel's directory was saved in %1.")
+                         .arg(file, QDir::toNativeSeparators(result.sideCopy)));
+            unsaved_ = false;
+            return SaveEnd::Saved;
+        }
+        const bool oldFileThere = store_->currentFileExists();
+        const QString keeps = oldFileThere ? tr("the file keeps its old content")
+                                           : tr("there is no saved copy of the directory");
+        const int answer =
+            atExit ? platform::MsgBox(
+                         tr("Can't save the directory to %1: %2.\n\nRetry to try again, Discard "
+                            "to close without saving (%3), Cancel to keep Quorvel open.")
+                             .arg(file, result.error, keeps),
+                         platform::vbRetryDiscardCancel | platform::vbExclamation, {}, this)
+                   : platform::MsgBox(
+                         tr("Can't save the directory to %1: %2.\n\nRetry to try again, Cancel "
+                            "to go on: your change stays in the window and is saved with the "
+                            "next change or when Quorvel closes.")
+                             .arg(file, result.error),
+                         platform::vbRetryCancel | platform::vbExclamation, {}, this);
+        if (answer == platform::vbRetry)
+            continue;
+        return answer == platform::vbDiscard ? SaveEnd::Discarded : SaveEnd::Cancelled;
+    }
+}
+
+void frmMain::tell(const QString &message)
+{
+    if (closingForSignal_)
+        untold_.append(message);
+    else
+        platform::MsgBox(message, platform::vbInformation, {}, this);
+}
+
+void frmMain::directoryChanged()
+{
+    unsaved_ = true;
+    saveDirectory(false);
 }
 
 bool frmMain::Form_Unload()
 {
     if (!loaded_)
         return true;
-    // The entry list is the directory: it is written item by item, in order.
-    const auto eachEntry = [this](const core::EntryVisitor &visit) {
-        for (const platform::ListRow &row : lvwQuorvel->rows())
-            visit({row.text, row.subItem, row.bold});
-    };
-    for (;;) {
-        const QString error = core::WriteDirectoryFile(directoryFile_, eachEntry);
-        if (error.isEmpty())
-            break;
-        const int answer = platform::MsgBox(
-            tr("Can't save the directory to %1: %2.\n\nRetry to try again, Discard to close "
-               "without saving (the file keeps its old content), Cancel to keep Quorvel open.")
-                .arg(QDir::toNativeSeparators(directoryFile_), error),
-            platform::vbRetryDiscardCancel | platform::vbExclamation, {}, this);
-        if (answer == platform::vbRetry)
-            continue;
-        if (answer == platform::vbDiscard)
-            break;
+    // Written even when nothing changed: older lines become UTF-8 and bold
+    // markers are tidied, as they always were at exit.
+    if (saveDirectory(true) == SaveEnd::Cancelled)
         return false;
-    }
+    if (!untold_.isEmpty())
+        store_->leaveNotice(untold_.join(QLatin1String("\n\n")));
+    untold_.clear();
     loaded_ = false;
-    lock_.reset();
+    store_->unlock();
     return true;
+}
+
+void frmMain::closeForSignal()
+{
+    closingForSignal_ = true;
+    if (!close())
+        closingForSignal_ = false;
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -238,6 +322,11 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
+int frmMain::selectedEntry() const
+{
+    return lvwQuorvel->selectedItem();
+}
+
 void frmMain::cmdExit_Click()
 {
     close();
@@ -245,10 +334,15 @@ void frmMain::cmdExit_Click()
 
 void frmMain::lvwQuorvel_ItemClick(int item)
 {
+    const QStringList numberLines = core::splitNumberLines(lvwQuorvel->subItem(item));
+    // One fresh reading of the colour file serves every line of this entry;
+    // an entry without lines reads (and creates) nothing.
+    const QStringList keywordLines =
+        numberLines.isEmpty() ? QStringList() : core::readKeywordLinesForLookup(appFolder_);
     platform::ListRows rows;
-    for (const QString &line : core::splitNumberLines(lvwQuorvel->subItem(item))) {
+    for (const QString &line : numberLines) {
         core::DisplayLine shown = core::displayLine(line);
-        const core::ColorValue color = GetLineColor(shown.text);
+        const core::ColorValue color = GetLineColor(keywordLines, shown.text);
         rows.push_back({std::move(shown.text), {}, shown.bold, color});
     }
     lstNumbers->clearItems();
@@ -264,9 +358,9 @@ void frmMain::lvwQuorvel_MouseUp(int button, int, QPoint position)
         mnuPopup->popup(lvwQuorvel->viewport()->mapToGlobal(position));
 }
 
-core::ColorValue frmMain::GetLineColor(const QString &line) const
+core::ColorValue frmMain::GetLineColor(const QStringList &keywordLines, const QString &line)
 {
-    return core::lineColorFromFile(appFolder_, line);
+    return core::lookupLineColor(keywordLines, line);
 }
 
 void frmMain::cmdAdd_Click()
@@ -287,8 +381,10 @@ void frmMain::cmdEdit_Click()
 void frmMain::showEntryEditor()
 {
     frmAddEdit editor(*this, this);
-    editor.exec();
+    const bool done = editor.exec() == QDialog::Accepted;
     lvwQuorvel->setFocus();
+    if (done)
+        directoryChanged();
 }
 
 void frmMain::cmdDelete_Click()
@@ -298,8 +394,10 @@ void frmMain::cmdDelete_Click()
         return;
     const QString prompt = tr("Are you sure you want to remove %1?").arg(lvwQuorvel->text(item));
     if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, {}, this) ==
-        platform::vbYes)
-        lvwQuorvel->removeItem(item);
+        platform::vbYes) {
+        directory_->remove(item - 1);
+        directoryChanged();
+    }
 }
 
 void frmMain::cmdColors_Click()
@@ -307,7 +405,9 @@ void frmMain::cmdColors_Click()
     // The editor writes the keyword colour file itself; the detail list reads
     // the file afresh whenever it shows an entry, so nothing follows here.
     frmColorEditor editor(appFolder_, this);
-    editor.exec();
+    // It does not open on a colour file it could not read (it said why).
+    if (editor.isLoaded())
+        editor.exec();
 }
 
 void frmMain::mnuEdit_Click()
@@ -318,6 +418,86 @@ void frmMain::mnuEdit_Click()
 void frmMain::mnuDelete_Click()
 {
     cmdDelete_Click();
+}
+
+void frmMain::mnuSearch_Click()
+{
+    if (!search_) {
+        // One fresh reading of the colour file for each update of the results.
+        const auto colors = [this]() -> ColorLookup {
+            return [lines = core::readKeywordLinesForLookup(appFolder_)](const QString &line) {
+                return core::lookupLineColor(lines, line);
+            };
+        };
+        search_ = new frmSearch(*this, colors, this);
+        connect(search_, &frmSearch::entryChosen, this, [this](int item) {
+            lvwQuorvel->setSelectedItem(item);
+            lvwQuorvel->scrollTo(lvwQuorvel->model()->index(item - 1, 0));
+            lvwQuorvel->setFocus();
+            lvwQuorvel_ItemClick(item);
+        });
+    }
+    search_->show();
+    search_->raise();
+    search_->activateWindow();
+}
+
+void frmMain::followDirectoryInSearch()
+{
+    const auto each = [this](int first, int last, void (frmSearch::*tell)(int)) {
+        for (int row = first; search_ && row <= last; ++row)
+            (search_->*tell)(row + 1);
+    };
+    connect(directory_, &QAbstractItemModel::rowsInserted, this,
+            [each](const QModelIndex &, int first, int last) {
+                each(first, last, &frmSearch::entryInserted);
+            });
+    connect(directory_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [each](const QModelIndex &, int first, int last) {
+                // From the last, so the numbers of the others stay right.
+                for (int row = last; row >= first; --row)
+                    each(row, row, &frmSearch::entryRemoved);
+            });
+    connect(directory_, &QAbstractItemModel::dataChanged, this,
+            [each](const QModelIndex &from, const QModelIndex &to) {
+                each(from.row(), to.row(), &frmSearch::entryChanged);
+            });
+    connect(directory_, &QAbstractItemModel::modelReset, this, [this] {
+        if (search_)
+            search_->entriesReset();
+    });
+}
+
+void frmMain::mnuUndo_Click()
+{
+    if (history_ && history_->canUndo())
+        historyStepDone(history_->undo());
+}
+
+void frmMain::mnuRedo_Click()
+{
+    if (history_ && history_->canRedo())
+        historyStepDone(history_->redo());
+}
+
+void frmMain::historyStepDone(int row)
+{
+    directoryChanged();
+    if (row < 0)
+        return;
+    lvwQuorvel->setSelectedItem(row + 1);
+    lvwQuorvel->scrollTo(lvwQuorvel->model()->index(row, 0));
+    lvwQuorvel_ItemClick(row + 1);
+}
+
+int frmMain::count() const
+{
+    return directory_->count();
+}
+
+core::DirectoryEntry frmMain::entry(int item) const
+{
+    return directory_->entry(item - 1);
 }
 
 void frmMain::txtFind_KeyDown(int keyCode, int)
@@ -342,8 +522,9 @@ void frmMain::txtFind_Change()
     if (!BackspacePressed) {
         const QString typed = txtFind->text();
         const qsizetype row =
-            core::firstWithPrefix(lvwQuorvel->rows(), typed,
-                                  [](const platform::ListRow &r) { return QStringView(r.text); });
+            core::firstWithPrefix(directory_->entries(), typed, [](const core::DirectoryEntry &e) {
+                return QStringView(e.name);
+            });
         if (row >= 0) {
             lvwQuorvel->setSelectedItem(static_cast<int>(row) + 1);
             const int typedLength = static_cast<int>(typed.size());

@@ -2,16 +2,23 @@
 
 #include "core/colortext.h"
 #include "entryeditor/entrylistowner.h"
+#include "search/searchsource.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QLabel;
 class QLineEdit;
-class QLockFile;
 class QMenu;
 class QAction;
 class QPushButton;
+
+namespace core {
+class DirectoryModel;
+class DirectoryStore;
+class UndoHistory;
+} // namespace core
 
 namespace platform {
 class ListView;
@@ -22,7 +29,9 @@ class TabStrip;
 // find box and letter tabs, and the commands. While it runs, the entry list
 // is the directory; it is read from the directory file when the window loads
 // and written back when it closes.
-class frmMain : public QWidget, public EntryListOwner
+class frmSearch;
+
+class frmMain : public QWidget, public EntryListOwner, public SearchSource
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
@@ -40,8 +49,17 @@ public:
     // entry's name into the find box.
     void lvwQuorvel_ItemClick(int item) override;
 
+    // Asked when another copy holds the data folder, before the user is told;
+    // it returns true when that copy has taken over, and the load then fails
+    // without a message.
+    std::function<bool()> askRunningCopy;
+
     // The data folder in use (valid after a successful load).
     QString dataFolder() const { return dataFolder_; }
+
+    // Closes the window for a signal (logout, kill): the directory is saved
+    // as on Exit, and what the user must be told waits for the next start.
+    void closeForSignal();
 
     qint16 eMode = 0;
 
@@ -58,6 +76,10 @@ public:
     QMenu *mnuPopup;
     QAction *mnuEdit;
     QAction *mnuDelete;
+    // Also window shortcuts: Ctrl+F, Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y.
+    QAction *mnuSearch;
+    QAction *mnuUndo;
+    QAction *mnuRedo;
 
     void cmdAdd_Click();
     void cmdEdit_Click();
@@ -66,6 +88,15 @@ public:
     void cmdExit_Click();
     void mnuEdit_Click();
     void mnuDelete_Click();
+    // Opens the search window over every field.
+    void mnuSearch_Click();
+    // Takes back the last Delete, Done or import, or makes it again.
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+
+    // What the search window reads.
+    int count() const override;
+    core::DirectoryEntry entry(int item) const override;
 
     // Find box and letter tabs.
     void txtFind_KeyDown(int keyCode, int shift);
@@ -82,7 +113,8 @@ public:
 
     // What the entry editor reads and writes.
     qint16 entryEditorMode() const override { return eMode; }
-    platform::ListView &entryList() override { return *lvwQuorvel; }
+    core::DirectoryModel &directory() override { return *directory_; }
+    int selectedEntry() const override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -94,9 +126,24 @@ private:
     // the user chose to keep the window open after a failed save.
     bool Form_Unload();
     void lvwQuorvel_MouseUp(int button, int shift, QPoint position);
-    core::ColorValue GetLineColor(const QString &line) const;
+    // The colour of a number line from the keyword lines read for this showing.
+    static core::ColorValue GetLineColor(const QStringList &keywordLines, const QString &line);
+
+    // A change to the directory is committed: it is saved at once.
+    void directoryChanged();
+    enum class SaveEnd { Saved, Discarded, Cancelled };
+    // Saves the entry list; a failure asks Retry / Cancel (Retry / Discard /
+    // Cancel at exit) until one ends it.
+    SaveEnd saveDirectory(bool atExit);
+    // Tells the user what a save found (an outside change, a moved or
+    // remade folder), now or, when closing for a signal, at the next start.
+    void tell(const QString &message);
 
     void buildControls();
+    void followDirectoryInSearch();
+    // After an undo or redo: saved as any change, and the entry it put back
+    // (row from 0, or -1) selected and shown.
+    void historyStepDone(int row);
     void showEntryEditor();
     bool prepareDataFolder();
     bool fillEntryList();
@@ -104,6 +151,15 @@ private:
     QString appFolder_;
     QString dataFolder_;
     QString directoryFile_;
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<core::DirectoryStore> store_;
+    core::DirectoryModel *directory_;
     bool loaded_ = false;
+    // Something changed here since the file was last read or written.
+    bool unsaved_ = false;
+    bool closingForSignal_ = false;
+    bool toldBackupFailure_ = false;
+    std::unique_ptr<core::UndoHistory> history_;
+    frmSearch *search_ = nullptr;
+    QStringList untold_;
+    QString toldMovedTo_;
 };

@@ -1,5 +1,7 @@
 #include "colordialog.h"
 
+#include "palette.h"
+
 #include <QColor>
 #include <QColorDialog>
 #include <QWidget>
@@ -16,7 +18,7 @@ ColorHandler &handler()
 
 std::optional<core::ColorValue> showReal(core::ColorValue current, QWidget *owner)
 {
-    const QColor initial(core::redOf(current), core::greenOf(current), core::blueOf(current));
+    const QColor initial = toQColor(current);
     const QColor chosen = QColorDialog::getColor(initial, owner);
     if (!chosen.isValid())
         return std::nullopt;

@@ -33,7 +33,11 @@ int keyCodeOf(const QKeyEvent *event)
 
 int shiftOf(const QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers mods = event->modifiers();
+    return shiftOf(event->modifiers());
+}
+
+int shiftOf(Qt::KeyboardModifiers mods)
+{
     return (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
            (mods & Qt::AltModifier ? 4 : 0);
 }

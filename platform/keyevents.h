@@ -13,6 +13,7 @@ int keyCodeOf(const QKeyEvent *event);
 
 // Shift state: 1 Shift, 2 Ctrl, 4 Alt, combined.
 int shiftOf(const QKeyEvent *event);
+int shiftOf(Qt::KeyboardModifiers modifiers);
 
 // Reports the key presses and releases of one widget before the widget
 // itself sees them. A handler may swallow a press with swallowCurrent().

@@ -1,45 +1,57 @@
 #include "listview.h"
 
+#include "keyevents.h"
+#include "palette.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 
 namespace platform {
 
-namespace {
-
-// A row shows at most this many characters; the columns are a few hundred
-// pixels wide. Laying out a whole text of millions of characters (a hostile
-// directory file) would take hundreds of megabytes for nothing visible.
-constexpr qsizetype kMostShownCharacters = 1000;
-
-QString shown(const QString &text)
+// Maps the rows' roles to how the view draws them: BoldRole to a bold font,
+// ForeColorRole to the text colour; the one column's header is the view's.
+class RowStyle final : public QIdentityProxyModel
 {
-    return text.size() > kMostShownCharacters ? text.left(kMostShownCharacters) : text;
-}
+public:
+    RowStyle(const QString &header, QObject *parent) : QIdentityProxyModel(parent), header_(header)
+    {
+    }
+    void setBoldFont(const QFont &font) { boldFont_ = font; }
 
-} // namespace
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::FontRole)
+            return QIdentityProxyModel::data(index, core::BoldRole).toBool() ? QVariant(boldFont_)
+                                                                             : QVariant();
+        if (role == Qt::ForegroundRole) {
+            const QVariant color = QIdentityProxyModel::data(index, core::ForeColorRole);
+            return color.isValid() ? QVariant(toQColor(color.value<core::ColorValue>()))
+                                   : QVariant();
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section == 0)
+            return header_;
+        return {};
+    }
 
-ListModel::ListModel(QObject *parent) : QAbstractTableModel(parent) {}
+private:
+    QString header_;
+    QFont boldFont_;
+};
 
-void ListModel::setHeaders(const QStringList &headers)
-{
-    beginResetModel();
-    headers_ = headers;
-    endResetModel();
-}
+ListModel::ListModel(QObject *parent) : QAbstractListModel(parent) {}
 
 int ListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-int ListModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(headers_.size());
 }
 
 QVariant ListModel::data(const QModelIndex &index, int role) const
@@ -49,22 +61,18 @@ QVariant ListModel::data(const QModelIndex &index, int role) const
     const ListRow &r = row(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return shown(index.column() == 0 ? r.text : r.subItem);
-    case Qt::FontRole:
-        return r.bold ? QVariant(boldFont_) : QVariant();
-    case Qt::ForegroundRole:
-        return QColor(core::redOf(r.foreColor), core::greenOf(r.foreColor),
-                      core::blueOf(r.foreColor));
+        return core::shownText(r.text);
+    case core::TextRole:
+        return r.text;
+    case core::SubItemRole:
+        return r.subItem;
+    case core::BoldRole:
+        return r.bold;
+    case core::ForeColorRole:
+        return QVariant::fromValue(r.foreColor);
     default:
         return {};
     }
-}
-
-QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < headers_.size())
-        return headers_.at(section);
-    return {};
 }
 
 void ListModel::append(ListRows rows)
@@ -98,14 +106,21 @@ void ListModel::clear()
 void ListModel::update(int row, const ListRow &value)
 {
     rows_[static_cast<std::size_t>(row)] = value;
-    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    emit dataChanged(index(row), index(row));
 }
 
-ListView::ListView(const QStringList &headers, QWidget *parent)
-    : QTableView(parent), model_(new ListModel(this))
+ListView::ListView(const QString &headerText, QWidget *parent)
+    : QTableView(parent), model_(new ListModel(this)), style_(new RowStyle(headerText, this))
 {
-    model_->setHeaders(headers);
-    setModel(model_);
+    // The view moves the selection to a neighbour of a removed selected row
+    // as the removal begins, so what was selected is noted before it does.
+    connect(style_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) {
+                const int selected = selectedItem();
+                removingSelected_ = selected > first && selected <= last + 1;
+            });
+    setModel(style_);
+    showModel(model_);
     // One row per item, all of one height: the view then lays out any
     // number of rows at no cost.
     setShowGrid(false);
@@ -121,30 +136,49 @@ ListView::ListView(const QStringList &headers, QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
-
-    // The rows' colours are chosen for a light background: keep it light
-    // whatever the desktop theme says.
-    QPalette pal = palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(group, QPalette::Base, Qt::white);
-        pal.setColor(group, QPalette::AlternateBase, QColor(0xF4, 0xF4, 0xF4));
-        pal.setColor(group, QPalette::Text, Qt::black);
-    }
-    setPalette(pal);
+    keepLightBase(this);
 
     QFont boldFont = font();
     boldFont.setBold(true);
-    model_->setBoldFont(boldFont);
+    style_->setBoldFont(boldFont);
 
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
         if (index.isValid())
             emit itemClick(index.row() + 1);
     });
+    connect(style_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) {
+                // Like the platform's list view, the first items added to an
+                // empty list select the first one when nothing else is.
+                if (selectFirstOnAdd_ && first == 0 && count() == last + 1 && selectedItem() == 0)
+                    setSelectedItem(1);
+            });
+    // Removing the selected item leaves no item selected.
+    connect(style_, &QAbstractItemModel::rowsRemoved, this, [this] {
+        if (std::exchange(removingSelected_, false))
+            selectionModel()->clearSelection();
+    });
+}
+
+void ListView::showModel(QAbstractItemModel *model)
+{
+    style_->setSourceModel(model);
+    texts_ = dynamic_cast<const core::RowTexts *>(model);
+}
+
+bool ListView::showsOwnRows() const
+{
+    return style_->sourceModel() == model_;
+}
+
+QVariant ListView::role(int index, int role) const
+{
+    return valid(index) ? style_->data(modelIndex(index), role) : QVariant();
 }
 
 int ListView::count() const
 {
-    return model_->rowCount();
+    return style_->rowCount();
 }
 
 int ListView::addItem(const QString &text)
@@ -155,49 +189,40 @@ int ListView::addItem(const QString &text)
 
 void ListView::addItems(ListRows rows)
 {
-    const bool wasEmpty = count() == 0;
-    model_->append(std::move(rows));
-    // Like the platform's list view, the first item added to an empty list
-    // becomes the selected item when nothing else is.
-    if (selectFirstOnAdd_ && wasEmpty && count() > 0 && selectedItem() == 0)
-        setSelectedItem(1);
+    if (showsOwnRows())
+        model_->append(std::move(rows));
 }
 
 void ListView::removeItem(int index)
 {
-    if (!valid(index))
-        return;
-    // The view would move the selection to a neighbour; removing the
-    // selected item leaves no item selected instead.
-    const bool wasSelected = selectedItem() == index;
-    model_->remove(index - 1);
-    if (wasSelected)
-        selectionModel()->clearSelection();
+    if (valid(index) && showsOwnRows())
+        model_->remove(index - 1);
 }
 
 void ListView::clearItems()
 {
-    model_->clear();
+    if (showsOwnRows())
+        model_->clear();
 }
 
 QString ListView::text(int index) const
 {
-    return valid(index) ? model_->row(index - 1).text : QString();
+    return role(index, core::TextRole).toString();
 }
 
 QString ListView::subItem(int index) const
 {
-    return valid(index) ? model_->row(index - 1).subItem : QString();
+    return role(index, core::SubItemRole).toString();
 }
 
 bool ListView::bold(int index) const
 {
-    return valid(index) && model_->row(index - 1).bold;
+    return role(index, core::BoldRole).toBool();
 }
 
 core::ColorValue ListView::foreColor(int index) const
 {
-    return valid(index) ? model_->row(index - 1).foreColor : 0;
+    return role(index, core::ForeColorRole).value<core::ColorValue>();
 }
 
 const ListRows &ListView::rows() const
@@ -207,7 +232,7 @@ const ListRows &ListView::rows() const
 
 void ListView::changeRow(int index, const std::function<void(ListRow &)> &change)
 {
-    if (!valid(index))
+    if (!valid(index) || !showsOwnRows())
         return;
     ListRow row = model_->row(index - 1);
     change(row);
@@ -270,10 +295,7 @@ void ListView::mouseReleaseEvent(QMouseEvent *event)
     default:
         break;
     }
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const int shift = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
-                      (mods & Qt::AltModifier ? 4 : 0);
-    emit mouseUp(button, shift, event->position().toPoint());
+    emit mouseUp(button, shiftOf(event->modifiers()), event->position().toPoint());
 }
 
 void ListView::keyboardSearch(const QString &search)
@@ -293,10 +315,11 @@ void ListView::keyboardSearch(const QString &search)
     // A new search, or a repeated letter, looks past the current item.
     const int current = selectedItem() > 0 ? selectedItem() - 1 : 0;
     const int first = current + ((restart || sameLetter) && selectedItem() > 0 ? 1 : 0);
-    const ListRows &all = rows();
     for (int k = 0; k < rowCount; ++k) {
         const int row = (first + k) % rowCount;
-        if (all[static_cast<std::size_t>(row)].text.startsWith(prefix, Qt::CaseInsensitive)) {
+        const QString viaRole = texts_ ? QString() : text(row + 1);
+        const QStringView rowText = texts_ ? texts_->rowText(row) : QStringView(viaRole);
+        if (rowText.startsWith(prefix, Qt::CaseInsensitive)) {
             setSelectedItem(row + 1);
             scrollTo(modelIndex(row + 1));
             return;
@@ -323,7 +346,7 @@ bool ListView::valid(int index) const
 
 QModelIndex ListView::modelIndex(int index) const
 {
-    return model_->index(index - 1, 0);
+    return style_->index(index - 1, 0);
 }
 
 } // namespace platform

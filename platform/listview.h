@@ -2,8 +2,9 @@
 
 #include "core/blockmemory.h"
 #include "core/colortext.h"
+#include "core/directorymodel.h"
 
-#include <QAbstractTableModel>
+#include <QAbstractListModel>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QTableView>
@@ -27,9 +28,10 @@ struct ListRow
     core::ColorValue foreColor = 0;
 };
 
-// The rows of a ListView. Kept as one flat vector so that large lists cost
-// one allocation per row's strings and nothing more.
-class ListModel final : public QAbstractTableModel
+// The rows a ListView holds itself (when it shows no model of its own
+// choosing): one flat vector, so that large lists cost one allocation per
+// row's strings and nothing more. It gives the roles of core::ListRole.
+class ListModel final : public QAbstractListModel, public core::RowTexts
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ListModel)
@@ -37,13 +39,9 @@ class ListModel final : public QAbstractTableModel
 public:
     explicit ListModel(QObject *parent = nullptr);
 
-    void setHeaders(const QStringList &headers);
-    void setBoldFont(const QFont &font) { boldFont_ = font; }
-
     int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    QStringView rowText(int row) const override { return this->row(row).text; }
 
     const ListRows &rows() const { return rows_; }
     const ListRow &row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
@@ -54,23 +52,30 @@ public:
 
 private:
     ListRows rows_;
-    QStringList headers_;
-    QFont boldFont_;
 };
 
-// A report-style list view whose items are numbered from 1, as the windows
-// address them: Text, SubItems(1), Bold, ForeColor and the selected item.
-// Typing a letter in the view moves the selection to an item that begins with
-// it (the view's keyboard search).
+class RowStyle;
+
+// A report-style list view of one column whose items are numbered from 1,
+// as the windows address them: Text, SubItems(1), Bold, ForeColor and the
+// selected item. It shows the rows it holds itself, or a model given to
+// showModel() that gives the roles of core::ListRole. Typing a letter in the
+// view moves the selection to an item that begins with it. The first item
+// added to an empty list becomes the selected item, and removing the selected
+// item leaves none selected, whoever adds or removes the rows.
 class ListView : public QTableView
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ListView)
 
 public:
-    explicit ListView(const QStringList &headers, QWidget *parent = nullptr);
+    explicit ListView(const QString &headerText, QWidget *parent = nullptr);
+
+    // Shows another model's rows instead of its own (the view does not own it).
+    void showModel(QAbstractItemModel *model);
 
     int count() const;
+    // The calls that change items act on the rows the view holds itself.
     // Appends an item with the given text and returns its index.
     int addItem(const QString &text);
     // Appends many items at once, in order.
@@ -88,6 +93,7 @@ public:
     void setBold(int index, bool bold);
     core::ColorValue foreColor(int index) const;
     void setForeColor(int index, core::ColorValue color);
+    // The rows the view holds itself.
     const ListRows &rows() const;
 
     // The selected item's index, or 0 when no item is selected.
@@ -127,9 +133,14 @@ protected:
 private:
     bool valid(int index) const;
     QModelIndex modelIndex(int index) const;
+    QVariant role(int index, int role) const;
+    bool showsOwnRows() const;
     void changeRow(int index, const std::function<void(ListRow &)> &change);
 
     ListModel *model_;
+    RowStyle *style_;
+    const core::RowTexts *texts_ = nullptr;
+    bool removingSelected_ = false;
     bool selectFirstOnAdd_ = true;
     QString typed_;
     QElapsedTimer typedTimer_;

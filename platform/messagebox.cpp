@@ -43,6 +43,13 @@ int showReal(const MessageRequest &request, QWidget *parent)
         const int answer = box.exec();
         return answer == QMessageBox::Yes ? vbYes : vbNo;
     }
+    case vbRetryCancel: {
+        QPushButton *retry = box.addButton(QMessageBox::Retry);
+        box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(retry);
+        box.exec();
+        return box.clickedButton() == retry ? vbRetry : vbCancel;
+    }
     case vbRetryDiscardCancel: {
         QPushButton *retry = box.addButton(QMessageBox::Retry);
         QPushButton *discard = box.addButton(QMessageBox::Discard);

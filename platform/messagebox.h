@@ -13,6 +13,7 @@ inline constexpr char kApplicationTitle[] = "Quorvel";
 enum MsgStyle : int {
     vbOKOnly = 0,
     vbYesNo = 4,
+    vbRetryCancel = 5,
     vbRetryDiscardCancel = 6,
     vbCritical = 16,
     vbQuestion = 32,

@@ -1,5 +1,7 @@
 #include "picturebox.h"
 
+#include "palette.h"
+
 #include <QColor>
 #include <QMouseEvent>
 #include <QPalette>
@@ -19,8 +21,7 @@ void PictureBox::setBackColor(core::ColorValue color)
 {
     backColor_ = color & 0xFFFFFFu;
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(core::redOf(backColor_), core::greenOf(backColor_),
-                                          core::blueOf(backColor_)));
+    pal.setColor(QPalette::Window, toQColor(backColor_));
     setPalette(pal);
 }
 

@@ -1,7 +1,5 @@
 #include "system.h"
 
-#include <QCoreApplication>
-
 #ifdef Q_OS_WIN
 #include <lmcons.h>
 #include <windows.h>
@@ -31,11 +29,6 @@ QString GetName()
         return {};
     return QString::fromLocal8Bit(found->pw_name);
 #endif
-}
-
-QString applicationFolder()
-{
-    return QCoreApplication::applicationDirPath();
 }
 
 } // namespace platform

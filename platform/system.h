@@ -7,7 +7,4 @@ namespace platform {
 // The login name of the user the process runs as; empty when it cannot be had.
 QString GetName();
 
-// The folder that holds the executable, without a trailing separator.
-QString applicationFolder();
-
 } // namespace platform

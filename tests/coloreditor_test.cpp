@@ -267,12 +267,21 @@ TEST(ColorEditor, ColourDialogRemembersItsOwnColour)
 
 TEST(ColorEditor, UnreadableOrUnwritableFileIsReported)
 {
+    // A folder where the file belongs, or a link to another file (as a
+    // second user of a shared folder may plant): the editor says why and
+    // does not open, so Save Colors can never write over what it never read.
     AppFolder app;
-    QDir().mkpath(app.keywordFile()); // a folder where the file belongs
     MessageRecorder messages;
-    EXPECT_EQ(Editor(app.path()).shown(), Shown{});
-    ASSERT_EQ(messages.prompts().size(), 1);
-    EXPECT_TRUE(messages.prompts()[0].contains(QDir::toNativeSeparators(app.keywordFile())));
+    QDir().mkpath(app.keywordFile());
+    EXPECT_FALSE(Editor(app.path())->isLoaded());
+    ASSERT_TRUE(QDir().rmdir(app.keywordFile()));
+    testsupport::writeBytes(app.path() + "/victim", "phone:\t1,2,3\r\n");
+    ASSERT_TRUE(QFile::link(app.path() + "/victim", app.keywordFile()));
+    EXPECT_FALSE(Editor(app.path())->isLoaded());
+    ASSERT_EQ(messages.prompts().size(), 2);
+    for (const QString &prompt : messages.prompts())
+        EXPECT_TRUE(prompt.contains(QDir::toNativeSeparators(app.keywordFile())));
+    EXPECT_EQ(testsupport::fileBytes(app.path() + "/victim"), "phone:\t1,2,3\r\n");
 
     // An application folder that is a regular file: nothing can be made in
     // it. The dialog stays open with its list.
@@ -280,10 +289,10 @@ TEST(ColorEditor, UnreadableOrUnwritableFileIsReported)
     testsupport::writeBytes(notAFolder, "x");
     const Editor editor(notAFolder);
     editor.run("add type=fax: save colors");
-    ASSERT_EQ(messages.prompts().size(), 2);
+    ASSERT_EQ(messages.prompts().size(), 3);
     const QString path = QDir::toNativeSeparators(core::keywordFilePath(notAFolder));
-    EXPECT_TRUE(messages.prompts()[1].startsWith("Can't save the colors to " + path + ": "));
-    EXPECT_GT(messages.prompts()[1].size(), path.size() + 30); // a reason follows
+    EXPECT_TRUE(messages.prompts()[2].startsWith("Can't save the colors to " + path + ": "));
+    EXPECT_GT(messages.prompts()[2].size(), path.size() + 30); // a reason follows
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor.rows(), QStringList{"fax:\t0,0,0"});
 }

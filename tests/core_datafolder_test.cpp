@@ -113,43 +113,4 @@ TEST(CoreDataFolder, RefusesUnsafePaths)
     }
 }
 
-TEST(CoreDataFolder, RemovesOnlyWhatInterruptedSavesLeft)
-{
-    QTemporaryDir app;
-    ASSERT_TRUE(app.isValid());
-    ASSERT_TRUE(core::checkDataFolder(app.path(), "alice").ok);
-    const QDir folder(core::dataFolderPath(app.path(), "alice"));
-    const QStringList kept = {"quorvel.dat",         "quorvel.dat.abc12", "quorvel.dat.abc1234",
-                              "quorvel.dat.ab-12",   "quorvel.dat.bak",   "quorvel.lock",
-                              "xquorvel.dat.Ab12Cd", "notes.txt"};
-    for (const QString &name : kept + QStringList{"quorvel.dat.Ab12Cd", "quorvel.dat.zzzzzz"})
-        testsupport::writeBytes(folder.filePath(name), "x");
-    ASSERT_TRUE(folder.mkdir("quorvel.dat.Folder"));
-    ASSERT_TRUE(QFile::link(folder.filePath("notes.txt"), folder.filePath("quorvel.dat.Linked")));
-
-    EXPECT_EQ(core::removeInterruptedSaves(app.path(), "alice"),
-              QStringList({"quorvel.dat.Ab12Cd", "quorvel.dat.zzzzzz"}));
-    QStringList left = kept + QStringList{"quorvel.dat.Folder", "quorvel.dat.Linked"};
-    QStringList present = entries(folder.path());
-    left.sort();
-    present.sort();
-    EXPECT_EQ(present, left);
-    EXPECT_EQ(testsupport::fileBytes(folder.filePath("notes.txt")), QByteArray("x"));
-    EXPECT_TRUE(core::removeInterruptedSaves(app.path(), "alice").isEmpty());
-}
-
-TEST(CoreDataFolder, WritesDefaultDirectoryFile)
-{
-    QTemporaryDir app;
-    ASSERT_TRUE(app.isValid());
-    ASSERT_TRUE(core::checkDataFolder(app.path(), "alice").ok);
-    EXPECT_EQ(core::writeDefaultDirectoryFile(app.path(), "alice"), QString());
-    const QString path = core::directoryFilePath(app.path(), "alice");
-    EXPECT_EQ(testsupport::fileBytes(path), QByteArray("Default|phone: 555-1234\r\n"));
-    // It holds the user's contacts like any other directory file, so it is private too.
-    EXPECT_EQ(QFileInfo(path).permissions() & kAllBits,
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(entries(core::dataFolderPath(app.path(), "alice")), QStringList({"quorvel.dat"}));
-}
-
 } // namespace

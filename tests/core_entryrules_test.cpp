@@ -1,6 +1,6 @@
 #include "core/directoryfile.h"
 #include "core/entryrules.h"
-#include "core/textfile.h"
+#include "core/fileio.h"
 #include "support/fixtures.h"
 
 namespace {

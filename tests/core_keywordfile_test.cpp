@@ -7,8 +7,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
 #include <optional>
 #include <ostream>
+#include <sys/stat.h>
 
 namespace core {
 void PrintTo(const KeywordLine &k, std::ostream *os)
@@ -147,14 +150,50 @@ TEST(CoreKeywordFile, MissingFileIsCreatedWithDefault)
     ASSERT_TRUE(dir.isValid());
     const QString path = QDir(dir.path()).filePath("colorkeys.dat");
     EXPECT_EQ(QFileInfo(core::keywordFilePath(dir.path())).absoluteFilePath(), path);
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 555-1234"), 0u);
+    EXPECT_EQ(core::readKeywordLinesForLookup(dir.path()), kDefaultLines);
     EXPECT_EQ(testsupport::fileBytes(path), crlfBytes(kDefaultLines));
+}
 
-    // A folder in the way can be neither created nor read: black, no crash, nothing inside.
-    ASSERT_TRUE(QFile::remove(path) && QDir(dir.path()).mkdir("colorkeys.dat"));
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), 0u);
-    EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_TRUE(QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+// Whatever else stands at the name gives no keyword lines (every line
+// black) at once: nothing is followed, waited for, created or changed.
+TEST(CoreKeywordFile, ForeignColourFileGivesBlackAndStaysAsItIs)
+{
+    struct Row
+    {
+        const char *what;
+        std::function<bool(const QString &path, const QString &dir)> arrange;
+    };
+    const Row rows[] = {
+        {"folder", [](const QString &p, const QString &) { return QDir().mkdir(p); }},
+        {"dangling link",
+         [](const QString &p, const QString &d) { return QFile::link(d + "/victim", p); }},
+        {"link to a file",
+         [](const QString &p, const QString &d) {
+             testsupport::writeBytes(d + "/victim", "phone:\t1,2,3\r\n");
+             return QFile::link(d + "/victim", p);
+         }},
+        {"FIFO",
+         [](const QString &p, const QString &) {
+             return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0;
+         }},
+        {"over 1 MiB",
+         [](const QString &p, const QString &) {
+             testsupport::writeBytes(p, "phone:\t1,2,3\r\n" + QByteArray(1 << 20, ';'));
+             return true;
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("colorkeys.dat");
+        ASSERT_TRUE(row.arrange(path, dir.path()));
+        const QStringList before = testsupport::folderContents(dir.path());
+        const QByteArray victim = testsupport::fileBytes(dir.filePath("victim"));
+        EXPECT_EQ(core::readKeywordLinesForLookup(dir.path()), QStringList());
+        EXPECT_EQ(core::readKeywordFile(dir.path()).status, core::ReadStatus::Failed);
+        EXPECT_EQ(testsupport::folderContents(dir.path()), before);
+        EXPECT_EQ(testsupport::fileBytes(dir.filePath("victim")), victim);
+    }
 }
 
 TEST(CoreKeywordFile, ExistingFileIsReadAfreshAndNeverRewritten)
@@ -172,16 +211,17 @@ TEST(CoreKeywordFile, ExistingFileIsReadAfreshAndNeverRewritten)
         ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
     }
 
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), RGBValue(0, 0, 255));
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), testsupport::u8("t\xC3\xA9l: 1")),
-              RGBValue(0, 128, 0));
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), "fax: 1"), 0u);
+    const QStringList lines = core::readKeywordLinesForLookup(dir.path());
+    EXPECT_EQ(core::lookupLineColor(lines, "phone: 1"), RGBValue(0, 0, 255));
+    EXPECT_EQ(core::lookupLineColor(lines, testsupport::u8("t\xC3\xA9l: 1")), RGBValue(0, 128, 0));
+    EXPECT_EQ(core::lookupLineColor(lines, "fax: 1"), 0u);
     EXPECT_EQ(testsupport::fileBytes(path), bytes);
     EXPECT_EQ(QFileInfo(path).lastModified(), old);
 
     // A change on disk is seen by the next lookup.
     testsupport::writeBytes(path, "phone:\t255,0,0\r\n");
-    EXPECT_EQ(core::lineColorFromFile(dir.path(), "phone: 1"), RGBValue(255, 0, 0));
+    EXPECT_EQ(core::lookupLineColor(core::readKeywordLinesForLookup(dir.path()), "phone: 1"),
+              RGBValue(255, 0, 0));
 }
 
 TEST(CoreKeywordFile, WritesFramedFile)

@@ -27,7 +27,7 @@ QString randomText(std::mt19937 &random, int maxPieces)
 }
 
 // Every query the index answers must equal the plain scan's answer: after a
-// build, and after inserts, removals, renames, appends and rebuilds.
+// build, and after inserts, removals, renames, appends, splices and rebuilds.
 TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
 {
     const struct
@@ -60,7 +60,7 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
         };
         for (int edit = 0; edit <= row.edits; ++edit) {
             const std::size_t n = names.size();
-            const int kind = int(random() % 6);
+            const int kind = int(random() % 7);
             if (edit == 0) {
                 // The state right after the build is checked first.
             } else if (kind == 0 || n == 0) {
@@ -76,12 +76,22 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
                 names[p] = newName();
                 index.renamed(qsizetype(p));
             } else if (kind == 3) {
-                const std::size_t count = at(n < 16 ? 3 : n / 2);
+                const std::size_t count = at(n < 16 ? 3 : 60);
                 for (std::size_t i = 0; i < count; ++i)
                     names.push_back(newName());
                 index.appended(qsizetype(count));
             } else if (kind == 4) {
                 index.rebuild(qsizetype(n));
+            } else {
+                // Several names replaced by several others (an undo, an import).
+                const std::size_t p = at(n);
+                const std::size_t removed = std::min(at(4), n - p);
+                const std::size_t added = at(12);
+                names.erase(names.begin() + std::ptrdiff_t(p),
+                            names.begin() + std::ptrdiff_t(p + removed));
+                for (std::size_t i = 0; i < added; ++i)
+                    names.insert(names.begin() + std::ptrdiff_t(p), newName());
+                index.spliced(qsizetype(p), qsizetype(removed), qsizetype(added));
             }
             ASSERT_EQ(index.size(), qsizetype(names.size()));
             // Some edits follow one another unqueried (the index sorts lazily).

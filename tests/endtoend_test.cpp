@@ -1,8 +1,10 @@
 #include "support/fixtures.h"
 #include "support/installed.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -34,8 +36,9 @@ TEST(EndToEnd, FirstStartStoppedBySigtermLeavesExactlyTheDefaultFiles)
     Installed app;
     app.start();
     EXPECT_EQ(app.stop(SIGTERM), 0);
-    EXPECT_EQ(app.files(),
-              (QStringList{"colorkeys.dat", "quorvel", app.user(), app.user() + "/quorvel.dat"}));
+    // Closing saves, and the day's first save keeps a backup of the file.
+    EXPECT_EQ(app.files(), (QStringList{"colorkeys.dat", "quorvel", "quorvel.portable", app.user(),
+                                        app.user() + "/backups", app.user() + "/quorvel.dat"}));
     EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Default|phone: 555-1234\r\n"));
     EXPECT_EQ(fileBytes(app.path() + "/colorkeys.dat"), testsupport::defaultKeywordFileBytes());
 }
@@ -101,4 +104,72 @@ TEST(EndToEnd, LockLeftByAKilledCopyIsTakenOver)
     EXPECT_EQ(app.stop(SIGTERM), 0);
     EXPECT_EQ(fileBytes(app.directoryFile()), QByteArray("Ann|1\r\n"));
     EXPECT_FALSE(QFile::exists(app.lockFile()));
+}
+
+// The options that open no window work without a display (the platform named
+// here does not exist: a window would abort the program) and touch no file.
+TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
+{
+    const struct
+    {
+        QStringList arguments;
+        int exitCode;
+        QByteArray out; // what standard output begins with
+        QByteArray err; // what standard error begins with; usage follows
+    } cases[] = {
+        {{"--version"}, 0, "Quorvel 0.2.1\n", ""},
+        {{"-h"}, 0, "Usage: ", ""},
+        {{"--bogus"}, 2, "", "quorvel: Unknown option 'bogus'.\n\nUsage: "},
+        {{"-v", "a.txt"}, 2, "", "quorvel: Unexpected argument 'a.txt'.\n\nUsage: "},
+    };
+    Installed app;
+    app.setEnvironment("QT_QPA_PLATFORM", "none");
+    const QStringList before = app.files();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const testsupport::ProgramOutput run = app.run(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
+        EXPECT_TRUE(run.err.startsWith(c.err)) << run.err.toStdString();
+        EXPECT_EQ(c.exitCode ? run.out : run.err, QByteArray()) << "printed to the wrong stream";
+        EXPECT_EQ(app.files(), before);
+        EXPECT_EQ(testsupport::folderContents(app.home()), QStringList());
+    }
+    // The help names the files the program would use.
+    const QByteArray help = app.run({"--help"}).out;
+    EXPECT_TRUE(help.contains(QFile::encodeName(app.directoryFile()))) << help.toStdString();
+    EXPECT_TRUE(help.contains(QFile::encodeName(app.keywordFile())));
+}
+
+// Waits until the file holds the text, or the program has ended.
+bool waitForLine(const Installed &app, const QString &file, const QByteArray &text)
+{
+    QDeadlineTimer deadline(60000);
+    while (!fileBytes(file).contains(text)) {
+        if (deadline.hasExpired() || app.ended())
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+// Two real copies: the second asks the first to bring its window forward and
+// ends once that is confirmed. The first was started over what a killed copy
+// left: its lock and its socket.
+TEST(EndToEnd, SecondStartBringsTheFirstWindowForward)
+{
+    Installed app;
+    const QString log = app.home() + "/first.log";
+    app.setErrorFile(log);
+    app.setEnvironment("QT_LOGGING_RULES", "quorvel.handover.debug=true");
+    app.start();
+    ASSERT_TRUE(waitForLine(app, log, "listening at"));
+    app.stop(SIGKILL);
+    app.start();
+    ASSERT_TRUE(waitForLine(app, log, "listening at"));
+
+    EXPECT_EQ(app.run({}, 20000).exitCode, 0);
+    EXPECT_TRUE(waitForLine(app, log, "window brought forward and active"))
+        << fileBytes(log).toStdString();
+    EXPECT_EQ(app.stop(SIGTERM), 0);
 }

@@ -1,7 +1,7 @@
 #include "core/directoryfile.h"
+#include "core/directorymodel.h"
 #include "entryeditor/entrylistowner.h"
 #include "entryeditor/frmAddEdit.h"
-#include "platform/listview.h"
 #include "support/fixtures.h"
 
 #include <QApplication>
@@ -14,35 +14,36 @@
 
 namespace {
 
-// Stands in for the main window: the mode, an entry list, and the entries
-// the editor asked to be shown.
+// Stands in for the main window: the mode, the directory with the entry
+// list's selection, and the entries the editor asked to be shown.
 class FakeOwner final : public EntryListOwner
 {
 public:
-    // Entries given as directory-file lines ("<b>" marks a bold entry).
+    // Entries given as directory-file lines ("<b>" marks a bold entry); the
+    // first one is selected, as the entry list selects it.
     explicit FakeOwner(const QStringList &lines = {}, qint16 mode = 0) : mode(mode)
     {
-        for (const core::DirectoryEntry &e : core::parseDirectoryLines(lines)) {
-            const int item = list.addItem(e.name);
-            list.setSubItem(item, e.numbers);
-            list.setBold(item, e.bold);
-        }
+        for (const core::DirectoryEntry &e : core::parseDirectoryLines(lines))
+            model.append(e);
+        selected = model.count() > 0 ? 1 : 0;
     }
     qint16 entryEditorMode() const override { return mode; }
-    platform::ListView &entryList() override { return list; }
+    core::DirectoryModel &directory() override { return model; }
+    int selectedEntry() const override { return selected; }
     void lvwQuorvel_ItemClick(int item) override { shown.append(item); }
 
     // The entries as directory-file lines.
     QStringList entries() const
     {
         QStringList result;
-        for (const platform::ListRow &r : list.rows())
-            result.append(core::formatDirectoryLine({r.text, r.subItem, r.bold}));
+        for (const core::DirectoryEntry &e : model.entries())
+            result.append(core::formatDirectoryLine(e));
         return result;
     }
 
     qint16 mode = 0;
-    platform::ListView list{{"Name", "Numbers"}};
+    core::DirectoryModel model;
+    int selected = 0;
     QList<int> shown;
 };
 
@@ -123,8 +124,8 @@ TEST(EntryEditor, RowsJoinWithTabsAndOpenAgainAsTheSameRows)
         for (const QString &row : added)
             typeLine(adding, row);
         adding.cmdDone->click();
-        EXPECT_EQ(owner.list.subItem(1), joined);
-        owner.list.setSelectedItem(1);
+        EXPECT_EQ(owner.model.entry(0).numbers, joined);
+        owner.selected = 1;
         owner.mode = 1;
         frmAddEdit editing(owner);
         EXPECT_EQ(rows(editing.lstNumbers), reopened);
@@ -141,7 +142,6 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
     const QStringList entries = {"<b>Ann|phone: 1\tfax: 2", "Bob|3"};
     for (const qint16 mode : {0, 1}) {
         FakeOwner owner(entries, mode);
-        owner.list.setSelectedItem(1);
         for (const auto &closeDialog : closers) {
             frmAddEdit dialog(owner);
             show(dialog);
@@ -151,7 +151,6 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
             closeDialog(dialog);
             EXPECT_FALSE(dialog.isVisible());
             EXPECT_EQ(owner.entries(), entries);
-            EXPECT_EQ(owner.list.selectedItem(), 1);
             EXPECT_TRUE(owner.shown.isEmpty());
         }
     }
@@ -160,7 +159,6 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
 TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
 {
     FakeOwner owner({QString(30, u'n') + "|" + QString(60, u'l')}, 1);
-    owner.list.setSelectedItem(1);
     frmAddEdit dialog(owner);
     show(dialog);
     // Longer stored text is kept whole; only typing is limited.

@@ -6,8 +6,8 @@
 // written.
 
 #include "core/directoryfile.h"
+#include "core/fileio.h"
 #include "core/keywordfile.h"
-#include "core/textfile.h"
 #include "support/fixtures.h"
 #include "support/installed.h"
 
@@ -145,7 +145,8 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
         } else if (looksUpColours) {
             EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::defaultKeywordFileBytes());
         }
-        QStringList expectedFiles = {"quorvel", app.user(), app.user() + "/quorvel.dat"};
+        QStringList expectedFiles = {"quorvel", "quorvel.portable", app.user(),
+                                     app.user() + "/backups", app.user() + "/quorvel.dat"};
         if (c.colours || looksUpColours)
             expectedFiles.prepend("colorkeys.dat");
         EXPECT_EQ(app.files(), expectedFiles);
@@ -209,6 +210,59 @@ TEST(FaultStartup, RefusedDataFolderIsNeitherReadNorWritten)
         };
         ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
         EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the directory file was replaced";
+    }
+}
+
+// What stands at the directory file's name is not a regular file: the start
+// is refused (exit 1) at once, without following a link or waiting at a FIFO,
+// and whatever stands there stays as it is.
+TEST(FaultStartup, ForeignDirectoryFileIsRefusedAndLeftAsItIs)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<bool(const QString &file, const QString &victim)> arrange;
+    };
+    const Case cases[] = {
+        {"FIFO",
+         [](const QString &file, const QString &) {
+             return ::mkfifo(QFile::encodeName(file).constData(), 0600) == 0;
+         }},
+        {"dangling link",
+         [](const QString &file, const QString &victim) {
+             return QFile::link(victim + ".absent", file);
+         }},
+        {"link to a device",
+         [](const QString &file, const QString &) { return QFile::link("/dev/zero", file); }},
+        {"link to another file",
+         [](const QString &file, const QString &victim) { return QFile::link(victim, file); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Installed app;
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath("victim");
+        writeBytes(victim, "Victim|1\r\n");
+        QDir().mkpath(app.dataFolder());
+        ASSERT_TRUE(c.arrange(app.directoryFile(), victim));
+        struct stat before
+        {
+        };
+        ASSERT_EQ(::lstat(QFile::encodeName(app.directoryFile()).constData(), &before), 0);
+
+        ASSERT_TRUE(app.launch());
+        ASSERT_TRUE(app.waitUntilHandlingSignals());
+        const testsupport::ProgramExit exit = app.stop(SIGTERM, 60000);
+        ASSERT_TRUE(exit.finished) << "it hangs on the directory file";
+        EXPECT_EQ(exit.exitCode, 1);
+        struct stat after
+        {
+        };
+        ASSERT_EQ(::lstat(QFile::encodeName(app.directoryFile()).constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(fileBytes(victim), QByteArray("Victim|1\r\n"));
+        EXPECT_FALSE(QFile::exists(victim + ".absent"));
     }
 }
 

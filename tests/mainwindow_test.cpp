@@ -1,4 +1,5 @@
 #include "coloreditor/frmColorEditor.h"
+#include "core/backups.h"
 #include "entryeditor/frmAddEdit.h"
 #include "mainwindow/frmMain.h"
 #include "platform/listview.h"
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
 #include <unistd.h>
 
 using core::RGBValue;
@@ -139,7 +141,7 @@ TEST(MainWindowStart, FirstStartShowsTheDefaultEntryUnderItsCaptionAndTabs)
          std::initializer_list<QWidget *>{w.cmdAdd, w.cmdEdit, w.cmdDelete, w.cmdColors, w.cmdExit,
                                           w.txtFind, w.lvwQuorvel, w.lstNumbers})
         EXPECT_TRUE(officeBorders::HasStaticEdge(framed)) << framed->metaObject()->className();
-    EXPECT_TRUE(w.lvwQuorvel->isColumnHidden(1)) << "the Numbers column is never displayed";
+    EXPECT_EQ(w.lvwQuorvel->model()->columnCount(), 1) << "the stored lines are never shown";
 }
 
 // An empty directory file, or a data folder without one: an empty list, no
@@ -209,7 +211,15 @@ TEST(MainWindowStart, SecondCopyForTheSameUserIsRefused)
     Loaded first(folder);
     ASSERT_TRUE(first.ok);
     expectRefusedStart(folder, "already running");
-    first.window.lvwQuorvel->addItem("Bob");
+    // The running copy takes over: the second ends without a message.
+    for (const bool takenOver : {false, true}) {
+        MessageRecorder messages;
+        frmMain second(folder.path());
+        second.askRunningCopy = [&] { return takenOver; };
+        EXPECT_FALSE(second.Form_Load());
+        EXPECT_EQ(messages.requests().size(), takenOver ? 0 : 1);
+    }
+    first.window.directory().append(core::DirectoryEntry{"Bob", {}, false});
     first.window.close();
     EXPECT_EQ(folder.directoryBytes(), QByteArray("Ann|1\r\nBob|\r\n"));
 }
@@ -227,8 +237,13 @@ TEST(MainWindowShutdown, ExitAndCloseBoxWriteTheSameBytes)
         EXPECT_FALSE(main.window.isVisible());
         EXPECT_EQ(folder.directoryBytes(),
                   QByteArray("<b>Ann|<b>phone: 1\tfax: 2\r\nBob|\r\nCy|x\r\nZo\xc3\xab|\r\n"));
-        EXPECT_EQ(folderContents(folder.dataFolder()), QStringList{"quorvel.dat"})
+        // The day's first save keeps the file as it was read.
+        const QString backup = "backups/" + core::backupFileName(QDate::currentDate());
+        EXPECT_EQ(folderContents(folder.dataFolder()),
+                  QStringList({"backups", backup, "quorvel.dat"}))
             << "the lock and temporary files are gone";
+        EXPECT_EQ(testsupport::fileBytes(folder.dataFolder() + "/" + backup),
+                  QByteArray("<B>Ann|<b>phone: 1\tfax: 2\r\nBob\r\n\r\nCy|x|y\nZo\xc3\xab|\r\n"));
     }
 }
 
@@ -463,9 +478,10 @@ TEST(MainWindowCommands, F1ReleasedAnywhereShowsTheAboutBox)
     }
 }
 
-// Add, edit and delete through the real entry editor, then close: the
-// directory file holds exactly the result.
-TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtClose)
+// Add, edit and delete through the real entry editor: each one reaches the
+// directory file at once (a crash right after loses nothing), and closing
+// writes the same.
+TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
 {
     AppFolder folder("Default|phone: 555-1234\r\n<b>Bob|<b>fax: 2\tx\r\n");
     Loaded main(folder, true);
@@ -488,6 +504,8 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtClose)
     EXPECT_EQ(w.eMode, 0);
     EXPECT_EQ(w.lvwQuorvel->selectedItem(), 1);
     EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"phone: 555-1234"});
+    EXPECT_EQ(folder.directoryBytes(), QByteArray("Default|phone: 555-1234\r\n<b>Bob|<b>fax: "
+                                                  "2\tx\r\n<b> Ann |<b>phone: 1\t\r\n"));
 
     // Edit: name, bold and lines change, and the detail list shows them.
     w.lvwQuorvel->setSelectedItem(2);
@@ -503,6 +521,8 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtClose)
         }));
     EXPECT_FALSE(w.lvwQuorvel->bold(2));
     EXPECT_EQ(itemTexts(w.lstNumbers), (QStringList{"fax: 2", "x", "mobile:3"}));
+    EXPECT_EQ(folder.directoryBytes(), QByteArray("Default|phone: 555-1234\r\nRobert|<b>fax: "
+                                                  "2\tx\tmobile:3\r\n<b> Ann |<b>phone: 1\t\r\n"));
     EXPECT_TRUE(w.lstNumbers->bold(1));
     main.activate();
     EXPECT_EQ(QApplication::focusWidget(), w.lvwQuorvel);
@@ -510,9 +530,74 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtClose)
     w.lvwQuorvel->setSelectedItem(1);
     MessageRecorder messages({platform::vbYes});
     w.cmdDelete->click();
+    const QByteArray result("Robert|<b>fax: 2\tx\tmobile:3\r\n<b> Ann |<b>phone: 1\t\r\n");
+    EXPECT_EQ(folder.directoryBytes(), result);
     w.close();
-    EXPECT_EQ(folder.directoryBytes(),
-              QByteArray("Robert|<b>fax: 2\tx\tmobile:3\r\n<b> Ann |<b>phone: 1\t\r\n"));
+    EXPECT_EQ(folder.directoryBytes(), result);
+    EXPECT_EQ(messages.requests().size(), 1);
+}
+
+// A save after a change that fails asks Retry or Cancel; Cancel keeps the
+// change in the window, and the next save writes it.
+TEST(MainWindowCommands, FailedSaveAfterAChangeKeepsTheChange)
+{
+    AppFolder folder("Ann|1\r\nBob|2\r\nCy|3\r\n");
+    Loaded main(folder, true);
+    frmMain &w = main.window;
+    ASSERT_TRUE(QFile::remove(folder.directoryFile()) && QDir().mkdir(folder.directoryFile()));
+    w.lvwQuorvel->setSelectedItem(1);
+    MessageRecorder messages({platform::vbYes, platform::vbCancel, platform::vbYes});
+    w.cmdDelete->click();
+    ASSERT_EQ(messages.requests().size(), 2);
+    EXPECT_TRUE(messages.prompts()[1].startsWith("Can't save the directory to " +
+                                                 QDir::toNativeSeparators(folder.directoryFile())));
+    EXPECT_EQ(messages.requests()[1].style, platform::vbRetryCancel | platform::vbExclamation);
+    EXPECT_EQ(itemTexts(w.lvwQuorvel), QStringList({"Bob", "Cy"}));
+
+    ASSERT_TRUE(QDir().rmdir(folder.directoryFile()));
+    w.lvwQuorvel->setSelectedItem(2);
+    w.cmdDelete->click();
+    EXPECT_EQ(folder.directoryBytes(), QByteArray("Bob|2\r\n"));
+    EXPECT_EQ(messages.requests().size(), 3);
+}
+
+// Another program's version of the file is kept beside it when the window
+// has a change to save, and the user is told; when the window is closed by a
+// signal, at the next start.
+TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
+{
+    AppFolder folder("Ann|1\r\nBob|2\r\n");
+    const auto replaceOutside = [&](const QByteArray &bytes) {
+        testsupport::writeBytes(folder.directoryFile() + ".tmp", bytes);
+        ASSERT_EQ(::rename(QFile::encodeName(folder.directoryFile() + ".tmp").constData(),
+                           QFile::encodeName(folder.directoryFile()).constData()),
+                  0);
+    };
+    MessageRecorder messages({platform::vbYes});
+    {
+        Loaded main(folder, true);
+        replaceOutside("Zed|9\r\n");
+        main.window.lvwQuorvel->setSelectedItem(1);
+        main.window.cmdDelete->click();
+        ASSERT_EQ(messages.requests().size(), 2);
+        const QStringList sides = QDir(folder.dataFolder()).entryList({"quorvel.dat.outside-*"});
+        ASSERT_EQ(sides.size(), 1);
+        EXPECT_EQ(testsupport::fileBytes(folder.dataFolder() + "/" + sides[0]), "Zed|9\r\n");
+        EXPECT_TRUE(messages.prompts()[1].contains(QDir::toNativeSeparators(sides[0])));
+        EXPECT_EQ(folder.directoryBytes(), QByteArray("Bob|2\r\n"));
+
+        // Nothing changed here since: the outside version stays as it is.
+        replaceOutside("Yul|8\r\n");
+        main.window.closeForSignal();
+        EXPECT_FALSE(main.window.isVisible());
+        EXPECT_EQ(messages.requests().size(), 2);
+    }
+    EXPECT_EQ(folder.directoryBytes(), QByteArray("Yul|8\r\n"));
+    Loaded next(folder);
+    EXPECT_TRUE(next.ok);
+    ASSERT_EQ(messages.requests().size(), 3);
+    EXPECT_TRUE(messages.prompts()[2].contains("was left as it is"));
+    EXPECT_EQ(itemTexts(next.window.lvwQuorvel), QStringList{"Yul"});
 }
 
 // The colour editor writes the file; the main window is not told and reads

@@ -39,8 +39,8 @@ QStringList folderContents(const QString &path)
 QStringList itemTexts(const platform::ListView *list)
 {
     QStringList texts;
-    for (const platform::ListRow &row : list->rows())
-        texts.append(row.text);
+    for (int item = 1; item <= list->count(); ++item)
+        texts.append(list->text(item));
     return texts;
 }
 

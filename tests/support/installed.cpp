@@ -1,5 +1,6 @@
 #include "installed.h"
 
+#include "core/datalocation.h"
 #include "fixtures.h"
 #include "platform/system.h"
 
@@ -7,9 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QThread>
 
 #include <csignal>
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -24,6 +27,40 @@ InstalledQuorvel::InstalledQuorvel(const QString &executable) : user_(platform::
 {
     exe_ = dir_.filePath(QStringLiteral("quorvel"));
     QFile::copy(executable, exe_);
+    writeBytes(dir_.filePath(QLatin1String(core::kPortableMarkerName)), {});
+    // The test's own environment, offscreen, with a home of its own.
+    for (char **e = environ; *e; ++e)
+        environment_.append(*e);
+    setEnvironment("QT_QPA_PLATFORM", "offscreen");
+    setEnvironment("HOME", QFile::encodeName(home()));
+    setEnvironment("XDG_DATA_HOME", QFile::encodeName(home() + QStringLiteral("/data")));
+}
+
+void InstalledQuorvel::setEnvironment(const QByteArray &name, const QByteArray &value)
+{
+    environment_.removeIf([&](const QByteArray &e) { return e.startsWith(name + '='); });
+    environment_.append(name + '=' + value);
+}
+
+ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs) const
+{
+    QProcess process;
+    QStringList environment;
+    for (const QByteArray &e : environment_)
+        environment.append(QString::fromLocal8Bit(e));
+    process.setEnvironment(environment);
+    process.start(exe_, arguments);
+    ProgramOutput output;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return output;
+    }
+    output.out = process.readAllStandardOutput();
+    output.err = process.readAllStandardError();
+    if (process.exitStatus() == QProcess::NormalExit)
+        output.exitCode = process.exitCode();
+    return output;
 }
 
 InstalledQuorvel::~InstalledQuorvel()
@@ -60,18 +97,13 @@ QString InstalledQuorvel::keywordFile() const
 
 bool InstalledQuorvel::launch()
 {
-    // The test's own environment, offscreen.
-    std::vector<QByteArray> env;
-    for (char **e = environ; *e; ++e) {
-        if (!QByteArray(*e).startsWith("QT_QPA_PLATFORM="))
-            env.emplace_back(*e);
-    }
-    env.emplace_back("QT_QPA_PLATFORM=offscreen");
+    QList<QByteArray> env = environment_;
     std::vector<char *> envp;
     for (QByteArray &e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
     QByteArray program = QFile::encodeName(exe_);
+    const QByteArray errorFile = QFile::encodeName(errorFile_);
     char *argv[] = {program.data(), nullptr};
     // fork, not vfork or posix_spawn: a child that shares the test's memory
     // until it execs counts the test's peak memory as its own. A forked one
@@ -79,6 +111,11 @@ bool InstalledQuorvel::launch()
     ::malloc_trim(0);
     pid_ = ::fork();
     if (pid_ == 0) {
+        if (!errorFile.isEmpty()) {
+            const int fd = ::open(errorFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0)
+                ::_exit(127);
+        }
         ::execve(program.constData(), argv, envp.data());
         ::_exit(127);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -18,10 +19,20 @@ struct ProgramExit
     long peakMemoryKiB = 0;
 };
 
-// The real quorvel executable, copied into a fresh application folder and
-// started offscreen as a user would start it from a folder of their own.
-// The process is started and reaped here (not by QProcess), so that its peak
-// memory can be read when it ends.
+// What a program run to its end printed.
+struct ProgramOutput
+{
+    int exitCode = -1; // -1 when it crashed or did not end in time
+    QByteArray out;
+    QByteArray err;
+};
+
+// The real quorvel executable, copied into a fresh application folder marked
+// portable and started offscreen as a user would start it from a folder of
+// their own. HOME and XDG_DATA_HOME point into a temporary folder of its own,
+// so no run can reach the data of whoever runs the tests. The process is
+// started and reaped here (not by QProcess), so that its peak memory can be
+// read when it ends.
 class InstalledQuorvel
 {
 public:
@@ -36,6 +47,16 @@ public:
     QString directoryFile() const;
     QString lockFile() const;
     QString keywordFile() const;
+    // The temporary home folder the program is given.
+    QString home() const { return home_.path(); }
+
+    // Sets a variable of the program's environment.
+    void setEnvironment(const QByteArray &name, const QByteArray &value);
+    // Sends what the started program writes to its standard error to a file.
+    void setErrorFile(const QString &path) { errorFile_ = path; }
+    // Runs another copy of the program with these arguments to its end, at
+    // most timeoutMs, beside the one started here (if any).
+    ProgramOutput run(const QStringList &arguments, int timeoutMs = 60000) const;
 
     // Starts the program. Returns false when it could not be started.
     bool launch();
@@ -62,6 +83,9 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QTemporaryDir home_;
+    QList<QByteArray> environment_;
+    QString errorFile_;
     QString exe_;
     QString user_;
     pid_t pid_ = -1;

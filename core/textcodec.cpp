@@ -1,10 +1,5 @@
-#include "textfile.h"
+#include "textcodec.h"
 
-#include "blockmemory.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -63,16 +58,17 @@ template <typename F> void forEachLineSpan(QStringView text, F f)
     }
 }
 
-// Decodes bytes as decodeText does into out, which has room for one code
-// unit per byte; returns the number of code units written.
-qsizetype decodeInto(QChar *out, QByteArrayView bytes)
+// Decodes bytes that are valid UTF-8 into out and returns the number of code
+// units written, or -1 when they are not valid UTF-8. A leading byte-order
+// mark is dropped only when dropBom is set.
+qsizetype decodeUtf8Into(QChar *out, QByteArrayView bytes, bool dropBom)
 {
-    // Stateless: a sequence cut off at the end is an error too.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder::Flags flags = QStringDecoder::Flag::Stateless;
+    if (!dropBom)
+        flags |= QStringDecoder::Flag::ConvertInitialBom;
+    QStringDecoder utf8(QStringDecoder::Utf8, flags);
     const QChar *end = utf8.appendToBuffer(out, bytes);
-    if (!utf8.hasError())
-        return end - out;
-    return decodeCp1252Into(out, bytes);
+    return utf8.hasError() ? -1 : end - out;
 }
 
 } // namespace
@@ -108,63 +104,31 @@ bool isBlank(QStringView text)
     return true;
 }
 
-bool isValidUtf8(QByteArrayView bytes)
+qsizetype decodeTextInto(QChar *out, QByteArrayView bytes)
 {
-    // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,
-    // no sequence cut off at the end.
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const unsigned char *const end = p + bytes.size();
-    while (p < end) {
-        // Runs of ASCII, eight bytes at a time.
-        while (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ull)
-                break;
-            p += 8;
-        }
-        if (p == end)
-            break;
-        const unsigned char b = *p;
-        if (b < 0x80) {
-            ++p;
-            continue;
-        }
-        int length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-            if (b == 0xE0)
-                low = 0xA0;
-            else if (b == 0xED)
-                high = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-            if (b == 0xF0)
-                low = 0x90;
-            else if (b == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (end - p < length || p[1] < low || p[1] > high)
-            return false;
-        for (int i = 2; i < length; ++i) {
-            if (p[i] < 0x80 || p[i] > 0xBF)
-                return false;
-        }
-        p += length;
+    // Most files are valid UTF-8 throughout: one pass decodes them.
+    if (const qsizetype whole = decodeUtf8Into(out, bytes, true); whole >= 0)
+        return whole;
+    // Otherwise each line (with its line break) on its own. A line break is
+    // ASCII and never part of a longer UTF-8 sequence, so lines split cleanly.
+    QChar *p = out;
+    const char *const data = bytes.data();
+    const qsizetype size = bytes.size();
+    for (qsizetype start = 0; start < size;) {
+        const void *lf = std::memchr(data + start, '\n', static_cast<std::size_t>(size - start));
+        const qsizetype end = lf ? static_cast<const char *>(lf) - data + 1 : size;
+        const QByteArrayView line = bytes.sliced(start, end - start);
+        const qsizetype decoded = decodeUtf8Into(p, line, start == 0);
+        p += decoded >= 0 ? decoded : decodeCp1252Into(p, line);
+        start = end;
     }
-    return true;
+    return p - out;
 }
 
 QString decodeText(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
-    text.truncate(decodeInto(text.data(), bytes));
+    text.truncate(decodeTextInto(text.data(), bytes));
     return text;
 }
 
@@ -192,7 +156,7 @@ namespace {
 constexpr qsizetype kChunk = qsizetype(64) * 1024;
 } // namespace
 
-Utf8Builder::Utf8Builder(QIODevice *sink) : sink_(sink) {}
+Utf8Builder::Utf8Builder(ByteSink sink) : sink_(std::move(sink)) {}
 
 void Utf8Builder::reserveFor(qsizetype characters)
 {
@@ -210,15 +174,8 @@ void Utf8Builder::flushIfFull()
 
 bool Utf8Builder::finish()
 {
-    // A short write (the disk filled up part-way) reports no error; writing
-    // the rest again fails with the reason.
-    for (qsizetype written = 0; sink_ && !failed_ && written < used_;) {
-        const qint64 count = sink_->write(bytes_.constData() + written, used_ - written);
-        if (count <= 0)
-            failed_ = true;
-        else
-            written += count;
-    }
+    if (sink_ && !failed_ && used_ > 0 && !sink_(bytes_.constData(), used_))
+        failed_ = true;
     used_ = 0;
     return !failed_;
 }
@@ -322,136 +279,6 @@ QByteArray joinLines(const QStringList &lines)
         out.endLine();
     }
     return out.take();
-}
-
-namespace {
-
-// Opens a file for reading. Nothing at the path is Missing; a folder or a
-// file that will not open is Failed with the reason; otherwise the file is
-// open (and the status Ok).
-ReadStatus openForReading(QFile &file, QString &error)
-{
-    const QFileInfo info(file.fileName());
-    if (!info.exists() && !info.isSymLink())
-        return ReadStatus::Missing;
-    if (info.isDir()) {
-        error = QStringLiteral("it is a folder, not a file");
-        return ReadStatus::Failed;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return ReadStatus::Failed;
-    }
-    return ReadStatus::Ok;
-}
-
-} // namespace
-
-ReadBytesResult readFileBytes(const QString &path)
-{
-    ReadBytesResult result;
-    QFile file(path);
-    if (const ReadStatus opened = openForReading(file, result.error); opened != ReadStatus::Ok) {
-        result.status = opened;
-        return result;
-    }
-    result.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = file.errorString();
-        result.bytes.clear();
-    } else {
-        result.status = ReadStatus::Ok;
-    }
-    return result;
-}
-
-KeptText readTextKeptUntilExit(const QString &path)
-{
-    KeptText result;
-    QFile file(path);
-    if (const ReadStatus opened = openForReading(file, result.error); opened != ReadStatus::Ok) {
-        result.status = opened;
-        return result;
-    }
-    // Read to the end whatever the size said: the file may change meanwhile.
-    const std::size_t expected = static_cast<std::size_t>(std::max<qint64>(file.size(), 0));
-    QByteArray grown;
-    std::unique_ptr<char, decltype(&std::free)> bytes(
-        static_cast<char *>(allocateBlock(expected + 1)), &std::free);
-    if (!bytes) {
-        result.error = QStringLiteral("there is not enough memory");
-        return result;
-    }
-    const qint64 got = file.read(bytes.get(), static_cast<qint64>(expected));
-    if (got < 0) {
-        result.error = file.errorString();
-        return result;
-    }
-    QByteArrayView content(bytes.get(), got);
-    if (!file.atEnd() || file.bytesAvailable() > 0) {
-        grown = QByteArray(bytes.get(), got) + file.readAll();
-        content = grown;
-    }
-    if (file.error() != QFileDevice::NoError) {
-        result.error = file.errorString();
-        return result;
-    }
-    auto *text = static_cast<QChar *>(allocateBlock(
-        static_cast<std::size_t>(std::max<qsizetype>(content.size(), 1)) * sizeof(QChar)));
-    if (!text) {
-        result.error = QStringLiteral("there is not enough memory");
-        return result;
-    }
-    keepUntilExit(text);
-    result.text = QStringView(text, decodeInto(text, content));
-    result.status = ReadStatus::Ok;
-    return result;
-}
-
-ReadResult readTextLines(const QString &path)
-{
-    ReadBytesResult file = readFileBytes(path);
-    ReadResult result{file.status, {}, file.error};
-    if (file.status == ReadStatus::Ok)
-        result.lines = decodeLines(file.bytes);
-    return result;
-}
-
-QString writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
-                            std::optional<QFile::Permissions> permissions)
-{
-    QSaveFile file(path);
-    // Unbuffered: a write error must reach us here. Data left in a buffer is
-    // flushed inside commit(), which ignores a failure there (a full disk)
-    // and would rename the short file over the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    if (permissions && !file.setPermissions(*permissions)) {
-        file.cancelWriting();
-        return QStringLiteral("its permissions could not be set");
-    }
-    Utf8Builder out(&file);
-    fill(out);
-    if (!out.finish()) {
-        QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
-}
-
-QString writeFileAtomically(const QString &path, const QByteArray &bytes,
-                            std::optional<QFile::Permissions> permissions)
-{
-    return writeFileAtomically(
-        path, [&](Utf8Builder &out) { out.appendBytes(bytes); }, permissions);
-}
-
-QString writeTextLines(const QString &path, const QStringList &lines)
-{
-    return writeFileAtomically(path, joinLines(lines));
 }
 
 } // namespace core

@@ -1,0 +1,173 @@
+// Prints what one keystroke in the search window costs over 100,000 and
+// 1,000,000 entries of 1 to 4 lines: the median and the fastest of every
+// prefix of a few queries typed several times, for the search alone and for
+// the window's whole update (search, result list and its repaint).
+#include "benchdata.h"
+#include "core/fileio.h"
+#include "core/keywordfile.h"
+#include "core/searchmatch.h"
+#include "search/frmSearch.h"
+#include "search/searchsource.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+class Entries final : public SearchSource
+{
+public:
+    QList<core::DirectoryEntry> list;
+    int count() const override { return static_cast<int>(list.size()); }
+    core::DirectoryEntry entry(int item) const override { return list.at(item - 1); }
+};
+
+// Names from a few hundred first and last names, some accented; 1 to 4
+// lines of phone numbers, e-mail and street addresses, and notes.
+QList<core::DirectoryEntry> makeEntries(int count)
+{
+    static const char *const first[] = {"Ann",        "Bob",   "Zo\u00eb", "J\u00fcrgen",
+                                        "S\u00f8ren", "Priya", "Chen",     "Fran\u00e7ois",
+                                        "Mar\u00eda", "Olu",   "Kim",      "Ivo",
+                                        "Dag",        "Eve",   "Lars"};
+    static const char *const last[] = {"Tanaka",         "M\u00fcller", "Zimmer", "\u0141ukasz",
+                                       "Smith",          "Garc\u00eda", "Okafor", "Nakamura",
+                                       "Stra\u00dfmann", "Lee",         "Novak",  "Dubois"};
+    static const char *const streets[] = {"Main", "Oak", "Station", "Church", "Mill"};
+    std::mt19937 random(7);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    const auto digits = [&](int n) {
+        QString text;
+        for (int i = 0; i < n; ++i)
+            text += QChar(u'0' + pick(0, 9));
+        return text;
+    };
+    QList<core::DirectoryEntry> entries;
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        core::DirectoryEntry entry;
+        const QString given = QString::fromUtf8(first[pick(0, std::size(first) - 1)]);
+        const QString family = QString::fromUtf8(last[pick(0, std::size(last) - 1)]);
+        entry.name = given + ' ' + family + (pick(0, 3) == 0 ? ' ' + digits(2) : QString());
+        QStringList lines;
+        const int lineCount = pick(1, 4);
+        for (int n = 0; n < lineCount; ++n) {
+            switch (pick(0, 3)) {
+            case 0:
+                lines.append("phone: (" + digits(3) + ") " + digits(3) + '-' + digits(4));
+                break;
+            case 1:
+                lines.append("e-mail: " + given.toLower() + '.' + digits(3) + "@example.org");
+                break;
+            case 2:
+                lines.append("address: " + digits(2) + ' ' +
+                             QString::fromLatin1(streets[pick(0, 4)]) + " Street");
+                break;
+            default:
+                lines.append("<b>note: met in " + digits(4));
+                break;
+            }
+        }
+        entry.numbers = core::joinNumberLines(lines);
+        entries.append(entry);
+    }
+    return entries;
+}
+
+// Each keystroke of typing these, one after the other.
+QStringList keystrokes()
+{
+    QStringList texts;
+    for (const char *query : {"tanaka", "555 01", "zoe ok", "muller 12", "x7q"}) {
+        const QString text = QString::fromUtf8(query);
+        for (qsizetype n = 1; n <= text.size(); ++n)
+            texts.append(text.left(n));
+    }
+    return texts;
+}
+
+struct Figures
+{
+    double median = 0;
+    double fastest = 0;
+};
+
+template <typename Work> Figures time(int rounds, const QStringList &texts, Work work)
+{
+    bench::Samples samples;
+    for (int round = 0; round < rounds; ++round) {
+        for (const QString &text : texts) {
+            QElapsedTimer timer;
+            timer.start();
+            work(text);
+            samples.add(double(timer.nsecsElapsed()) / 1e6);
+        }
+    }
+    return {samples.median(), samples.minimum()};
+}
+
+void report(int entries, const char *what, Figures figures, double target)
+{
+    std::printf("%-9d %-28s %9.2f ms %9.2f ms %8.0f ms  %s\n", entries, what, figures.median,
+                figures.fastest, target, figures.median <= target ? "yes" : "NO");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    core::writeKeywordFile(core::keywordFilePath(folder.path()), core::defaultKeywordRows());
+    // As the main window does: one reading of the colour file per update.
+    const auto colors = [&] {
+        const QStringList lines = core::readTextLines(core::keywordFilePath(folder.path())).lines;
+        return ColorLookup(
+            [lines](const QString &line) { return core::lookupLineColor(lines, line); });
+    };
+    const QStringList texts = keystrokes();
+    std::printf("%-9s %-28s %12s %12s %11s  %s\n", "entries", "keystroke", "median", "fastest",
+                "target", "met");
+    for (const auto &[count, target, rounds] :
+         {std::tuple{100000, 16.0, 20}, std::tuple{1000000, 100.0, 4}}) {
+        Entries entries;
+        entries.list = makeEntries(count);
+
+        QElapsedTimer timer;
+        timer.start();
+        const core::SearchIndex index(entries.list);
+        std::fprintf(stderr, "%d entries: index built in %.0f ms\n", count,
+                     double(timer.nsecsElapsed()) / 1e6);
+        std::size_t found = 0;
+        report(count, "search only",
+               time(rounds, texts,
+                    [&](const QString &text) {
+                        found += index.find(core::parseSearchQuery(text)).size();
+                    }),
+               target);
+
+        frmSearch window(entries, colors);
+        window.show();
+        report(count, "window update and repaint",
+               time(rounds, texts,
+                    [&](const QString &text) {
+                        window.txtSearch->setText(text);
+                        window.lstResults->viewport()->repaint();
+                    }),
+               target);
+        if (found == 0)
+            std::fprintf(stderr, "warning: nothing found\n");
+    }
+    return 0;
+}

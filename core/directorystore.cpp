@@ -1,0 +1,214 @@
+#include "directorystore.h"
+
+#include "backups.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+
+#include <unistd.h>
+
+namespace core {
+
+namespace {
+
+constexpr qint64 kNoticeLimit = 64 * 1024;
+
+} // namespace
+
+QString outsideCopyName(const QDateTime &when)
+{
+    return QLatin1String(kDirectoryFileName) + QStringLiteral(".outside-") +
+           when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+DirectoryStore::DirectoryStore(QString appFolder, QString userName)
+    : appFolder_(std::move(appFolder)), userName_(std::move(userName))
+{
+}
+
+DirectoryStore::~DirectoryStore() = default;
+
+PrepareResult DirectoryStore::open()
+{
+    PrepareResult result = checkDataFolder(appFolder_, userName_);
+    if (!result.ok)
+        return result;
+    // The folder checked by path is opened without following a link and
+    // checked again through the descriptor, which is what every later read
+    // and write goes through: a swap between the two is caught here.
+    const QString path = dataFolderPath(appFolder_, userName_);
+    QString why;
+    Folder folder = Folder::open(path, Folder::Link::Refuse, &why);
+    if (folder.isOpen() && !folder.isOwnedByUser())
+        why = QStringLiteral("it belongs to another user");
+    if (!folder.isOpen() || !why.isEmpty()) {
+        result.ok = false;
+        result.error = QStringLiteral("The data folder %1 can't be used: %2.")
+                           .arg(QDir::toNativeSeparators(path), why);
+        return result;
+    }
+    folder_ = std::move(folder);
+    return result;
+}
+
+DirectoryStore::LockState DirectoryStore::lock()
+{
+    auto lock = std::make_unique<QLockFile>(lockPath());
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return lock->error() == QLockFile::LockFailedError ? LockState::HeldByAnother
+                                                           : LockState::Failed;
+    // QLockFile makes its file readable by everyone the umask allows.
+    QFile::setPermissions(lockPath(), QFile::ReadOwner | QFile::WriteOwner);
+    lock_ = std::move(lock);
+    return LockState::Locked;
+}
+
+QString DirectoryStore::lockPath() const
+{
+    return folder_.filePath(QLatin1String(kLockFileName));
+}
+
+void DirectoryStore::unlock()
+{
+    lock_.reset();
+}
+
+QStringList DirectoryStore::removeInterruptedSaves()
+{
+    return removeInterruptedWrites(folder_, QLatin1String(kDirectoryFileName));
+}
+
+QString DirectoryStore::writeDefaultFile()
+{
+    const DirectoryEntry entry = *parseDirectoryLine(QString::fromLatin1(kDefaultDirectoryLine));
+    const WriteResult written =
+        WriteDirectoryFile(folder_, [&](const EntryVisitor &visit) { visit(entry); });
+    if (written)
+        known_ = written.stamp;
+    return written.error;
+}
+
+QString DirectoryStore::read(const std::function<void(qsizetype)> &expect,
+                             const std::function<void(DirectoryEntry &&)> &add)
+{
+    const DirectoryReadStatus result = ReadDirectoryFile(folder_, expect, add);
+    if (result.error.isEmpty())
+        known_ = result.stamp;
+    return result.error;
+}
+
+QString DirectoryStore::reopenRemovedFolder()
+{
+    lock_.reset();
+    folder_ = Folder();
+    const PrepareResult reopened = open();
+    if (!reopened.ok)
+        return reopened.error;
+    if (lock() != LockState::Locked)
+        return QStringLiteral("its lock file %1 can't be taken")
+            .arg(QDir::toNativeSeparators(lockPath()));
+    return {};
+}
+
+DirectoryStore::SaveResult
+DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
+                     const QDateTime &now)
+{
+    SaveResult result;
+    if (!folder_.isOpen() || folder_.isRemoved()) {
+        result.error = reopenRemovedFolder();
+        if (!result.error.isEmpty())
+            return result;
+        result.recreated = true;
+    } else if (!folder_.isAtPath()) {
+        result.movedTo = folder_.currentPath();
+    }
+
+    const QString name = QLatin1String(kDirectoryFileName);
+    const FileStamp onDisk = folder_.stampOf(name);
+    // A file that changed holds another program's version. Nothing there, or
+    // something that is not a regular file, holds none: the save restores
+    // the file (or, over a folder, fails and says so).
+    if (onDisk.regular && onDisk != known_) {
+        if (!changed) {
+            result.outcome = Outcome::LeftOutsideVersion;
+            return result;
+        }
+        QString sideName = outsideCopyName(now);
+        for (int n = 2; folder_.stampOf(sideName).exists; ++n)
+            sideName = outsideCopyName(now) + QStringLiteral("-%1").arg(n);
+        if (const QString error = keepSideCopy(folder_, name, sideName); !error.isEmpty()) {
+            result.error = QStringLiteral("the version another program wrote can't be kept "
+                                          "as %1: %2")
+                               .arg(sideName, error);
+            return result;
+        }
+        result.sideCopy = folder_.filePath(sideName);
+    }
+
+    // The day's first save keeps the file as it was; a backup that fails
+    // never stops the save.
+    if (onDisk.regular) {
+        const QString held = folder_.currentPath();
+        const QString where = held.isEmpty() ? folderPath() : held;
+        if (const BackupResult backup =
+                keepDailyBackup(where, now.date(), QDir(where).filePath(name));
+            !backup)
+            result.backupError = backup.error;
+    }
+
+    const WriteResult written = WriteDirectoryFile(folder_, forEach);
+    if (!written) {
+        result.error = written.error;
+        return result;
+    }
+    known_ = written.stamp;
+    result.outcome = Outcome::Saved;
+    return result;
+}
+
+QString DirectoryStore::leaveNotice(const QString &text)
+{
+    WriteOptions options;
+    options.mode = 0600;
+    return writeFileAtomically(
+               folder_, QLatin1String(kNoticeFileName), [&](Utf8Builder &out) { out.append(text); },
+               options)
+        .error;
+}
+
+QString DirectoryStore::takeNotice()
+{
+    const ReadBytesResult notice =
+        readRegularFile(folder_, QLatin1String(kNoticeFileName), kNoticeLimit);
+    // Only a regular file goes: anything else at that name is not ours.
+    if (notice.status != ReadStatus::Ok)
+        return {};
+    ::unlinkat(folder_.descriptor(), kNoticeFileName, 0);
+    return decodeText(notice.bytes);
+}
+
+QString DirectoryStore::folderPath() const
+{
+    return dataFolderPath(appFolder_, userName_);
+}
+
+QString DirectoryStore::filePath() const
+{
+    return directoryFilePath(appFolder_, userName_);
+}
+
+bool DirectoryStore::currentFileExists() const
+{
+    return folder_.stampOf(QLatin1String(kDirectoryFileName)).exists;
+}
+
+QString DirectoryStore::currentFilePath() const
+{
+    const QString now = folder_.currentPath();
+    return now.isEmpty() ? filePath() : QDir(now).filePath(QLatin1String(kDirectoryFileName));
+}
+
+} // namespace core

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <cstring>
+#include <functional>
+
+namespace core {
+
+// Decodes the bytes of a text file line by line: a line that is valid UTF-8
+// is read as UTF-8 and any other line as Windows-1252, so that files written
+// by the Windows program and hand edits in either encoding read correctly and
+// one stray byte never changes how the rest of the file reads. A byte-order
+// mark at the very start is dropped.
+QString decodeText(QByteArrayView bytes);
+
+// Decodes as decodeText does into out, which has room for one code unit per
+// byte; returns the number of code units written.
+qsizetype decodeTextInto(QChar *out, QByteArrayView bytes);
+
+// True when the text is empty or holds nothing but space characters (a TAB
+// is not a space here).
+bool isBlank(QStringView text);
+
+// Splits text into lines. A line ends at LF or CR LF; the line break is not
+// part of the line. A break after the last line adds no empty line, and an
+// empty text has no lines at all.
+QStringList splitLines(const QString &text);
+
+// Position of the first code unit c at or after from, or -1.
+qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from = 0);
+
+// Hands each line of the text to `line`, split as splitLines does, as a view
+// into the text.
+void forEachLine(QStringView text, const std::function<void(QStringView)> &line);
+
+// decodeText and splitLines in one step.
+QStringList decodeLines(QByteArrayView bytes);
+
+// Where a Utf8Builder hands what it has built: the bytes and their count.
+// Returns false when they could not all be taken (a write failed).
+using ByteSink = std::function<bool(const char *, qsizetype)>;
+
+// Builds UTF-8 text without intermediate strings. Given a sink, it hands on
+// what it has built in chunks of modest size instead of holding it all. Text
+// that begins with U+FEFF gets a byte-order mark in front, so that reading it
+// back gives the same text.
+class Utf8Builder
+{
+public:
+    explicit Utf8Builder(ByteSink sink = {});
+    void append(QStringView text);
+    void appendBytes(QByteArrayView bytes)
+    {
+        // Short pieces (separators, line ends) go straight in when there is room.
+        if (bytes.isEmpty())
+            return;
+        atStart_ = false;
+        if (used_ + bytes.size() <= bytes_.size()) {
+            std::memcpy(bytes_.data() + used_, bytes.data(),
+                        static_cast<std::size_t>(bytes.size()));
+            used_ += bytes.size();
+            return;
+        }
+        appendBytesSlow(bytes);
+    }
+    void append(QLatin1StringView text) { appendBytes(QByteArrayView(text.data(), text.size())); }
+    void endLine() { appendBytes("\r\n"); }
+    // The text built (without a sink).
+    QByteArray take();
+    // Hands what is left to the sink; false when any hand-over failed.
+    bool finish();
+
+private:
+    void reserveFor(qsizetype characters);
+    void flushIfFull();
+    void appendBytesSlow(QByteArrayView bytes);
+    QByteArray bytes_;
+    qsizetype used_ = 0;
+    ByteSink sink_;
+    bool failed_ = false;
+    bool atStart_ = true;
+};
+
+// Encodes lines as UTF-8, each line followed by CR LF.
+QByteArray joinLines(const QStringList &lines);
+
+} // namespace core

@@ -1,0 +1,187 @@
+#include "frmSearch.h"
+
+#include "core/searchmatch.h"
+#include "platform/staticedge.h"
+#include "platform/twips.h"
+#include "searchsource.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QTableView>
+#include <QVBoxLayout>
+
+frmSearch::frmSearch(const SearchSource &source, ColorLookupFactory colors, QWidget *parent)
+    : QDialog(parent), source_(source), colors_(std::move(colors)),
+      results_(new SearchResults(source, this))
+{
+    setWindowTitle(tr("Search"));
+    setFont(platform::controlFont());
+    buildControls();
+    entriesReset();
+}
+
+frmSearch::~frmSearch() = default;
+
+void frmSearch::buildControls()
+{
+    auto *lblSearch = new QLabel(tr("Search &for:"), this);
+    txtSearch = new QLineEdit(this);
+    txtSearch->setPlaceholderText(tr("A name, a number or any word of an entry"));
+    lblSearch->setBuddy(txtSearch);
+
+    lstResults = new QTableView(this);
+    lstResults->setModel(results_);
+    // Rows of one fixed height: the view lays out any number of them at no cost.
+    lstResults->setShowGrid(false);
+    lstResults->setWordWrap(false);
+    lstResults->setCornerButtonEnabled(false);
+    lstResults->verticalHeader()->hide();
+    lstResults->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstResults->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    lstResults->horizontalHeader()->setHighlightSections(false);
+    lstResults->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lstResults->horizontalHeader()->setStretchLastSection(true);
+    lstResults->setColumnWidth(0, platform::tw(2400));
+    lstResults->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstResults->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstResults->setTabKeyNavigation(false);
+    // The lines' colours are chosen for a light background, as in the
+    // detail list, whatever the desktop theme says.
+    QPalette pal = lstResults->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Base, Qt::white);
+        pal.setColor(group, QPalette::Text, Qt::black);
+    }
+    lstResults->setPalette(pal);
+    QFont bold = lstResults->font();
+    bold.setBold(true);
+    results_->setBoldFont(bold);
+    officeBorders::ApplyStaticEdge(txtSearch);
+    officeBorders::ApplyStaticEdge(lstResults);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblSearch);
+    layout->addWidget(txtSearch);
+    layout->addWidget(lstResults);
+    resize(platform::tw(6000), platform::tw(4500));
+
+    txtSearch->installEventFilter(this);
+    lstResults->installEventFilter(this);
+    connect(txtSearch, &QLineEdit::textChanged, this, &frmSearch::txtSearch_Change);
+    connect(lstResults, &QAbstractItemView::doubleClicked, this, &frmSearch::lstResults_DblClick);
+}
+
+void frmSearch::entriesReset()
+{
+    index_.clear();
+    for (int item = 1; item <= source_.count(); ++item)
+        index_.insert(item - 1, source_.entry(item));
+    resultsChanged();
+}
+
+bool frmSearch::inIndex(int item, bool inserting) const
+{
+    return item >= 1 && item <= index_.size() + (inserting ? 1 : 0);
+}
+
+void frmSearch::entryInserted(int item)
+{
+    if (!inIndex(item, true))
+        return entriesReset();
+    index_.insert(item - 1, source_.entry(item));
+    resultsChanged();
+}
+
+void frmSearch::entryChanged(int item)
+{
+    if (!inIndex(item))
+        return entriesReset();
+    index_.replace(item - 1, source_.entry(item));
+    resultsChanged();
+}
+
+void frmSearch::entryRemoved(int item)
+{
+    if (!inIndex(item))
+        return entriesReset();
+    index_.remove(item - 1);
+    resultsChanged();
+}
+
+void frmSearch::resultsChanged()
+{
+    // Hidden, the results are made afresh when the window is shown again.
+    if (isVisible())
+        txtSearch_Change();
+}
+
+void frmSearch::txtSearch_Change()
+{
+    // An owner that missed telling of a change still gets a sound list.
+    if (index_.size() != source_.count())
+        entriesReset();
+    core::SearchQuery query = core::parseSearchQuery(txtSearch->text());
+    if (query.isEmpty()) {
+        results_->clear();
+        return;
+    }
+    std::vector<int> found = index_.find(query);
+    results_->showFound(index_, std::move(query), std::move(found),
+                        colors_ ? colors_() : ColorLookup());
+    if (results_->item(0) != 0)
+        lstResults->setCurrentIndex(results_->index(0, 0));
+}
+
+void frmSearch::lstResults_DblClick(const QModelIndex &index)
+{
+    if (index.isValid())
+        chooseRow(index.row());
+}
+
+void frmSearch::chooseRow(int row)
+{
+    const int item = results_->item(row);
+    if (item == 0)
+        return;
+    close();
+    emit entryChosen(item);
+}
+
+bool frmSearch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    switch (static_cast<QKeyEvent *>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (const QModelIndex current = lstResults->currentIndex(); current.isValid())
+            chooseRow(current.row());
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        // The text box keeps the focus while these move in the results.
+        if (watched == txtSearch) {
+            QCoreApplication::sendEvent(lstResults, event);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmSearch::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    txtSearch->setFocus();
+    txtSearch->selectAll();
+    txtSearch_Change();
+}

@@ -1,0 +1,124 @@
+#include "searchresults.h"
+
+#include "searchsource.h"
+
+#include <QColor>
+
+namespace {
+
+// A row shows at most this many characters of a name or line: laying out a
+// hostile line of millions of characters would cost much for nothing seen.
+constexpr qsizetype kMostShownCharacters = 1000;
+
+} // namespace
+
+SearchResults::SearchResults(const SearchSource &source, QObject *parent)
+    : QAbstractTableModel(parent), source_(source)
+{
+}
+
+void SearchResults::showFound(const core::SearchIndex &index, core::SearchQuery query,
+                              std::vector<int> found, ColorLookup colors)
+{
+    beginResetModel();
+    index_ = &index;
+    query_ = std::move(query);
+    found_ = std::move(found);
+    colors_ = std::move(colors);
+    searched_ = true;
+    rows_.clear();
+    endResetModel();
+}
+
+void SearchResults::clear()
+{
+    beginResetModel();
+    found_.clear();
+    searched_ = false;
+    rows_.clear();
+    endResetModel();
+}
+
+int SearchResults::item(int row) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= found_.size())
+        return 0;
+    return found_[static_cast<std::size_t>(row)] + 1;
+}
+
+int SearchResults::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return saysNoMatch() ? 1 : static_cast<int>(found_.size());
+}
+
+int SearchResults::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+const SearchResults::Row &SearchResults::row(int row) const
+{
+    const auto cached = rows_.constFind(row);
+    if (cached != rows_.cend())
+        return *cached;
+    Row made;
+    const int position = found_[static_cast<std::size_t>(row)];
+    // An entry the source no longer has shows nothing until the next search.
+    if (position < source_.count()) {
+        const core::DirectoryEntry entry = source_.entry(position + 1);
+        made.name = entry.name.left(kMostShownCharacters);
+        made.nameBold = entry.bold;
+        const QStringList lines = core::splitNumberLines(entry.numbers);
+        const int line = index_->firstLineHolding(query_, position);
+        const int shown = line == core::kNameOnly ? 0 : line;
+        if (shown < lines.size()) {
+            const core::DisplayLine display = core::displayLine(lines.at(shown));
+            made.line = display.text.left(kMostShownCharacters);
+            made.lineBold = display.bold;
+            made.color = colors_ ? colors_(display.text) : 0;
+        }
+    }
+    return *rows_.insert(row, std::move(made));
+}
+
+QVariant SearchResults::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (saysNoMatch()) {
+        if (index.column() == 0 && role == Qt::DisplayRole)
+            return tr("No entry matches.");
+        return {};
+    }
+    const Row &r = row(index.row());
+    const bool name = index.column() == 0;
+    switch (role) {
+    case Qt::DisplayRole:
+        return name ? r.name : r.line;
+    case Qt::FontRole:
+        return (name ? r.nameBold : r.lineBold) ? QVariant(boldFont_) : QVariant();
+    case Qt::ForegroundRole:
+        if (name)
+            return {};
+        return QColor(core::redOf(r.color), core::greenOf(r.color), core::blueOf(r.color));
+    default:
+        return {};
+    }
+}
+
+QVariant SearchResults::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return section == 0 ? tr("Name") : tr("Line");
+}
+
+Qt::ItemFlags SearchResults::flags(const QModelIndex &index) const
+{
+    // The row that says nothing matches cannot be chosen.
+    if (!index.isValid() || saysNoMatch())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/colortext.h"
+#include "core/searchmatch.h"
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QHash>
+
+#include <functional>
+#include <vector>
+
+class SearchSource;
+
+// The colour of a shown number line, from one reading of the colour file.
+using ColorLookup = std::function<core::ColorValue(const QString &line)>;
+
+// The rows of the search window's result list: one per matching entry, in
+// entry order, showing the name and the line that matched (the first line
+// when only the name did). A row's text is made only when the view asks for
+// it, so a query matching a million entries costs no more than their
+// numbers. With no match the list holds one row that says so.
+class SearchResults final : public QAbstractTableModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SearchResults)
+
+public:
+    explicit SearchResults(const SearchSource &source, QObject *parent = nullptr);
+
+    // Shows the entries the index found for the query (positions from 0),
+    // colouring their lines with the lookup.
+    void showFound(const core::SearchIndex &index, core::SearchQuery query, std::vector<int> found,
+                   ColorLookup colors);
+    // No query: no rows, no message.
+    void clear();
+    void setBoldFont(const QFont &font) { boldFont_ = font; }
+
+    // The entry-list item number (from 1) a row shows, or 0 for none.
+    int item(int row) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    struct Row
+    {
+        QString name;
+        bool nameBold = false;
+        QString line;
+        bool lineBold = false;
+        core::ColorValue color = 0;
+    };
+    const Row &row(int row) const;
+    bool saysNoMatch() const { return searched_ && found_.empty(); }
+
+    const SearchSource &source_;
+    const core::SearchIndex *index_ = nullptr;
+    core::SearchQuery query_;
+    std::vector<int> found_;
+    ColorLookup colors_;
+    bool searched_ = false;
+    // The rows made so far for the current results.
+    mutable QHash<int, Row> rows_;
+    QFont boldFont_;
+};

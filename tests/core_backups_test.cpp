@@ -1,0 +1,143 @@
+#include "core/backups.h"
+#include "support/fixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using testsupport::fileBytes;
+using testsupport::folderContents;
+using testsupport::writeBytes;
+
+namespace {
+
+const QDate kToday(2024, 3, 1);
+constexpr char kTodayName[] = "quorvel-2024-03-01.dat";
+
+// A data folder with a directory file and, in backups/, the given names: a
+// file holding "old", a folder when the name ends in "/", a link to the
+// directory file when it ends in "@". No names: no backups folder.
+struct DataFolder
+{
+    explicit DataFolder(const QStringList &backups, bool withDirectory = true)
+    {
+        if (withDirectory)
+            writeBytes(directoryFile(), "Ann|phone: 1\r\n");
+        if (!backups.isEmpty())
+            QDir().mkdir(folder());
+        for (const QString &name : backups) {
+            const QString path = QDir(folder()).filePath(name.chopped(1));
+            if (name.endsWith('/'))
+                QDir().mkdir(path);
+            else if (name.endsWith('@'))
+                QFile::link(directoryFile(), path);
+            else
+                writeBytes(QDir(folder()).filePath(name), "old");
+        }
+    }
+    QString folder() const { return dir.filePath("backups"); }
+    QString directoryFile() const { return dir.filePath("quorvel.dat"); }
+    core::BackupResult keep() const
+    {
+        return core::keepDailyBackup(dir.path(), kToday, directoryFile());
+    }
+    QTemporaryDir dir;
+};
+
+// The owner's, group's and others' permission bits.
+QFile::Permissions mode(const QString &path)
+{
+    return QFile::permissions(path) & QFile::Permissions(0x7077);
+}
+
+QStringList days(int first, int last)
+{
+    QStringList names;
+    for (int day = first; day <= last; ++day)
+        names.append(core::backupFileName(QDate(2024, 2, day)));
+    return names;
+}
+
+TEST(Backups, OncePerDayNewestFourteenNothingElse)
+{
+    const QStringList others = {"notes.txt",
+                                "quorvel-2024-02-01.dat.bak",
+                                "quorvel-2024-2-01.dat",
+                                "quorvel-2024-02-30.dat",
+                                "quorvel-2023-01-01.dat/",
+                                "quorvel-2023-01-02.dat@"};
+    const QStringList othersAfter = {"notes.txt",
+                                     "quorvel-2023-01-01.dat",
+                                     "quorvel-2023-01-02.dat",
+                                     "quorvel-2024-02-01.dat.bak",
+                                     "quorvel-2024-02-30.dat",
+                                     "quorvel-2024-2-01.dat"};
+    // Backups before, whether there is a directory file, what is in backups/
+    // after, whether today's backup was made, what was removed.
+    struct Row
+    {
+        const char *name;
+        QStringList before;
+        bool directory;
+        QStringList after;
+        bool made;
+        QStringList removed;
+    };
+    const Row rows[] = {
+        {"first save", {}, true, {kTodayName}, true, {}},
+        {"later save", {kTodayName}, true, {kTodayName}, false, {}},
+        {"no directory yet", {}, false, {}, false, {}},
+        {"fourteen kept", days(14, 28) + others, true,
+         othersAfter + days(16, 28) + QStringList{kTodayName}, true, days(14, 15)},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const DataFolder data(row.before, row.directory);
+        const core::BackupResult result = data.keep();
+        EXPECT_TRUE(result) << result.error.toStdString();
+        QStringList after = row.after;
+        after.sort();
+        EXPECT_EQ(folderContents(data.folder()), after);
+        EXPECT_EQ(result.made, row.made ? QString(kTodayName) : QString());
+        EXPECT_EQ(result.removed, row.removed);
+        EXPECT_EQ(QFileInfo::exists(data.folder()), !row.after.isEmpty());
+        const QString today = QDir(data.folder()).filePath(kTodayName);
+        if (row.before.contains(kTodayName)) {
+            EXPECT_EQ(fileBytes(today), "old");
+        }
+        if (!row.made)
+            continue;
+        EXPECT_EQ(fileBytes(today), "Ann|phone: 1\r\n");
+        EXPECT_EQ(mode(today), QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_EQ(mode(data.folder()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+TEST(Backups, RefusesLinksAndWhatIsNoFolder)
+{
+    const std::tuple<const char *, const char *> rows[] = {
+        {"backups link", "can't be used: it is a symbolic link"},
+        {"backups file", "can't be used: it is not a folder"},
+        {"directory link", "quorvel.dat to keep a backup of it:"},
+    };
+    for (const auto &[kind, message] : rows) {
+        SCOPED_TRACE(kind);
+        const DataFolder data({});
+        QTemporaryDir elsewhere;
+        const QString name = QString::fromLatin1(kind);
+        if (name == "backups link")
+            QFile::link(elsewhere.path(), data.folder());
+        else if (name == "backups file")
+            writeBytes(data.folder(), "x");
+        else if (QFile::rename(data.directoryFile(), elsewhere.filePath("real")))
+            QFile::link(elsewhere.filePath("real"), data.directoryFile());
+        const core::BackupResult result = data.keep();
+        EXPECT_FALSE(result);
+        EXPECT_TRUE(result.error.contains(QString::fromLatin1(message)))
+            << result.error.toStdString();
+        EXPECT_TRUE(result.made.isEmpty());
+        EXPECT_EQ(folderContents(elsewhere.path()).filter("quorvel-"), QStringList());
+    }
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+#include "search/frmSearch.h"
+#include "search/searchsource.h"
+#include "support/fixtures.h"
+
+#include <QColor>
+#include <QFont>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+using testsupport::u8;
+
+namespace {
+
+struct Directory final : SearchSource
+{
+    QList<core::DirectoryEntry> entries;
+    int count() const override { return static_cast<int>(entries.size()); }
+    core::DirectoryEntry entry(int item) const override { return entries.at(item - 1); }
+};
+
+// A search window over four entries whose "phone:" lines are red.
+struct Search
+{
+    Search()
+    {
+        directory.entries = {{"Ann Lee", "phone: (555) 0101\te-mail: ann@tanaka.co.jp", false},
+                             {"Bo", "<b>phone: 555-0199", true},
+                             {u8("Zo\u00eb Zimmer"), "note: x", false},
+                             {"Cy", "", false}};
+        window = new frmSearch(
+            directory,
+            [this] {
+                ++colorReads;
+                return [](const QString &line) {
+                    return line.startsWith("phone:") ? core::RGBValue(255, 0, 0) : 0;
+                };
+            },
+            &owner);
+        window->show();
+    }
+    void type(const QString &text, bool replace = true) const
+    {
+        if (replace)
+            window->txtSearch->clear();
+        QTest::keyClicks(window->txtSearch, text);
+    }
+    void key(Qt::Key key) const { QTest::keyClick(window->txtSearch, key); }
+    // Each row as "name | line #colour", "*" marking bold text.
+    QStringList rows() const
+    {
+        QStringList shown;
+        const QAbstractItemModel *model = window->lstResults->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QString text;
+            for (int column = 0; column < 2; ++column) {
+                const QModelIndex cell = model->index(row, column);
+                text += cell.data().toString();
+                if (cell.data(Qt::FontRole).value<QFont>().bold())
+                    text += '*';
+                text += column == 0 ? " | " : "";
+            }
+            const QVariant color = model->index(row, 1).data(Qt::ForegroundRole);
+            shown.append(color.isValid() ? text + ' ' + color.value<QColor>().name() : text);
+        }
+        return shown;
+    }
+
+    Directory directory;
+    QWidget owner;
+    frmSearch *window;
+    int colorReads = 0;
+};
+
+TEST(SearchWindow, ListsMatchesAsTheUserTypes)
+{
+    const std::pair<const char *, QStringList> rows[] = {
+        {"555", {"Ann Lee | phone: (555) 0101 #ff0000", "Bo* | phone: 555-0199* #ff0000"}},
+        {"tanaka", {"Ann Lee | e-mail: ann@tanaka.co.jp #000000"}},
+        {"zoe", {u8("Zo\u00eb Zimmer | note: x #000000")}},
+        {"cy", {"Cy |  #000000"}},
+        {"nobody", {"No entry matches. | "}},
+    };
+    Search search;
+    for (const auto &[query, expected] : rows) {
+        search.type(query);
+        EXPECT_EQ(search.rows(), expected) << query;
+    }
+    // The colour file is read once per change of the text, not per row.
+    EXPECT_EQ(search.colorReads, 3 + 6 + 3 + 2 + 6);
+}
+
+TEST(SearchWindow, ChoosesByKeyboardOrDoubleClick)
+{
+    Search search;
+    QSignalSpy chosen(search.window, &frmSearch::entryChosen);
+    search.type("555");
+    search.key(Qt::Key_Down);
+    search.key(Qt::Key_Return);
+    EXPECT_FALSE(search.window->isVisible());
+
+    // Shown again: the old text is selected, so typing replaces it.
+    search.window->show();
+    search.type("e", false); // items 1, 2 and 3
+    search.key(Qt::Key_Down);
+    search.key(Qt::Key_Down);
+    search.key(Qt::Key_Up);
+    search.key(Qt::Key_Enter);
+
+    search.window->show();
+    search.type("555");
+    QTableView *list = search.window->lstResults;
+    const QPoint first = list->visualRect(list->model()->index(0, 1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
+
+    search.window->show();
+    search.type("nobody");
+    search.key(Qt::Key_Return);
+    EXPECT_TRUE(search.window->isVisible());
+    search.key(Qt::Key_Escape);
+    EXPECT_FALSE(search.window->isVisible());
+
+    const QList<int> items = {2, 2, 1};
+    ASSERT_EQ(chosen.count(), items.size());
+    for (int i = 0; i < items.size(); ++i)
+        EXPECT_EQ(chosen.at(i).at(0).toInt(), items.at(i)) << i;
+}
+
+TEST(SearchWindow, FollowsChangesOfTheDirectory)
+{
+    Search search;
+    search.type("555");
+    search.directory.entries.removeAt(0);
+    search.window->entryRemoved(1);
+    EXPECT_EQ(search.rows(), QStringList({"Bo* | phone: 555-0199* #ff0000"}));
+    search.directory.entries.insert(1, {"Di", "555", false});
+    search.window->entryInserted(2);
+    search.directory.entries[0].numbers = "fax: 1";
+    search.window->entryChanged(1);
+    EXPECT_EQ(search.rows(), QStringList({"Di | 555 #000000"}));
+}
+
+} // namespace
