@@ -3,6 +3,7 @@
 #include "core/fileio.h"
 #include "core/keywordfile.h"
 #include "platform/colordialog.h"
+#include "platform/keyevents.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
 #include "platform/palette.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -23,6 +23,10 @@
 #include <algorithm>
 
 using platform::twipRect;
+
+namespace {
+constexpr int kKeyEscape = 27;
+} // namespace
 
 frmColorEditor::frmColorEditor(const QString &appFolder, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -50,26 +54,27 @@ void frmColorEditor::buildControls()
     lstColors->setGeometry(twipRect(30, 120, 1485, 2625));
     lstColors->setFont(platform::controlFont());
 
-    cmdAdd = button(tr("Add"), this, twipRect(60, 2790, 705, 285));
-    cmdDelete = button(tr("Delete"), this, twipRect(810, 2790, 705, 285));
+    cmdAdd = button(tr("&Add"), this, twipRect(60, 2790, 705, 285));
+    cmdDelete = button(tr("&Delete"), this, twipRect(810, 2790, 705, 285));
 
     fraEdit = new QGroupBox(tr("Edit"), this);
     fraEdit->setGeometry(twipRect(1560, 30, 3075, 1755));
-    lblCaption[0] = new QLabel(tr("Caption:"), fraEdit);
+    lblCaption[0] = new QLabel(tr("Ca&ption:"), fraEdit);
     lblCaption[0]->setGeometry(twipRect(90, 270, 585, 195));
     txtCaption = new QLineEdit(fraEdit);
     txtCaption->setGeometry(twipRect(720, 240, 2265, 285));
     lblCaption[0]->setBuddy(txtCaption);
-    lblCaption[1] = new QLabel(tr("Color:"), fraEdit);
+    lblCaption[1] = new QLabel(tr("C&olor:"), fraEdit);
     lblCaption[1]->setGeometry(twipRect(120, 780, 405, 195));
     picColor = new platform::PictureBox(fraEdit);
     picColor->setGeometry(twipRect(720, 660, 2235, 315));
+    lblCaption[1]->setBuddy(picColor);
     // The labels keep their place but grow to their text where the stand-in
     // font is wider than the layout allows for.
     for (QLabel *label : lblCaption)
         label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
-    cmdCancel = button(tr("Cancel"), fraEdit, twipRect(1500, 1320, 705, 285));
-    cmdSave = button(tr("Save"), fraEdit, twipRect(2280, 1320, 705, 285));
+    cmdCancel = button(tr("Ca&ncel"), fraEdit, twipRect(1500, 1320, 705, 285));
+    cmdSave = button(tr("&Save"), fraEdit, twipRect(2280, 1320, 705, 285));
     cmdCancel->setEnabled(false);
     cmdSave->setEnabled(false);
 
@@ -82,15 +87,32 @@ void frmColorEditor::buildControls()
     platform::keepLightBase(txtView);
     setViewColor(0);
 
-    cmdSaveColors = button(tr("Save Colors"), this, twipRect(1995, 2670, 1065, 345));
-    cmdCancelColors = button(tr("Cancel"), this, twipRect(3135, 2670, 1065, 345));
+    cmdSaveColors = button(tr("Save Co&lors"), this, twipRect(1995, 2670, 1065, 345));
+    cmdCancelColors = button(tr("&Cancel"), this, twipRect(3135, 2670, 1065, 345));
 
     cd1 = new platform::ColorDialog(this);
 
-    QWidget *const order[] = {lstColors, txtView, txtCaption, picColor,      cmdSave,
-                              cmdCancel, cmdAdd,  cmdDelete,  cmdSaveColors, cmdCancelColors};
+    // Tab goes down the list and its buttons, then through the Edit frame,
+    // then to the buttons that close the dialog: the layout's order.
+    QWidget *const order[] = {lstColors, cmdAdd,  cmdDelete,     txtCaption,     picColor,
+                              cmdCancel, cmdSave, cmdSaveColors, cmdCancelColors};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+    // The preview only shows; it is no stop and takes no typing.
+    txtView->setFocusPolicy(Qt::NoFocus);
+    txtView->setReadOnly(true);
+    lstColors->setAccessibleName(tr("Keywords"));
+    picColor->setAccessibleDescription(tr("Space, Enter or F4 chooses another color"));
+    cmdCancel->setAccessibleDescription(tr("Cancels the change to this keyword"));
+    cmdCancelColors->setAccessibleDescription(
+        tr("Closes the color editor without saving any change"));
+    // Esc is no command here: only the Cancel button closes without saving.
+    auto *dialogKeys = new platform::KeyNotifier(this);
+    connect(dialogKeys, &platform::KeyNotifier::keyDown, this,
+            [dialogKeys](int keyCode, int shift) {
+                if (keyCode == kKeyEscape && shift == 0)
+                    dialogKeys->swallowCurrent();
+            });
 
     connect(lstColors, &platform::ListView::itemClick, this, &frmColorEditor::lstColors_ItemClick);
     // Moving the selection with the keyboard shows the entry as a click does,
@@ -236,15 +258,6 @@ void frmColorEditor::cmdSaveColors_Click()
 void frmColorEditor::cmdCancelColors_Click()
 {
     reject();
-}
-
-void frmColorEditor::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 frmColorEditor::RGBTriple frmColorEditor::ColorToRGB(const core::ColorValue &color) const

@@ -66,10 +66,6 @@ public:
     void cmdSaveColors_Click();
     void cmdCancelColors_Click();
 
-protected:
-    // Esc is no command here: only the Cancel button closes without saving.
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void Form_Load();
     void LoadColorList();

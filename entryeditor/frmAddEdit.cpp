@@ -5,13 +5,14 @@
 #include "core/directorymodel.h"
 #include "core/entryrules.h"
 #include "core/fileio.h"
+#include "platform/keyevents.h"
 #include "platform/messagebox.h"
 #include "platform/staticedge.h"
 #include "platform/textfilter.h"
 #include "platform/twips.h"
 
+#include <QAction>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -24,6 +25,7 @@
 namespace {
 
 constexpr int kCarriageReturn = 13;
+constexpr int kKeyDelete = 46;
 
 // The typed-length limit of a text box bounds only what the user types or
 // pastes: a longer text set by code is kept whole, and the user can then
@@ -67,20 +69,20 @@ void frmAddEdit::buildControls()
 {
     using platform::twipRect;
 
-    lblName = new QLabel(tr("Name:"), this);
+    lblName = new QLabel(tr("&Name:"), this);
     lblName->setGeometry(twipRect(90, 150, 450, 210));
     txtName = new QLineEdit(this);
     txtName->setGeometry(twipRect(810, 60, 2865, 285));
     txtName->setMaxLength(kNameLimit);
     txtName->setValidator(new platform::TextFilter(core::keepNameInFormat, txtName));
 
-    chkBold = new QCheckBox(tr("Bold"), this);
+    chkBold = new QCheckBox(tr("&Bold"), this);
     chkBold->setGeometry(twipRect(3720, 90, 975, 195));
     QFont boldFont = chkBold->font();
     boldFont.setBold(true);
     chkBold->setFont(boldFont);
 
-    lblNum = new QLabel(tr("Numbers:"), this);
+    lblNum = new QLabel(tr("Nu&mbers:"), this);
     lblNum->setGeometry(twipRect(90, 420, 690, 210));
     // A label is never cut short where the font is wider than designed.
     for (QLabel *label : {lblName, lblNum})
@@ -96,9 +98,9 @@ void frmAddEdit::buildControls()
         b->setAutoDefault(false);
         return b;
     };
-    cmdMoveUp = button(tr("Up"), twipRect(3720, 420, 975, 285));
-    cmdMoveDown = button(tr("Down"), twipRect(3720, 750, 975, 285));
-    cmdRemove = button(tr("Remove"), twipRect(3720, 1200, 975, 285));
+    cmdMoveUp = button(tr("&Up"), twipRect(3720, 420, 975, 285));
+    cmdMoveDown = button(tr("D&own"), twipRect(3720, 750, 975, 285));
+    cmdRemove = button(tr("&Remove"), twipRect(3720, 1200, 975, 285));
     cmdMoveUp->setEnabled(false);
     cmdMoveDown->setEnabled(false);
 
@@ -106,24 +108,33 @@ void frmAddEdit::buildControls()
     txtNumber->setGeometry(twipRect(810, 1530, 2865, 315));
     txtNumber->setMaxLength(kNumberLimit);
     txtNumber->setValidator(new platform::TextFilter(core::keepNumberLineInFormat, txtNumber));
-    cmdAddNum = button(tr("Add"), twipRect(3720, 1530, 975, 285));
+    cmdAddNum = button(tr("&Add"), twipRect(3720, 1530, 975, 285));
     cmdAddNum->setEnabled(false);
 
-    cmdCancel = button(tr("Cancel"), twipRect(3180, 1920, 735, 375));
-    cmdDone = button(tr("Done"), twipRect(3960, 1920, 735, 375));
+    cmdCancel = button(tr("&Cancel"), twipRect(3180, 1920, 735, 375));
+    cmdDone = button(tr("&Done"), twipRect(3960, 1920, 735, 375));
 
-    setTabOrder(txtName, lstNumbers);
-    setTabOrder(lstNumbers, cmdDone);
-    setTabOrder(cmdDone, cmdCancel);
-    setTabOrder(cmdCancel, txtNumber);
-    setTabOrder(txtNumber, cmdAddNum);
-    setTabOrder(cmdAddNum, cmdRemove);
-    setTabOrder(cmdRemove, cmdMoveUp);
-    setTabOrder(cmdMoveUp, cmdMoveDown);
-    setTabOrder(cmdMoveDown, chkBold);
+    // Tab goes through the controls as they are laid out: each row from left
+    // to right, the rows from top to bottom.
+    QWidget *const order[] = {txtName,   chkBold,   lstNumbers, cmdMoveUp, cmdMoveDown,
+                              cmdRemove, txtNumber, cmdAddNum,  cmdCancel, cmdDone};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    lblName->setBuddy(txtName);
+    lblNum->setBuddy(lstNumbers);
+    lstNumbers->setTabKeyNavigation(false);
+    lstNumbers->setAccessibleName(tr("Number lines"));
+    txtNumber->setAccessibleName(tr("Number line"));
 
-    txtNumber->installEventFilter(this);
-    lstNumbers->installEventFilter(this);
+    // Esc presses Cancel.
+    auto *cancelKey = new QAction(this);
+    cancelKey->setShortcut(QKeySequence::Cancel);
+    connect(cancelKey, &QAction::triggered, cmdCancel, &QPushButton::click);
+    addAction(cancelKey);
+    auto *numberKeys = new platform::KeyNotifier(txtNumber);
+    connect(numberKeys, &platform::KeyNotifier::keyPress, this, &frmAddEdit::txtNumber_KeyPress);
+    auto *listKeys = new platform::KeyNotifier(lstNumbers);
+    connect(listKeys, &platform::KeyNotifier::keyUp, this, &frmAddEdit::lstNumbers_KeyUp);
     connect(cmdDone, &QPushButton::clicked, this, &frmAddEdit::cmdDone_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAddEdit::cmdCancel_Click);
     connect(cmdAddNum, &QPushButton::clicked, this, &frmAddEdit::cmdAddNum_Click);
@@ -199,16 +210,6 @@ void frmAddEdit::cmdCancel_Click()
     reject();
 }
 
-void frmAddEdit::keyPressEvent(QKeyEvent *event)
-{
-    // Esc presses Cancel.
-    if (event->matches(QKeySequence::Cancel)) {
-        cmdCancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
 void frmAddEdit::cmdAddNum_Click()
 {
     lstNumbers->addItem(txtNumber->text());
@@ -257,9 +258,9 @@ void frmAddEdit::cmdRemove_Click()
     lstNumbers->clearSelection();
 }
 
-void frmAddEdit::lstNumbers_KeyUp(int keyCode, Qt::KeyboardModifiers)
+void frmAddEdit::lstNumbers_KeyUp(int keyCode, int)
 {
-    if (keyCode == Qt::Key_Delete && listIndex() != -1)
+    if (keyCode == kKeyDelete && listIndex() != -1)
         cmdRemove_Click();
 }
 
@@ -292,26 +293,4 @@ int frmAddEdit::listIndex() const
 {
     const QList<QListWidgetItem *> selected = lstNumbers->selectedItems();
     return selected.isEmpty() ? -1 : lstNumbers->row(selected.first());
-}
-
-bool frmAddEdit::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == txtNumber && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        int keyAscii = 0;
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            keyAscii = kCarriageReturn;
-        else if (!key->text().isEmpty())
-            keyAscii = key->text().at(0).unicode();
-        if (keyAscii != 0) {
-            txtNumber_KeyPress(keyAscii);
-            if (keyAscii == 0)
-                return true;
-        }
-    } else if (watched == lstNumbers && event->type() == QEvent::KeyRelease) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat())
-            lstNumbers_KeyUp(key->key(), key->modifiers());
-    }
-    return QDialog::eventFilter(watched, event);
 }

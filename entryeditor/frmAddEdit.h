@@ -49,13 +49,9 @@ public:
     void txtNumber_Change();
     void lstNumbers_Click();
     void cmdRemove_Click();
-    void lstNumbers_KeyUp(int keyCode, Qt::KeyboardModifiers shift);
+    void lstNumbers_KeyUp(int keyCode, int shift);
     void cmdMoveUp_Click();
     void cmdMoveDown_Click();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // Runs once, when the dialog is created: fills the controls in edit mode

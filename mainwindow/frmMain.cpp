@@ -9,6 +9,7 @@
 #include "core/keywordfile.h"
 #include "core/undohistory.h"
 #include "entryeditor/frmAddEdit.h"
+#include "platform/accessibility.h"
 #include "platform/keyevents.h"
 #include "platform/listview.h"
 #include "platform/messagebox.h"
@@ -21,11 +22,9 @@
 #include "search/frmSearch.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -51,16 +50,15 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     setWindowTitle(QString::fromLatin1(platform::kApplicationTitle));
     setFont(platform::controlFont());
     setFixedSize(tw(4350), tw(5655));
+    platform::installAccessibility();
     buildControls();
-    // Key preview: F1 works whichever control has the focus.
-    QApplication::instance()->installEventFilter(this);
 }
 
 frmMain::~frmMain() = default;
 
 void frmMain::buildControls()
 {
-    lblFind = new QLabel(tr("Find:"), this);
+    lblFind = new QLabel(tr("&Find:"), this);
     lblFind->setGeometry(twipRect(60, 90, 345, 210));
     txtFind = new QLineEdit(this);
     txtFind->setGeometry(twipRect(450, 30, 3645, 315));
@@ -86,31 +84,28 @@ void frmMain::buildControls()
         b->setAutoDefault(false);
         return b;
     };
-    cmdAdd = button(tr("Add"), 45, 735);
-    cmdEdit = button(tr("Edit"), 825, 735);
-    cmdDelete = button(tr("Delete"), 1605, 735);
-    cmdColors = button(tr("Colors"), 2400, 735);
+    cmdAdd = button(tr("&Add"), 45, 735);
+    cmdEdit = button(tr("&Edit"), 825, 735);
+    cmdDelete = button(tr("&Delete"), 1605, 735);
+    cmdColors = button(tr("&Colors"), 2400, 735);
     cmdColors->setToolTip(tr("Edit the colors for individual types of entries"));
-    cmdExit = button(tr("Exit"), 3405, 885);
+    cmdExit = button(tr("E&xit"), 3405, 885);
 
     mnuPopup = new QMenu(tr("Popup"), this);
-    mnuEdit = mnuPopup->addAction(tr("Edit"));
-    mnuDelete = mnuPopup->addAction(tr("Delete"));
+    mnuEdit = mnuPopup->addAction(tr("&Edit"));
+    mnuDelete = mnuPopup->addAction(tr("&Delete"));
     mnuPopup->addSeparator();
-    mnuSearch = mnuPopup->addAction(tr("Search..."));
+    mnuSearch = mnuPopup->addAction(tr("&Search..."));
     mnuSearch->setShortcut(QKeySequence::Find);
-    mnuUndo = mnuPopup->addAction(tr("Undo"));
+    mnuUndo = mnuPopup->addAction(tr("&Undo"));
     mnuUndo->setShortcut(QKeySequence::Undo);
-    mnuRedo = mnuPopup->addAction(tr("Redo"));
+    mnuRedo = mnuPopup->addAction(tr("&Redo"));
     mnuRedo->setShortcuts({QKeySequence(tr("Ctrl+Shift+Z")), QKeySequence(tr("Ctrl+Y"))});
     // The window holds them too, so their keys work from any of its controls
     // (a text box's own Ctrl+Z still undoes its typing).
     addActions({mnuSearch, mnuUndo, mnuRedo});
 
-    setTabOrder(txtFind, TS);
-    setTabOrder(TS, lvwQuorvel);
-    setTabOrder(lvwQuorvel, lstNumbers);
-    setTabOrder(lstNumbers, cmdAdd);
+    buildKeyboardAccess();
 
     connect(cmdAdd, &QPushButton::clicked, this, &frmMain::cmdAdd_Click);
     connect(cmdEdit, &QPushButton::clicked, this, &frmMain::cmdEdit_Click);
@@ -127,8 +122,68 @@ void frmMain::buildControls()
     connect(lvwQuorvel, &platform::ListView::mouseUp, this, &frmMain::lvwQuorvel_MouseUp);
     auto *findKeys = new platform::KeyNotifier(txtFind);
     connect(findKeys, &platform::KeyNotifier::keyDown, this, &frmMain::txtFind_KeyDown);
+    // Key preview: F1 works whichever control has the focus.
+    auto *formKeys = new platform::KeyNotifier(this, platform::KeyNotifier::Scope::Window);
+    connect(formKeys, &platform::KeyNotifier::keyUp, this, &frmMain::Form_KeyUp);
     connect(txtFind, &QLineEdit::textChanged, this, &frmMain::txtFind_Change);
     connect(TS, &platform::TabStrip::click, this, &frmMain::TS_Click);
+}
+
+void frmMain::buildKeyboardAccess()
+{
+    // Tab goes through the controls as they are laid out, top to bottom and
+    // left to right; the letter tabs are one stop.
+    QWidget *const order[] = {txtFind, TS,        lvwQuorvel, lstNumbers, cmdAdd,
+                              cmdEdit, cmdDelete, cmdColors,  cmdExit};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    TS->setAccessibleName(tr("Letters"));
+    lvwQuorvel->setAccessibleName(tr("Entries"));
+    lstNumbers->setAccessibleName(tr("Number lines"));
+
+    // Keys of the entry list: F2 edits, Delete deletes, Shift+F10 and the
+    // Menu key open its context menu. They belong to the list alone, so a
+    // text box keeps its own Delete.
+    mnuEdit->setShortcut(Qt::Key_F2);
+    mnuDelete->setShortcut(QKeySequence::Delete);
+    auto *menuKey = new QAction(this);
+    menuKey->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+    connect(menuKey, &QAction::triggered, this, &frmMain::popupAtSelectedEntry);
+    for (QAction *action : {mnuEdit, mnuDelete, menuKey}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        lvwQuorvel->addAction(action);
+    }
+
+    // Keys of the whole window. A text box's own bindings come first: they
+    // are not taken from it while it has the focus.
+    platform::keepRedoKeys(txtFind);
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (const QKeySequence ctrlQ(Qt::CTRL | Qt::Key_Q); !quitKeys.contains(ctrlQ))
+        quitKeys.append(ctrlQ);
+    const std::pair<QList<QKeySequence>, void (frmMain::*)()> windowKeys[] = {
+        {QKeySequence::keyBindings(QKeySequence::New), &frmMain::cmdAdd_Click},
+        {quitKeys, &frmMain::cmdExit_Click}};
+    for (const auto &[keys, handler] : windowKeys) {
+        auto *action = new QAction(this);
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    }
+}
+
+void frmMain::popupAtSelectedEntry()
+{
+    // As with a right click, an empty list has no menu.
+    if (lvwQuorvel->count() == 0)
+        return;
+    QPoint at;
+    if (const int selected = lvwQuorvel->selectedItem()) {
+        lvwQuorvel->scrollTo(lvwQuorvel->model()->index(selected - 1, 0));
+        const QRect row = lvwQuorvel->itemRect(selected);
+        at = QPoint(row.left() + row.height(), row.center().y());
+    }
+    mnuPopup->popup(lvwQuorvel->viewport()->mapToGlobal(at));
 }
 
 bool frmMain::Form_Load()
@@ -546,20 +601,6 @@ void frmMain::TS_Click()
     // Each tab is a jump of its own, not a continuation of earlier typing.
     lvwQuorvel->resetTypeToSelect();
     platform::SendKeys(TS->caption(TS->selectedTab()));
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyRelease) {
-        const auto *widget = qobject_cast<QWidget *>(watched);
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (widget && widget->window() == this && !key->isAutoRepeat() &&
-            key->key() == Qt::Key_F1) {
-            Form_KeyUp(platform::keyCodeOf(key), platform::shiftOf(key));
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void frmMain::Form_KeyUp(int keyCode, int)

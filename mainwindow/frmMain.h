@@ -74,6 +74,7 @@ public:
     QPushButton *cmdColors;
     QPushButton *cmdExit;
     QMenu *mnuPopup;
+    // Also keys of the entry list: F2 and Delete.
     QAction *mnuEdit;
     QAction *mnuDelete;
     // Also window shortcuts: Ctrl+F, Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y.
@@ -118,8 +119,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    // Sees key releases before the window's controls do.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Writes the entry list back to the directory file. Returns false when
@@ -140,6 +139,10 @@ private:
     void tell(const QString &message);
 
     void buildControls();
+    // Tab order, accessible names and the keys of commands.
+    void buildKeyboardAccess();
+    // Shift+F10 or the Menu key: the context menu at the selected entry.
+    void popupAtSelectedEntry();
     void followDirectoryInSearch();
     // After an undo or redo: saved as any change, and the entry it put back
     // (row from 0, or -1) selected and shown.

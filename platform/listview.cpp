@@ -134,6 +134,7 @@ ListView::ListView(const QString &headerText, QWidget *parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     keepLightBase(this);
@@ -336,7 +337,21 @@ void ListView::keyPressEvent(QKeyEvent *event)
             emit itemClick(selected);
         return;
     }
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && (event->modifiers() & Qt::ControlModifier)) {
+        focusNextPrevChild(event->key() == Qt::Key_Tab &&
+                           !(event->modifiers() & Qt::ShiftModifier));
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+QModelIndex ListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    // One column: Home and End go to the first and last row, not along the row.
+    if ((cursorAction == MoveHome || cursorAction == MoveEnd) && count() > 0)
+        return modelIndex(cursorAction == MoveHome ? 1 : count());
+    return QTableView::moveCursor(cursorAction, modifiers);
 }
 
 bool ListView::valid(int index) const

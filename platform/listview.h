@@ -63,6 +63,10 @@ class RowStyle;
 // view moves the selection to an item that begins with it. The first item
 // added to an empty list becomes the selected item, and removing the selected
 // item leaves none selected, whoever adds or removes the rows.
+//
+// Tab and Shift+Tab (and Ctrl+Tab, Ctrl+Shift+Tab) leave the view for the
+// window's next or previous control; Home and End move the selection to the
+// first and last item, as the arrow keys move it.
 class ListView : public QTableView
 {
     Q_OBJECT
@@ -129,6 +133,7 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
     bool valid(int index) const;

@@ -1,5 +1,8 @@
 #include "tabstrip.h"
 
+#include "accessibility.h"
+
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,6 +17,7 @@ constexpr int kRowHeight = 20;
 
 TabStrip::TabStrip(QWidget *parent) : QWidget(parent)
 {
+    installAccessibility();
     setFocusPolicy(Qt::TabFocus);
 }
 
@@ -36,6 +40,12 @@ void TabStrip::setSelectedTab(int index)
     if (valid(index) && index != selected_) {
         selected_ = index;
         update();
+        // A screen reader follows the keyboard from tab to tab.
+        if (hasFocus()) {
+            QAccessibleEvent moved(this, QAccessible::Focus);
+            moved.setChild(index - 1);
+            QAccessible::updateAccessibility(&moved);
+        }
     }
 }
 
@@ -49,6 +59,11 @@ void TabStrip::setHighlighted(int index, bool on)
     if (valid(index) && tabs_[index - 1].highlighted != on) {
         tabs_[index - 1].highlighted = on;
         update();
+        QAccessible::State changed;
+        changed.selected = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        event.setChild(index - 1);
+        QAccessible::updateAccessibility(&event);
     }
 }
 
@@ -123,7 +138,7 @@ void TabStrip::paintEvent(QPaintEvent *)
     }
 }
 
-void TabStrip::choose(int index)
+void TabStrip::clickTab(int index)
 {
     if (!valid(index))
         return;
@@ -138,7 +153,7 @@ void TabStrip::mousePressEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     for (int i = 1; i <= count(); ++i) {
         if (tabRect(i).contains(pos)) {
-            choose(i);
+            clickTab(i);
             return;
         }
     }
@@ -146,12 +161,27 @@ void TabStrip::mousePressEvent(QMouseEvent *event)
 
 void TabStrip::keyPressEvent(QKeyEvent *event)
 {
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Left:
-        choose(selected_ - 1);
+        setSelectedTab(selected_ - 1);
         break;
     case Qt::Key_Right:
-        choose(selected_ + 1);
+        setSelectedTab(selected_ + 1);
+        break;
+    case Qt::Key_Home:
+        setSelectedTab(1);
+        break;
+    case Qt::Key_End:
+        setSelectedTab(count());
+        break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        clickTab(selected_);
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -10,6 +10,12 @@ namespace platform {
 // are more than fit in one row they wrap into further rows of the band. Tabs
 // are numbered from 1. The selected tab is drawn joined to the page; a tab
 // whose highlighted flag is set is drawn in the selection colours.
+//
+// The strip is one stop of the window's tab chain. Left and Right (Home and
+// End) select a neighbouring (the first or last) tab without clicking it;
+// Space and Enter click the selected tab, as the mouse does. Assistive tools
+// see a page-tab list whose page tabs are named by their captions, the
+// highlighted ones selected, each with a press action.
 class TabStrip : public QWidget
 {
     Q_OBJECT
@@ -24,6 +30,8 @@ public:
 
     int selectedTab() const { return selected_; }
     void setSelectedTab(int index);
+    // Selects the tab and reports a click, as a click with the mouse does.
+    void clickTab(int index);
 
     bool highlighted(int index) const;
     void setHighlighted(int index, bool on);
@@ -50,7 +58,6 @@ private:
     int rows() const;
     int tabsPerRow() const;
     bool valid(int index) const { return index >= 1 && index <= count(); }
-    void choose(int index);
 
     QList<Tab> tabs_;
     int selected_ = 0;

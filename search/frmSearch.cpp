@@ -50,6 +50,7 @@ void frmSearch::buildControls()
     lstResults->setSelectionMode(QAbstractItemView::SingleSelection);
     lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstResults->setTabKeyNavigation(false);
+    lstResults->setAccessibleName(tr("Results"));
     // The lines' colours are chosen for a light background, as in the
     // detail list, whatever the desktop theme says.
     QPalette pal = lstResults->palette();

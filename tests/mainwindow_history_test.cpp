@@ -33,7 +33,7 @@ struct Shown
 
 // Undo and redo of a Delete from the keyboard and the menu; each step is
 // saved at once and the entry put back is selected and shown. In the find
-// box Ctrl+Z undoes the box's typing instead.
+// box Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z undo and redo the box's typing instead.
 TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
 {
     AppFolder folder("Ann|1\r\nBob|2\r\n");
@@ -64,6 +64,9 @@ TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
     QTest::keyClicks(w.txtFind, "Zed");
     QTest::keyClick(w.txtFind, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_NE(w.txtFind->text(), "Zed");
+    // Its redo keys are its own too: the directory's redo waits.
+    QTest::keyClick(w.txtFind, Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(w.txtFind, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(itemTexts(w.lvwQuorvel), QStringList({"Ann", "Bob"}));
     EXPECT_EQ(messages.requests().size(), 1);
 }

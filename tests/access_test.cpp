@@ -1,0 +1,199 @@
+// Keyboard-only use and what assistive tools read, for the three windows.
+
+#include "coloreditor/frmColorEditor.h"
+#include "entryeditor/frmAddEdit.h"
+#include "mainwindow/frmMain.h"
+#include "platform/listview.h"
+#include "platform/picturebox.h"
+#include "platform/tabstrip.h"
+#include "support/fixtures.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QAccessibleInterface *node(QObject *object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+QString nameOf(QObject *object)
+{
+    return object ? node(object)->text(QAccessible::Name) : QString();
+}
+
+void activate(QWidget &window)
+{
+    window.show();
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+// A main window over Ann, Bob (bold) and Cy, Bob shown; a colour for "fax:".
+struct Windows
+{
+    Windows() : main(folder.path())
+    {
+        folder.writeDirectory("Ann|1\r\n<b>Bob|<b>phone: 2\tfax: 3\tcell: 5\r\nCy|4\r\n");
+        folder.writeKeywords(testsupport::keywordFileBytes({"fax:\t201,83,7"}));
+        EXPECT_TRUE(main.Form_Load());
+        main.lvwQuorvel->setSelectedItem(2);
+        main.lvwQuorvel_ItemClick(2);
+        activate(main);
+    }
+    testsupport::AppFolder folder;
+    frmMain main;
+};
+
+} // namespace
+
+// Tab goes round every enabled control in layout order and leaves every list;
+// each control has a name. Every button and label has an Alt key, none twice
+// in a window, and a label's moves to its control.
+TEST(KeyboardAccess, TabOrderNamesAndMnemonics)
+{
+    Windows w;
+    w.main.eMode = 1;
+    frmAddEdit entry(w.main);
+    entry.lstNumbers->setCurrentRow(1); // Up and Down then work on it
+    frmColorEditor colors(w.folder.path());
+    colors.txtCaption->setText("fax"); // an edit to save or cancel
+    const std::tuple<QWidget *, QWidget *, QString> windows[] = {
+        {&w.main, w.main.txtFind, "Find:|Letters|Entries|Number lines|Add|Edit|Delete|Colors|Exit"},
+        {&entry, entry.txtName,
+         "Name:|Bold|Number lines|Up|Down|Remove|Number line|Add|Cancel|Done"},
+        {&colors, colors.lstColors,
+         "Keywords|Add|Delete|Caption:|Color: 201, 83, 7|Cancel|Save|Save Colors|Cancel"},
+    };
+    for (const auto &[window, first, order] : windows) {
+        SCOPED_TRACE(nameOf(window).toStdString());
+        activate(*window);
+        first->setFocus();
+        QStringList names;
+        do {
+            names.append(nameOf(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        } while (QApplication::focusWidget() != first && names.size() < 20);
+        EXPECT_EQ(names.join('|'), order);
+
+        QSet<QKeySequence> keys;
+        for (QWidget *control : window->findChildren<QWidget *>()) {
+            const auto *label = qobject_cast<QLabel *>(control);
+            const auto *button = qobject_cast<QAbstractButton *>(control);
+            const QString text = label ? label->text() : button ? button->text() : QString();
+            if (text.isEmpty() || control->window() != window)
+                continue;
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            EXPECT_TRUE(!key.isEmpty() && !keys.contains(key) && (!label || label->buddy()))
+                << text.toStdString();
+            keys.insert(key);
+        }
+    }
+}
+
+// Keys in the main window (Bob selected and shown): what opened, the selected
+// item, the first line shown, and the control with the focus.
+TEST(KeyboardAccess, MainWindowKeys)
+{
+    const std::tuple<const char *, QKeySequence, const char *> cases[] = {
+        {"Entries", Qt::Key_F2, "edit, 2 phone: 2, Entries"},
+        {"Entries", Qt::Key_Delete, "ask, 2 phone: 2, Entries"},
+        {"Find:", Qt::CTRL | Qt::Key_N, "add, 2 phone: 2, Entries"},
+        {"Find:", Qt::Key_Delete, "2 phone: 2, Find:"},
+        {"Entries", Qt::ALT | Qt::Key_F, "2 phone: 2, Find:"},
+        {"Entries", Qt::Key_Home, "1 phone: 2, Entries"},
+        {"Entries", Qt::Key_End, "3 phone: 2, Entries"},
+        {"Entries", Qt::SHIFT | Qt::Key_F10, "menu, 2 phone: 2, Entries"},
+        {"Entries", Qt::Key_Menu, "menu, 2 phone: 2, Entries"},
+        {"Entries", Qt::CTRL | Qt::Key_Q, "closed, 2 phone: 2, Entries"},
+        {"Letters", Qt::Key_Right, "2 phone: 2, Letters"},
+        {"Letters", QKeySequence(Qt::Key_Right, Qt::Key_Right, Qt::Key_Space),
+         "3 phone: 2, Entries"},
+    };
+    for (const auto &[focus, keys, expected] : cases) {
+        SCOPED_TRACE(focus + (" " + keys.toString()).toStdString());
+        Windows w;
+        QStringList seen;
+        testsupport::MessageRecorder messages({platform::vbNo}, [&] { seen.append("ask"); });
+        QTimer::singleShot(0, &w.main, [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                seen.append(w.main.eMode == 1 ? "edit" : "add");
+                modal->close();
+            }
+        });
+        for (QWidget *control : w.main.findChildren<QWidget *>())
+            if (nameOf(control) == focus)
+                control->setFocus();
+        QTest::keySequence(QApplication::focusWidget(), keys);
+        QCoreApplication::processEvents();
+        if (w.main.mnuPopup->isVisible()) {
+            const QPoint at = w.main.lvwQuorvel->viewport()->mapFromGlobal(w.main.mnuPopup->pos());
+            EXPECT_TRUE(w.main.lvwQuorvel->itemRect(2).contains(at)); // at the selected row
+            seen.append("menu");
+            w.main.mnuPopup->close();
+        }
+        if (!w.main.isVisible())
+            seen.append("closed");
+        seen.append(QString("%1 %2")
+                        .arg(w.main.lvwQuorvel->selectedItem())
+                        .arg(w.main.lstNumbers->text(1)));
+        seen.append(nameOf(w.main.focusWidget()));
+        EXPECT_EQ(seen.join(", "), expected);
+    }
+}
+
+// The tree as assistive tools read it: roles, names, states and actions.
+TEST(Accessibility, WindowTabsAndSwatch)
+{
+    Windows w;
+    EXPECT_EQ(node(&w.main)->role(), QAccessible::Window);
+    EXPECT_EQ(nameOf(&w.main), w.main.windowTitle());
+    // The stored text (TABs, bold markers) is nowhere in the tree.
+    const std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *at) {
+        for (const auto text : {QAccessible::Name, QAccessible::Value, QAccessible::Description})
+            EXPECT_TRUE(!at->text(text).contains('\t') && !at->text(text).contains("<b>"));
+        for (int i = 0; i < at->childCount(); ++i)
+            walk(at->child(i));
+    };
+    walk(node(&w.main));
+
+    QAccessibleInterface *tabs = node(w.main.TS);
+    EXPECT_EQ(tabs->role(), QAccessible::PageTabList);
+    tabs->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.main.lvwQuorvel->selectedItem(), 3);
+    QString letters; // the selected one, C (highlighted), in lower case
+    for (int i = 0; i < tabs->childCount(); ++i) {
+        const QString name = tabs->child(i)->text(QAccessible::Name);
+        EXPECT_EQ(tabs->child(i)->role(), QAccessible::PageTab);
+        letters += tabs->child(i)->state().selected ? name.toLower() : name;
+    }
+    EXPECT_EQ(letters, "ABcDEFGHIJKLMNOPQRSTUVWXYZ");
+
+    // The swatch's press action, Space, Enter and F4 open the colour dialog.
+    frmColorEditor colors(w.folder.path());
+    testsupport::ColorDialogRecorder dialog({core::RGBValue(1, 2, 3)});
+    EXPECT_EQ(node(colors.picColor)->role(), QAccessible::Button);
+    node(colors.picColor)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(nameOf(colors.picColor), "Color: 1, 2, 3");
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_F4})
+        QTest::keyClick(colors.picColor, key);
+    EXPECT_EQ(dialog.offered().size(), 4);
+    // Each Cancel says what it cancels; the preview is read-only and no stop.
+    const QString edit = node(colors.cmdCancel)->text(QAccessible::Description);
+    EXPECT_FALSE(edit.isEmpty());
+    EXPECT_NE(edit, node(colors.cmdCancelColors)->text(QAccessible::Description));
+    EXPECT_EQ(nameOf(colors.txtView), "Preview");
+    EXPECT_TRUE(node(colors.txtView)->state().readOnly && !node(colors.txtView)->state().focusable);
+}
