@@ -35,7 +35,7 @@ public:
         setWindowTitle(QStringLiteral("%1 0.2.1").arg(QLatin1String(platform::kApplicationTitle)));
         setFont(platform::controlFont());
         setFixedSize(tw(4350), tw(5655));
-        auto *label = new QLabel(QStringLiteral("Find:"), this);
+        auto *label = new QLabel(QStringLiteral("&Find:"), this);
         label->setGeometry(twipRect(60, 90, 345, 210));
         auto *find = new QLineEdit(this);
         find->setGeometry(twipRect(450, 30, 3645, 315));
@@ -57,25 +57,25 @@ public:
             const char *text;
             int left;
             int width;
-        } buttons[] = {{"Add", 45, 735},
-                       {"Edit", 825, 735},
-                       {"Delete", 1605, 735},
-                       {"Colors", 2400, 735},
-                       {"Exit", 3405, 885}};
+        } buttons[] = {{"&Add", 45, 735},
+                       {"&Edit", 825, 735},
+                       {"&Delete", 1605, 735},
+                       {"&Colors", 2400, 735},
+                       {"E&xit", 3405, 885}};
         for (const auto &b : buttons) {
             auto *button = new QPushButton(QString::fromLatin1(b.text), this);
             button->setGeometry(twipRect(b.left, 5280, b.width, 345));
             edged.append(button);
         }
         auto *menu = new QMenu(QStringLiteral("Popup"), this);
-        menu->addAction(QStringLiteral("Edit"));
-        menu->addAction(QStringLiteral("Delete"));
+        menu->addAction(QStringLiteral("&Edit"));
+        menu->addAction(QStringLiteral("&Delete"));
         menu->addSeparator();
-        QAction *search = menu->addAction(QStringLiteral("Search..."));
+        QAction *search = menu->addAction(QStringLiteral("&Search..."));
         search->setShortcut(QKeySequence::Find);
-        QAction *undo = menu->addAction(QStringLiteral("Undo"));
+        QAction *undo = menu->addAction(QStringLiteral("&Undo"));
         undo->setShortcut(QKeySequence::Undo);
-        QAction *redo = menu->addAction(QStringLiteral("Redo"));
+        QAction *redo = menu->addAction(QStringLiteral("&Redo"));
         redo->setShortcuts(
             {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
         addActions({search, undo, redo});
