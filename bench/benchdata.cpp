@@ -54,13 +54,19 @@ std::vector<QString> namesOf(const QByteArray &directoryFile)
     return names;
 }
 
-double median(std::vector<double> samples)
+double Samples::minimum() const
 {
-    if (samples.empty())
+    return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+double Samples::median() const
+{
+    if (values.empty())
         return 0;
-    const auto middle = samples.begin() + static_cast<std::ptrdiff_t>(samples.size() / 2);
-    std::nth_element(samples.begin(), middle, samples.end());
-    return *middle;
+    std::vector<double> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t middle = sorted.size() / 2;
+    return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
 }
 
 } // namespace bench

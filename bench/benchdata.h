@@ -14,7 +14,14 @@ QByteArray makeDirectoryFile(int count, unsigned seed = 1);
 // The display names of such a file, in order.
 std::vector<QString> namesOf(const QByteArray &directoryFile);
 
-// Median of the samples (they are reordered).
-double median(std::vector<double> samples);
+// Repeated measurements of one figure.
+struct Samples
+{
+    std::vector<double> values;
+    void add(double value) { values.push_back(value); }
+    int count() const { return static_cast<int>(values.size()); }
+    double minimum() const;
+    double median() const;
+};
 
 } // namespace bench

@@ -64,19 +64,19 @@ int main(int argc, char *argv[])
           std::tuple{"export, vCard 4.0 / directory save", core::ContactFormat::VCard4, 3.0},
           std::tuple{"export, CSV / directory save", core::ContactFormat::Csv, 0.0}}) {
         const QString exported = dir.filePath("export");
-        std::vector<double> ours;
-        std::vector<double> save;
+        bench::Samples ours;
+        bench::Samples save;
         for (int i = 0; i < kRuns; ++i) {
-            ours.push_back(milliseconds([&] {
+            ours.add(milliseconds([&] {
                 if (!core::exportContacts(exported, format, each).ok)
                     std::fprintf(stderr, "export failed\n");
             }));
-            save.push_back(milliseconds([&] {
+            save.add(milliseconds([&] {
                 if (!core::WriteDirectoryFile(folder, each))
                     std::fprintf(stderr, "save failed\n");
             }));
         }
-        print(name, bench::median(ours), bench::median(save), target);
+        print(name, ours.median(), save.median(), target);
     }
 
     const QString cards = dir.filePath("cards.vcf");
@@ -87,14 +87,14 @@ int main(int argc, char *argv[])
                     "import, vCard 3.0 / abook --convert");
         return 0;
     }
-    std::vector<double> ours;
-    std::vector<double> theirs;
+    bench::Samples ours;
+    bench::Samples theirs;
     for (int i = 0; i < kRuns; ++i) {
-        ours.push_back(milliseconds([&] {
+        ours.add(milliseconds([&] {
             if (core::importContactsFile(cards, {}).added != kEntries)
                 std::fprintf(stderr, "import failed\n");
         }));
-        theirs.push_back(milliseconds([&] {
+        theirs.add(milliseconds([&] {
             // The converted book goes to standard output, which is discarded.
             QProcess process;
             process.setStandardOutputFile(QProcess::nullDevice());
@@ -107,6 +107,6 @@ int main(int argc, char *argv[])
                 std::fprintf(stderr, "abook failed\n");
         }));
     }
-    print("import, vCard 3.0 / abook --convert", bench::median(ours), bench::median(theirs), 0.5);
+    print("import, vCard 3.0 / abook --convert", ours.median(), theirs.median(), 0.5);
     return 0;
 }

@@ -1,183 +1,175 @@
-// Prints Quorvel's performance figures at 100,000 entries, each beside its
-// reference and target. Whole-process figures alternate the two programs
-// compared (A B A B ...) after a warm-up and report medians; in-process
-// figures report the median of many repetitions.
+// Prints Quorvel's performance table: each figure's minimum and median
+// beside the same for its reference, measured in the same run, and the
+// target for their ratio.
+//
+// Whole programs are started through a small launcher that holds no data, so
+// their peak memory is their own; each is run alternately with its
+// references (A B A B ...) after warm-up runs. The programs run with HOME and
+// XDG_DATA_HOME in a temporary folder and a portable marker beside each copy
+// of Quorvel, so nothing of the user's is read or written. In-process figures
+// alternate the measured function with its reference the same way.
 #include "benchdata.h"
 #include "core/datafolder.h"
 #include "core/datalocation.h"
 #include "core/directoryfile.h"
+#include "core/directorystore.h"
 #include "core/fileio.h"
+#include "core/findtext.h"
 #include "core/keywordfile.h"
-#include "mainwindow/frmMain.h"
+#include "core/keywordtable.h"
+#include "core/nameindex.h"
+#include "core/textcodec.h"
 #include "platform/system.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
 #include <optional>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char **environ;
+#include <random>
+#include <unistd.h>
 
 namespace {
 
-constexpr int kEntries = 100000;
+constexpr int kRuns = 21;
 constexpr int kWarmups = 2;
-constexpr int kRuns = 15;
 
-struct Run
+struct Row
 {
-    double milliseconds = 0;
-    double peakMegabytes = 0;
-    bool ok = false;
-};
-
-// Starts a program and waits for it; wall time and peak resident memory.
-Run runProgram(const QStringList &args)
-{
-    std::vector<QByteArray> storage;
-    std::vector<char *> argv;
-    for (const QString &arg : args)
-        storage.push_back(QFile::encodeName(arg));
-    for (QByteArray &arg : storage)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    Run run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) == pid) {
-            run.milliseconds = double(timer.nsecsElapsed()) / 1e6;
-            run.peakMegabytes = double(usage.ru_maxrss) / 1024.0;
-            run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
-}
-
-struct Series
-{
-    std::vector<double> milliseconds;
-    std::vector<double> megabytes;
-    bool ok = true;
-};
-
-// Runs A and B alternately; the first kWarmups pairs are not counted.
-std::pair<Series, Series> alternate(const QStringList &a, const QStringList &b)
-{
-    Series sa;
-    Series sb;
-    for (int i = 0; i < kWarmups + kRuns; ++i) {
-        const Run ra = runProgram(a);
-        const Run rb = runProgram(b);
-        sa.ok = sa.ok && ra.ok;
-        sb.ok = sb.ok && rb.ok;
-        if (i < kWarmups)
-            continue;
-        sa.milliseconds.push_back(ra.milliseconds);
-        sa.megabytes.push_back(ra.peakMegabytes);
-        sb.milliseconds.push_back(rb.milliseconds);
-        sb.megabytes.push_back(rb.peakMegabytes);
-    }
-    return {sa, sb};
-}
-
-template <typename Work> double medianMilliseconds(int repetitions, Work work)
-{
-    std::vector<double> samples;
-    for (int i = 0; i < repetitions; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work(i);
-        samples.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    return bench::median(samples);
-}
-
-struct Figure
-{
-    QString name;
-    double measured;
-    std::optional<double> reference;
+    QString figure;
+    bench::Samples measured;
+    std::optional<bench::Samples> reference; // none for a target in the figure's own unit
     QString unit;
-    double targetRatio;    // for ratio targets
-    double targetAbsolute; // for absolute targets (when no reference)
-    QString note;
+    double target = 0; // a ratio with a reference, otherwise in the unit; 0: no target
+    QString note;      // why the row was not measured
 };
 
-QString number(double value, const QString &unit)
+QString number(double value)
 {
-    return QString::number(value, 'f', value < 10 ? 2 : 1) + ' ' + unit;
+    return QString::number(value, 'f', value < 1 ? 3 : value < 100 ? 2 : 1);
 }
 
-void printTable(const std::vector<Figure> &figures)
+QString minMedian(const bench::Samples &s, const QString &unit)
 {
-    std::printf("%-40s %14s %14s %8s %10s  %s\n", "figure", "measured", "reference", "ratio",
-                "target", "met");
-    for (const Figure &f : figures) {
+    return number(s.minimum()) + " / " + number(s.median()) + ' ' + unit;
+}
+
+QString ratioText(double ratio)
+{
+    return ratio < 0.01 ? QString::number(ratio, 'e', 0) : QString::number(ratio, 'f', 2);
+}
+
+void printTable(const std::vector<Row> &rows)
+{
+    std::printf("%-52s %4s  %-24s %-24s %5s %5s  %-9s %s\n", "figure", "runs",
+                "measured min / median", "reference min / median", "ratio", "(min)", "target",
+                "met");
+    for (const Row &r : rows) {
+        if (!r.note.isEmpty()) {
+            std::printf("%-52s %s\n", qPrintable(r.figure), qPrintable(r.note));
+            continue;
+        }
         QString reference = QStringLiteral("-");
         QString ratio = QStringLiteral("-");
-        QString target;
-        bool met = false;
-        if (f.reference) {
-            const double r = f.measured / *f.reference;
-            reference = number(*f.reference, f.unit);
-            ratio = QString::number(r, 'f', 2);
-            target = QStringLiteral("<= %1x").arg(f.targetRatio);
-            met = r <= f.targetRatio;
-        } else {
-            target = QStringLiteral("<= %1 %2").arg(f.targetAbsolute).arg(f.unit);
-            met = f.measured <= f.targetAbsolute;
+        QString minRatio = QStringLiteral("-");
+        QString target = QStringLiteral("-");
+        QString met = QStringLiteral("-");
+        if (r.reference) {
+            const double median = r.measured.median() / r.reference->median();
+            reference = minMedian(*r.reference, r.unit);
+            ratio = ratioText(median);
+            const double minimum = r.measured.minimum() / r.reference->minimum();
+            minRatio = ratioText(minimum);
+            if (r.target > 0) {
+                target = QStringLiteral("<= %1x").arg(r.target);
+                met = median <= r.target ? QStringLiteral("yes") : QStringLiteral("NO");
+            }
+        } else if (r.target > 0) {
+            target = QStringLiteral("<= %1 %2").arg(r.target).arg(r.unit);
+            met = r.measured.median() <= r.target ? QStringLiteral("yes") : QStringLiteral("NO");
         }
-        if (!f.note.isEmpty()) {
-            std::printf("%-40s %s\n", qPrintable(f.name), qPrintable(f.note));
-            continue;
-        }
-        std::printf("%-40s %14s %14s %8s %10s  %s\n", qPrintable(f.name),
-                    qPrintable(number(f.measured, f.unit)), qPrintable(reference),
-                    qPrintable(ratio), qPrintable(target), met ? "yes" : "NO");
+        std::printf("%-52s %4d  %-24s %-24s %5s %5s  %-9s %s\n", qPrintable(r.figure),
+                    r.measured.count(), qPrintable(minMedian(r.measured, r.unit)),
+                    qPrintable(reference), qPrintable(ratio), qPrintable(minRatio),
+                    qPrintable(target), qPrintable(met));
     }
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
+void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
 }
 
-// An application folder holding a copy of the start-up build of Quorvel,
-// marked portable so that it keeps its data there, and, when given, a
-// directory file.
+// ---- whole programs ----
+
+struct ProcessSeries
+{
+    bench::Samples milliseconds; // from start to end
+    bench::Samples firstPaint;   // from start to the end of the first paint
+    bench::Samples megabytes;
+    bool ok = true;
+};
+
+QString paintStampPath()
+{
+    return qEnvironmentVariable("BENCH_PAINT_STAMP");
+}
+
+// Runs each command in turn, round after round; the first rounds are warm-up
+// and not counted.
+std::vector<ProcessSeries> alternate(const std::vector<QStringList> &commands, int warmups,
+                                     int runs)
+{
+    std::vector<ProcessSeries> series(commands.size());
+    for (int round = 0; round < warmups + runs; ++round) {
+        for (std::size_t c = 0; c < commands.size(); ++c) {
+            QFile::remove(paintStampPath());
+            QProcess launcher;
+            launcher.start(QStringLiteral(LAUNCHER_EXE), commands[c]);
+            launcher.waitForFinished(-1);
+            const QList<QByteArray> fields =
+                launcher.readAllStandardOutput().simplified().split(' ');
+            const bool ok = launcher.exitCode() == 0 && fields.size() == 4 && fields[2] == "0";
+            series[c].ok = series[c].ok && ok;
+            if (round < warmups || fields.size() != 4)
+                continue;
+            series[c].milliseconds.add(fields[0].toDouble());
+            series[c].megabytes.add(fields[1].toDouble() / 1024.0);
+            QFile stamp(paintStampPath());
+            if (stamp.open(QIODevice::ReadOnly))
+                series[c].firstPaint.add(
+                    double(stamp.readAll().toLongLong() - fields[3].toLongLong()) / 1e6);
+        }
+    }
+    return series;
+}
+
+// An application folder holding a copy of Quorvel's start-up build, the
+// portable marker beside it and, when given, a directory file. Returns the
+// copy's path.
 QString prepareAppFolder(const QString &folder, const std::optional<QByteArray> &directory)
 {
     QDir().mkpath(folder);
     const QString exe = folder + "/quorvel";
-    QFile::copy(QStringLiteral(FIRSTPAINT_EXE), exe);
+    if (!QFile::copy(QStringLiteral(FIRSTPAINT_EXE), exe))
+        qFatal("cannot copy the program to %s", qPrintable(exe));
     writeFile(QDir(folder).filePath(QLatin1String(core::kPortableMarkerName)), {});
-    if (directory)
+    if (directory) {
+        const QString dataFolder = core::dataFolderPath(folder, platform::GetName());
+        QDir().mkdir(dataFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         writeFile(core::directoryFilePath(folder, platform::GetName()), *directory);
+    }
     return exe;
 }
 
@@ -216,153 +208,343 @@ QByteArray peerAddressBook(const QByteArray &directoryFile)
     return out;
 }
 
+void warnIfFailed(const ProcessSeries &series, const char *what)
+{
+    if (!series.ok)
+        std::fprintf(stderr, "warning: a run of %s did not end cleanly\n", what);
+}
+
+void programRows(const QString &root, const QByteArray &small, const QByteArray &large,
+                 std::vector<Row> &rows)
+{
+    const QString floor = QStringLiteral(FLOOR_EXE);
+
+    // Not a first start: the first run writes the Default directory and the
+    // colour file, which every counted run then reads.
+    const QString defaultExe = prepareAppFolder(root + "/default", std::nullopt);
+    alternate({{defaultExe}}, 1, 0);
+    if (!QFile::exists(core::keywordFilePath(root + "/default")))
+        std::fprintf(stderr, "warning: the first start wrote no colour file\n");
+    const auto startup = alternate({{defaultExe}, {floor}}, kWarmups, kRuns);
+    warnIfFailed(startup[0], "Quorvel");
+    rows.push_back({"start-up (to first paint), Default directory",
+                    startup[0].firstPaint,
+                    startup[1].firstPaint,
+                    "ms",
+                    1.10,
+                    {}});
+    rows.push_back({"(info) start-up and close, Default directory",
+                    startup[0].milliseconds,
+                    startup[1].milliseconds,
+                    "ms",
+                    0,
+                    {}});
+
+    // 100,000 entries: Quorvel, the floor reading the same file, and the peer
+    // converting the same contacts, in turn.
+    const QString smallExe = prepareAppFolder(root + "/small", small);
+    const QString smallCopy = root + "/floor-small.dat";
+    writeFile(smallCopy, small);
+    std::vector<QStringList> commands = {{smallExe}, {floor, smallCopy}};
+    const QString peer = QStandardPaths::findExecutable(QStringLiteral("abook"));
+    if (!peer.isEmpty()) {
+        const QString book = root + "/contacts.abook";
+        writeFile(book, peerAddressBook(small));
+        // The vCard goes to standard output, which the launcher discards.
+        commands.push_back(
+            {peer, "--convert", "--informat", "abook", "--infile", book, "--outformat", "vcard"});
+    }
+    const auto hundred = alternate(commands, kWarmups, kRuns);
+    warnIfFailed(hundred[0], "Quorvel");
+    rows.push_back({"start-up and close, 100,000 entries",
+                    hundred[0].milliseconds,
+                    hundred[1].milliseconds,
+                    "ms",
+                    1.30,
+                    {}});
+
+    const QString largeExe = prepareAppFolder(root + "/large", large);
+    const QString largeCopy = root + "/floor-large.dat";
+    writeFile(largeCopy, large);
+    const auto million = alternate({{largeExe}, {floor, largeCopy}}, 1, kRuns);
+    warnIfFailed(million[0], "Quorvel");
+    rows.push_back({"start-up and close, 1,000,000 entries",
+                    million[0].milliseconds,
+                    million[1].milliseconds,
+                    "ms",
+                    1.50,
+                    {}});
+    rows.push_back({"(info) start-up (to first paint), 100,000 entries",
+                    hundred[0].firstPaint,
+                    hundred[1].firstPaint,
+                    "ms",
+                    0,
+                    {}});
+    rows.push_back({"(info) start-up (to first paint), 1,000,000 entries",
+                    million[0].firstPaint,
+                    million[1].firstPaint,
+                    "ms",
+                    0,
+                    {}});
+    rows.push_back({"peak memory, 100,000 entries",
+                    hundred[0].megabytes,
+                    hundred[1].megabytes,
+                    "MB",
+                    1.30,
+                    {}});
+    rows.push_back({"peak memory, 1,000,000 entries",
+                    million[0].megabytes,
+                    million[1].megabytes,
+                    "MB",
+                    1.30,
+                    {}});
+
+    if (peer.isEmpty()) {
+        rows.push_back({"start-up and close, 100,000, against abook",
+                        {},
+                        {},
+                        "ms",
+                        0.5,
+                        "skipped: abook is not installed (apt-get install abook)"});
+    } else {
+        Row row{"start-up and close, 100,000, against abook",
+                hundred[0].milliseconds,
+                hundred[2].milliseconds,
+                "ms",
+                0.5,
+                {}};
+        if (!hundred[2].ok)
+            row.note = QStringLiteral("skipped: abook failed");
+        rows.push_back(row);
+    }
+}
+
+// ---- functions inside this process ----
+
+double elapsedMilliseconds(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void findRows(const QByteArray &large, std::vector<Row> &rows)
+{
+    // Both sides read the same names, each its own string, in one list.
+    std::vector<QString> names = bench::namesOf(large);
+    const auto count = qsizetype(names.size());
+    core::NameIndex index([&names](qsizetype p) { return QStringView(names[std::size_t(p)]); });
+    const auto scan = [&names](QStringView prefix) {
+        return core::firstWithPrefix(names, prefix,
+                                     [](const QString &s) { return QStringView(s); });
+    };
+
+    bench::Samples build;
+    for (int i = 0; i < 5; ++i)
+        build.add(elapsedMilliseconds([&] {
+            index.rebuild(count);
+            index.firstWithPrefix(u"a");
+        }));
+
+    // The whole name of an entry near the end that no earlier name begins with.
+    QString nearEnd;
+    for (qsizetype p = count - count / 100; p < count && nearEnd.isEmpty(); ++p) {
+        if (scan(names[std::size_t(p)]) == p)
+            nearEnd = names[std::size_t(p)];
+    }
+    const struct
+    {
+        const char *figure;
+        QString typed;
+    } queries[] = {{"find keystroke, 1,000,000, match near the end", nearEnd},
+                   {"find keystroke, 1,000,000, no match", QStringLiteral("#1")}};
+    constexpr int kQueriesPerSample = 1000;
+    for (const auto &query : queries) {
+        bench::Samples indexed;
+        bench::Samples plain;
+        qsizetype fromIndex = 0;
+        qsizetype fromScan = 0;
+        for (int i = 0; i < kWarmups + 2 * kRuns; ++i) {
+            const double a = elapsedMilliseconds([&] {
+                for (int q = 0; q < kQueriesPerSample; ++q)
+                    fromIndex = index.firstWithPrefix(query.typed);
+            });
+            const double b = elapsedMilliseconds([&] { fromScan = scan(query.typed); });
+            if (fromIndex != fromScan)
+                qFatal("the index and the scan disagree on \"%s\"", qPrintable(query.typed));
+            if (i >= kWarmups) {
+                indexed.add(a * 1000 / kQueriesPerSample);
+                plain.add(b * 1000);
+            }
+        }
+        rows.push_back({query.figure, indexed, plain, "us", 0.05, {}});
+    }
+
+    // What an Add or a Delete costs the index: no sorting, one pass.
+    bench::Samples edits;
+    for (int i = 0; i < kWarmups + kRuns; ++i) {
+        const std::size_t at = std::size_t(count / 2);
+        names.insert(names.begin() + std::ptrdiff_t(at), QStringLiteral("Inserted name"));
+        const double insert = elapsedMilliseconds([&] { index.inserted(qsizetype(at)); });
+        names.erase(names.begin() + std::ptrdiff_t(at));
+        const double remove = elapsedMilliseconds([&] { index.removed(qsizetype(at)); });
+        if (i >= kWarmups)
+            edits.add(insert + remove);
+    }
+    rows.push_back(
+        {"(info) find index: first query (sorts), 1,000,000", build, std::nullopt, "ms", 0, {}});
+    rows.push_back(
+        {"(info) find index: an Add and a Delete, 1,000,000", edits, std::nullopt, "ms", 0, {}});
+}
+
+// An entry of `lineCount` number lines shown against a colour file of
+// `keywordCount` keywords: the file read once, its table built, every line
+// looked up.
+Row detailRow(const QString &folder, int keywordCount, int lineCount, double target)
+{
+    std::mt19937 random(7);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    QList<core::KeywordLine> keywords;
+    QStringList usedWords;
+    for (int k = 0; k < keywordCount; ++k) {
+        QString word;
+        for (int c = pick(3, 14); c > 0; --c)
+            word += QChar(u'a' + pick(0, 25));
+        word += QString::number(k) + ':';
+        keywords.append({word, core::colorText(core::RGBValue(pick(0, 255), pick(0, 255), 40))});
+        usedWords.append(word);
+    }
+    QDir().mkpath(folder);
+    const QString path = core::keywordFilePath(folder);
+    if (!core::writeKeywordFile(path, keywords).isEmpty())
+        qFatal("cannot write %s", qPrintable(path));
+    QStringList lines;
+    for (int n = 0; n < lineCount; ++n) {
+        QString line = n % 5 == 4 ? QStringLiteral("unmatched line %1").arg(n)
+                                  : usedWords.at(pick(0, keywordCount - 1)) + " 555-1234";
+        if (n % 10 == 3)
+            line.prepend(QStringLiteral("<b>"));
+        lines.append(line);
+    }
+    bench::Samples samples;
+    core::ColorValue sink = 0;
+    for (int i = 0; i < kWarmups + 2 * kRuns; ++i) {
+        const double ms = elapsedMilliseconds([&] {
+            const core::ReadResult file = core::readTextLines(path);
+            const core::KeywordTable table = core::KeywordTable::fromLines(file.lines);
+            for (const QString &line : lines)
+                sink ^= table.colorOf(core::displayLine(line).text);
+        });
+        if (i >= kWarmups)
+            samples.add(ms);
+    }
+    if (sink == 0xFFFFFFFF)
+        std::fprintf(stderr, "\n");
+    return {QStringLiteral("detail, %1 lines x %2 keywords").arg(lineCount).arg(keywordCount),
+            samples,
+            std::nullopt,
+            "ms",
+            target,
+            {}};
+}
+
+// The least an atomic replacement can do: the bytes, already encoded, into a
+// new file beside the target, that file and then the folder flushed to disk,
+// the new file renamed over the target.
+void plainAtomicWrite(const QString &folder, const QByteArray &bytes)
+{
+    const QByteArray target = QFile::encodeName(folder + "/plain.dat");
+    const QByteArray temporary = target + ".new";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    qsizetype done = 0;
+    while (fd >= 0 && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    const bool written = fd >= 0 && done == bytes.size() && ::fsync(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (!written || ::rename(temporary.constData(), target.constData()) != 0 || dir < 0 ||
+        ::fsync(dir) != 0)
+        qFatal("the plain atomic write failed");
+    ::close(dir);
+}
+
+// The program's save after a change: the data folder's store, which checks
+// the file against what it last wrote, then writes it atomically.
+void saveRow(const QString &appFolder, const QByteArray &small, std::vector<Row> &rows)
+{
+    QDir().mkpath(appFolder);
+    core::DirectoryStore store(appFolder, platform::GetName());
+    if (!store.open().ok || store.lock() != core::DirectoryStore::LockState::Locked)
+        qFatal("cannot open the data folder in %s", qPrintable(appFolder));
+    writeFile(store.filePath(), small);
+    QList<core::DirectoryEntry> entries;
+    if (!store.read([](qsizetype) {}, [&](core::DirectoryEntry &&e) { entries.append(e); })
+             .isEmpty())
+        qFatal("cannot read %s", qPrintable(store.filePath()));
+    const auto eachEntry = [&entries](const core::EntryVisitor &visit) {
+        for (const core::DirectoryEntry &entry : entries)
+            visit(entry);
+    };
+    const QString plainFolder = QFileInfo(store.filePath()).absolutePath();
+    bench::Samples ours;
+    bench::Samples plain;
+    for (int i = 0; i < kWarmups + kRuns; ++i) {
+        // The change: one entry renamed, as the entry editor's Done does.
+        entries[entries.size() / 2].name = QStringLiteral("Changed %1").arg(i);
+        const double a = elapsedMilliseconds([&] {
+            if (store.save(eachEntry, true).outcome != core::DirectoryStore::Outcome::Saved)
+                qFatal("the save failed");
+        });
+        const QByteArray bytes = core::formatDirectoryFile(entries);
+        const double b = elapsedMilliseconds([&] { plainAtomicWrite(plainFolder, bytes); });
+        if (i >= kWarmups) {
+            ours.add(a);
+            plain.add(b);
+        }
+    }
+    store.unlock();
+    rows.push_back({"save after a change, 100,000 entries", ours, plain, "ms", 2.0, {}});
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication app(argc, argv);
+    QElapsedTimer total;
+    total.start();
+    QTemporaryDir rootDir;
+    const QString root = rootDir.path();
+    // Keep every program away from the user's own files and settings.
+    QDir().mkpath(root + "/home");
+    QDir().mkpath(root + "/data-home");
+    qputenv("HOME", QFile::encodeName(root + "/home"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data-home"));
+    qputenv("BENCH_PAINT_STAMP", QFile::encodeName(root + "/paint-stamp"));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir root;
-    // The programs started here get a home of their own: none can reach the
-    // data of whoever runs the benchmarks.
-    qputenv("HOME", QFile::encodeName(root.filePath("home")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath("home/data")));
-    const QByteArray big = bench::makeDirectoryFile(kEntries);
-    std::vector<Figure> figures;
-    std::fprintf(stderr, "data: %d entries, %lld bytes; %d runs after %d warm-ups\n", kEntries,
-                 static_cast<long long>(big.size()), kRuns, kWarmups);
 
-    // Start-up: Quorvel against the minimal program.
-    const QStringList minimal = {QStringLiteral(MINIMAL_EXE)};
-    const QString defaultExe = prepareAppFolder(root.filePath("default"), std::nullopt);
-    runProgram({defaultExe}); // the first start writes the Default directory
-    const auto [defaultRuns, minimalRuns] = alternate({defaultExe}, minimal);
-    figures.push_back({"start-up, Default directory",
-                       bench::median(defaultRuns.milliseconds),
-                       bench::median(minimalRuns.milliseconds),
-                       "ms",
-                       1.25,
-                       0,
-                       {}});
+    const QByteArray small = bench::makeDirectoryFile(100000);
+    const QByteArray large = bench::makeDirectoryFile(1000000);
+    std::fprintf(stderr, "data: 100,000 entries %lld bytes, 1,000,000 entries %lld bytes\n",
+                 static_cast<long long>(small.size()), static_cast<long long>(large.size()));
 
-    const QString bigExe = prepareAppFolder(root.filePath("big"), big);
-    const auto [bigRuns, minimalRuns2] = alternate({bigExe}, minimal);
-    figures.push_back({"start-up, 100,000 entries",
-                       bench::median(bigRuns.milliseconds),
-                       bench::median(minimalRuns2.milliseconds),
-                       "ms",
-                       3.0,
-                       0,
-                       {}});
+    std::vector<Row> rows;
+    programRows(root, small, large, rows);
+    findRows(large, rows);
+    rows.push_back(detailRow(root + "/detail-large", 5000, 2000, 16));
+    rows.push_back(detailRow(root + "/detail-small", 500, 50, 1));
+    saveRow(root + "/save", small, rows);
 
-    const QString peer = QStandardPaths::findExecutable(QStringLiteral("abook"));
-    if (peer.isEmpty()) {
-        figures.push_back({"start-up against a peer (abook)", 0, 1.0, "ms", 0.5, 0,
-                           "skipped: abook is not installed (apt-get install abook)"});
-    } else {
-        const QString book = root.filePath("contacts.abook");
-        writeFile(book, peerAddressBook(big));
-        // The vCard output goes to standard output, which the runner discards
-        // (the peer refuses to replace an existing output file).
-        const QStringList convert = {peer,       "--convert", "--informat",  "abook",
-                                     "--infile", book,        "--outformat", "vcard"};
-        const auto [ours, theirs] = alternate({bigExe}, convert);
-        figures.push_back({"start-up against a peer (abook)", bench::median(ours.milliseconds),
-                           bench::median(theirs.milliseconds), "ms", 0.5, 0,
-                           theirs.ok ? QString() : QStringLiteral("skipped: abook failed")});
-    }
-    figures.push_back({"peak memory, 100,000 entries",
-                       bench::median(bigRuns.megabytes),
-                       bench::median(minimalRuns2.megabytes),
-                       "MB",
-                       2.2,
-                       0,
-                       {}});
-    if (!defaultRuns.ok || !bigRuns.ok || !minimalRuns.ok)
-        std::fprintf(stderr, "warning: a start-up run did not end cleanly\n");
-
-    // Find: one change of the find box's text that matches nothing.
-    {
-        const QString folder = root.filePath("find");
-        writeFile(core::directoryFilePath(folder, platform::GetName()), big);
-        frmMain window(folder);
-        window.Form_Load();
-        const QString misses[2] = {QStringLiteral("#1"), QStringLiteral("#2")};
-        const double change =
-            medianMilliseconds(201, [&](int i) { window.txtFind->setText(misses[i % 2]); });
-        const std::vector<QString> names = bench::namesOf(big);
-        qsizetype sink = 0;
-        const double loop = medianMilliseconds(201, [&](int i) {
-            for (std::size_t n = 0; n < names.size(); ++n) {
-                if (names[n].startsWith(misses[i % 2], Qt::CaseInsensitive)) {
-                    sink += qsizetype(n);
-                    break;
-                }
-            }
-        });
-        figures.push_back(
-            {"find, no match, 100,000 entries", change * 1000, loop * 1000, "us", 2.0, 0, {}});
-        window.close();
-        if (sink != 0)
-            std::fprintf(stderr, "unexpected match\n");
-    }
-
-    // Detail: an entry of 50 number lines against a 500-keyword colour file.
-    {
-        const QString folder = root.filePath("detail");
-        QList<core::KeywordLine> keywords;
-        for (int k = 0; k < 500; ++k)
-            keywords.append({QStringLiteral("key%1:").arg(k, 3, 10, QLatin1Char('0')),
-                             core::colorText(core::RGBValue(k % 256, (k * 7) % 256, 40))});
-        core::writeKeywordFile(core::keywordFilePath(folder), keywords);
-        QStringList lines;
-        for (int n = 0; n < 50; ++n)
-            lines.append(n % 5 == 4 ? QStringLiteral("unmatched line %1").arg(n)
-                                    : QStringLiteral("key%1: 555-%2")
-                                          .arg((n * 10) % 500, 3, 10, QLatin1Char('0'))
-                                          .arg(n));
-        writeFile(core::directoryFilePath(folder, platform::GetName()),
-                  core::joinLines({"Detail|" + core::joinNumberLines(lines)}));
-        frmMain window(folder);
-        window.Form_Load();
-        const double detail = medianMilliseconds(101, [&](int) { window.lvwQuorvel_ItemClick(1); });
-        figures.push_back(
-            {"detail, 50 lines and 500 keywords", detail, std::nullopt, "ms", 0, 16, {}});
-        window.close();
-    }
-
-    // Save: the whole directory written, against the same bytes in one write.
-    {
-        const QList<core::DirectoryEntry> entries =
-            core::parseDirectoryLines(core::decodeLines(big));
-        const QString ours = root.filePath("save/quorvel.dat");
-        const QString plain = root.filePath("save/plain.dat");
-        QDir().mkpath(root.filePath("save"));
-        const QByteArray bytes = core::formatDirectoryFile(entries);
-        std::vector<double> saveSamples;
-        std::vector<double> plainSamples;
-        for (int i = 0; i < 31; ++i) {
-            saveSamples.push_back(medianMilliseconds(1, [&](int) {
-                if (!core::WriteDirectoryFile(ours, entries).isEmpty())
-                    std::fprintf(stderr, "save failed\n");
-            }));
-            plainSamples.push_back(medianMilliseconds(1, [&](int) {
-                QSaveFile file(plain);
-                if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-                    !file.commit())
-                    std::fprintf(stderr, "plain save failed\n");
-            }));
-        }
-        figures.push_back({"save, 100,000 entries",
-                           bench::median(saveSamples),
-                           bench::median(plainSamples),
-                           "ms",
-                           1.3,
-                           0,
-                           {}});
-    }
-
-    printTable(figures);
+    printTable(rows);
+    std::printf("whole run: %.0f s\n", double(total.elapsed()) / 1000);
     return 0;
 }

@@ -3,9 +3,9 @@
 // prefix of a few queries typed several times, for the search alone and for
 // the window's whole update (search, result list and its repaint).
 #include "benchdata.h"
+#include "core/fileio.h"
 #include "core/keywordfile.h"
 #include "core/searchmatch.h"
-#include "core/fileio.h"
 #include "search/frmSearch.h"
 #include "search/searchsource.h"
 
@@ -103,17 +103,16 @@ struct Figures
 
 template <typename Work> Figures time(int rounds, const QStringList &texts, Work work)
 {
-    std::vector<double> samples;
+    bench::Samples samples;
     for (int round = 0; round < rounds; ++round) {
         for (const QString &text : texts) {
             QElapsedTimer timer;
             timer.start();
             work(text);
-            samples.push_back(double(timer.nsecsElapsed()) / 1e6);
+            samples.add(double(timer.nsecsElapsed()) / 1e6);
         }
     }
-    const double fastest = *std::min_element(samples.begin(), samples.end());
-    return {bench::median(std::move(samples)), fastest};
+    return {samples.median(), samples.minimum()};
 }
 
 void report(int entries, const char *what, Figures figures, double target)

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QStringView>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace core {
+
+// Answers "the first name in list order that begins with this text, without
+// regard to case" (what firstWithPrefix finds by scanning) in logarithmic
+// time, for the find box's completion over large lists.
+//
+// The index holds list positions, not names: it reads names through the
+// function it is made with, which must show the list as it is at each call.
+// Tell the index of every change after making it in the list. The sorting is
+// done at the first query after a rebuild (so loading a list costs nothing
+// until the find box is used); after that a change costs one pass over the
+// positions and sorts only the names it brings, unless it brings so many
+// that sorting everything anew is cheaper.
+class NameIndex
+{
+public:
+    // The name at a list position, counted from 0.
+    using NameAt = std::function<QStringView(qsizetype position)>;
+
+    explicit NameIndex(NameAt nameAt);
+
+    qsizetype size() const { return count_; }
+
+    // Indexes the first `count` names of the list anew.
+    void rebuild(qsizetype count);
+    // From `row` on, `removedCount` names were replaced by `insertedCount`
+    // others; the names after them moved accordingly.
+    void spliced(qsizetype row, qsizetype removedCount, qsizetype insertedCount);
+    // A name was inserted at `row`; the names from there on moved up one.
+    void inserted(qsizetype row) { spliced(row, 0, 1); }
+    // The name at `row` was removed; the names after it moved down one.
+    void removed(qsizetype row) { spliced(row, 1, 0); }
+    // The name at `row` changed.
+    void renamed(qsizetype row) { spliced(row, 1, 1); }
+    // `count` names were added at the end of the list.
+    void appended(qsizetype count) { spliced(count_, 0, count); }
+
+    // The position of the first name in list order that begins with prefix
+    // without regard to case, exactly as beginsWithIgnoringCase decides (a
+    // null name begins only with a null text); -1 when none does.
+    qsizetype firstWithPrefix(QStringView prefix);
+
+private:
+    using Position = std::uint32_t;
+
+    void build();
+    void sortPositions(std::vector<Position> &positions) const;
+    void updateMinima();
+    Position smallestIn(std::size_t first, std::size_t last) const;
+
+    NameAt nameAt_;
+    qsizetype count_ = 0;
+    bool built_ = false;
+    // Every list position, ordered by the case-folded name there.
+    std::vector<Position> sorted_;
+    // A tree over fixed blocks of sorted_: leaf i holds the smallest position
+    // in block i, each inner node the smaller of its two children.
+    std::vector<Position> minima_;
+    std::size_t blocks_ = 0;
+};
+
+} // namespace core
