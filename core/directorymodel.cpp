@@ -13,7 +13,16 @@ QString shownText(const QString &text)
     return text.size() > kMostShownCharacters ? text.left(kMostShownCharacters) : text;
 }
 
-DirectoryModel::DirectoryModel(QObject *parent) : QAbstractListModel(parent) {}
+DirectoryModel::DirectoryModel(QObject *parent)
+    : QAbstractListModel(parent),
+      names_([this](qsizetype row) { return QStringView(entry(static_cast<int>(row)).name); })
+{
+}
+
+int DirectoryModel::firstWithPrefix(QStringView prefix) const
+{
+    return static_cast<int>(names_.firstWithPrefix(prefix));
+}
 
 int DirectoryModel::rowCount(const QModelIndex &parent) const
 {
@@ -52,12 +61,14 @@ void DirectoryModel::splice(int row, int count, Entries entries)
         recorder_(row, Entries(first, first + count), entries);
     if (count == 1 && inserted == 1) {
         *first = std::move(entries.front());
+        names_.renamed(row);
         emit dataChanged(index(row), index(row));
         return;
     }
     if (count > 0) {
         beginRemoveRows({}, row, row + count - 1);
         entries_.erase(first, first + count);
+        names_.spliced(row, count, 0);
         endRemoveRows();
     }
     if (inserted > 0) {
@@ -67,6 +78,7 @@ void DirectoryModel::splice(int row, int count, Entries entries)
         else
             entries_.insert(entries_.begin() + row, std::make_move_iterator(entries.begin()),
                             std::make_move_iterator(entries.end()));
+        names_.spliced(row, 0, inserted);
         endInsertRows();
     }
 }

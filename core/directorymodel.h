@@ -2,6 +2,7 @@
 
 #include "blockmemory.h"
 #include "directoryfile.h"
+#include "nameindex.h"
 
 #include <QAbstractListModel>
 #include <functional>
@@ -70,6 +71,11 @@ public:
     void remove(int row);
     void replace(int row, DirectoryEntry entry);
 
+    // The row of the first entry in list order whose name begins with
+    // prefix without regard to case (the find box's completion); -1 when
+    // none does. Answered from an index, not by a scan.
+    int firstWithPrefix(QStringView prefix) const;
+
     // Hands each entry to visit, in order (what the directory file writer takes).
     void forEach(const EntryVisitor &visit) const;
 
@@ -81,6 +87,8 @@ public:
 private:
     Entries entries_;
     Recorder recorder_;
+    // Sorted at its first use, then kept up to date by every splice.
+    mutable NameIndex names_;
 };
 
 } // namespace core

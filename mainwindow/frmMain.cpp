@@ -7,6 +7,7 @@
 #include "core/directorystore.h"
 #include "core/findtext.h"
 #include "core/keywordfile.h"
+#include "core/keywordtable.h"
 #include "core/undohistory.h"
 #include "entryeditor/frmAddEdit.h"
 #include "platform/accessibility.h"
@@ -392,12 +393,14 @@ void frmMain::lvwQuorvel_ItemClick(int item)
     const QStringList numberLines = core::splitNumberLines(lvwQuorvel->subItem(item));
     // One fresh reading of the colour file serves every line of this entry;
     // an entry without lines reads (and creates) nothing.
-    const QStringList keywordLines =
-        numberLines.isEmpty() ? QStringList() : core::readKeywordLinesForLookup(appFolder_);
+    const core::KeywordTable keywords =
+        numberLines.isEmpty()
+            ? core::KeywordTable()
+            : core::KeywordTable::fromLines(core::readKeywordLinesForLookup(appFolder_));
     platform::ListRows rows;
     for (const QString &line : numberLines) {
         core::DisplayLine shown = core::displayLine(line);
-        const core::ColorValue color = GetLineColor(keywordLines, shown.text);
+        const core::ColorValue color = GetLineColor(keywords, shown.text);
         rows.push_back({std::move(shown.text), {}, shown.bold, color});
     }
     lstNumbers->clearItems();
@@ -413,9 +416,9 @@ void frmMain::lvwQuorvel_MouseUp(int button, int, QPoint position)
         mnuPopup->popup(lvwQuorvel->viewport()->mapToGlobal(position));
 }
 
-core::ColorValue frmMain::GetLineColor(const QStringList &keywordLines, const QString &line)
+core::ColorValue frmMain::GetLineColor(const core::KeywordTable &keywords, const QString &line)
 {
-    return core::lookupLineColor(keywordLines, line);
+    return keywords.colorOf(line);
 }
 
 void frmMain::cmdAdd_Click()
@@ -480,9 +483,8 @@ void frmMain::mnuSearch_Click()
     if (!search_) {
         // One fresh reading of the colour file for each update of the results.
         const auto colors = [this]() -> ColorLookup {
-            return [lines = core::readKeywordLinesForLookup(appFolder_)](const QString &line) {
-                return core::lookupLineColor(lines, line);
-            };
+            return [keywords = core::KeywordTable::fromLines(core::readKeywordLinesForLookup(
+                        appFolder_))](const QString &line) { return keywords.colorOf(line); };
         };
         search_ = new frmSearch(*this, colors, this);
         connect(search_, &frmSearch::entryChosen, this, [this](int item) {
@@ -576,12 +578,9 @@ void frmMain::txtFind_Change()
 {
     if (!BackspacePressed) {
         const QString typed = txtFind->text();
-        const qsizetype row =
-            core::firstWithPrefix(directory_->entries(), typed, [](const core::DirectoryEntry &e) {
-                return QStringView(e.name);
-            });
+        const int row = directory_->firstWithPrefix(typed);
         if (row >= 0) {
-            lvwQuorvel->setSelectedItem(static_cast<int>(row) + 1);
+            lvwQuorvel->setSelectedItem(row + 1);
             const int typedLength = static_cast<int>(typed.size());
             // Changes the text again; the nested search finds the same entry
             // and sets the same text, which raises no further change.

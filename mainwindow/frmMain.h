@@ -17,6 +17,7 @@ class QPushButton;
 namespace core {
 class DirectoryModel;
 class DirectoryStore;
+class KeywordTable;
 class UndoHistory;
 } // namespace core
 
@@ -126,7 +127,7 @@ private:
     bool Form_Unload();
     void lvwQuorvel_MouseUp(int button, int shift, QPoint position);
     // The colour of a number line from the keyword lines read for this showing.
-    static core::ColorValue GetLineColor(const QStringList &keywordLines, const QString &line);
+    static core::ColorValue GetLineColor(const core::KeywordTable &keywords, const QString &line);
 
     // A change to the directory is committed: it is saved at once.
     void directoryChanged();
