@@ -17,10 +17,12 @@ enum ExitStatus : int {
 // runWithoutWindow, without a display.
 struct CommandLine
 {
-    enum class Action { OpenWindow, ShowHelp, ShowVersion, UsageError };
+    enum class Action { OpenWindow, ShowHelp, ShowVersion, UsageError, Import, Export };
     Action action = Action::OpenWindow;
-    QString error;    // for UsageError: what was not understood
-    QString helpText; // usage and options, for ShowHelp and UsageError
+    QString error;     // for UsageError: what was not understood
+    QString helpText;  // usage and options, for ShowHelp and UsageError
+    QStringList files; // for Import: the files, in order; for Export: the one file
+    QString format;    // for Export: vcard4, vcard3 or csv; empty: from the file's name
 
     bool needsWindow() const { return action == Action::OpenWindow; }
 };
@@ -28,9 +30,15 @@ struct CommandLine
 // Reads the arguments (the program's name first). Needs a QCoreApplication.
 CommandLine parseCommandLine(const QStringList &arguments);
 
-// Carries out an action that needs no window: prints to standard output, or
+// Carries out help, version or a usage error: prints to standard output, or
 // the error and usage to standard error. `dataNote` says where the data lives
 // and is part of the help. Returns the exit status.
 int runWithoutWindow(const CommandLine &commandLine, const QString &dataNote);
+
+// Imports the files into the directory of the data folder (holding its lock
+// for the whole run; refused while a copy of Quorvel holds it), or exports
+// the saved directory. One line per file on standard output, the reasons on
+// standard error. Returns the exit status.
+int runContacts(const CommandLine &commandLine, const QString &appFolder, const QString &userName);
 
 } // namespace app

@@ -15,6 +15,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 // Closes what is open the normal way: a dialog first, then the main window,
@@ -65,6 +67,16 @@ int main(int argc, char *argv[])
         const QCoreApplication console(argc, argv);
         const app::CommandLine commandLine = app::parseCommandLine(QCoreApplication::arguments());
         location = chooseLocation(userName);
+        if (commandLine.action == app::CommandLine::Action::Import ||
+            commandLine.action == app::CommandLine::Action::Export) {
+            // Contacts in and out need no display, on the window's data folder.
+            location = core::createDataLocation(location);
+            if (!location) {
+                std::fprintf(stderr, "quorvel: %s\n", qPrintable(location.error));
+                return app::kExitCannotStart;
+            }
+            return app::runContacts(commandLine, location.folder, userName);
+        }
         if (!commandLine.needsWindow())
             return app::runWithoutWindow(commandLine, dataNote(location, userName));
     }

@@ -105,6 +105,8 @@ void frmMain::buildControls()
     // The window holds them too, so their keys work from any of its controls
     // (a text box's own Ctrl+Z still undoes its typing).
     addActions({mnuSearch, mnuUndo, mnuRedo});
+    buildContactCommands();
+    buildLineCommands();
 
     buildKeyboardAccess();
 

@@ -82,6 +82,15 @@ public:
     QAction *mnuSearch;
     QAction *mnuUndo;
     QAction *mnuRedo;
+    // Contacts in and out: Ctrl+I and Ctrl+E, also with an empty list.
+    QAction *mnuImport;
+    QAction *mnuExport;
+    // The detail list's menu: Ctrl+C, Ctrl+Shift+C, and Open (Enter or a
+    // double click on a line that holds an address or number).
+    QMenu *mnuLine;
+    QAction *mnuCopyLine;
+    QAction *mnuCopyNumber;
+    QAction *mnuOpen;
 
     void cmdAdd_Click();
     void cmdEdit_Click();
@@ -95,6 +104,19 @@ public:
     // Takes back the last Delete, Done or import, or makes it again.
     void mnuUndo_Click();
     void mnuRedo_Click();
+
+    void mnuImport_Click();
+    void mnuExport_Click();
+    // Imports contact files (vCard or CSV) as one change of the directory,
+    // saved at once, and tells what came of each file.
+    void importFiles(const QStringList &paths);
+    // Exports the directory to a contact file; the format comes from
+    // vcard4 / vcard3 / csv or, when none is given, from the file's name.
+    void exportTo(const QString &path, const QString &format = {});
+
+    void mnuCopyLine_Click();
+    void mnuCopyNumber_Click();
+    void mnuOpen_Click();
 
     // What the search window reads.
     int count() const override;
@@ -120,6 +142,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Contact files dropped on the window are imported.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Writes the entry list back to the directory file. Returns false when
@@ -140,6 +165,11 @@ private:
     void tell(const QString &message);
 
     void buildControls();
+    void buildContactCommands();
+    void buildLineCommands();
+    // The selected number line as the detail list shows it, or nothing.
+    QString selectedLine() const;
+    void popupLineMenu(QPoint at);
     // Tab order, accessible names and the keys of commands.
     void buildKeyboardAccess();
     // Shift+F10 or the Menu key: the context menu at the selected entry.

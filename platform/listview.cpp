@@ -147,6 +147,10 @@ ListView::ListView(const QString &headerText, QWidget *parent)
         if (index.isValid())
             emit itemClick(index.row() + 1);
     });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            emit itemActivated(index.row() + 1);
+    });
     connect(style_, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex &, int first, int last) {
                 // Like the platform's list view, the first items added to an
@@ -333,8 +337,10 @@ void ListView::keyPressEvent(QKeyEvent *event)
     // Keyboard moves only move the selection; Enter shows the selected item,
     // as a click on it would.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (const int selected = selectedItem())
+        if (const int selected = selectedItem()) {
             emit itemClick(selected);
+            emit itemActivated(selected);
+        }
         return;
     }
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;

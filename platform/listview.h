@@ -126,6 +126,8 @@ signals:
     // An item was clicked with the left button, or Enter was pressed on the
     // selected item.
     void itemClick(int index);
+    // An item was double-clicked, or Enter was pressed on the selected item.
+    void itemActivated(int index);
     // A mouse button was released over the view: 1 left, 2 right, 4 middle;
     // shift is 1 Shift, 2 Ctrl, 4 Alt combined.
     void mouseUp(int button, int shift, QPoint position);

@@ -156,6 +156,44 @@ bool waitForLine(const Installed &app, const QString &file, const QByteArray &te
 // Two real copies: the second asks the first to bring its window forward and
 // ends once that is confirmed. The first was started over what a killed copy
 // left: its lock and its socket.
+// Contacts in and out without a display: an import appends and saves, a
+// second one finds the entries already there; while a window holds the data
+// folder an import is refused and an export still works.
+TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
+{
+    Installed app;
+    app.setEnvironment("QT_QPA_PLATFORM", "none");
+    QDir().mkpath(app.dataFolder());
+    writeBytes(app.directoryFile(), "Ann|phone: 1\r\n");
+    const QString cards = app.path() + "/cards.vcf";
+    writeBytes(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab\r\nTEL;TYPE=CELL:555 0101\r\n"
+                      "EMAIL:zoe@example.org\r\nEND:VCARD\r\n");
+    const QByteArray added =
+        "Ann|phone: 1\r\nZo\xc3\xab|mobile: 555 0101\te-mail: zoe@example.org\r\n";
+    for (const char *summary :
+         {": 1 added, 0 already there, 0 skipped\n", ": 0 added, 1 already there, 0 skipped\n"}) {
+        const testsupport::ProgramOutput run = app.run({"--import", cards});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, QFile::encodeName(cards) + summary);
+        EXPECT_EQ(fileBytes(app.directoryFile()), added);
+    }
+
+    Installed window;
+    QDir().mkpath(window.dataFolder());
+    writeBytes(window.directoryFile(), added);
+    window.start();
+    window.setEnvironment("QT_QPA_PLATFORM", "none");
+    const testsupport::ProgramOutput refused = window.run({"--import", cards});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("running")) << refused.err.toStdString();
+    const QString out = window.path() + "/out.vcf";
+    const testsupport::ProgramOutput exported = window.run({"--export", out});
+    EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_TRUE(fileBytes(out).startsWith("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n"));
+    EXPECT_EQ(window.stop(SIGTERM), 0);
+    EXPECT_EQ(fileBytes(window.directoryFile()), added);
+}
+
 TEST(EndToEnd, SecondStartBringsTheFirstWindowForward)
 {
     Installed app;

@@ -1,0 +1,207 @@
+// The main window's commands beyond the design's controls: contacts in and
+// out, and acting on a number line.
+
+#include "frmMain.h"
+
+#include "core/contacts.h"
+#include "core/directorymodel.h"
+#include "core/linekind.h"
+#include "platform/listview.h"
+#include "platform/messagebox.h"
+#include "platform/urlopener.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+
+namespace {
+
+// Reasons shown in the report at most; the rest are counted.
+constexpr int kMostReasonsShown = 20;
+
+QStringList contactFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile() || !core::formatForFileName(url.toLocalFile()))
+            return {};
+        files.append(url.toLocalFile());
+    }
+    return files;
+}
+
+} // namespace
+
+void frmMain::buildContactCommands()
+{
+    mnuPopup->addSeparator();
+    mnuImport = mnuPopup->addAction(tr("&Import..."));
+    mnuImport->setShortcut(QKeySequence(tr("Ctrl+I")));
+    mnuExport = mnuPopup->addAction(tr("E&xport..."));
+    mnuExport->setShortcut(QKeySequence(tr("Ctrl+E")));
+    addActions({mnuImport, mnuExport});
+    connect(mnuImport, &QAction::triggered, this, &frmMain::mnuImport_Click);
+    connect(mnuExport, &QAction::triggered, this, &frmMain::mnuExport_Click);
+    setAcceptDrops(true);
+}
+
+void frmMain::mnuImport_Click()
+{
+    const QStringList files =
+        QFileDialog::getOpenFileNames(this, tr("Import contacts"), QDir::homePath(),
+                                      tr("Contacts (*.vcf *.vcard *.csv);;All files (*)"));
+    if (!files.isEmpty())
+        importFiles(files);
+}
+
+void frmMain::mnuExport_Click()
+{
+    const QString vcard4 = tr("vCard 4.0 (*.vcf)");
+    QString chosen;
+    const QString file = QFileDialog::getSaveFileName(
+        this, tr("Export contacts"), QDir::home().filePath(QStringLiteral("contacts.vcf")),
+        tr("vCard 3.0 (*.vcf);;%1;;CSV (*.csv)").arg(vcard4), &chosen);
+    if (!file.isEmpty())
+        exportTo(file, chosen == vcard4 ? QStringLiteral("vcard4") : QString());
+}
+
+void frmMain::importFiles(const QStringList &paths)
+{
+    QList<core::DirectoryEntry> known(directory_->entries().begin(), directory_->entries().end());
+    const qsizetype before = known.size();
+    QStringList report;
+    QStringList reasons;
+    for (const QString &path : paths) {
+        const QString name = QDir::toNativeSeparators(path);
+        const core::ImportResult result = core::importContactsFile(path, known);
+        if (!result.ok) {
+            report.append(tr("%1 was not imported: %2.").arg(name, result.error));
+            continue;
+        }
+        report.append(core::importSummary(name, result));
+        for (const QString &reason : result.reasons)
+            reasons.append(QFileInfo(path).fileName() + QLatin1String(", ") + reason);
+        known.append(result.entries);
+    }
+    if (known.size() > before) {
+        // One change, so one undo takes the whole import back.
+        directory_->append(core::Entries(known.begin() + before, known.end()));
+        directoryChanged();
+    }
+    if (reasons.size() > kMostReasonsShown) {
+        const qsizetype more = reasons.size() - kMostReasonsShown;
+        reasons.resize(kMostReasonsShown);
+        reasons.append(tr("... and %1 more.").arg(more));
+    }
+    if (!reasons.isEmpty())
+        report.append(QLatin1Char('\n') + reasons.join(QLatin1Char('\n')));
+    platform::MsgBox(report.join(QLatin1Char('\n')), platform::vbInformation, tr("Import"), this);
+}
+
+void frmMain::exportTo(const QString &path, const QString &format)
+{
+    const auto chosen =
+        format.isEmpty() ? core::formatForFileName(path) : core::formatForName(format);
+    const QString name = QDir::toNativeSeparators(path);
+    if (!chosen) {
+        platform::MsgBox(tr("Can't export to %1: name it .vcf or .csv.").arg(name),
+                         platform::vbExclamation, tr("Export"), this);
+        return;
+    }
+    const core::ExportResult result = core::exportContacts(
+        path, *chosen, [this](const core::EntryVisitor &visit) { directory_->forEach(visit); });
+    if (!result.ok)
+        platform::MsgBox(tr("Can't export to %1: %2.").arg(name, result.error),
+                         platform::vbExclamation, tr("Export"), this);
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!contactFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent *event)
+{
+    const QStringList files = contactFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    importFiles(files);
+}
+
+void frmMain::buildLineCommands()
+{
+    mnuLine = new QMenu(tr("Line"), this);
+    mnuCopyLine = mnuLine->addAction(tr("Copy &line"));
+    mnuCopyLine->setShortcut(QKeySequence::Copy);
+    mnuCopyNumber = mnuLine->addAction(tr("Copy &number"));
+    mnuCopyNumber->setShortcut(QKeySequence(tr("Ctrl+Shift+C")));
+    mnuOpen = mnuLine->addAction(tr("&Open"));
+    auto *menuKey = new QAction(this);
+    menuKey->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+    // The keys belong to the detail list alone.
+    for (QAction *action : {mnuCopyLine, mnuCopyNumber, menuKey}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        lstNumbers->addAction(action);
+    }
+    lstNumbers->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lstNumbers, &QWidget::customContextMenuRequested, this, &frmMain::popupLineMenu);
+    connect(menuKey, &QAction::triggered, this, [this] {
+        const QRect row = lstNumbers->itemRect(lstNumbers->selectedItem());
+        popupLineMenu(row.isValid() ? row.center() : QPoint());
+    });
+    connect(mnuCopyLine, &QAction::triggered, this, &frmMain::mnuCopyLine_Click);
+    connect(mnuCopyNumber, &QAction::triggered, this, &frmMain::mnuCopyNumber_Click);
+    connect(mnuOpen, &QAction::triggered, this, &frmMain::mnuOpen_Click);
+    connect(lstNumbers, &platform::ListView::itemActivated, this, &frmMain::mnuOpen_Click);
+}
+
+QString frmMain::selectedLine() const
+{
+    return lstNumbers->text(lstNumbers->selectedItem());
+}
+
+void frmMain::popupLineMenu(QPoint at)
+{
+    // A click on a line selects it first; the menu acts on the selected line.
+    if (const QModelIndex index = lstNumbers->indexAt(at); index.isValid())
+        lstNumbers->setSelectedItem(index.row() + 1);
+    const QString line = selectedLine();
+    if (lstNumbers->selectedItem() == 0)
+        return;
+    // Only a line that holds an address or a number offers Open.
+    mnuOpen->setVisible(core::urlToOpen(line).has_value());
+    mnuLine->popup(lstNumbers->viewport()->mapToGlobal(at));
+}
+
+void frmMain::mnuCopyLine_Click()
+{
+    if (lstNumbers->selectedItem())
+        QGuiApplication::clipboard()->setText(selectedLine());
+}
+
+void frmMain::mnuCopyNumber_Click()
+{
+    if (lstNumbers->selectedItem())
+        QGuiApplication::clipboard()->setText(core::splitLine(selectedLine()).value.toString());
+}
+
+void frmMain::mnuOpen_Click()
+{
+    const std::optional<QString> url = core::urlToOpen(selectedLine());
+    if (lstNumbers->selectedItem() == 0 || !url)
+        return;
+    if (!platform::openUrl(QUrl(*url)))
+        platform::MsgBox(tr("Can't open %1: no program of the desktop takes it.").arg(*url),
+                         platform::vbExclamation, {}, this);
+}
