@@ -154,7 +154,8 @@ QStringView shownText(QStringView line)
 std::pair<std::string, std::string> entryRecords(const DirectoryEntry &entry)
 {
     std::pair<std::string, std::string> records;
-    auto &[text, digits] = records;
+    std::string &text = records.first;
+    std::string &digits = records.second;
     const auto addField = [&](QStringView field) {
         appendFolded(text, field);
         text.push_back('\n');
