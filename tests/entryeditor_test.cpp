@@ -1,4 +1,3 @@
-#include "core/directoryfile.h"
 #include "core/directorymodel.h"
 #include "entryeditor/entrylistowner.h"
 #include "entryeditor/frmAddEdit.h"
@@ -15,30 +14,23 @@
 namespace {
 
 // Stands in for the main window: the mode, the directory with the entry
-// list's selection, and the entries the editor asked to be shown.
+// list's selection (the first entry), and the entries the editor asked to show.
 class FakeOwner final : public EntryListOwner
 {
 public:
-    // Entries given as directory-file lines ("<b>" marks a bold entry); the
-    // first one is selected, as the entry list selects it.
-    explicit FakeOwner(const QStringList &lines = {}, qint16 mode = 0) : mode(mode)
+    explicit FakeOwner(const QList<core::DirectoryEntry> &entries = {}, qint16 mode = 0)
+        : mode(mode), selected(entries.isEmpty() ? 0 : 1)
     {
-        for (const core::DirectoryEntry &e : core::parseDirectoryLines(lines))
+        for (const core::DirectoryEntry &e : entries)
             model.append(e);
-        selected = model.count() > 0 ? 1 : 0;
     }
     qint16 entryEditorMode() const override { return mode; }
     core::DirectoryModel &directory() override { return model; }
     int selectedEntry() const override { return selected; }
     void lvwQuorvel_ItemClick(int item) override { shown.append(item); }
-
-    // The entries as directory-file lines.
-    QStringList entries() const
+    QList<core::DirectoryEntry> entries() const
     {
-        QStringList result;
-        for (const core::DirectoryEntry &e : model.entries())
-            result.append(core::formatDirectoryLine(e));
-        return result;
+        return {model.entries().begin(), model.entries().end()};
     }
 
     qint16 mode = 0;
@@ -55,28 +47,33 @@ QStringList rows(const QListWidget *list)
     return result;
 }
 
-// Shows the dialog and makes it the active window, so that the focus moves as
-// it does for a user. Done, Cancel, Esc and the close box hide it.
-void show(frmAddEdit &dialog)
+// The dialog shown and active, so that the focus moves as it does for a user.
+struct Dialog : frmAddEdit
 {
-    dialog.show();
-    dialog.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-}
-
-void typeLine(frmAddEdit &dialog, const QString &line)
-{
-    dialog.txtNumber->clear();
-    QTest::keyClicks(dialog.txtNumber, line);
-    QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
-}
-
-void clickRow(frmAddEdit &dialog, int row)
-{
-    QListWidget *list = dialog.lstNumbers;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-}
+    explicit Dialog(FakeOwner &owner) : frmAddEdit(owner)
+    {
+        show();
+        activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
+    }
+    void typeLines(const QStringList &lines)
+    {
+        for (const QString &line : lines) {
+            txtNumber->clear();
+            QTest::keyClicks(txtNumber, line);
+            QTest::keyClick(txtNumber, Qt::Key_Return);
+        }
+    }
+    void clickRow(int row)
+    {
+        QTest::mouseClick(lstNumbers->viewport(), Qt::LeftButton, {},
+                          lstNumbers->visualItemRect(lstNumbers->item(row)).center());
+    }
+    std::pair<bool, bool> upDown() const
+    {
+        return {cmdMoveUp->isEnabled(), cmdMoveDown->isEnabled()};
+    }
+};
 
 TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
 {
@@ -89,47 +86,19 @@ TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
         {"Ann", {}, false, "No numbers specified, can't add.", false},
         {"<B>Ann", {"x"}, false, "A name can't begin with <b>, can't add.", true},
         {"A<b>B", {"x"}, true, "A bold name can't contain <b>, can't add.", true}};
-    FakeOwner owner({"Old|x"});
+    FakeOwner owner({{"Old", "x", false}});
     for (const auto &[name, lines, bold, message, focusInName] : cases) {
         SCOPED_TRACE(name.toStdString());
         testsupport::MessageRecorder messages;
-        frmAddEdit dialog(owner);
-        show(dialog);
+        Dialog dialog(owner);
         QTest::keyClicks(dialog.txtName, name);
         dialog.chkBold->setChecked(bold);
-        for (const QString &line : lines)
-            typeLine(dialog, line);
+        dialog.typeLines(lines);
         dialog.cmdDone->click();
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(QApplication::focusWidget(), focusInName ? dialog.txtName : dialog.txtNumber);
-        ASSERT_EQ(messages.prompts(), QStringList{message});
-        EXPECT_EQ(messages.requests()[0].style, platform::vbOKOnly | platform::vbInformation);
-        EXPECT_EQ(owner.entries(), QStringList{"Old|x"});
-    }
-}
-
-TEST(EntryEditor, RowsJoinWithTabsAndOpenAgainAsTheSameRows)
-{
-    // Rows added, the number-line text stored, the rows shown when edited.
-    const std::tuple<QStringList, QString, QStringList> cases[] = {
-        {{"phone: 555-1234", ""}, "phone: 555-1234\t", {"phone: 555-1234", ""}},
-        {{""}, "", {}},
-        {{"<b>x", "", "  "}, "<b>x\t\t  ", {"<b>x", "", "  "}}};
-    for (const auto &[added, joined, reopened] : cases) {
-        SCOPED_TRACE(joined.toStdString());
-        FakeOwner owner;
-        frmAddEdit adding(owner);
-        show(adding);
-        QTest::keyClicks(adding.txtName, "Ann");
-        for (const QString &row : added)
-            typeLine(adding, row);
-        adding.cmdDone->click();
-        EXPECT_EQ(owner.model.entry(0).numbers, joined);
-        owner.selected = 1;
-        owner.mode = 1;
-        frmAddEdit editing(owner);
-        EXPECT_EQ(rows(editing.lstNumbers), reopened);
-        EXPECT_TRUE(editing.lstNumbers->selectedItems().isEmpty());
+        EXPECT_EQ(messages.prompts(), QStringList{message});
+        EXPECT_EQ(owner.entries(), QList<core::DirectoryEntry>({{"Old", "x", false}}));
     }
 }
 
@@ -139,15 +108,15 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
         [](frmAddEdit &d) { QTest::mouseClick(d.cmdCancel, Qt::LeftButton); },
         [](frmAddEdit &d) { QTest::keyClick(d.txtNumber, Qt::Key_Escape); },
         [](frmAddEdit &d) { d.close(); }};
-    const QStringList entries = {"<b>Ann|phone: 1\tfax: 2", "Bob|3"};
+    const QList<core::DirectoryEntry> entries = {{"Ann", "phone: 1\tfax: 2", true},
+                                                 {"Bob", "3", false}};
     for (const qint16 mode : {0, 1}) {
         FakeOwner owner(entries, mode);
         for (const auto &closeDialog : closers) {
-            frmAddEdit dialog(owner);
-            show(dialog);
+            Dialog dialog(owner);
             QTest::keyClicks(dialog.txtName, "Zed");
             QTest::mouseClick(dialog.chkBold, Qt::LeftButton);
-            typeLine(dialog, "phone: 9");
+            dialog.typeLines({"phone: 9"});
             closeDialog(dialog);
             EXPECT_FALSE(dialog.isVisible());
             EXPECT_EQ(owner.entries(), entries);
@@ -158,17 +127,15 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
 
 TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
 {
-    FakeOwner owner({QString(30, u'n') + "|" + QString(60, u'l')}, 1);
-    frmAddEdit dialog(owner);
-    show(dialog);
+    FakeOwner owner({{QString(30, u'n'), QString(60, u'l'), false}}, 1);
+    Dialog dialog(owner);
     // Longer stored text is kept whole; only typing is limited.
     EXPECT_EQ(dialog.txtName->text().size(), 30);
-    clickRow(dialog, 0);
+    dialog.clickRow(0);
     EXPECT_EQ(dialog.txtNumber->text().size(), 60);
     dialog.txtNumber->clear();
     QTest::keyClicks(dialog.txtNumber, QString(70, u'x'));
     EXPECT_EQ(dialog.txtNumber->text().size(), 50);
-
     dialog.txtName->clear();
     QTest::keyClicks(dialog.txtName, "A|n|n" + QString(30, u'x'));
     EXPECT_EQ(dialog.txtName->text(), "Ann" + QString(22, u'x'));
@@ -184,17 +151,14 @@ TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
 TEST(EntryEditor, AddEnablingAndTheEnterKey)
 {
     FakeOwner owner;
-    frmAddEdit dialog(owner);
-    show(dialog);
+    Dialog dialog(owner);
     QTest::keyClicks(dialog.txtNumber, "   ");
     EXPECT_FALSE(dialog.cmdAddNum->isEnabled());
     QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
     dialog.txtNumber->clear();
     QTest::keyClick(dialog.txtNumber, Qt::Key_Enter);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", ""}));
     QTest::keyClick(dialog.txtName, Qt::Key_Return);
     EXPECT_TRUE(dialog.isVisible()); // Enter never presses Done
-
     QTest::keyClicks(dialog.txtNumber, "phone: 1");
     EXPECT_TRUE(dialog.cmdAddNum->isEnabled());
     QTest::mouseClick(dialog.cmdAddNum, Qt::LeftButton);
@@ -202,72 +166,54 @@ TEST(EntryEditor, AddEnablingAndTheEnterKey)
     EXPECT_EQ(QApplication::focusWidget(), dialog.txtNumber);
     QTest::keyClicks(dialog.txtNumber, "fax");
     EXPECT_EQ(dialog.txtNumber->text(), "fax");
-
     // A selected row's text goes to the box; Add appends a copy of it.
-    clickRow(dialog, 2);
+    dialog.clickRow(2);
     EXPECT_EQ(dialog.txtNumber->text(), "phone: 1");
     dialog.cmdAddNum->click();
     EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", "", "phone: 1", "phone: 1"}));
     EXPECT_EQ(dialog.lstNumbers->currentRow(), 2);
 }
 
-TEST(EntryEditor, UpAndDownFollowTheSelectedRowAndMoveIt)
-{
-    FakeOwner owner;
-    frmAddEdit dialog(owner);
-    const auto enabled = [&] {
-        return std::pair(dialog.cmdMoveUp->isEnabled(), dialog.cmdMoveDown->isEnabled());
-    };
-    show(dialog);
-    typeLine(dialog, "a");
-    clickRow(dialog, 0);
-    EXPECT_EQ(enabled(), std::pair(false, false));
-    typeLine(dialog, "b");
-    typeLine(dialog, "c");
-    clickRow(dialog, 1);
-    EXPECT_EQ(enabled(), std::pair(true, true));
-    QTest::mouseClick(dialog.cmdMoveUp, Qt::LeftButton);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"b", "a", "c"}));
-    EXPECT_EQ(dialog.lstNumbers->selectedItems(), QList{dialog.lstNumbers->item(0)});
-    EXPECT_EQ(enabled(), std::pair(false, true));
-    QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-    QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "b"}));
-    EXPECT_EQ(dialog.txtNumber->text(), "b");
-    EXPECT_EQ(enabled(), std::pair(true, false));
-}
-
-TEST(EntryEditor, RemoveAndTheDeleteKey)
+TEST(EntryEditor, UpDownAndRemoveFollowTheSelectedRow)
 {
     FakeOwner owner;
     testsupport::MessageRecorder messages;
-    frmAddEdit dialog(owner);
-    show(dialog);
-    for (const char *line : {"a", "b", "c", "d"})
-        typeLine(dialog, line);
-    dialog.cmdRemove->click();
-    QTest::keyClick(dialog.lstNumbers, Qt::Key_Delete);
-    EXPECT_EQ(messages.prompts(), QStringList{"Nothing selected to remove."});
+    Dialog dialog(owner);
+    dialog.typeLines({"a"});
+    dialog.clickRow(0);
+    EXPECT_EQ(dialog.upDown(), std::pair(false, false));
+    dialog.typeLines({"b", "c", "d"});
+    dialog.clickRow(1);
+    EXPECT_EQ(dialog.upDown(), std::pair(true, true));
+    QTest::mouseClick(dialog.cmdMoveUp, Qt::LeftButton);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"b", "a", "c", "d"}));
+    EXPECT_EQ(dialog.lstNumbers->selectedItems(), QList{dialog.lstNumbers->item(0)});
+    EXPECT_EQ(dialog.upDown(), std::pair(false, true));
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d", "b"}));
+    EXPECT_EQ(dialog.txtNumber->text(), "b");
+    EXPECT_EQ(dialog.upDown(), std::pair(true, false));
 
-    clickRow(dialog, 1);
+    // Remove leaves no row selected and the box as it is; Up and Down stay
+    // enabled but change nothing, and Remove says nothing is selected.
+    dialog.clickRow(1);
     dialog.txtNumber->setText("typed");
     dialog.cmdRemove->click();
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
-    EXPECT_TRUE(dialog.lstNumbers->selectedItems().isEmpty());
-    EXPECT_EQ(dialog.txtNumber->text(), "typed");
-    // Up and Down stay enabled but change nothing without a selected row.
-    ASSERT_TRUE(dialog.cmdMoveUp->isEnabled() && dialog.cmdMoveDown->isEnabled());
     dialog.cmdMoveUp->click();
     dialog.cmdMoveDown->click();
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
-
+    dialog.cmdRemove->click();
+    QTest::keyClick(dialog.lstNumbers, Qt::Key_Delete);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "d", "b"}));
+    EXPECT_EQ(dialog.txtNumber->text(), "typed");
+    EXPECT_EQ(dialog.upDown(), std::pair(true, true));
+    EXPECT_EQ(messages.prompts(), QStringList{"Nothing selected to remove."});
     // The Delete key acts on release, whatever the shift keys.
-    clickRow(dialog, 2);
+    dialog.clickRow(2);
     QTest::keyPress(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_EQ(dialog.lstNumbers->count(), 3);
     QTest::keyRelease(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c"}));
-    EXPECT_EQ(messages.prompts().size(), 1);
+    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "d"}));
 }
 
 } // namespace

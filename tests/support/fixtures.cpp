@@ -2,9 +2,8 @@
 
 #include "platform/listview.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace testsupport {
 
@@ -21,6 +20,23 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
+void replaceFile(const QString &path, const QByteArray &bytes)
+{
+    writeBytes(path + ".new", bytes);
+    ASSERT_EQ(std::rename(QFile::encodeName(path + ".new"), QFile::encodeName(path)), 0);
+}
+
+bool makeAt(const QString &path, const QString &kind)
+{
+    if (kind == "folder")
+        return QDir().mkdir(path);
+    if (kind == "FIFO")
+        return ::mkfifo(QFile::encodeName(path), 0600) == 0;
+    if (kind == "dangling link")
+        return QFile::link(path + ".absent", path);
+    return kind.startsWith("link to ") && QFile::link(kind.mid(8), path);
+}
+
 QStringList folderContents(const QString &path)
 {
     QStringList names;
@@ -34,6 +50,14 @@ QStringList folderContents(const QString &path)
                 names.append(name + '/' + inner);
     }
     return names;
+}
+
+int modeOf(const QString &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 QStringList itemTexts(const platform::ListView *list)
@@ -57,11 +81,6 @@ QByteArray keywordFileBytes(const QStringList &keywordLines)
     for (const QString &line : keywordLines)
         lines += line.toUtf8() + "\r\n";
     return head + lines + tail;
-}
-
-QByteArray defaultKeywordFileBytes()
-{
-    return keywordFileBytes({"phone:\t0,0,0"});
 }
 
 void AppFolder::writeDirectory(const QByteArray &bytes) const
@@ -93,7 +112,7 @@ ColorDialogRecorder::ColorDialogRecorder(QList<std::optional<core::ColorValue>> 
     : answers_(std::move(answers))
 {
     previous_ = platform::setColorHandler([this](core::ColorValue current) {
-        offered_.append(current);
+        offered.append(current);
         return answers_.isEmpty() ? std::nullopt : answers_.takeFirst();
     });
 }

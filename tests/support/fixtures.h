@@ -6,10 +6,10 @@
 #include "platform/messagebox.h"
 #include "platform/system.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
-#include <QStringList>
+// What most tests use, included once here.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -25,7 +25,6 @@ inline void PrintTo(const QString &s, std::ostream *os)
 {
     *os << '"' << s.toStdString() << '"';
 }
-
 inline void PrintTo(const QByteArray &b, std::ostream *os)
 {
     *os << '"' << b.toStdString() << '"';
@@ -43,15 +42,22 @@ inline QString u8(const char *s)
 QByteArray fileBytes(const QString &path);
 // Creates or replaces the file with exactly these bytes; a failure fails the test.
 void writeBytes(const QString &path, const QByteArray &bytes);
+// Replaces the file as another program (an editor, a sync tool) does: a new
+// file renamed over it.
+void replaceFile(const QString &path, const QByteArray &bytes);
+// Puts at path what kind names: "folder", "FIFO", "dangling link" or "link to
+// <target>". False when it cannot be made.
+bool makeAt(const QString &path, const QString &kind);
 // Everything below the folder, sorted, with a subfolder's contents as "sub/name".
 QStringList folderContents(const QString &path);
+// The permission bits of what stands at path (a link is not followed), -1 if nothing.
+int modeOf(const QString &path);
 // The text of each item of a list, in order.
 QStringList itemTexts(const platform::ListView *list);
 
-// The 17 lines of the Default keyword colour file, each ended by CR LF, with
-// the given keyword lines in place of its one keyword line.
-QByteArray keywordFileBytes(const QStringList &keywordLines);
-QByteArray defaultKeywordFileBytes();
+// The Default keyword colour file, each line ended by CR LF, with the given
+// keyword lines in place of its one keyword line.
+QByteArray keywordFileBytes(const QStringList &keywordLines = {"phone:\t0,0,0"});
 
 // A temporary application folder with the current user's data folder path.
 class AppFolder
@@ -93,9 +99,9 @@ private:
     platform::MessageHandler previous_;
 };
 
-// Answers the colour dialog while it lives: records the colour the dialog held
-// at each opening and gives the queued answers in order, a colour or nothing
-// for Cancel (Cancel once the queue is empty).
+// Answers the colour dialog while it lives: records the colour it held at
+// each opening and gives the queued answers in order, a colour or nothing for
+// Cancel (Cancel once the queue is empty).
 class ColorDialogRecorder
 {
 public:
@@ -103,12 +109,10 @@ public:
     ~ColorDialogRecorder() { platform::setColorHandler(std::move(previous_)); }
     Q_DISABLE_COPY_MOVE(ColorDialogRecorder)
 
-    // The colour the dialog held each time it was opened.
-    const QList<core::ColorValue> &offered() const { return offered_; }
+    QList<core::ColorValue> offered;
 
 private:
     QList<std::optional<core::ColorValue>> answers_;
-    QList<core::ColorValue> offered_;
     platform::ColorHandler previous_;
 };
 

@@ -4,9 +4,7 @@
 #include "platform/system.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 
 #include <csignal>
@@ -14,63 +12,33 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 extern char **environ;
 
 namespace testsupport {
 
-InstalledQuorvel::InstalledQuorvel(const QString &executable) : user_(platform::GetName())
+InstalledQuorvel::InstalledQuorvel(const QString &executable)
+    : exe_(dir_.filePath(QStringLiteral("quorvel")))
 {
-    exe_ = dir_.filePath(QStringLiteral("quorvel"));
     QFile::copy(executable, exe_);
+    // The program inherits this; the test itself is offscreen already.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 InstalledQuorvel::~InstalledQuorvel()
 {
     // A test that failed half-way must not leave a program running.
-    if (running())
+    if (pid_ > 0)
         stop(SIGKILL);
-}
-
-QString InstalledQuorvel::path() const
-{
-    return dir_.path();
 }
 
 QString InstalledQuorvel::dataFolder() const
 {
-    return QDir(path()).filePath(user_);
+    return QDir(path()).filePath(platform::GetName());
 }
 
-QString InstalledQuorvel::directoryFile() const
+bool InstalledQuorvel::start()
 {
-    return dataFolder() + QStringLiteral("/quorvel.dat");
-}
-
-QString InstalledQuorvel::lockFile() const
-{
-    return dataFolder() + QStringLiteral("/quorvel.lock");
-}
-
-QString InstalledQuorvel::keywordFile() const
-{
-    return QDir(path()).filePath(QStringLiteral("colorkeys.dat"));
-}
-
-bool InstalledQuorvel::launch()
-{
-    // The test's own environment, offscreen.
-    std::vector<QByteArray> env;
-    for (char **e = environ; *e; ++e) {
-        if (!QByteArray(*e).startsWith("QT_QPA_PLATFORM="))
-            env.emplace_back(*e);
-    }
-    env.emplace_back("QT_QPA_PLATFORM=offscreen");
-    std::vector<char *> envp;
-    for (QByteArray &e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
     QByteArray program = QFile::encodeName(exe_);
     char *argv[] = {program.data(), nullptr};
     // fork, not vfork or posix_spawn: a child that shares the test's memory
@@ -79,24 +47,17 @@ bool InstalledQuorvel::launch()
     ::malloc_trim(0);
     pid_ = ::fork();
     if (pid_ == 0) {
-        ::execve(program.constData(), argv, envp.data());
+        ::execve(program.constData(), argv, environ);
         ::_exit(127);
     }
-    return pid_ > 0;
-}
-
-bool InstalledQuorvel::start()
-{
-    if (!launch())
-        return false;
     const QByteArray pid = QByteArray::number(pid_) + '\n';
     QDeadlineTimer deadline(60000);
-    while (!fileBytes(lockFile()).startsWith(pid)) {
+    while (pid_ > 0 && !fileBytes(lockFile()).startsWith(pid)) {
         if (deadline.hasExpired() || ended())
             return false;
         QThread::msleep(5);
     }
-    return true;
+    return pid_ > 0;
 }
 
 bool InstalledQuorvel::ended() const
@@ -105,22 +66,6 @@ bool InstalledQuorvel::ended() const
     siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
            info.si_pid == pid_;
-}
-
-bool InstalledQuorvel::waitUntilHandlingSignals()
-{
-    // /proc/<pid>/status lists the caught signals as a hexadecimal mask.
-    const QString status = QStringLiteral("/proc/%1/status").arg(pid_);
-    QDeadlineTimer deadline(60000);
-    while (!deadline.hasExpired() && !ended()) {
-        for (const QByteArray &line : fileBytes(status).split('\n')) {
-            if (line.startsWith("SigCgt:") &&
-                (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1)
-                return true;
-        }
-        QThread::msleep(5);
-    }
-    return false;
 }
 
 void InstalledQuorvel::signal(int signalNumber) const
@@ -146,10 +91,8 @@ ProgramExit InstalledQuorvel::wait(int timeoutMs)
     pid_ = -1;
     result.finished = true;
     result.peakMemoryKiB = usage.ru_maxrss;
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        result.signal = WTERMSIG(status);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return result;
 }
 
@@ -162,22 +105,6 @@ ProgramExit InstalledQuorvel::stop(int signalNumber, int timeoutMs)
         wait();
     }
     return result;
-}
-
-QStringList InstalledQuorvel::files() const
-{
-    QStringList names;
-    const QDir dir(path());
-    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-    for (const QString &name : dir.entryList(all, QDir::Name)) {
-        names.append(name);
-        const QFileInfo info(dir.filePath(name));
-        if (info.isDir() && !info.isSymLink()) {
-            for (const QString &inner : QDir(dir.filePath(name)).entryList(all, QDir::Name))
-                names.append(name + '/' + inner);
-        }
-    }
-    return names;
 }
 
 } // namespace testsupport

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <sys/types.h>
 
@@ -14,56 +14,43 @@ struct ProgramExit
     int exitCode = -1;     // valid when it exited by itself
     int signal = 0;        // the signal that ended it, 0 when it exited
     // Peak resident memory; a bound, not the exact figure: it also counts
-    // what the test process itself held when it started the program.
+    // what the test process held when it started the program.
     long peakMemoryKiB = 0;
 };
 
 // The real quorvel executable, copied into a fresh application folder and
-// started offscreen as a user would start it from a folder of their own.
-// The process is started and reaped here (not by QProcess), so that its peak
-// memory can be read when it ends.
+// started offscreen as a user would start it from a folder of their own. It
+// is started and reaped here (not by QProcess), so that its peak memory can
+// be read when it ends.
 class InstalledQuorvel
 {
 public:
-    explicit InstalledQuorvel(const QString &executable);
+    explicit InstalledQuorvel(const QString &executable = QStringLiteral(QUORVEL_EXECUTABLE));
     ~InstalledQuorvel();
     InstalledQuorvel(const InstalledQuorvel &) = delete;
     InstalledQuorvel &operator=(const InstalledQuorvel &) = delete;
 
-    QString path() const;
-    QString user() const { return user_; }
+    QString path() const { return dir_.path(); }
     QString dataFolder() const;
-    QString directoryFile() const;
-    QString lockFile() const;
-    QString keywordFile() const;
+    QString directoryFile() const { return dataFolder() + "/quorvel.dat"; }
+    QString lockFile() const { return dataFolder() + "/quorvel.lock"; }
+    QString keywordFile() const { return path() + "/colorkeys.dat"; }
 
-    // Starts the program. Returns false when it could not be started.
-    bool launch();
     // Starts the program and waits until it holds its data folder (the lock
     // file names it); by then it handles the termination signals.
     bool start();
-    // Waits until the running program handles SIGTERM itself (it has set up
-    // its signal handling), without waiting for anything else.
-    bool waitUntilHandlingSignals();
     // True when the started program has ended (it is not reaped here).
     bool ended() const;
     pid_t pid() const { return pid_; }
-    bool running() const { return pid_ > 0; }
-
     void signal(int signalNumber) const;
     // Waits for the program to end, at most timeoutMs.
     ProgramExit wait(int timeoutMs = 60000);
-    // Sends a signal and waits for the program to end.
+    // Sends a signal and waits for the program to end (killing it if it does not).
     ProgramExit stop(int signalNumber, int timeoutMs = 60000);
-
-    // Every file and folder below the application folder, one level of
-    // folders deep, by name ("user/quorvel.dat").
-    QStringList files() const;
 
 private:
     QTemporaryDir dir_;
     QString exe_;
-    QString user_;
     pid_t pid_ = -1;
 };
 
