@@ -11,7 +11,6 @@
 #include <QRandomGenerator>
 #include <QThread>
 
-#include <algorithm>
 #include <csignal>
 #include <iostream>
 
@@ -25,25 +24,19 @@ QByteArray directoryBytes(bool asWritten)
 {
     QByteArray bytes;
     for (int i = 0; i < 100000; ++i) {
-        if (i % 7 == 0)
-            bytes += asWritten ? "<b>" : "<B>";
-        bytes += "Name " + QByteArray::number(i) + "|phone: " + QByteArray::number(i) +
+        bytes += QByteArray(i % 7       ? ""
+                            : asWritten ? "<b>"
+                                        : "<B>") +
+                 "Name " + QByteArray::number(i) + "|phone: " + QByteArray::number(i) +
                  (asWritten ? "\r\n" : "\n");
     }
     return bytes;
 }
 
-int envInt(const char *name, int fallback)
-{
-    bool ok = false;
-    const int value = qEnvironmentVariableIntValue(name, &ok);
-    return ok && value > 0 ? value : fallback;
-}
-
 struct Installed : testsupport::InstalledQuorvel
 {
     // Puts the old directory in place and starts the program; returns once
-    // it has loaded the directory, which it shows by creating the missing
+    // it has loaded the directory, which it shows by making the missing
     // keyword colour file for the first entry's number lines.
     bool startOver(const QByteArray &directory)
     {
@@ -51,18 +44,18 @@ struct Installed : testsupport::InstalledQuorvel
         testsupport::writeBytes(directoryFile(), directory);
         QFile::remove(keywordFile());
         QDeadlineTimer deadline(120000);
-        bool started = start();
-        while (started && !QFile::exists(keywordFile()) && !deadline.hasExpired() && !ended())
-            QThread::msleep(2);
-        return started && QFile::exists(keywordFile());
+        for (bool started = start(); started && !deadline.hasExpired() && !ended();
+             QThread::msleep(2)) {
+            if (QFile::exists(keywordFile()))
+                return true;
+        }
+        return false;
     }
-    // True while the program has its temporary save file open: the new
-    // directory file being written.
+    // True while the program has its temporary save file open.
     bool isWritingTheNewFile() const
     {
         const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid()));
-        for (const QString &fd :
-             fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
             if (QFile::symLinkTarget(fds.filePath(fd)).contains("/.quorvel.dat.~quorvel-unsaved-"))
                 return true;
         }
@@ -75,64 +68,52 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     const QByteArray oldBytes = directoryBytes(false);
     const QByteArray newBytes = directoryBytes(true);
     Installed app;
-
-    // A clean save first writes the new bytes. It gives the span from SIGTERM
-    // to exit, and how long the new file is open while it is written, synced
-    // and put in place.
+    // A clean save writes the new bytes, and gives the span from SIGTERM to
+    // exit and how long the new file is open while it is written and synced.
     ASSERT_TRUE(app.startOver(oldBytes));
     QElapsedTimer timer;
     timer.start();
     app.signal(SIGTERM);
-    qint64 writeSeen = -1;
-    qint64 writeMicroseconds = 0;
-    while (!app.ended()) {
+    qint64 writeStart = -1, writeSpan = 0;
+    for (; !app.ended(); QThread::usleep(100)) {
         if (app.isWritingTheNewFile()) {
-            writeSeen = writeSeen < 0 ? timer.nsecsElapsed() / 1000 : writeSeen;
-            writeMicroseconds = timer.nsecsElapsed() / 1000 - writeSeen;
+            writeStart = writeStart < 0 ? timer.nsecsElapsed() / 1000 : writeStart;
+            writeSpan = timer.nsecsElapsed() / 1000 - writeStart;
         }
-        QThread::usleep(100);
     }
-    const qint64 spanMicroseconds = timer.nsecsElapsed() / 1000;
+    const qint64 span = timer.nsecsElapsed() / 1000;
     ASSERT_EQ(app.wait().exitCode, 0);
     ASSERT_TRUE(fileBytes(app.directoryFile()) == newBytes);
 
-    const int rounds = envInt("QUORVEL_KILL_ROUNDS", 40);
-    const auto seed =
-        quint32(envInt("QUORVEL_KILL_SEED", QRandomGenerator::system()->bounded(1 << 30)));
+    bool ok = false;
+    const int rounds = qEnvironmentVariableIntValue("QUORVEL_KILL_ROUNDS", &ok);
+    const int seedSet = qEnvironmentVariableIntValue("QUORVEL_KILL_SEED", &ok);
+    const auto seed = ok ? quint32(seedSet) : QRandomGenerator::system()->generate();
     QRandomGenerator random(seed);
-    int keptOld = 0;
-    int killedMidWrite = 0;
-    for (int round = 0; round < rounds; ++round) {
+    int keptOld = 0, midWrite = 0;
+    for (int round = 0; round < (rounds > 0 ? rounds : 40); ++round) {
         SCOPED_TRACE(testing::Message() << "seed " << seed << ", round " << round);
         ASSERT_TRUE(app.startOver(oldBytes));
         // What an earlier round's kill left beside the file is gone once it runs.
         ASSERT_EQ(testsupport::folderContents(app.dataFolder()),
                   (QStringList{"quorvel.dat", "quorvel.lock"}));
-        // Every other kill aims at the save itself: once the new file is seen
-        // open, within the time it stays open. The others fall anywhere from
-        // SIGTERM to exit.
+        // Every other kill aims at the save itself, once the new file is open;
+        // the others fall anywhere from SIGTERM to exit.
         app.signal(SIGTERM);
         QDeadlineTimer deadline(60000);
         while (round % 2 && !app.isWritingTheNewFile() && !app.ended() && !deadline.hasExpired())
             QThread::usleep(50);
-        QThread::usleep(random.bounded((round % 2 ? writeMicroseconds : spanMicroseconds) + 1));
-        killedMidWrite += app.isWritingTheNewFile() ? 1 : 0;
+        QThread::usleep(random.bounded((round % 2 ? writeSpan : span) + 1));
+        midWrite += app.isWritingTheNewFile() ? 1 : 0;
         ASSERT_TRUE(app.stop(SIGKILL).finished);
-
         const QByteArray after = fileBytes(app.directoryFile());
         ASSERT_TRUE(after == oldBytes || after == newBytes)
             << "the file has " << after.size() << " bytes, neither the old " << oldBytes.size()
             << " nor the new " << newBytes.size();
         keptOld += after == oldBytes ? 1 : 0;
     }
-    // A last clean run saves the new bytes and leaves nothing else behind.
-    ASSERT_TRUE(app.startOver(oldBytes));
-    EXPECT_EQ(app.stop(SIGTERM).exitCode, 0);
-    EXPECT_TRUE(fileBytes(app.directoryFile()) == newBytes);
-    EXPECT_EQ(testsupport::folderContents(app.dataFolder()), QStringList{"quorvel.dat"});
-    std::cout << "kill rounds: " << rounds << " (seed " << seed << "), old file kept " << keptOld
-              << ", new file complete " << rounds - keptOld << ", killed while the new file was "
-              << "being written " << killedMidWrite << std::endl;
+    std::cout << "seed " << seed << ": old file kept " << keptOld << " times, killed while the new "
+              << "file was written " << midWrite << " times" << std::endl;
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 // the old file stays whole, the user is told which file and why, and Retry
 // succeeds once space is back.
 
-#include "coloreditor/frmColorEditor.h"
 #include "core/directorymodel.h"
 #include "mainwindow/frmMain.h"
 #include "platform/listview.h"
@@ -20,7 +19,6 @@
 #include <unistd.h>
 
 using testsupport::AppFolder;
-using testsupport::fileBytes;
 using testsupport::MessageRecorder;
 
 namespace {
@@ -144,47 +142,6 @@ TEST(FaultNoSpace, FirstStartOnAFullDiskIsRefusedWithoutHalfWrittenFiles)
     ASSERT_EQ(messages.prompts().size(), 1);
     EXPECT_TRUE(messages.prompts()[0].contains(QDir::toNativeSeparators(folder.dataFolder())));
     EXPECT_EQ(testsupport::folderContents(folder.path()), QStringList{platform::GetName()});
-}
-
-TEST(FaultNoSpace, ColoursOnAFullDisk)
-{
-    // A lookup that cannot make the keyword colour file: the line is black,
-    // nothing is reported and no partial file is left.
-    AppFolder folder(kOld);
-    MessageRecorder messages;
-    {
-        Loaded main(folder);
-        ASSERT_TRUE(main.ok);
-        ASSERT_TRUE(QFile::remove(folder.keywordFile()));
-        DiskFull full(20);
-        main.window.lvwQuorvel_ItemClick(1);
-        EXPECT_EQ(main.window.lstNumbers->count(), 1);
-        EXPECT_EQ(main.window.lstNumbers->foreColor(1), 0u);
-        EXPECT_EQ(testsupport::folderContents(folder.path()).filter("colorkeys"), QStringList());
-        full.spaceIsBack();
-        main.window.close();
-    }
-    EXPECT_TRUE(messages.prompts().isEmpty());
-
-    // Save Colors on a full disk: the old file stays, the user is told which
-    // file and why, and the editor stays open with its list.
-    const QByteArray colours = testsupport::keywordFileBytes({"phone:\t0,0,255"});
-    folder.writeKeywords(colours);
-    frmColorEditor editor(folder.path());
-    editor.show();
-    editor.lstColors->setText(1, "fax:");
-    {
-        DiskFull full(100);
-        editor.cmdSaveColors_Click();
-    }
-    ASSERT_EQ(messages.prompts().size(), 1);
-    EXPECT_TRUE(messages.prompts()[0].contains(QDir::toNativeSeparators(folder.keywordFile())));
-    EXPECT_TRUE(messages.prompts()[0].contains("No space left on device"));
-    EXPECT_TRUE(editor.isVisible());
-    EXPECT_EQ(fileBytes(folder.keywordFile()), colours);
-    editor.cmdSaveColors_Click();
-    EXPECT_FALSE(editor.isVisible());
-    EXPECT_EQ(fileBytes(folder.keywordFile()), testsupport::keywordFileBytes({"fax:\t0,0,255"}));
 }
 
 } // namespace

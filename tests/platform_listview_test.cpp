@@ -39,19 +39,6 @@ TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
     EXPECT_EQ(list.selectedItem(), 0);
 }
 
-TEST(ListView, AVeryLongTextIsHeldWholeButShownCut)
-{
-    const QString longText(10'000'000, QLatin1Char('N'));
-    platform::ListView list("Name");
-    list.addItems({{longText, longText, false, 0}});
-    EXPECT_EQ(list.text(1), longText);
-    EXPECT_EQ(list.subItem(1), longText);
-    // What the view lays out stays short, so its memory does not follow the text.
-    const QString shown = list.model()->index(0, 0).data(Qt::DisplayRole).toString();
-    EXPECT_LE(shown.size(), 1000);
-    EXPECT_TRUE(longText.startsWith(shown));
-}
-
 TEST(ListView, TypeToSelect)
 {
     // Searches typed within the interval ("|" a pause), and the item selected afterwards.

@@ -4,7 +4,6 @@
 #include "platform/system.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QThread>
 
 #include <csignal>
@@ -17,10 +16,9 @@ extern char **environ;
 
 namespace testsupport {
 
-InstalledQuorvel::InstalledQuorvel(const QString &executable)
-    : exe_(dir_.filePath(QStringLiteral("quorvel")))
+InstalledQuorvel::InstalledQuorvel()
 {
-    QFile::copy(executable, exe_);
+    QFile::copy(QStringLiteral(QUORVEL_EXECUTABLE), dir_.filePath("quorvel"));
     // The program inherits this; the test itself is offscreen already.
     qputenv("QT_QPA_PLATFORM", "offscreen");
 }
@@ -39,7 +37,7 @@ QString InstalledQuorvel::dataFolder() const
 
 bool InstalledQuorvel::start()
 {
-    QByteArray program = QFile::encodeName(exe_);
+    QByteArray program = QFile::encodeName(dir_.filePath("quorvel"));
     char *argv[] = {program.data(), nullptr};
     // fork, not vfork or posix_spawn: a child that shares the test's memory
     // until it execs counts the test's peak memory as its own. A forked one
@@ -51,13 +49,12 @@ bool InstalledQuorvel::start()
         ::_exit(127);
     }
     const QByteArray pid = QByteArray::number(pid_) + '\n';
-    QDeadlineTimer deadline(60000);
-    while (pid_ > 0 && !fileBytes(lockFile()).startsWith(pid)) {
-        if (deadline.hasExpired() || ended())
+    for (QDeadlineTimer deadline(60000); !fileBytes(lockFile()).startsWith(pid);
+         QThread::msleep(5)) {
+        if (pid_ < 0 || deadline.hasExpired() || ended())
             return false;
-        QThread::msleep(5);
     }
-    return pid_ > 0;
+    return true;
 }
 
 bool InstalledQuorvel::ended() const
@@ -77,29 +74,24 @@ void InstalledQuorvel::signal(int signalNumber) const
 ProgramExit InstalledQuorvel::wait(int timeoutMs)
 {
     ProgramExit result;
-    QDeadlineTimer deadline(timeoutMs);
     int status = 0;
     rusage usage{};
-    for (;;) {
+    for (QDeadlineTimer deadline(timeoutMs);; QThread::msleep(2)) {
         const pid_t done = ::wait4(pid_, &status, WNOHANG, &usage);
         if (done == pid_)
             break;
         if (done < 0 || deadline.hasExpired())
             return result;
-        QThread::msleep(2);
     }
     pid_ = -1;
-    result.finished = true;
-    result.peakMemoryKiB = usage.ru_maxrss;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    return result;
+    return {true, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            WIFSIGNALED(status) ? WTERMSIG(status) : 0, usage.ru_maxrss};
 }
 
 ProgramExit InstalledQuorvel::stop(int signalNumber, int timeoutMs)
 {
     signal(signalNumber);
-    ProgramExit result = wait(timeoutMs);
+    const ProgramExit result = wait(timeoutMs);
     if (!result.finished) {
         signal(SIGKILL);
         wait();
