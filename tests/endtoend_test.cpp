@@ -146,10 +146,12 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
         }
         // A colour file that was there is only read; a missing one is made
         // with the Default content (when an entry with number lines is shown).
-        if (hostileColours)
-            EXPECT_TRUE(fileBytes(app.keywordFile()) == colours) << "the colour file changed";
-        else if (saved == AsRead || QFile::exists(app.keywordFile()))
-            EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::keywordFileBytes());
+        const QByteArray keywords = fileBytes(app.keywordFile());
+        if (hostileColours) {
+            EXPECT_TRUE(keywords == colours) << "the colour file changed";
+        } else if (saved == AsRead || QFile::exists(app.keywordFile())) {
+            EXPECT_EQ(keywords, testsupport::keywordFileBytes());
+        }
         const QString user = platform::GetName();
         QStringList files = folderContents(app.path());
         files.removeOne("colorkeys.dat");

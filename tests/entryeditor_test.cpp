@@ -11,24 +11,25 @@
 #include <QPushButton>
 #include <QTest>
 
+using core::DirectoryEntry;
+
 namespace {
 
 // Stands in for the main window: the mode, the directory with the entry
 // list's selection (the first entry), and the entries the editor asked to show.
-class FakeOwner final : public EntryListOwner
+struct FakeOwner final : EntryListOwner
 {
-public:
-    explicit FakeOwner(const QList<core::DirectoryEntry> &entries = {}, qint16 mode = 0)
+    explicit FakeOwner(const QList<DirectoryEntry> &entries = {}, qint16 mode = 0)
         : mode(mode), selected(entries.isEmpty() ? 0 : 1)
     {
-        for (const core::DirectoryEntry &e : entries)
+        for (const DirectoryEntry &e : entries)
             model.append(e);
     }
     qint16 entryEditorMode() const override { return mode; }
     core::DirectoryModel &directory() override { return model; }
     int selectedEntry() const override { return selected; }
     void lvwQuorvel_ItemClick(int item) override { shown.append(item); }
-    QList<core::DirectoryEntry> entries() const
+    QList<DirectoryEntry> entries() const
     {
         return {model.entries().begin(), model.entries().end()};
     }
@@ -39,14 +40,6 @@ public:
     QList<int> shown;
 };
 
-QStringList rows(const QListWidget *list)
-{
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
-    return result;
-}
-
 // The dialog shown and active, so that the focus moves as it does for a user.
 struct Dialog : frmAddEdit
 {
@@ -56,49 +49,84 @@ struct Dialog : frmAddEdit
         activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(this));
     }
-    void typeLines(const QStringList &lines)
+    // Runs steps separated by ";": "=TEXT" typed in the number box ("\n" Enter,
+    // "\r" the keypad's Enter, "\001" Ctrl+A, "\x7f" Delete), "name=TEXT" in
+    // the name box, "#N" a click on row N, a click on add, up, down, remove,
+    // bold or done, or "del": the Delete key on the list, which acts when it
+    // is released, whatever the shift keys.
+    void run(const QString &script)
     {
-        for (const QString &line : lines) {
-            txtNumber->clear();
-            QTest::keyClicks(txtNumber, line);
-            QTest::keyClick(txtNumber, Qt::Key_Return);
+        const std::pair<QChar, QKeyCombination> keys[] = {{u'\n', Qt::Key_Return},
+                                                          {u'\r', Qt::Key_Enter},
+                                                          {u'\001', Qt::CTRL | Qt::Key_A},
+                                                          {u'\x7f', Qt::Key_Delete}};
+        const std::pair<const char *, QWidget *> buttons[] = {
+            {"add", cmdAddNum},    {"up", cmdMoveUp}, {"down", cmdMoveDown},
+            {"remove", cmdRemove}, {"bold", chkBold}, {"done", cmdDone}};
+        for (const QString &step : script.split(';')) {
+            QLineEdit *box = step.startsWith('=')       ? txtNumber
+                             : step.startsWith("name=") ? txtName
+                                                        : nullptr;
+            for (const QChar c : box ? step.section('=', 1) : QString()) {
+                const auto key = std::find_if(std::begin(keys), std::end(keys),
+                                              [&](auto &k) { return k.first == c; });
+                key == std::end(keys)
+                    ? QTest::keyClicks(box, QString(c))
+                    : QTest::keyClick(box, key->second.key(), key->second.keyboardModifiers());
+            }
+            if (step.startsWith('#'))
+                QTest::mouseClick(
+                    lstNumbers->viewport(), Qt::LeftButton, {},
+                    lstNumbers->visualItemRect(lstNumbers->item(step.mid(1).toInt())).center());
+            for (const auto &[name, button] : buttons) {
+                if (step == name)
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+            if (step == "del") {
+                const int rows = lstNumbers->count();
+                QTest::keyPress(lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
+                EXPECT_EQ(lstNumbers->count(), rows) << "removed on press";
+                QTest::keyRelease(lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
+            }
         }
     }
-    void clickRow(int row)
+    // The dialog as "rows|number box|buttons": "*" after the selected row,
+    // "[...]" round the box's selected text, "+^v" for Add, Up and Down as far
+    // as they are enabled.
+    QString state() const
     {
-        QTest::mouseClick(lstNumbers->viewport(), Qt::LeftButton, {},
-                          lstNumbers->visualItemRect(lstNumbers->item(row)).center());
-    }
-    std::pair<bool, bool> upDown() const
-    {
-        return {cmdMoveUp->isEnabled(), cmdMoveDown->isEnabled()};
+        QStringList rows;
+        for (int i = 0; i < lstNumbers->count(); ++i)
+            rows.append(lstNumbers->item(i)->text() +
+                        (lstNumbers->item(i)->isSelected() ? "*" : ""));
+        QString box = txtNumber->text();
+        if (txtNumber->hasSelectedText())
+            box.insert(txtNumber->selectionEnd(), ']').insert(txtNumber->selectionStart(), '[');
+        return rows.join(',') + '|' + box + '|' + (cmdAddNum->isEnabled() ? "+" : "") +
+               (cmdMoveUp->isEnabled() ? "^" : "") + (cmdMoveDown->isEnabled() ? "v" : "");
     }
 };
 
 TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
 {
     const QString noName = "No name specified, can't add.";
-    // Name, number lines, bold, the one message shown, whether the focus
-    // goes to the name box (else to the number box).
-    const std::tuple<QString, QStringList, bool, QString, bool> cases[] = {
-        {"   ", {"phone: 1"}, false, noName, true},
-        {"", {}, false, noName, true},
-        {"Ann", {}, false, "No numbers specified, can't add.", false},
-        {"<B>Ann", {"x"}, false, "A name can't begin with <b>, can't add.", true},
-        {"A<b>B", {"x"}, true, "A bold name can't contain <b>, can't add.", true}};
+    // Steps, the one message shown, whether the focus goes to the name box
+    // (else to the number box).
+    const std::tuple<const char *, QString, bool> cases[] = {
+        {"name=   ;=phone: 1\n;done", noName, true},
+        {"done", noName, true},
+        {"name=Ann;done", "No numbers specified, can't add.", false},
+        {"name=<B>Ann;=x\n;done", "A name can't begin with <b>, can't add.", true},
+        {"name=A<b>B;=x\n;bold;done", "A bold name can't contain <b>, can't add.", true}};
     FakeOwner owner({{"Old", "x", false}});
-    for (const auto &[name, lines, bold, message, focusInName] : cases) {
-        SCOPED_TRACE(name.toStdString());
+    for (const auto &[script, message, focusInName] : cases) {
         testsupport::MessageRecorder messages;
         Dialog dialog(owner);
-        QTest::keyClicks(dialog.txtName, name);
-        dialog.chkBold->setChecked(bold);
-        dialog.typeLines(lines);
-        dialog.cmdDone->click();
-        EXPECT_TRUE(dialog.isVisible());
+        dialog.run(script);
+        EXPECT_TRUE(dialog.isVisible()) << script;
         EXPECT_EQ(QApplication::focusWidget(), focusInName ? dialog.txtName : dialog.txtNumber);
         EXPECT_EQ(messages.prompts(), QStringList{message});
-        EXPECT_EQ(owner.entries(), QList<core::DirectoryEntry>({{"Old", "x", false}}));
+        EXPECT_EQ(owner.entries(), QList<DirectoryEntry>({{"Old", "x", false}}));
     }
 }
 
@@ -108,15 +136,13 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
         [](frmAddEdit &d) { QTest::mouseClick(d.cmdCancel, Qt::LeftButton); },
         [](frmAddEdit &d) { QTest::keyClick(d.txtNumber, Qt::Key_Escape); },
         [](frmAddEdit &d) { d.close(); }};
-    const QList<core::DirectoryEntry> entries = {{"Ann", "phone: 1\tfax: 2", true},
-                                                 {"Bob", "3", false}};
+    const QList<DirectoryEntry> entries = {{"Ann", "phone: 1\tfax: 2", true}, {"Bob", "3", false}};
     for (const qint16 mode : {0, 1}) {
         FakeOwner owner(entries, mode);
         for (const auto &closeDialog : closers) {
             Dialog dialog(owner);
-            QTest::keyClicks(dialog.txtName, "Zed");
+            dialog.run("name=Zed;=phone: 9\n");
             QTest::mouseClick(dialog.chkBold, Qt::LeftButton);
-            dialog.typeLines({"phone: 9"});
             closeDialog(dialog);
             EXPECT_FALSE(dialog.isVisible());
             EXPECT_EQ(owner.entries(), entries);
@@ -125,21 +151,17 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
     }
 }
 
+// Stored text longer than the boxes take is kept whole; only typing is
+// limited, and "|", TAB, CR and LF never get in, typed or pasted.
 TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
 {
     FakeOwner owner({{QString(30, u'n'), QString(60, u'l'), false}}, 1);
     Dialog dialog(owner);
-    // Longer stored text is kept whole; only typing is limited.
-    EXPECT_EQ(dialog.txtName->text().size(), 30);
-    dialog.clickRow(0);
-    EXPECT_EQ(dialog.txtNumber->text().size(), 60);
-    dialog.txtNumber->clear();
-    QTest::keyClicks(dialog.txtNumber, QString(70, u'x'));
-    EXPECT_EQ(dialog.txtNumber->text().size(), 50);
-    dialog.txtName->clear();
-    QTest::keyClicks(dialog.txtName, "A|n|n" + QString(30, u'x'));
+    dialog.run("#0");
+    EXPECT_EQ(dialog.txtName->text().size() + dialog.txtNumber->text().size(), 90);
+    dialog.run("=\001" + QString(70, u'x') + ";name=\001A|n|n" + QString(30, u'x'));
+    EXPECT_EQ(dialog.txtNumber->text(), QString(50, u'x'));
     EXPECT_EQ(dialog.txtName->text(), "Ann" + QString(22, u'x'));
-
     dialog.txtNumber->setText("ab");
     dialog.txtNumber->setCursorPosition(1);
     QGuiApplication::clipboard()->setText("1|2\t3\r\n4");
@@ -148,72 +170,39 @@ TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
     EXPECT_EQ(dialog.txtNumber->cursorPosition(), 5);
 }
 
-TEST(EntryEditor, AddEnablingAndTheEnterKey)
+// Steps and what the dialog shows after them, in one dialog after another.
+TEST(EntryEditor, NumberRowsFollowAddEnterUpDownAndRemove)
 {
-    FakeOwner owner;
-    Dialog dialog(owner);
-    QTest::keyClicks(dialog.txtNumber, "   ");
-    EXPECT_FALSE(dialog.cmdAddNum->isEnabled());
-    QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
-    dialog.txtNumber->clear();
-    QTest::keyClick(dialog.txtNumber, Qt::Key_Enter);
-    QTest::keyClick(dialog.txtName, Qt::Key_Return);
-    EXPECT_TRUE(dialog.isVisible()); // Enter never presses Done
-    QTest::keyClicks(dialog.txtNumber, "phone: 1");
-    EXPECT_TRUE(dialog.cmdAddNum->isEnabled());
-    QTest::mouseClick(dialog.cmdAddNum, Qt::LeftButton);
-    EXPECT_EQ(dialog.txtNumber->selectedText(), "phone: 1");
-    EXPECT_EQ(QApplication::focusWidget(), dialog.txtNumber);
-    QTest::keyClicks(dialog.txtNumber, "fax");
-    EXPECT_EQ(dialog.txtNumber->text(), "fax");
-    // A selected row's text goes to the box; Add appends a copy of it.
-    dialog.clickRow(2);
-    EXPECT_EQ(dialog.txtNumber->text(), "phone: 1");
-    dialog.cmdAddNum->click();
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", "", "phone: 1", "phone: 1"}));
-    EXPECT_EQ(dialog.lstNumbers->currentRow(), 2);
-}
-
-TEST(EntryEditor, UpDownAndRemoveFollowTheSelectedRow)
-{
-    FakeOwner owner;
+    using Walk = std::vector<std::pair<const char *, const char *>>;
+    const Walk walks[] = {{{"=   ", "|   |"}, // blank: Add is disabled, but Enter adds
+                           {"=\n", "   |[   ]|"},
+                           {"=\x7f\r", "   ,||"},
+                           {"name=\n", "   ,||"}, // Enter never presses Done
+                           {"=phone: 1", "   ,|phone: 1|+"},
+                           {"add", "   ,,phone: 1|[phone: 1]|+"},
+                           {"=fax", "   ,,phone: 1|fax|+"},
+                           {"#2", "   ,,phone: 1*|phone: 1|+^"}, // a row's text goes to the box
+                           {"add", "   ,,phone: 1*,phone: 1|[phone: 1]|+^"}},
+                          {{"=a\n;#0", "a*|a|+"},
+                           {"=\001b\n;=\001c\n;=\001d\n;#1", "a,b*,c,d|b|+^v"},
+                           {"up", "b*,a,c,d|b|+v"},
+                           {"down;down;down", "a,c,d,b*|b|+^"},
+                           // Remove leaves no row selected and the box as it is; Up and Down
+                           // stay enabled but change nothing, and Remove says nothing is selected.
+                           {"#1;=\001typed;remove", "a,d,b|typed|+^v"},
+                           {"up;down;remove;del", "a,d,b|typed|+^v"},
+                           {"#2;del", "a,d|b|+^"}}};
     testsupport::MessageRecorder messages;
-    Dialog dialog(owner);
-    dialog.typeLines({"a"});
-    dialog.clickRow(0);
-    EXPECT_EQ(dialog.upDown(), std::pair(false, false));
-    dialog.typeLines({"b", "c", "d"});
-    dialog.clickRow(1);
-    EXPECT_EQ(dialog.upDown(), std::pair(true, true));
-    QTest::mouseClick(dialog.cmdMoveUp, Qt::LeftButton);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"b", "a", "c", "d"}));
-    EXPECT_EQ(dialog.lstNumbers->selectedItems(), QList{dialog.lstNumbers->item(0)});
-    EXPECT_EQ(dialog.upDown(), std::pair(false, true));
-    for (int i = 0; i < 3; ++i)
-        QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d", "b"}));
-    EXPECT_EQ(dialog.txtNumber->text(), "b");
-    EXPECT_EQ(dialog.upDown(), std::pair(true, false));
-
-    // Remove leaves no row selected and the box as it is; Up and Down stay
-    // enabled but change nothing, and Remove says nothing is selected.
-    dialog.clickRow(1);
-    dialog.txtNumber->setText("typed");
-    dialog.cmdRemove->click();
-    dialog.cmdMoveUp->click();
-    dialog.cmdMoveDown->click();
-    dialog.cmdRemove->click();
-    QTest::keyClick(dialog.lstNumbers, Qt::Key_Delete);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "d", "b"}));
-    EXPECT_EQ(dialog.txtNumber->text(), "typed");
-    EXPECT_EQ(dialog.upDown(), std::pair(true, true));
+    for (const Walk &walk : walks) {
+        FakeOwner owner;
+        Dialog dialog(owner);
+        for (const auto &[script, state] : walk) {
+            dialog.run(QString::fromLatin1(script));
+            EXPECT_EQ(dialog.state(), QString::fromLatin1(state)) << script;
+        }
+        EXPECT_TRUE(dialog.isVisible());
+    }
     EXPECT_EQ(messages.prompts(), QStringList{"Nothing selected to remove."});
-    // The Delete key acts on release, whatever the shift keys.
-    dialog.clickRow(2);
-    QTest::keyPress(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(dialog.lstNumbers->count(), 3);
-    QTest::keyRelease(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "d"}));
 }
 
 } // namespace

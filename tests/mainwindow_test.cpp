@@ -81,11 +81,11 @@ bool withDialog(frmMain &window, const std::function<void()> &command,
 }
 
 // Types into a widget: characters, "\b" for Backspace, "\x7f" for Delete,
-// "\x01" for Ctrl+A, "\n" for Enter, "^" and "v" for the arrow keys.
+// "\001" for Ctrl+A, "\n" for Enter, "^" and "v" for the arrow keys.
 void type(QWidget *widget, const QString &keys)
 {
     const QMap<QChar, QKeyCombination> special = {
-        {u'\b', Qt::Key_Backspace}, {u'\x7f', Qt::Key_Delete}, {u'\x01', Qt::CTRL | Qt::Key_A},
+        {u'\b', Qt::Key_Backspace}, {u'\x7f', Qt::Key_Delete}, {u'\001', Qt::CTRL | Qt::Key_A},
         {u'\n', Qt::Key_Return},    {u'^', Qt::Key_Up},        {u'v', Qt::Key_Down}};
     for (const QChar c : keys) {
         const QKeyCombination key = special.value(c, Qt::Key_unknown);
@@ -140,7 +140,7 @@ TEST(MainWindowStart, RefusedStartsSayWhyAndWriteNothing)
         }
         ASSERT_EQ(messages.prompts().size(), 1);
         EXPECT_TRUE(messages.prompts()[0].contains(why)) << messages.prompts()[0].toStdString();
-        EXPECT_EQ(messages.requests()[0].title, "Quorvel");
+        EXPECT_EQ(messages.requests[0].title, "Quorvel");
         EXPECT_EQ(folderContents(folder->path()), before);
     }
     // The first copy still holds its folder.
@@ -198,7 +198,7 @@ TEST(FindBox, TypingSelectsAndCompletes)
         {annaBob, "b\bo", "Anna Bob* | Bo[b] | a"},       // the next letter searches again
         {annaBob, "b\x7f", "Anna Bob* | B[ob] | a"},      // Delete completes again
         {annaBob, "box", "Anna Bob* | Box | a"},          // no match keeps text and selection
-        {annaBob, "b\x01\x7f", "Anna* Bob | [Anna] | a"}, // emptied: the first entry
+        {annaBob, "b\001\x7f", "Anna* Bob | [Anna] | a"}, // emptied: the first entry
         {annaBob, "b\n", "Anna Bob* | Bob | b"},
         {"Zo\xc3\xab|1\r\n\xc3\x89mile|2\r\n", "\xc3\xa9",
          "Zo\xc3\xab \xc3\x89mile* | \xc3\x89[mile] | 1"},

@@ -2,6 +2,8 @@
 
 #include "platform/listview.h"
 
+#include <QDirIterator>
+
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -40,15 +42,10 @@ bool makeAt(const QString &path, const QString &kind)
 QStringList folderContents(const QString &path)
 {
     QStringList names;
-    const QDir dir(path);
-    for (const QString &name : dir.entryList(
-             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
-        names.append(name);
-        const QFileInfo info(dir.filePath(name));
-        if (info.isDir() && !info.isSymLink())
-            for (const QString &inner : folderContents(dir.filePath(name)))
-                names.append(name + '/' + inner);
-    }
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (QDirIterator it(path, all, QDirIterator::Subdirectories); it.hasNext();)
+        names.append(QDir(path).relativeFilePath(it.next()));
+    names.sort();
     return names;
 }
 
@@ -90,30 +87,28 @@ void AppFolder::writeDirectory(const QByteArray &bytes) const
 }
 
 MessageRecorder::MessageRecorder(QList<int> answers, std::function<void()> whileShown)
-    : answers_(std::move(answers)), whileShown_(std::move(whileShown))
 {
-    previous_ = platform::setMessageHandler([this](const platform::MessageRequest &request) {
-        requests_.append(request);
-        if (whileShown_)
-            whileShown_();
-        return answers_.isEmpty() ? int(platform::vbOK) : answers_.takeFirst();
+    previous_ = platform::setMessageHandler([=, this](const platform::MessageRequest &r) mutable {
+        requests.append(r);
+        if (whileShown)
+            whileShown();
+        return answers.isEmpty() ? int(platform::vbOK) : answers.takeFirst();
     });
 }
 
 QStringList MessageRecorder::prompts() const
 {
     QStringList result;
-    for (const auto &request : requests_)
+    for (const auto &request : requests)
         result.append(request.prompt);
     return result;
 }
 
 ColorDialogRecorder::ColorDialogRecorder(QList<std::optional<core::ColorValue>> answers)
-    : answers_(std::move(answers))
 {
-    previous_ = platform::setColorHandler([this](core::ColorValue current) {
+    previous_ = platform::setColorHandler([=, this](core::ColorValue current) mutable {
         offered.append(current);
-        return answers_.isEmpty() ? std::nullopt : answers_.takeFirst();
+        return answers.isEmpty() ? std::nullopt : answers.takeFirst();
     });
 }
 
