@@ -104,4 +104,12 @@ TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
     EXPECT_EQ(second.lock(), Store::LockState::HeldByAnother);
 }
 
+TEST(CoreDirectoryStore, NoticeIsTakenOnce)
+{
+    Opened o;
+    EXPECT_EQ(o.store.leaveNotice(testsupport::u8("Zo\xC3\xAB")), QString());
+    EXPECT_EQ(o.store.takeNotice(), testsupport::u8("Zo\xC3\xAB"));
+    EXPECT_EQ(o.store.takeNotice(), QString());
+}
+
 } // namespace

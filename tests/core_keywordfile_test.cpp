@@ -79,6 +79,15 @@ TEST(CoreKeywordFile, WritesTheFramedTableAndMakesTheDefault)
         EXPECT_EQ(fileBytes(path), keywordFileBytes(lines));
         EXPECT_EQ(core::parseKeywordLines(core::readKeywordFile(dir.path()).lines), rows);
     }
+    // A lookup only reads a file that is there.
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(old, QFile::FileModificationTime));
+    }
+    EXPECT_FALSE(core::readKeywordLinesForLookup(dir.path()).isEmpty());
+    EXPECT_EQ(QFileInfo(path).lastModified(), old);
 }
 
 // Whatever else stands at the name gives no keyword lines (every line

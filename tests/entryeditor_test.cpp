@@ -82,6 +82,8 @@ struct Dialog : frmAddEdit
                 if (step == name)
                     QTest::mouseClick(button, Qt::LeftButton);
             }
+            // After Add the next typing replaces the line just added.
+            EXPECT_TRUE(step != "add" || QApplication::focusWidget() == txtNumber);
             if (step == "del") {
                 const int rows = lstNumbers->count();
                 QTest::keyPress(lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);

@@ -11,6 +11,8 @@
 #include <QRandomGenerator>
 #include <QThread>
 
+#include <algorithm>
+
 #include <csignal>
 #include <iostream>
 
@@ -55,7 +57,8 @@ struct Installed : testsupport::InstalledQuorvel
     bool isWritingTheNewFile() const
     {
         const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid()));
-        for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        for (const QString &fd :
+             fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
             if (QFile::symLinkTarget(fds.filePath(fd)).contains("/.quorvel.dat.~quorvel-unsaved-"))
                 return true;
         }
@@ -68,22 +71,25 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     const QByteArray oldBytes = directoryBytes(false);
     const QByteArray newBytes = directoryBytes(true);
     Installed app;
-    // A clean save writes the new bytes, and gives the span from SIGTERM to
-    // exit and how long the new file is open while it is written and synced.
-    ASSERT_TRUE(app.startOver(oldBytes));
-    QElapsedTimer timer;
-    timer.start();
-    app.signal(SIGTERM);
-    qint64 writeStart = -1, writeSpan = 0;
-    for (; !app.ended(); QThread::usleep(100)) {
-        if (app.isWritingTheNewFile()) {
-            writeStart = writeStart < 0 ? timer.nsecsElapsed() / 1000 : writeStart;
-            writeSpan = timer.nsecsElapsed() / 1000 - writeStart;
+    // Clean saves write the new bytes. They give the span from SIGTERM to exit,
+    // and how long the new file is open while it is written and synced.
+    qint64 span = 0, writeSpan = -1;
+    for (int clean = 0; clean < 3; ++clean) {
+        ASSERT_TRUE(app.startOver(oldBytes));
+        QElapsedTimer timer;
+        timer.start();
+        app.signal(SIGTERM);
+        for (qint64 writeStart = -1; !app.ended(); QThread::usleep(100)) {
+            if (app.isWritingTheNewFile()) {
+                writeStart = writeStart < 0 ? timer.nsecsElapsed() / 1000 : writeStart;
+                writeSpan = std::max(writeSpan, timer.nsecsElapsed() / 1000 - writeStart);
+            }
         }
+        span = std::max(span, timer.nsecsElapsed() / 1000);
+        ASSERT_EQ(app.wait().exitCode, 0);
+        ASSERT_TRUE(fileBytes(app.directoryFile()) == newBytes);
     }
-    const qint64 span = timer.nsecsElapsed() / 1000;
-    ASSERT_EQ(app.wait().exitCode, 0);
-    ASSERT_TRUE(fileBytes(app.directoryFile()) == newBytes);
+    ASSERT_GE(writeSpan, 0) << "the new file was never seen being written";
 
     bool ok = false;
     const int rounds = qEnvironmentVariableIntValue("QUORVEL_KILL_ROUNDS", &ok);

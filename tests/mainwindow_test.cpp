@@ -149,35 +149,39 @@ TEST(MainWindowStart, RefusedStartsSayWhyAndWriteNothing)
     EXPECT_EQ(running.directoryBytes(), "Ann|1\r\nBob|\r\n");
 }
 
-// A click shows the entry's lines and names it in the find box; shown with
-// no entry selected, the find box keeps its text.
+// A click shows the entry's lines (none read no colour file) and names it in
+// the find box; shown with no entry selected, the find box keeps its text.
 TEST(MainWindowSelection, ClickingAnEntryShowsItsLinesAndNamesTheSelection)
 {
-    AppFolder folder("Ann|a\tb\r\nBob|c\r\n");
+    AppFolder folder("Bob|\r\nAnn|a\tb\r\n");
     Loaded main(folder);
+    EXPECT_EQ(main.shown(), "Bob* Ann | Bob | ");
+    EXPECT_FALSE(QFile::exists(folder.keywordFile()));
     QTest::mouseClick(main.w.lvwQuorvel->viewport(), Qt::LeftButton, {},
                       main.w.lvwQuorvel->itemRect(2).center());
-    EXPECT_EQ(main.shown(), "Ann Bob* | Bob | c");
+    EXPECT_EQ(main.shown(), "Bob Ann* | Ann | a,b");
     main.w.lvwQuorvel->clearSelection();
     main.w.lvwQuorvel_ItemClick(1);
-    main.w.lvwQuorvel_ItemClick(1);
-    EXPECT_EQ(main.shown(), "Ann Bob | Bob | a,b");
+    EXPECT_EQ(main.shown(), "Bob Ann | Ann | ");
+    main.w.lvwQuorvel_ItemClick(2);
+    main.w.lvwQuorvel_ItemClick(2);
+    EXPECT_EQ(main.shown(), "Bob Ann | Ann | a,b");
 }
 
 TEST(MainWindowSelection, ContextMenuOnlyOnRightButtonOverANonEmptyList)
 {
-    const std::tuple<const char *, Qt::MouseButton, bool> cases[] = {
-        {"Ann|1\r\n", Qt::RightButton, true},
-        {"Ann|1\r\n", Qt::LeftButton, false},
-        {"", Qt::RightButton, false}};
-    for (const auto &[directory, button, opens] : cases) {
+    const std::tuple<const char *, Qt::MouseButton, Qt::KeyboardModifier, bool> cases[] = {
+        {"Ann|1\r\n", Qt::RightButton, Qt::NoModifier, true},
+        {"Ann|1\r\n", Qt::RightButton, Qt::ShiftModifier, true},
+        {"Ann|1\r\n", Qt::LeftButton, Qt::NoModifier, false},
+        {"", Qt::RightButton, Qt::NoModifier, false}};
+    for (const auto &[directory, button, modifier, opens] : cases) {
         AppFolder folder(directory);
         Loaded main(folder);
-        // Below the last entry, with Shift: the menu opens wherever the button
-        // is released, whatever the shift keys.
+        // Below the last entry: the menu opens wherever the button is released.
         const QPoint where(20, main.w.lvwQuorvel->viewport()->height() - 5);
-        QTest::mouseClick(main.w.lvwQuorvel->viewport(), button, Qt::ShiftModifier, where);
-        EXPECT_EQ(main.w.mnuPopup->isVisible(), opens) << directory << button;
+        QTest::mouseClick(main.w.lvwQuorvel->viewport(), button, modifier, where);
+        EXPECT_EQ(main.w.mnuPopup->isVisible(), opens) << directory << button << modifier;
         main.w.mnuPopup->hide();
     }
 }

@@ -39,6 +39,18 @@ TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
     EXPECT_EQ(list.selectedItem(), 0);
 }
 
+// A very long text is held whole, but what the view lays out stays short, so
+// its memory does not follow the text.
+TEST(ListView, AVeryLongTextIsHeldWholeButShownCut)
+{
+    const QString longText(10'000'000, QLatin1Char('N'));
+    platform::ListView list("Name");
+    list.addItems({{longText, longText, false, 0}});
+    EXPECT_TRUE(list.text(1) == longText && list.subItem(1) == longText);
+    const QString shown = list.model()->index(0, 0).data(Qt::DisplayRole).toString();
+    EXPECT_TRUE(shown.size() <= 1000 && longText.startsWith(shown)) << shown.size();
+}
+
 TEST(ListView, TypeToSelect)
 {
     // Searches typed within the interval ("|" a pause), and the item selected afterwards.
