@@ -304,9 +304,10 @@ frmMain::SaveEnd frmMain::saveDirectory(bool atExit)
                      .arg(file));
             return SaveEnd::Saved;
         }
-        if (!result.backupError.isEmpty() && !std::exchange(toldBackupFailure_, true))
-            tell(result.backupError + tr("\nThe directory itself was saved."));
         if (result.outcome == core::DirectoryStore::Outcome::Saved) {
+            // A backup that failed is told once, and only beside a save that worked.
+            if (!result.backupError.isEmpty() && !std::exchange(toldBackupFailure_, true))
+                tell(result.backupError + tr("\nThe directory itself was saved."));
             if (!result.sideCopy.isEmpty())
                 tell(tr("The directory file %1 was changed by another program. That version was "
                         "kept as %2, and Quorvel's directory was saved in %1.")

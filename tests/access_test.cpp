@@ -189,7 +189,7 @@ TEST(Accessibility, WindowTabsAndSwatch)
     EXPECT_EQ(nameOf(colors.picColor), "Color: 1, 2, 3");
     for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_F4})
         QTest::keyClick(colors.picColor, key);
-    EXPECT_EQ(dialog.offered().size(), 4);
+    EXPECT_EQ(dialog.offered.size(), 4);
     // Each Cancel says what it cancels; the preview is read-only and no stop.
     const QString edit = node(colors.cmdCancel)->text(QAccessible::Description);
     EXPECT_FALSE(edit.isEmpty());

@@ -4,7 +4,6 @@
 #include "platform/picturebox.h"
 #include "support/fixtures.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -20,9 +19,10 @@ using testsupport::MessageRecorder;
 
 namespace {
 
-constexpr ColorValue kRed = core::RGBValue(255, 0, 0);
-constexpr ColorValue kGreen = core::RGBValue(0, 255, 0);
-constexpr ColorValue kBlue = core::RGBValue(0, 0, 255);
+// Colours are 0xBBGGRR.
+constexpr ColorValue kRed = 0x0000FF;
+constexpr ColorValue kGreen = 0x00FF00;
+constexpr ColorValue kBlue = 0xFF0000;
 const QStringList kPhone = {"phone:\t0,0,0"};
 const QStringList kAB = {"a\t255,0,0", "b\t0,255,0"};
 
@@ -46,19 +46,31 @@ struct Editor
     frmColorEditor *operator->() const { return dlg.get(); }
 
     // Runs steps separated by blanks: add, save, cancel, delete, pick (the
-    // swatch), colors (Save Colors), up (arrow key in the list), item=N
-    // (click), type=TEXT (typed at the end), set=TEXT (typed over the keyword).
+    // swatch), colors (Save Colors), quit (Cancel of the dialog), close (its
+    // close box), keys (Enter and Esc, which do nothing here), up (arrow key in
+    // the list), item=N (click), type=TEXT (typed at the end), set=TEXT (typed
+    // over the keyword).
     void run(const QString &script) const
     {
         const std::pair<const char *, QWidget *> clicks[] = {
-            {"add", dlg->cmdAdd},       {"save", dlg->cmdSave},  {"cancel", dlg->cmdCancel},
-            {"delete", dlg->cmdDelete}, {"pick", dlg->picColor}, {"colors", dlg->cmdSaveColors}};
+            {"add", dlg->cmdAdd},          {"save", dlg->cmdSave},  {"cancel", dlg->cmdCancel},
+            {"delete", dlg->cmdDelete},    {"pick", dlg->picColor}, {"colors", dlg->cmdSaveColors},
+            {"quit", dlg->cmdCancelColors}};
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
             const QString op = step.section('=', 0, 0), arg = step.section('=', 1);
             for (const auto &[name, control] : clicks) {
                 if (op == name)
                     QTest::mouseClick(control, Qt::LeftButton);
             }
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                if (op == "keys") {
+                    QTest::keyClick(dlg->txtCaption, key);
+                    QTest::keyClick(dlg.get(), key);
+                    EXPECT_TRUE(dlg->isVisible());
+                }
+            }
+            if (op == "close")
+                dlg->close();
             if (op == "up")
                 QTest::keyClick(dlg->lstColors, Qt::Key_Up);
             if (op == "item")
@@ -95,136 +107,69 @@ struct Editor
     std::unique_ptr<frmColorEditor> dlg;
 };
 
-// Edits followed by Save Colors: the file written holds exactly the list, in
-// the frame of the Default file, and the dialog closes.
-TEST(ColorEditor, SaveColorsWritesTheList)
+// Save Colors writes exactly the list, in the frame of the Default file, and
+// closes the dialog; Cancel and the close box write nothing. With nothing
+// selected (no keyword lines) Delete, Cancel and Save do nothing at all.
+TEST(ColorEditor, OnlySaveColorsWritesTheList)
 {
-    // The file's keyword lines, answers to the delete question, the steps,
-    // the keyword lines written.
+    // The file's keyword lines (none: no file), answers to the delete
+    // question, the steps, the keyword lines in the file after.
     const std::tuple<QStringList, QList<int>, const char *, QStringList> cases[] = {
-        {kPhone, {}, "", kPhone}, // the Default file, byte for byte
-        {kPhone, {}, "add type=fax: pick save", {"phone:\t0,0,0", "fax:\t0,0,255"}},
+        {kPhone, {}, "add type=fax: pick save colors", {"phone:\t0,0,0", "fax:\t0,0,255"}},
         // Renaming writes the colour text anew from the numbers.
-        {{"phone:\t0, 0, 0", "x\t0, 0, 0"}, {}, "set=tel: save", {"tel:\t0,0,0", "x\t0, 0, 0"}},
-        {kPhone, {}, "add save", {"phone:\t0,0,0", "\t0,0,0"}},
-        {kAB, {}, "add type=a save", {"a\t255,0,0", "b\t0,255,0", "a\t0,0,0"}},
-        {kAB, {platform::vbNo}, "item=2 delete", kAB},
-        {kAB, {platform::vbYes}, "item=2 delete", {"a\t255,0,0"}},
-        {kPhone, {platform::vbYes}, "delete", {}},
-        {kPhone, {}, "set=tel:", kPhone}, // typed but not saved
+        {{"phone:\t0, 0, 0", "x\t0, 0, 0"},
+         {},
+         "set=tel: save colors",
+         {"tel:\t0,0,0", "x\t0, 0, 0"}},
+        {kPhone, {}, "add save colors", {"phone:\t0,0,0", "\t0,0,0"}},
+        {kAB, {}, "add type=a save colors", {"a\t255,0,0", "b\t0,255,0", "a\t0,0,0"}},
+        {kAB, {platform::vbNo}, "item=2 delete colors", kAB},
+        {kAB, {platform::vbYes}, "item=2 delete colors", {"a\t255,0,0"}},
+        {kPhone, {platform::vbYes}, "delete colors", {}},
+        {kPhone, {}, "set=tel: colors", kPhone}, // typed but not saved
         // Add, then Cancel: Save changes the selected entry again.
-        {kAB, {}, "item=2 add type=new cancel set=b2 save", {"a\t255,0,0", "b2\t0,255,0"}},
-        {{"fax:\t0,0,255\tnote"}, {}, "", {"fax:\t0,0,255"}},
-        {kPhone, {}, "add type=;x save", {"phone:\t0,0,0", ";x\t0,0,0"}}};
+        {kAB, {}, "item=2 add type=new cancel set=b2 save colors", {"a\t255,0,0", "b2\t0,255,0"}},
+        {{"fax:\t0,0,255\tnote"}, {}, "colors", {"fax:\t0,0,255"}},
+        {kPhone, {}, "add type=;x save colors", {"phone:\t0,0,0", ";x\t0,0,0"}},
+        {kPhone, {}, "add type=fax: save set=tel: keys quit", kPhone},
+        {kPhone, {}, "add type=fax: save close", kPhone},
+        {{}, {}, "delete cancel save add type=fax: save colors", {"fax:\t0,0,0"}},
+        {{"stray"}, {}, "delete cancel save add type=fax: save colors", {"fax:\t0,0,0"}}};
     for (const auto &[file, answers, script, written] : cases) {
         SCOPED_TRACE(testing::Message() << script << " on " << file.join(' ').toStdString());
         AppFolder app;
-        app.writeKeywords(keywordFileBytes(file));
+        if (!file.isEmpty())
+            app.writeKeywords(keywordFileBytes(file));
         MessageRecorder messages(answers);
         ColorDialogRecorder colors({kBlue});
         const Editor editor(app.path());
+        EXPECT_EQ(editor.shown() == Shown{}, editor.rows().isEmpty());
         editor.run(script);
-        editor.run("colors");
         EXPECT_EQ(testsupport::fileBytes(app.keywordFile()), keywordFileBytes(written));
         EXPECT_FALSE(editor->isVisible());
-        EXPECT_EQ(messages.requests().size(), answers.size());
+        EXPECT_EQ(messages.prompts().size(), answers.size());
         // Opened again, it lists the lines written, but for comments (";x").
         EXPECT_EQ(Editor(app.path()).rows(), written.filter(QRegularExpression("^[^;]")));
     }
 }
 
-// Enter and Esc are no commands here; only Save Colors writes.
-TEST(ColorEditor, CancelAndCloseBoxWriteNothing)
-{
-    AppFolder app;
-    const QByteArray handMade = ";mine\r\nphone:\t1,2,3\tx\nstray";
-    app.writeKeywords(handMade);
-    for (const bool closeBox : {false, true}) {
-        const Editor editor(app.path());
-        editor.run("add type=fax: save set=tel:");
-        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-            QTest::keyClick(editor->txtCaption, key);
-            QTest::keyClick(editor.dlg.get(), key);
-        }
-        ASSERT_TRUE(editor->isVisible());
-        EXPECT_EQ(editor.rows(), (QStringList{"phone:\t1,2,3", "fax:\t0,0,0"}));
-        closeBox ? void(editor->close()) : editor->cmdCancelColors->click();
-        EXPECT_FALSE(editor->isVisible());
-        EXPECT_EQ(testsupport::fileBytes(app.keywordFile()), handMade);
-    }
-}
-
-TEST(ColorEditor, LoadsKeywordLinesInFileOrderAndShowsTheirColours)
-{
-    AppFolder app;
-    app.writeKeywords(" ;x\t1,2,3\r\n   \r\n;c\r\nno tab\r\nfax:\t0,0,255\tn\r\ndup\t300,0,0\r\n"
-                      "dup\t0,0,255,7\r\nbad\tx,1,2");
-    const Editor editor(app.path());
-    EXPECT_EQ(editor.rows(), (QStringList{" ;x\t1,2,3", "fax:\t0,0,255", "dup\t300,0,0",
-                                          "dup\t0,0,255,7", "bad\tx,1,2"}));
-    EXPECT_EQ(editor.shown(), viewing(" ;x", core::RGBValue(1, 2, 3)));
-    const ColorValue colors[] = {kBlue, kRed, kBlue, 0};
-    for (int item = 2; item <= 5; ++item) {
-        editor.run(QStringLiteral("item=%1").arg(item));
-        EXPECT_EQ(editor.shown(),
-                  viewing(editor.rows()[item - 1].section('\t', 0, 0), colors[item - 2]));
-    }
-}
-
-TEST(ColorEditor, MissingOrKeywordlessFileOpensEmptyAndUsable)
-{
-    for (const bool missing : {true, false}) {
-        AppFolder app;
-        if (!missing)
-            app.writeKeywords(keywordFileBytes({"stray"}));
-        MessageRecorder messages;
-        const Editor editor(app.path());
-        EXPECT_EQ(editor.rows(), QStringList());
-        // Nothing selected: Delete, Cancel and Save do nothing at all.
-        editor.run("delete");
-        editor->cmdCancel_Click();
-        editor->cmdSave_Click();
-        EXPECT_EQ(editor.shown(), (Shown{}));
-        EXPECT_TRUE(messages.requests().isEmpty());
-
-        editor.run("add type=fax: save colors");
-        EXPECT_EQ(testsupport::fileBytes(app.keywordFile()), keywordFileBytes({"fax:\t0,0,0"}));
-    }
-}
-
-TEST(ColorEditor, DeleteLeavesNoSelectionAndTheRemovedEntryShown)
-{
-    AppFolder app;
-    app.writeKeywords(keywordFileBytes(kAB));
-    MessageRecorder messages({platform::vbYes});
-    const Editor editor(app.path());
-    editor.run("delete");
-    ASSERT_EQ(messages.requests().size(), 1);
-    EXPECT_EQ(messages.requests()[0].prompt, "Are you sure you want to remove \"a\"?");
-    EXPECT_EQ(messages.requests()[0].style, platform::vbYesNo | platform::vbQuestion);
-    EXPECT_EQ(editor.shown(), viewing("a", kRed));
-    EXPECT_EQ(editor->lstColors->selectedItem(), 0);
-
-    // A pending edit with nothing selected: Save, Cancel and Delete do nothing.
-    editor.run("set=c");
-    const Shown pending = editor.shown();
-    editor.run("save cancel delete");
-    EXPECT_EQ(editor.shown(), pending);
-    EXPECT_EQ(editor.rows(), QStringList{"b\t0,255,0"});
-    EXPECT_EQ(messages.requests().size(), 1);
-}
-
+// The keyword lines are listed in file order; each step shows what it should.
 TEST(ColorEditor, PreviewAndStateFollowEachHandler)
 {
-    constexpr ColorValue dark = core::RGBValue(0, 128, 0);
+    constexpr ColorValue dark = 0x008000;
     AppFolder app;
-    app.writeKeywords(keywordFileBytes({"phone:\t255,0,0", "fax:\t0,0,255", "\t0,128,0"}));
+    app.writeKeywords(" ;x\t1,2,3\r\n   \r\n;c\r\nno tab\r\nphone:\t255,0,0\r\nfax:\t0,0,255\tn\r\n"
+                      "\t0,128,0\r\ndup\t300,0,0,7\r\nbad\tx,1,2");
+    MessageRecorder messages({platform::vbYes});
     ColorDialogRecorder colors({kGreen});
     const Editor editor(app.path());
     const std::pair<const char *, Shown> steps[] = {
-        {"", viewing("phone:", kRed)},
+        {"", viewing(" ;x", 0x030201)},
+        {"item=5", viewing("dup", kRed)},
+        {"item=6", viewing("bad", 0)},
+        {"item=2", viewing("phone:", kRed)},
         {"type=1", {"phone:1", kRed, "phone:1 the data goes here", kRed, true, true, false}},
-        {"item=2", viewing("fax:", kBlue)},
+        {"item=3", viewing("fax:", kBlue)},
         // The preview follows the cleared keyword box in the swatch's colour
         // of that moment; the swatch turns black afterwards.
         {"add", {"", 0, " the data goes here", kBlue, true, true, true}},
@@ -234,16 +179,22 @@ TEST(ColorEditor, PreviewAndStateFollowEachHandler)
         {"set=y", {"y", kGreen, "y the data goes here", kGreen, true, true, false}},
         {"cancel", viewing("fax:", kBlue)}, // the selection stayed on the old entry
         {"up", viewing("phone:", kRed)},
-        {"item=3", viewing("", dark)},
+        {"item=4", viewing("", dark)},
         // The keyword box is empty already: no change, so Save stays disabled.
         {"add", {"", 0, " the data goes here", dark, false, false, true}},
+        // Deleted, the entry stays shown with nothing selected; then Save,
+        // Cancel and Delete leave a pending edit as it is.
+        {"item=6 delete", viewing("bad", 0)},
+        {"set=c save cancel delete", {"c", 0, "c the data goes here", 0, true, true, false}},
     };
     for (const auto &[script, expected] : steps) {
         editor.run(script);
         EXPECT_EQ(editor.shown(), expected) << script;
     }
-    EXPECT_EQ(editor.rows(),
-              (QStringList{"phone:\t255,0,0", "fax:\t0,0,255", "\t0,128,0", "x\t0,255,0"}));
+    EXPECT_EQ(editor->lstColors->selectedItem(), 0);
+    EXPECT_EQ(messages.prompts(), QStringList{"Are you sure you want to remove \"bad\"?"});
+    EXPECT_EQ(editor.rows(), (QStringList{" ;x\t1,2,3", "phone:\t255,0,0", "fax:\t0,0,255",
+                                          "\t0,128,0", "dup\t300,0,0,7", "x\t0,255,0"}));
 }
 
 TEST(ColorEditor, ColourDialogRemembersItsOwnColour)
@@ -262,37 +213,31 @@ TEST(ColorEditor, ColourDialogRemembersItsOwnColour)
     EXPECT_EQ(editor->picColor->backColor(), kGreen);
     // Every opening starts with black again.
     Editor(app.path()).run("pick");
-    EXPECT_EQ(colors.offered(), (QList<ColorValue>{0, 0, kGreen, 0}));
+    EXPECT_EQ(colors.offered, (QList<ColorValue>{0, 0, kGreen, 0}));
 }
 
 TEST(ColorEditor, UnreadableOrUnwritableFileIsReported)
 {
-    // A folder where the file belongs, or a link to another file (as a
-    // second user of a shared folder may plant): the editor says why and
-    // does not open, so Save Colors can never write over what it never read.
+    // A link to another file (as a second user of a shared folder may
+    // plant): the editor says why and does not open, so Save Colors can
+    // never write over what it never read.
     AppFolder app;
     MessageRecorder messages;
-    QDir().mkpath(app.keywordFile());
-    EXPECT_FALSE(Editor(app.path())->isLoaded());
-    ASSERT_TRUE(QDir().rmdir(app.keywordFile()));
     testsupport::writeBytes(app.path() + "/victim", "phone:\t1,2,3\r\n");
     ASSERT_TRUE(QFile::link(app.path() + "/victim", app.keywordFile()));
     EXPECT_FALSE(Editor(app.path())->isLoaded());
-    ASSERT_EQ(messages.prompts().size(), 2);
-    for (const QString &prompt : messages.prompts())
-        EXPECT_TRUE(prompt.contains(QDir::toNativeSeparators(app.keywordFile())));
-    EXPECT_EQ(testsupport::fileBytes(app.path() + "/victim"), "phone:\t1,2,3\r\n");
+    ASSERT_EQ(messages.prompts().size(), 1);
+    EXPECT_TRUE(messages.prompts()[0].contains(QDir::toNativeSeparators(app.keywordFile())));
 
     // An application folder that is a regular file: nothing can be made in
     // it. The dialog stays open with its list.
-    const QString notAFolder = QDir(app.path()).filePath("plain");
-    testsupport::writeBytes(notAFolder, "x");
+    const QString notAFolder = app.path() + "/victim";
     const Editor editor(notAFolder);
     editor.run("add type=fax: save colors");
-    ASSERT_EQ(messages.prompts().size(), 3);
+    ASSERT_EQ(messages.prompts().size(), 2);
     const QString path = QDir::toNativeSeparators(core::keywordFilePath(notAFolder));
-    EXPECT_TRUE(messages.prompts()[2].startsWith("Can't save the colors to " + path + ": "));
-    EXPECT_GT(messages.prompts()[2].size(), path.size() + 30); // a reason follows
+    EXPECT_TRUE(messages.prompts()[1].startsWith("Can't save the colors to " + path + ": "));
+    EXPECT_GT(messages.prompts()[1].size(), path.size() + 30); // a reason follows
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor.rows(), QStringList{"fax:\t0,0,0"});
 }

@@ -1,4 +1,3 @@
-#include "core/directoryfile.h"
 #include "core/directorymodel.h"
 #include "entryeditor/entrylistowner.h"
 #include "entryeditor/frmAddEdit.h"
@@ -12,33 +11,27 @@
 #include <QPushButton>
 #include <QTest>
 
+using core::DirectoryEntry;
+
 namespace {
 
 // Stands in for the main window: the mode, the directory with the entry
-// list's selection, and the entries the editor asked to be shown.
-class FakeOwner final : public EntryListOwner
+// list's selection (the first entry), and the entries the editor asked to show.
+struct FakeOwner final : EntryListOwner
 {
-public:
-    // Entries given as directory-file lines ("<b>" marks a bold entry); the
-    // first one is selected, as the entry list selects it.
-    explicit FakeOwner(const QStringList &lines = {}, qint16 mode = 0) : mode(mode)
+    explicit FakeOwner(const QList<DirectoryEntry> &entries = {}, qint16 mode = 0)
+        : mode(mode), selected(entries.isEmpty() ? 0 : 1)
     {
-        for (const core::DirectoryEntry &e : core::parseDirectoryLines(lines))
+        for (const DirectoryEntry &e : entries)
             model.append(e);
-        selected = model.count() > 0 ? 1 : 0;
     }
     qint16 entryEditorMode() const override { return mode; }
     core::DirectoryModel &directory() override { return model; }
     int selectedEntry() const override { return selected; }
     void lvwQuorvel_ItemClick(int item) override { shown.append(item); }
-
-    // The entries as directory-file lines.
-    QStringList entries() const
+    QList<DirectoryEntry> entries() const
     {
-        QStringList result;
-        for (const core::DirectoryEntry &e : model.entries())
-            result.append(core::formatDirectoryLine(e));
-        return result;
+        return {model.entries().begin(), model.entries().end()};
     }
 
     qint16 mode = 0;
@@ -47,89 +40,95 @@ public:
     QList<int> shown;
 };
 
-QStringList rows(const QListWidget *list)
+// The dialog shown and active, so that the focus moves as it does for a user.
+struct Dialog : frmAddEdit
 {
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
-    return result;
-}
-
-// Shows the dialog and makes it the active window, so that the focus moves as
-// it does for a user. Done, Cancel, Esc and the close box hide it.
-void show(frmAddEdit &dialog)
-{
-    dialog.show();
-    dialog.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-}
-
-void typeLine(frmAddEdit &dialog, const QString &line)
-{
-    dialog.txtNumber->clear();
-    QTest::keyClicks(dialog.txtNumber, line);
-    QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
-}
-
-void clickRow(frmAddEdit &dialog, int row)
-{
-    QListWidget *list = dialog.lstNumbers;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-}
+    explicit Dialog(FakeOwner &owner) : frmAddEdit(owner)
+    {
+        show();
+        activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
+    }
+    // Runs steps separated by ";": "=TEXT" typed in the number box ("\n" Enter,
+    // "\r" the keypad's Enter, "\001" Ctrl+A, "\x7f" Delete), "name=TEXT" in
+    // the name box, "#N" a click on row N, a click on add, up, down, remove,
+    // bold or done, or "del": the Delete key on the list, which acts when it
+    // is released, whatever the shift keys.
+    void run(const QString &script)
+    {
+        const std::pair<QChar, QKeyCombination> keys[] = {{u'\n', Qt::Key_Return},
+                                                          {u'\r', Qt::Key_Enter},
+                                                          {u'\001', Qt::CTRL | Qt::Key_A},
+                                                          {u'\x7f', Qt::Key_Delete}};
+        const std::pair<const char *, QWidget *> buttons[] = {
+            {"add", cmdAddNum},    {"up", cmdMoveUp}, {"down", cmdMoveDown},
+            {"remove", cmdRemove}, {"bold", chkBold}, {"done", cmdDone}};
+        for (const QString &step : script.split(';')) {
+            QLineEdit *box = step.startsWith('=')       ? txtNumber
+                             : step.startsWith("name=") ? txtName
+                                                        : nullptr;
+            for (const QChar c : box ? step.section('=', 1) : QString()) {
+                const auto key = std::find_if(std::begin(keys), std::end(keys),
+                                              [&](auto &k) { return k.first == c; });
+                key == std::end(keys)
+                    ? QTest::keyClicks(box, QString(c))
+                    : QTest::keyClick(box, key->second.key(), key->second.keyboardModifiers());
+            }
+            if (step.startsWith('#'))
+                QTest::mouseClick(
+                    lstNumbers->viewport(), Qt::LeftButton, {},
+                    lstNumbers->visualItemRect(lstNumbers->item(step.mid(1).toInt())).center());
+            for (const auto &[name, button] : buttons) {
+                if (step == name)
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+            // After Add the next typing replaces the line just added.
+            EXPECT_TRUE(step != "add" || QApplication::focusWidget() == txtNumber);
+            if (step == "del") {
+                const int rows = lstNumbers->count();
+                QTest::keyPress(lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
+                EXPECT_EQ(lstNumbers->count(), rows) << "removed on press";
+                QTest::keyRelease(lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
+            }
+        }
+    }
+    // The dialog as "rows|number box|buttons": "*" after the selected row,
+    // "[...]" round the box's selected text, "+^v" for Add, Up and Down as far
+    // as they are enabled.
+    QString state() const
+    {
+        QStringList rows;
+        for (int i = 0; i < lstNumbers->count(); ++i)
+            rows.append(lstNumbers->item(i)->text() +
+                        (lstNumbers->item(i)->isSelected() ? "*" : ""));
+        QString box = txtNumber->text();
+        if (txtNumber->hasSelectedText())
+            box.insert(txtNumber->selectionEnd(), ']').insert(txtNumber->selectionStart(), '[');
+        return rows.join(',') + '|' + box + '|' + (cmdAddNum->isEnabled() ? "+" : "") +
+               (cmdMoveUp->isEnabled() ? "^" : "") + (cmdMoveDown->isEnabled() ? "v" : "");
+    }
+};
 
 TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
 {
     const QString noName = "No name specified, can't add.";
-    // Name, number lines, bold, the one message shown, whether the focus
-    // goes to the name box (else to the number box).
-    const std::tuple<QString, QStringList, bool, QString, bool> cases[] = {
-        {"   ", {"phone: 1"}, false, noName, true},
-        {"", {}, false, noName, true},
-        {"Ann", {}, false, "No numbers specified, can't add.", false},
-        {"<B>Ann", {"x"}, false, "A name can't begin with <b>, can't add.", true},
-        {"A<b>B", {"x"}, true, "A bold name can't contain <b>, can't add.", true}};
-    FakeOwner owner({"Old|x"});
-    for (const auto &[name, lines, bold, message, focusInName] : cases) {
-        SCOPED_TRACE(name.toStdString());
+    // Steps, the one message shown, whether the focus goes to the name box
+    // (else to the number box).
+    const std::tuple<const char *, QString, bool> cases[] = {
+        {"name=   ;=phone: 1\n;done", noName, true},
+        {"done", noName, true},
+        {"name=Ann;done", "No numbers specified, can't add.", false},
+        {"name=<B>Ann;=x\n;done", "A name can't begin with <b>, can't add.", true},
+        {"name=A<b>B;=x\n;bold;done", "A bold name can't contain <b>, can't add.", true}};
+    FakeOwner owner({{"Old", "x", false}});
+    for (const auto &[script, message, focusInName] : cases) {
         testsupport::MessageRecorder messages;
-        frmAddEdit dialog(owner);
-        show(dialog);
-        QTest::keyClicks(dialog.txtName, name);
-        dialog.chkBold->setChecked(bold);
-        for (const QString &line : lines)
-            typeLine(dialog, line);
-        dialog.cmdDone->click();
-        EXPECT_TRUE(dialog.isVisible());
+        Dialog dialog(owner);
+        dialog.run(script);
+        EXPECT_TRUE(dialog.isVisible()) << script;
         EXPECT_EQ(QApplication::focusWidget(), focusInName ? dialog.txtName : dialog.txtNumber);
-        ASSERT_EQ(messages.prompts(), QStringList{message});
-        EXPECT_EQ(messages.requests()[0].style, platform::vbOKOnly | platform::vbInformation);
-        EXPECT_EQ(owner.entries(), QStringList{"Old|x"});
-    }
-}
-
-TEST(EntryEditor, RowsJoinWithTabsAndOpenAgainAsTheSameRows)
-{
-    // Rows added, the number-line text stored, the rows shown when edited.
-    const std::tuple<QStringList, QString, QStringList> cases[] = {
-        {{"phone: 555-1234", ""}, "phone: 555-1234\t", {"phone: 555-1234", ""}},
-        {{""}, "", {}},
-        {{"<b>x", "", "  "}, "<b>x\t\t  ", {"<b>x", "", "  "}}};
-    for (const auto &[added, joined, reopened] : cases) {
-        SCOPED_TRACE(joined.toStdString());
-        FakeOwner owner;
-        frmAddEdit adding(owner);
-        show(adding);
-        QTest::keyClicks(adding.txtName, "Ann");
-        for (const QString &row : added)
-            typeLine(adding, row);
-        adding.cmdDone->click();
-        EXPECT_EQ(owner.model.entry(0).numbers, joined);
-        owner.selected = 1;
-        owner.mode = 1;
-        frmAddEdit editing(owner);
-        EXPECT_EQ(rows(editing.lstNumbers), reopened);
-        EXPECT_TRUE(editing.lstNumbers->selectedItems().isEmpty());
+        EXPECT_EQ(messages.prompts(), QStringList{message});
+        EXPECT_EQ(owner.entries(), QList<DirectoryEntry>({{"Old", "x", false}}));
     }
 }
 
@@ -139,15 +138,13 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
         [](frmAddEdit &d) { QTest::mouseClick(d.cmdCancel, Qt::LeftButton); },
         [](frmAddEdit &d) { QTest::keyClick(d.txtNumber, Qt::Key_Escape); },
         [](frmAddEdit &d) { d.close(); }};
-    const QStringList entries = {"<b>Ann|phone: 1\tfax: 2", "Bob|3"};
+    const QList<DirectoryEntry> entries = {{"Ann", "phone: 1\tfax: 2", true}, {"Bob", "3", false}};
     for (const qint16 mode : {0, 1}) {
         FakeOwner owner(entries, mode);
         for (const auto &closeDialog : closers) {
-            frmAddEdit dialog(owner);
-            show(dialog);
-            QTest::keyClicks(dialog.txtName, "Zed");
+            Dialog dialog(owner);
+            dialog.run("name=Zed;=phone: 9\n");
             QTest::mouseClick(dialog.chkBold, Qt::LeftButton);
-            typeLine(dialog, "phone: 9");
             closeDialog(dialog);
             EXPECT_FALSE(dialog.isVisible());
             EXPECT_EQ(owner.entries(), entries);
@@ -156,23 +153,17 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
     }
 }
 
+// Stored text longer than the boxes take is kept whole; only typing is
+// limited, and "|", TAB, CR and LF never get in, typed or pasted.
 TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
 {
-    FakeOwner owner({QString(30, u'n') + "|" + QString(60, u'l')}, 1);
-    frmAddEdit dialog(owner);
-    show(dialog);
-    // Longer stored text is kept whole; only typing is limited.
-    EXPECT_EQ(dialog.txtName->text().size(), 30);
-    clickRow(dialog, 0);
-    EXPECT_EQ(dialog.txtNumber->text().size(), 60);
-    dialog.txtNumber->clear();
-    QTest::keyClicks(dialog.txtNumber, QString(70, u'x'));
-    EXPECT_EQ(dialog.txtNumber->text().size(), 50);
-
-    dialog.txtName->clear();
-    QTest::keyClicks(dialog.txtName, "A|n|n" + QString(30, u'x'));
+    FakeOwner owner({{QString(30, u'n'), QString(60, u'l'), false}}, 1);
+    Dialog dialog(owner);
+    dialog.run("#0");
+    EXPECT_EQ(dialog.txtName->text().size() + dialog.txtNumber->text().size(), 90);
+    dialog.run("=\001" + QString(70, u'x') + ";name=\001A|n|n" + QString(30, u'x'));
+    EXPECT_EQ(dialog.txtNumber->text(), QString(50, u'x'));
     EXPECT_EQ(dialog.txtName->text(), "Ann" + QString(22, u'x'));
-
     dialog.txtNumber->setText("ab");
     dialog.txtNumber->setCursorPosition(1);
     QGuiApplication::clipboard()->setText("1|2\t3\r\n4");
@@ -181,93 +172,39 @@ TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
     EXPECT_EQ(dialog.txtNumber->cursorPosition(), 5);
 }
 
-TEST(EntryEditor, AddEnablingAndTheEnterKey)
+// Steps and what the dialog shows after them, in one dialog after another.
+TEST(EntryEditor, NumberRowsFollowAddEnterUpDownAndRemove)
 {
-    FakeOwner owner;
-    frmAddEdit dialog(owner);
-    show(dialog);
-    QTest::keyClicks(dialog.txtNumber, "   ");
-    EXPECT_FALSE(dialog.cmdAddNum->isEnabled());
-    QTest::keyClick(dialog.txtNumber, Qt::Key_Return);
-    dialog.txtNumber->clear();
-    QTest::keyClick(dialog.txtNumber, Qt::Key_Enter);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", ""}));
-    QTest::keyClick(dialog.txtName, Qt::Key_Return);
-    EXPECT_TRUE(dialog.isVisible()); // Enter never presses Done
-
-    QTest::keyClicks(dialog.txtNumber, "phone: 1");
-    EXPECT_TRUE(dialog.cmdAddNum->isEnabled());
-    QTest::mouseClick(dialog.cmdAddNum, Qt::LeftButton);
-    EXPECT_EQ(dialog.txtNumber->selectedText(), "phone: 1");
-    EXPECT_EQ(QApplication::focusWidget(), dialog.txtNumber);
-    QTest::keyClicks(dialog.txtNumber, "fax");
-    EXPECT_EQ(dialog.txtNumber->text(), "fax");
-
-    // A selected row's text goes to the box; Add appends a copy of it.
-    clickRow(dialog, 2);
-    EXPECT_EQ(dialog.txtNumber->text(), "phone: 1");
-    dialog.cmdAddNum->click();
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"   ", "", "phone: 1", "phone: 1"}));
-    EXPECT_EQ(dialog.lstNumbers->currentRow(), 2);
-}
-
-TEST(EntryEditor, UpAndDownFollowTheSelectedRowAndMoveIt)
-{
-    FakeOwner owner;
-    frmAddEdit dialog(owner);
-    const auto enabled = [&] {
-        return std::pair(dialog.cmdMoveUp->isEnabled(), dialog.cmdMoveDown->isEnabled());
-    };
-    show(dialog);
-    typeLine(dialog, "a");
-    clickRow(dialog, 0);
-    EXPECT_EQ(enabled(), std::pair(false, false));
-    typeLine(dialog, "b");
-    typeLine(dialog, "c");
-    clickRow(dialog, 1);
-    EXPECT_EQ(enabled(), std::pair(true, true));
-    QTest::mouseClick(dialog.cmdMoveUp, Qt::LeftButton);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"b", "a", "c"}));
-    EXPECT_EQ(dialog.lstNumbers->selectedItems(), QList{dialog.lstNumbers->item(0)});
-    EXPECT_EQ(enabled(), std::pair(false, true));
-    QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-    QTest::mouseClick(dialog.cmdMoveDown, Qt::LeftButton);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "b"}));
-    EXPECT_EQ(dialog.txtNumber->text(), "b");
-    EXPECT_EQ(enabled(), std::pair(true, false));
-}
-
-TEST(EntryEditor, RemoveAndTheDeleteKey)
-{
-    FakeOwner owner;
+    using Walk = std::vector<std::pair<const char *, const char *>>;
+    const Walk walks[] = {{{"=   ", "|   |"}, // blank: Add is disabled, but Enter adds
+                           {"=\n", "   |[   ]|"},
+                           {"=\x7f\r", "   ,||"},
+                           {"name=\n", "   ,||"}, // Enter never presses Done
+                           {"=phone: 1", "   ,|phone: 1|+"},
+                           {"add", "   ,,phone: 1|[phone: 1]|+"},
+                           {"=fax", "   ,,phone: 1|fax|+"},
+                           {"#2", "   ,,phone: 1*|phone: 1|+^"}, // a row's text goes to the box
+                           {"add", "   ,,phone: 1*,phone: 1|[phone: 1]|+^"}},
+                          {{"=a\n;#0", "a*|a|+"},
+                           {"=\001b\n;=\001c\n;=\001d\n;#1", "a,b*,c,d|b|+^v"},
+                           {"up", "b*,a,c,d|b|+v"},
+                           {"down;down;down", "a,c,d,b*|b|+^"},
+                           // Remove leaves no row selected and the box as it is; Up and Down
+                           // stay enabled but change nothing, and Remove says nothing is selected.
+                           {"#1;=\001typed;remove", "a,d,b|typed|+^v"},
+                           {"up;down;remove;del", "a,d,b|typed|+^v"},
+                           {"#2;del", "a,d|b|+^"}}};
     testsupport::MessageRecorder messages;
-    frmAddEdit dialog(owner);
-    show(dialog);
-    for (const char *line : {"a", "b", "c", "d"})
-        typeLine(dialog, line);
-    dialog.cmdRemove->click();
-    QTest::keyClick(dialog.lstNumbers, Qt::Key_Delete);
+    for (const Walk &walk : walks) {
+        FakeOwner owner;
+        Dialog dialog(owner);
+        for (const auto &[script, state] : walk) {
+            dialog.run(QString::fromLatin1(script));
+            EXPECT_EQ(dialog.state(), QString::fromLatin1(state)) << script;
+        }
+        EXPECT_TRUE(dialog.isVisible());
+    }
     EXPECT_EQ(messages.prompts(), QStringList{"Nothing selected to remove."});
-
-    clickRow(dialog, 1);
-    dialog.txtNumber->setText("typed");
-    dialog.cmdRemove->click();
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
-    EXPECT_TRUE(dialog.lstNumbers->selectedItems().isEmpty());
-    EXPECT_EQ(dialog.txtNumber->text(), "typed");
-    // Up and Down stay enabled but change nothing without a selected row.
-    ASSERT_TRUE(dialog.cmdMoveUp->isEnabled() && dialog.cmdMoveDown->isEnabled());
-    dialog.cmdMoveUp->click();
-    dialog.cmdMoveDown->click();
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c", "d"}));
-
-    // The Delete key acts on release, whatever the shift keys.
-    clickRow(dialog, 2);
-    QTest::keyPress(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(dialog.lstNumbers->count(), 3);
-    QTest::keyRelease(dialog.lstNumbers, Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(rows(dialog.lstNumbers), (QStringList{"a", "c"}));
-    EXPECT_EQ(messages.prompts().size(), 1);
 }
 
 } // namespace

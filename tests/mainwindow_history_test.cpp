@@ -74,7 +74,7 @@ TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
     QTest::keyClick(w.txtFind, Qt::Key_Y, Qt::ControlModifier);
     QTest::keyClick(w.txtFind, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(itemTexts(w.lvwQuorvel), QStringList({"Ann", "Bob"}));
-    EXPECT_EQ(messages.requests().size(), 1);
+    EXPECT_EQ(messages.requests.size(), 1);
 }
 
 // Ctrl+F from any control opens the search window; Enter on a result shows

@@ -2,9 +2,10 @@
 
 #include "platform/listview.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QDirIterator>
+
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace testsupport {
 
@@ -21,19 +22,39 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
+void replaceFile(const QString &path, const QByteArray &bytes)
+{
+    writeBytes(path + ".new", bytes);
+    ASSERT_EQ(std::rename(QFile::encodeName(path + ".new"), QFile::encodeName(path)), 0);
+}
+
+bool makeAt(const QString &path, const QString &kind)
+{
+    if (kind == "folder")
+        return QDir().mkdir(path);
+    if (kind == "FIFO")
+        return ::mkfifo(QFile::encodeName(path), 0600) == 0;
+    if (kind == "dangling link")
+        return QFile::link(path + ".absent", path);
+    return kind.startsWith("link to ") && QFile::link(kind.mid(8), path);
+}
+
 QStringList folderContents(const QString &path)
 {
     QStringList names;
-    const QDir dir(path);
-    for (const QString &name : dir.entryList(
-             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
-        names.append(name);
-        const QFileInfo info(dir.filePath(name));
-        if (info.isDir() && !info.isSymLink())
-            for (const QString &inner : folderContents(dir.filePath(name)))
-                names.append(name + '/' + inner);
-    }
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (QDirIterator it(path, all, QDirIterator::Subdirectories); it.hasNext();)
+        names.append(QDir(path).relativeFilePath(it.next()));
+    names.sort();
     return names;
+}
+
+int modeOf(const QString &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 QStringList itemTexts(const platform::ListView *list)
@@ -59,11 +80,6 @@ QByteArray keywordFileBytes(const QStringList &keywordLines)
     return head + lines + tail;
 }
 
-QByteArray defaultKeywordFileBytes()
-{
-    return keywordFileBytes({"phone:\t0,0,0"});
-}
-
 void AppFolder::writeDirectory(const QByteArray &bytes) const
 {
     QDir().mkpath(dataFolder());
@@ -71,30 +87,28 @@ void AppFolder::writeDirectory(const QByteArray &bytes) const
 }
 
 MessageRecorder::MessageRecorder(QList<int> answers, std::function<void()> whileShown)
-    : answers_(std::move(answers)), whileShown_(std::move(whileShown))
 {
-    previous_ = platform::setMessageHandler([this](const platform::MessageRequest &request) {
-        requests_.append(request);
-        if (whileShown_)
-            whileShown_();
-        return answers_.isEmpty() ? int(platform::vbOK) : answers_.takeFirst();
+    previous_ = platform::setMessageHandler([=, this](const platform::MessageRequest &r) mutable {
+        requests.append(r);
+        if (whileShown)
+            whileShown();
+        return answers.isEmpty() ? int(platform::vbOK) : answers.takeFirst();
     });
 }
 
 QStringList MessageRecorder::prompts() const
 {
     QStringList result;
-    for (const auto &request : requests_)
+    for (const auto &request : requests)
         result.append(request.prompt);
     return result;
 }
 
 ColorDialogRecorder::ColorDialogRecorder(QList<std::optional<core::ColorValue>> answers)
-    : answers_(std::move(answers))
 {
-    previous_ = platform::setColorHandler([this](core::ColorValue current) {
-        offered_.append(current);
-        return answers_.isEmpty() ? std::nullopt : answers_.takeFirst();
+    previous_ = platform::setColorHandler([=, this](core::ColorValue current) mutable {
+        offered.append(current);
+        return answers.isEmpty() ? std::nullopt : answers.takeFirst();
     });
 }
 

@@ -5,9 +5,6 @@
 #include "platform/system.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
@@ -17,16 +14,14 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 extern char **environ;
 
 namespace testsupport {
 
-InstalledQuorvel::InstalledQuorvel(const QString &executable) : user_(platform::GetName())
+InstalledQuorvel::InstalledQuorvel()
 {
-    exe_ = dir_.filePath(QStringLiteral("quorvel"));
-    QFile::copy(executable, exe_);
+    QFile::copy(QStringLiteral(QUORVEL_EXECUTABLE), dir_.filePath("quorvel"));
     writeBytes(dir_.filePath(QLatin1String(core::kPortableMarkerName)), {});
     // The test's own environment, offscreen, with a home of its own.
     for (char **e = environ; *e; ++e)
@@ -49,7 +44,7 @@ ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs)
     for (const QByteArray &e : environment_)
         environment.append(QString::fromLocal8Bit(e));
     process.setEnvironment(environment);
-    process.start(exe_, arguments);
+    process.start(dir_.filePath("quorvel"), arguments);
     ProgramOutput output;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
@@ -66,45 +61,25 @@ ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs)
 InstalledQuorvel::~InstalledQuorvel()
 {
     // A test that failed half-way must not leave a program running.
-    if (running())
+    if (pid_ > 0)
         stop(SIGKILL);
-}
-
-QString InstalledQuorvel::path() const
-{
-    return dir_.path();
 }
 
 QString InstalledQuorvel::dataFolder() const
 {
-    return QDir(path()).filePath(user_);
+    return QDir(path()).filePath(platform::GetName());
 }
 
-QString InstalledQuorvel::directoryFile() const
+bool InstalledQuorvel::start()
 {
-    return dataFolder() + QStringLiteral("/quorvel.dat");
-}
-
-QString InstalledQuorvel::lockFile() const
-{
-    return dataFolder() + QStringLiteral("/quorvel.lock");
-}
-
-QString InstalledQuorvel::keywordFile() const
-{
-    return QDir(path()).filePath(QStringLiteral("colorkeys.dat"));
-}
-
-bool InstalledQuorvel::launch()
-{
+    QByteArray program = QFile::encodeName(dir_.filePath("quorvel"));
+    char *argv[] = {program.data(), nullptr};
     QList<QByteArray> env = environment_;
     std::vector<char *> envp;
     for (QByteArray &e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
-    QByteArray program = QFile::encodeName(exe_);
     const QByteArray errorFile = QFile::encodeName(errorFile_);
-    char *argv[] = {program.data(), nullptr};
     // fork, not vfork or posix_spawn: a child that shares the test's memory
     // until it execs counts the test's peak memory as its own. A forked one
     // counts only what the test holds at this moment, so that is made small.
@@ -119,19 +94,11 @@ bool InstalledQuorvel::launch()
         ::execve(program.constData(), argv, envp.data());
         ::_exit(127);
     }
-    return pid_ > 0;
-}
-
-bool InstalledQuorvel::start()
-{
-    if (!launch())
-        return false;
     const QByteArray pid = QByteArray::number(pid_) + '\n';
-    QDeadlineTimer deadline(60000);
-    while (!fileBytes(lockFile()).startsWith(pid)) {
-        if (deadline.hasExpired() || ended())
+    for (QDeadlineTimer deadline(60000); !fileBytes(lockFile()).startsWith(pid);
+         QThread::msleep(5)) {
+        if (pid_ < 0 || deadline.hasExpired() || ended())
             return false;
-        QThread::msleep(5);
     }
     return true;
 }
@@ -144,22 +111,6 @@ bool InstalledQuorvel::ended() const
            info.si_pid == pid_;
 }
 
-bool InstalledQuorvel::waitUntilHandlingSignals()
-{
-    // /proc/<pid>/status lists the caught signals as a hexadecimal mask.
-    const QString status = QStringLiteral("/proc/%1/status").arg(pid_);
-    QDeadlineTimer deadline(60000);
-    while (!deadline.hasExpired() && !ended()) {
-        for (const QByteArray &line : fileBytes(status).split('\n')) {
-            if (line.startsWith("SigCgt:") &&
-                (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1)
-                return true;
-        }
-        QThread::msleep(5);
-    }
-    return false;
-}
-
 void InstalledQuorvel::signal(int signalNumber) const
 {
     if (pid_ > 0)
@@ -169,52 +120,29 @@ void InstalledQuorvel::signal(int signalNumber) const
 ProgramExit InstalledQuorvel::wait(int timeoutMs)
 {
     ProgramExit result;
-    QDeadlineTimer deadline(timeoutMs);
     int status = 0;
     rusage usage{};
-    for (;;) {
+    for (QDeadlineTimer deadline(timeoutMs);; QThread::msleep(2)) {
         const pid_t done = ::wait4(pid_, &status, WNOHANG, &usage);
         if (done == pid_)
             break;
         if (done < 0 || deadline.hasExpired())
             return result;
-        QThread::msleep(2);
     }
     pid_ = -1;
-    result.finished = true;
-    result.peakMemoryKiB = usage.ru_maxrss;
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        result.signal = WTERMSIG(status);
-    return result;
+    return {true, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            WIFSIGNALED(status) ? WTERMSIG(status) : 0, usage.ru_maxrss};
 }
 
 ProgramExit InstalledQuorvel::stop(int signalNumber, int timeoutMs)
 {
     signal(signalNumber);
-    ProgramExit result = wait(timeoutMs);
+    const ProgramExit result = wait(timeoutMs);
     if (!result.finished) {
         signal(SIGKILL);
         wait();
     }
     return result;
-}
-
-QStringList InstalledQuorvel::files() const
-{
-    QStringList names;
-    const QDir dir(path());
-    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-    for (const QString &name : dir.entryList(all, QDir::Name)) {
-        names.append(name);
-        const QFileInfo info(dir.filePath(name));
-        if (info.isDir() && !info.isSymLink()) {
-            for (const QString &inner : QDir(dir.filePath(name)).entryList(all, QDir::Name))
-                names.append(name + '/' + inner);
-        }
-    }
-    return names;
 }
 
 } // namespace testsupport

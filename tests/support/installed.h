@@ -1,21 +1,20 @@
 #pragma once
 
+#include <QDir>
 #include <QList>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <sys/types.h>
 
 namespace testsupport {
 
-// How a started program ended.
+// How a started program ended: finished (else still running when the wait
+// gave up), its exit code or the signal that ended it, and its peak memory
+// (a bound: it also counts what the test held when it started the program).
 struct ProgramExit
 {
-    bool finished = false; // false: still running when the wait gave up
-    int exitCode = -1;     // valid when it exited by itself
-    int signal = 0;        // the signal that ended it, 0 when it exited
-    // Peak resident memory; a bound, not the exact figure: it also counts
-    // what the test process itself held when it started the program.
+    bool finished = false;
+    int exitCode = -1;
+    int signal = 0;
     long peakMemoryKiB = 0;
 };
 
@@ -30,24 +29,21 @@ struct ProgramOutput
 // The real quorvel executable, copied into a fresh application folder marked
 // portable and started offscreen as a user would start it from a folder of
 // their own. HOME and XDG_DATA_HOME point into a temporary folder of its own,
-// so no run can reach the data of whoever runs the tests. The process is
-// started and reaped here (not by QProcess), so that its peak memory can be
-// read when it ends.
+// so no run can reach the data of whoever runs the tests. It is started and
+// reaped here, not by QProcess, so that its peak memory can be read when it
+// ends.
 class InstalledQuorvel
 {
 public:
-    explicit InstalledQuorvel(const QString &executable);
+    InstalledQuorvel();
     ~InstalledQuorvel();
-    InstalledQuorvel(const InstalledQuorvel &) = delete;
-    InstalledQuorvel &operator=(const InstalledQuorvel &) = delete;
+    Q_DISABLE_COPY_MOVE(InstalledQuorvel)
 
-    QString path() const;
-    QString user() const { return user_; }
+    QString path() const { return dir_.path(); }
     QString dataFolder() const;
-    QString directoryFile() const;
-    QString lockFile() const;
-    QString keywordFile() const;
-    // The temporary home folder the program is given.
+    QString directoryFile() const { return dataFolder() + "/quorvel.dat"; }
+    QString lockFile() const { return dataFolder() + "/quorvel.lock"; }
+    QString keywordFile() const { return path() + "/colorkeys.dat"; }
     QString home() const { return home_.path(); }
 
     // Sets a variable of the program's environment.
@@ -58,36 +54,22 @@ public:
     // most timeoutMs, beside the one started here (if any).
     ProgramOutput run(const QStringList &arguments, int timeoutMs = 60000) const;
 
-    // Starts the program. Returns false when it could not be started.
-    bool launch();
     // Starts the program and waits until it holds its data folder (the lock
     // file names it); by then it handles the termination signals.
     bool start();
-    // Waits until the running program handles SIGTERM itself (it has set up
-    // its signal handling), without waiting for anything else.
-    bool waitUntilHandlingSignals();
-    // True when the started program has ended (it is not reaped here).
+    // True when the program has ended (it is not reaped here).
     bool ended() const;
     pid_t pid() const { return pid_; }
-    bool running() const { return pid_ > 0; }
-
     void signal(int signalNumber) const;
-    // Waits for the program to end, at most timeoutMs.
     ProgramExit wait(int timeoutMs = 60000);
-    // Sends a signal and waits for the program to end.
+    // Sends a signal and waits for the end (killing the program if it does not come).
     ProgramExit stop(int signalNumber, int timeoutMs = 60000);
-
-    // Every file and folder below the application folder, one level of
-    // folders deep, by name ("user/quorvel.dat").
-    QStringList files() const;
 
 private:
     QTemporaryDir dir_;
     QTemporaryDir home_;
     QList<QByteArray> environment_;
     QString errorFile_;
-    QString exe_;
-    QString user_;
     pid_t pid_ = -1;
 };
 
