@@ -74,10 +74,9 @@ bool lineValues(const DirectoryEntry &entry, std::vector<LineValue> &values)
         if (parts.kind != LineKind::Text && !parts.value.isEmpty()) {
             // Only "keyword: value" as imported lines are written reads back the same.
             const QStringView keyword = keywordOf(parts.kind);
-            const bool rebuilt =
-                text.size() == keyword.size() + 2 + parts.value.size() &&
-                text.startsWith(keyword) && text.sliced(keyword.size(), 2) == u": " &&
-                !(isPhoneKind(parts.kind) && parts.value.startsWith(u"tel:", Qt::CaseInsensitive));
+            const bool rebuilt = text.size() == keyword.size() + 2 + parts.value.size() &&
+                                 text.startsWith(keyword) &&
+                                 text.sliced(keyword.size(), 2) == u": ";
             values.push_back({parts.kind, parts.value, parts.bold, rebuilt});
         } else if (parts.value.isEmpty() && parts.keyword.isEmpty() &&
                    indexOfUnit(text, u':') < 0) {

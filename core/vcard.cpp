@@ -331,6 +331,7 @@ struct Params
     unsigned types = 0;
     bool quotedPrintable = false;
     bool bold = false;
+    bool uri = false; // VALUE=uri
     QByteArrayView charset;
     QByteArrayView checksum;
 };
@@ -393,6 +394,8 @@ Params parseParams(QByteArrayView text)
             addType(params, value);
         } else if (equalsAscii(name, "CHARSET")) {
             params.charset = value;
+        } else if (equalsAscii(name, "VALUE")) {
+            params.uri = equalsAscii(value, "URI");
         } else if (equalsAscii(name, "CHECKSUM")) {
             params.checksum = value;
         } else if (equalsAscii(name, "BOLD")) {
@@ -685,7 +688,8 @@ private:
             appendText(out, raw, params);
             if (kind != LineKind::Text)
                 trimFrom(out, valueStart);
-            if (isPhoneKind(kind) &&
+            // A number given as a URI: "tel:+1-555-0100".
+            if (params.uri && isPhoneKind(kind) &&
                 QStringView(out).sliced(valueStart).startsWith(u"tel:", Qt::CaseInsensitive)) {
                 out.remove(valueStart, 4);
                 trimFrom(out, valueStart);
