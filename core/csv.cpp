@@ -109,7 +109,8 @@ void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<Line
     // The exact entry: its bold flag and checksum, then one line of the cell
     // per number line.
     out.append(QLatin1StringView(entry.bold ? ",\"bold " : ",\"plain "));
-    out.append(checksum.text());
+    const std::array<char, 16> digits = checksum.digits();
+    out.appendBytes(QByteArrayView(digits.data(), qsizetype(digits.size())));
     out.append(QLatin1StringView("\n"));
     const QStringView numbers(entry.numbers);
     qsizetype start = 0;
