@@ -92,9 +92,18 @@ bool lineValues(const DirectoryEntry &entry, std::vector<LineValue> &values)
 NameParts splitName(QStringView name)
 {
     name = name.trimmed();
-    if (const qsizetype comma = name.indexOf(u','); comma > 0)
+    // One pass: the first comma and the last blank.
+    qsizetype comma = -1;
+    qsizetype space = -1;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c == u',' && comma < 0)
+            comma = i;
+        else if (c == u' ')
+            space = i;
+    }
+    if (comma > 0)
         return {name.left(comma).trimmed(), name.sliced(comma + 1).trimmed()};
-    const qsizetype space = name.lastIndexOf(u' ');
     if (space < 0)
         return {name, {}};
     return {name.sliced(space + 1), name.left(space).trimmed()};
