@@ -79,6 +79,30 @@ public:
                 p += 8;
             }
 #endif
+#ifdef __SSE2__
+            // A short tail of a longer text: its last eight code units at
+            // once when none needs anything, the first of them written over
+            // what was written for them already.
+            if (end - p < 8 && end - text.utf16() >= 8) {
+                const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(end - 8));
+                const __m128i special =
+                    _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit),
+                                              _mm_or_si128(_mm_cmpeq_epi16(units, backslash),
+                                                           _mm_cmpeq_epi16(units, comma))),
+                                 _mm_or_si128(_mm_cmpeq_epi16(units, semicolon),
+                                              _mm_or_si128(_mm_cmpeq_epi16(units, lf),
+                                                           _mm_cmpeq_epi16(units, cr))));
+                // Those before p are plain ASCII too: each was written as one byte.
+                const int before = int(8 - (end - p));
+                if (!_mm_movemask_epi8(special)) {
+                    _mm_storel_epi64(reinterpret_cast<__m128i *>(o - before),
+                                     _mm_packus_epi16(units, units));
+                    o += end - p;
+                    p = end;
+                    break;
+                }
+            }
+#endif
             // ASCII that needs no escape, one at a time.
             while (p < end && *p < 0x80 && !kEscaped[*p])
                 *o++ = static_cast<unsigned char>(*p++);
