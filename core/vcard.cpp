@@ -141,6 +141,14 @@ public:
         return *this;
     }
 
+    // Whole short lines, line ends and all, that need no folding.
+    PropertyLine &lines(QLatin1StringView text)
+    {
+        raw(text);
+        start_ = used_;
+        return *this;
+    }
+
     // Ends the property begun after the last end(), folding it when it is long.
     void end()
     {
@@ -224,10 +232,8 @@ QLatin1StringView propertyFor(LineKind kind, VCardVersion version)
 void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &entry,
                std::vector<LineValue> &values)
 {
-    line.raw(QLatin1StringView("BEGIN:VCARD")).end();
-    line.raw(version == VCardVersion::V4 ? QLatin1StringView("VERSION:4.0")
-                                         : QLatin1StringView("VERSION:3.0"))
-        .end();
+    line.lines(version == VCardVersion::V4 ? QLatin1StringView("BEGIN:VCARD\r\nVERSION:4.0\r\n")
+                                           : QLatin1StringView("BEGIN:VCARD\r\nVERSION:3.0\r\n"));
     line.raw(QLatin1StringView("FN:")).text(entry.name).end();
     if (version == VCardVersion::V3) {
         const NameParts parts = splitName(entry.name);
@@ -285,7 +291,7 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
         }
         line.end();
     }
-    line.raw(QLatin1StringView("END:VCARD")).end();
+    line.lines(QLatin1StringView("END:VCARD\r\n"));
     line.flush();
 }
 
