@@ -405,7 +405,11 @@ Params parseParams(QByteArrayView text)
         }
         const QByteArrayView param = text.sliced(start, end - start);
         start = end + 1;
-        const qsizetype eq = find(param, '=');
+        qsizetype eq = 0;
+        while (eq < param.size() && param[eq] != '=')
+            ++eq;
+        if (eq == param.size())
+            eq = -1;
         if (eq < 0) {
             addType(params, param.trimmed());
             continue;
@@ -415,9 +419,9 @@ Params parseParams(QByteArrayView text)
         if (equalsAscii(name, "TYPE")) {
             qsizetype from = 0;
             for (qsizetype comma; from <= value.size(); from = comma + 1) {
-                comma = find(value, ',', from);
-                if (comma < 0)
-                    comma = value.size();
+                comma = from;
+                while (comma < value.size() && value[comma] != ',')
+                    ++comma;
                 addType(params, value.sliced(from, comma - from).trimmed());
             }
         } else if (equalsAscii(name, "ENCODING")) {
@@ -773,23 +777,16 @@ private:
         QByteArrayView paramText;
         qsizetype colon = nameEnd;
         if (line[nameEnd] == ';') {
-            const qsizetype semicolon = nameEnd;
-            colon = find(line, ':', semicolon);
-            if (colon < 0)
-                return;
-            paramText = line.sliced(semicolon + 1, colon - semicolon - 1);
-            if (find(paramText, '"') >= 0) {
-                // A quoted parameter value may hold ":".
-                bool quoted = false;
-                for (colon = semicolon + 1; colon < line.size() && (quoted || line[colon] != ':');
-                     ++colon) {
-                    if (line[colon] == '"')
-                        quoted = !quoted;
-                }
-                if (colon == line.size())
-                    return;
-                paramText = line.sliced(semicolon + 1, colon - semicolon - 1);
+            // Parameters are short too; a quoted value may hold ":".
+            bool quoted = false;
+            for (colon = nameEnd + 1; colon < line.size() && (quoted || line[colon] != ':');
+                 ++colon) {
+                if (line[colon] == '"')
+                    quoted = !quoted;
             }
+            if (colon == line.size())
+                return;
+            paramText = line.sliced(nameEnd + 1, colon - nameEnd - 1);
         }
         const QByteArrayView value = line.sliced(colon + 1);
         QByteArrayView group;
