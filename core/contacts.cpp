@@ -213,17 +213,25 @@ QString quoted(QStringView text)
     return u'"' + text.toString() + u'"';
 }
 
-QString storableName(const QString &name, bool bold)
+// Makes a name storable in place; gives the name as it was when it changed.
+std::optional<QString> makeNameStorable(QString &name, bool bold)
 {
-    QString kept = name;
-    replaceBreaks(kept, 0);
     const QLatin1StringView marker(kBoldMarker);
     // A bold entry's name loses every marker when read, any other name a leading one.
+    const bool markers =
+        bold ? name.contains(marker, Qt::CaseInsensitive) : beginsWithBoldMarker(name);
+    bool changed = false;
+    for (const QChar c : name)
+        changed = changed || breaksFormat(c);
+    if (!changed && !markers)
+        return std::nullopt;
+    QString before = name;
+    replaceBreaks(name, 0);
     if (bold)
-        kept.replace(marker, QLatin1StringView("(b)"), Qt::CaseInsensitive);
-    else if (beginsWithBoldMarker(kept))
-        kept.replace(0, marker.size(), QLatin1StringView("(b)"));
-    return kept;
+        name.replace(marker, QLatin1StringView("(b)"), Qt::CaseInsensitive);
+    else if (beginsWithBoldMarker(name))
+        name.replace(0, marker.size(), QLatin1StringView("(b)"));
+    return before;
 }
 
 QString entryKey(const DirectoryEntry &entry)
@@ -285,7 +293,7 @@ void NumberLines::clear()
     start_ = 0;
 }
 
-ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry> &existing)
+ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &existing)
 {
     ImportResult result;
     if (!read.ok) {
@@ -298,12 +306,12 @@ ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry
     for (const DirectoryEntry &entry : existing)
         before.insert(entryKey(entry));
 
-    QList<ReadNote> notes = read.notes;
+    QList<ReadNote> notes = std::move(read.notes);
     for (const ReadNote &note : notes)
         result.skipped += note.skipped;
     result.entries.reserve(read.contacts.size());
-    for (const Contact &contact : read.contacts) {
-        DirectoryEntry entry{contact.name, contact.numbers, contact.bold};
+    for (Contact &contact : read.contacts) {
+        DirectoryEntry entry{std::move(contact.name), std::move(contact.numbers), contact.bold};
         if (!contact.exact && QStringView(entry.name).trimmed().isEmpty()) {
             entry.name = contact.nameFromDetails;
             if (entry.name.isEmpty() && !entry.numbers.isEmpty())
@@ -318,12 +326,10 @@ ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry
             notes.append(
                 {contact.position, QStringLiteral("no name, named ") + quoted(entry.name), false});
         }
-        const QString name = entry.name;
-        entry.name = storableName(name, entry.bold);
-        if (entry.name != name)
+        if (const std::optional<QString> before = makeNameStorable(entry.name, entry.bold))
             notes.append({contact.position,
-                          QStringLiteral("name ") + quoted(name) + QStringLiteral(" stored as ") +
-                              quoted(entry.name),
+                          QStringLiteral("name ") + quoted(*before) +
+                              QStringLiteral(" stored as ") + quoted(entry.name),
                           false});
         if (!before.isEmpty() && before.contains(entryKey(entry))) {
             ++result.alreadyThere;

@@ -38,8 +38,10 @@ public:
 
     PropertyLine &raw(QLatin1StringView text)
     {
+        if (text.isEmpty())
+            return *this;
         reserve(text.size());
-        std::memcpy(bytes_.data() + used_, text.data(), static_cast<std::size_t>(text.size()));
+        std::memcpy(bytes_.get() + used_, text.data(), static_cast<std::size_t>(text.size()));
         used_ += text.size();
         return *this;
     }
@@ -48,7 +50,7 @@ public:
     PropertyLine &text(QStringView text)
     {
         reserve(text.size() * 3);
-        auto *o = reinterpret_cast<unsigned char *>(bytes_.data() + used_);
+        auto *o = reinterpret_cast<unsigned char *>(bytes_.get() + used_);
         const char16_t *p = text.utf16();
         const char16_t *const end = p + text.size();
 #ifdef __SSE2__
@@ -137,7 +139,7 @@ public:
                 *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
             }
         }
-        used_ = reinterpret_cast<char *>(o) - bytes_.data();
+        used_ = reinterpret_cast<char *>(o) - bytes_.get();
         return *this;
     }
 
@@ -153,7 +155,7 @@ public:
     void end()
     {
         if (used_ - start_ > 75) {
-            const QByteArray line(bytes_.constData() + start_, used_ - start_);
+            const QByteArray line(bytes_.get() + start_, used_ - start_);
             used_ = start_;
             qsizetype pos = 0;
             qsizetype limit = 75;
@@ -175,7 +177,7 @@ public:
     // Hands the card's lines to the output.
     void flush()
     {
-        out_.appendBytes(QByteArrayView(bytes_.constData(), used_));
+        out_.appendBytes(QByteArrayView(bytes_.get(), used_));
         used_ = 0;
         start_ = 0;
     }
@@ -183,12 +185,18 @@ public:
 private:
     void reserve(qsizetype more)
     {
-        if (used_ + more > bytes_.size())
-            bytes_.resize(std::max(used_ + more, bytes_.size() * 2 + 256));
+        if (used_ + more <= capacity_)
+            return;
+        capacity_ = std::max(used_ + more, capacity_ * 2 + 256);
+        auto grown = std::make_unique<char[]>(std::size_t(capacity_));
+        if (used_ > 0)
+            std::memcpy(grown.get(), bytes_.get(), std::size_t(used_));
+        bytes_ = std::move(grown);
     }
 
     Utf8Builder &out_;
-    QByteArray bytes_;
+    std::unique_ptr<char[]> bytes_;
+    qsizetype capacity_ = 0;
     qsizetype used_ = 0;
     qsizetype start_ = 0; // where the property being built begins
 };
