@@ -433,7 +433,7 @@ private:
         return false;
     }
 
-    // The label of a value column's group in this record, without Google's
+    // The label of a value column's group in this record, without a web mail's
     // "* " mark of the primary value.
     QString labelOf(const QStringList &fields, const QString &group) const
     {

@@ -937,7 +937,7 @@ private:
         const QString old = lines_.take();
         for (Item &item : items_) {
             QString label = labels_.value(item.group);
-            // Apple's own labels ("_$!<Mobile>!$_") say what the types say.
+            // A desktop address book's own labels ("_$!<Mobile>!$_") say what the types say.
             if (label.startsWith(u"_$!<") && label.endsWith(u">!$_")) {
                 if (isPhoneKind(item.kind))
                     item.kind = phoneKind(item.types, label);
