@@ -74,10 +74,9 @@ bool lineValues(const DirectoryEntry &entry, std::vector<LineValue> &values)
         if (parts.kind != LineKind::Text && !parts.value.isEmpty()) {
             // Only "keyword: value" as imported lines are written reads back the same.
             const QStringView keyword = keywordOf(parts.kind);
-            const bool rebuilt =
-                text.size() == keyword.size() + 2 + parts.value.size() &&
-                text.startsWith(keyword) && text.sliced(keyword.size(), 2) == u": " &&
-                !(isPhoneKind(parts.kind) && parts.value.startsWith(u"tel:", Qt::CaseInsensitive));
+            const bool rebuilt = text.size() == keyword.size() + 2 + parts.value.size() &&
+                                 text.startsWith(keyword) &&
+                                 text.sliced(keyword.size(), 2) == u": ";
             values.push_back({parts.kind, parts.value, parts.bold, rebuilt});
         } else if (parts.value.isEmpty() && parts.keyword.isEmpty() &&
                    indexOfUnit(text, u':') < 0) {
@@ -93,9 +92,18 @@ bool lineValues(const DirectoryEntry &entry, std::vector<LineValue> &values)
 NameParts splitName(QStringView name)
 {
     name = name.trimmed();
-    if (const qsizetype comma = name.indexOf(u','); comma > 0)
+    // One pass: the first comma and the last blank.
+    qsizetype comma = -1;
+    qsizetype space = -1;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c == u',' && comma < 0)
+            comma = i;
+        else if (c == u' ')
+            space = i;
+    }
+    if (comma > 0)
         return {name.left(comma).trimmed(), name.sliced(comma + 1).trimmed()};
-    const qsizetype space = name.lastIndexOf(u' ');
     if (space < 0)
         return {name, {}};
     return {name.sliced(space + 1), name.left(space).trimmed()};
@@ -206,17 +214,25 @@ QString quoted(QStringView text)
     return u'"' + text.toString() + u'"';
 }
 
-QString storableName(const QString &name, bool bold)
+// Makes a name storable in place; gives the name as it was when it changed.
+std::optional<QString> makeNameStorable(QString &name, bool bold)
 {
-    QString kept = name;
-    replaceBreaks(kept, 0);
     const QLatin1StringView marker(kBoldMarker);
     // A bold entry's name loses every marker when read, any other name a leading one.
+    const bool markers =
+        bold ? name.contains(marker, Qt::CaseInsensitive) : beginsWithBoldMarker(name);
+    bool changed = false;
+    for (const QChar c : name)
+        changed = changed || breaksFormat(c);
+    if (!changed && !markers)
+        return std::nullopt;
+    QString before = name;
+    replaceBreaks(name, 0);
     if (bold)
-        kept.replace(marker, QLatin1StringView("(b)"), Qt::CaseInsensitive);
-    else if (beginsWithBoldMarker(kept))
-        kept.replace(0, marker.size(), QLatin1StringView("(b)"));
-    return kept;
+        name.replace(marker, QLatin1StringView("(b)"), Qt::CaseInsensitive);
+    else if (beginsWithBoldMarker(name))
+        name.replace(0, marker.size(), QLatin1StringView("(b)"));
+    return before;
 }
 
 QString entryKey(const DirectoryEntry &entry)
@@ -278,7 +294,7 @@ void NumberLines::clear()
     start_ = 0;
 }
 
-ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry> &existing)
+ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &existing)
 {
     ImportResult result;
     if (!read.ok) {
@@ -291,12 +307,12 @@ ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry
     for (const DirectoryEntry &entry : existing)
         before.insert(entryKey(entry));
 
-    QList<ReadNote> notes = read.notes;
+    QList<ReadNote> notes = std::move(read.notes);
     for (const ReadNote &note : notes)
         result.skipped += note.skipped;
     result.entries.reserve(read.contacts.size());
-    for (const Contact &contact : read.contacts) {
-        DirectoryEntry entry{contact.name, contact.numbers, contact.bold};
+    for (Contact &contact : read.contacts) {
+        DirectoryEntry entry{std::move(contact.name), std::move(contact.numbers), contact.bold};
         if (!contact.exact && QStringView(entry.name).trimmed().isEmpty()) {
             entry.name = contact.nameFromDetails;
             if (entry.name.isEmpty() && !entry.numbers.isEmpty())
@@ -311,12 +327,10 @@ ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry
             notes.append(
                 {contact.position, QStringLiteral("no name, named ") + quoted(entry.name), false});
         }
-        const QString name = entry.name;
-        entry.name = storableName(name, entry.bold);
-        if (entry.name != name)
+        if (const std::optional<QString> before = makeNameStorable(entry.name, entry.bold))
             notes.append({contact.position,
-                          QStringLiteral("name ") + quoted(name) + QStringLiteral(" stored as ") +
-                              quoted(entry.name),
+                          QStringLiteral("name ") + quoted(*before) +
+                              QStringLiteral(" stored as ") + quoted(entry.name),
                           false});
         if (!before.isEmpty() && before.contains(entryKey(entry))) {
             ++result.alreadyThere;

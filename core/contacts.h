@@ -183,7 +183,7 @@ struct ImportResult
 // from its details, or from its first line. A contact equal to an entry of
 // `existing` (same name, bold flag and lines) is not added again; equal
 // contacts within the file all are. The reasons come in file order.
-ImportResult importContacts(const ContactsRead &read, const QList<DirectoryEntry> &existing);
+ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &existing);
 
 // Reads a contact file and imports it: by its name (see formatForFileName),
 // or for any other name, as vCard when it holds "BEGIN:VCARD" and otherwise as

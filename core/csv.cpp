@@ -109,7 +109,8 @@ void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<Line
     // The exact entry: its bold flag and checksum, then one line of the cell
     // per number line.
     out.append(QLatin1StringView(entry.bold ? ",\"bold " : ",\"plain "));
-    out.append(checksum.text());
+    const std::array<char, 16> digits = checksum.digits();
+    out.appendBytes(QByteArrayView(digits.data(), qsizetype(digits.size())));
     out.append(QLatin1StringView("\n"));
     const QStringView numbers(entry.numbers);
     qsizetype start = 0;
@@ -432,7 +433,7 @@ private:
         return false;
     }
 
-    // The label of a value column's group in this record, without Google's
+    // The label of a value column's group in this record, without a web mail's
     // "* " mark of the primary value.
     QString labelOf(const QStringList &fields, const QString &group) const
     {

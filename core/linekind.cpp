@@ -92,9 +92,11 @@ QStringView trimmedView(QStringView text)
 
 } // namespace
 
-LineKind kindOfKeyword(QStringView keyword)
+namespace {
+
+// The kind of a keyword without blanks at either end.
+LineKind kindOfTrimmedKeyword(QStringView keyword)
 {
-    keyword = trimmedView(keyword);
     if (keyword.endsWith(u')')) {
         if (const qsizetype open = keyword.lastIndexOf(u'('); open > 0)
             keyword = trimmedView(keyword.left(open));
@@ -129,6 +131,13 @@ LineKind kindOfKeyword(QStringView keyword)
     return LineKind::Text;
 }
 
+} // namespace
+
+LineKind kindOfKeyword(QStringView keyword)
+{
+    return kindOfTrimmedKeyword(trimmedView(keyword));
+}
+
 bool isPhoneKind(LineKind kind)
 {
     return kind == LineKind::Phone || kind == LineKind::HomePhone || kind == LineKind::WorkPhone ||
@@ -149,7 +158,7 @@ LineParts splitLine(QStringView line)
     }
     parts.keyword = trimmedView(line.left(colon));
     parts.value = trimmedView(line.sliced(colon + 1));
-    parts.kind = kindOfKeyword(parts.keyword);
+    parts.kind = kindOfTrimmedKeyword(parts.keyword);
     return parts;
 }
 

@@ -38,8 +38,10 @@ public:
 
     PropertyLine &raw(QLatin1StringView text)
     {
+        if (text.isEmpty())
+            return *this;
         reserve(text.size());
-        std::memcpy(bytes_.data() + used_, text.data(), static_cast<std::size_t>(text.size()));
+        std::memcpy(bytes_.get() + used_, text.data(), static_cast<std::size_t>(text.size()));
         used_ += text.size();
         return *this;
     }
@@ -48,7 +50,7 @@ public:
     PropertyLine &text(QStringView text)
     {
         reserve(text.size() * 3);
-        auto *o = reinterpret_cast<unsigned char *>(bytes_.data() + used_);
+        auto *o = reinterpret_cast<unsigned char *>(bytes_.get() + used_);
         const char16_t *p = text.utf16();
         const char16_t *const end = p + text.size();
 #ifdef __SSE2__
@@ -77,6 +79,30 @@ public:
                 _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(units, units));
                 o += 8;
                 p += 8;
+            }
+#endif
+#ifdef __SSE2__
+            // A short tail of a longer text: its last eight code units at
+            // once when none needs anything, the first of them written over
+            // what was written for them already.
+            if (end - p < 8 && end - text.utf16() >= 8) {
+                const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(end - 8));
+                const __m128i special =
+                    _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit),
+                                              _mm_or_si128(_mm_cmpeq_epi16(units, backslash),
+                                                           _mm_cmpeq_epi16(units, comma))),
+                                 _mm_or_si128(_mm_cmpeq_epi16(units, semicolon),
+                                              _mm_or_si128(_mm_cmpeq_epi16(units, lf),
+                                                           _mm_cmpeq_epi16(units, cr))));
+                // Those before p are plain ASCII too: each was written as one byte.
+                const int before = int(8 - (end - p));
+                if (!_mm_movemask_epi8(special)) {
+                    _mm_storel_epi64(reinterpret_cast<__m128i *>(o - before),
+                                     _mm_packus_epi16(units, units));
+                    o += end - p;
+                    p = end;
+                    break;
+                }
             }
 #endif
             // ASCII that needs no escape, one at a time.
@@ -113,7 +139,15 @@ public:
                 *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
             }
         }
-        used_ = reinterpret_cast<char *>(o) - bytes_.data();
+        used_ = reinterpret_cast<char *>(o) - bytes_.get();
+        return *this;
+    }
+
+    // Whole short lines, line ends and all, that need no folding.
+    PropertyLine &lines(QLatin1StringView text)
+    {
+        raw(text);
+        start_ = used_;
         return *this;
     }
 
@@ -121,7 +155,7 @@ public:
     void end()
     {
         if (used_ - start_ > 75) {
-            const QByteArray line(bytes_.constData() + start_, used_ - start_);
+            const QByteArray line(bytes_.get() + start_, used_ - start_);
             used_ = start_;
             qsizetype pos = 0;
             qsizetype limit = 75;
@@ -143,7 +177,7 @@ public:
     // Hands the card's lines to the output.
     void flush()
     {
-        out_.appendBytes(QByteArrayView(bytes_.constData(), used_));
+        out_.appendBytes(QByteArrayView(bytes_.get(), used_));
         used_ = 0;
         start_ = 0;
     }
@@ -151,12 +185,18 @@ public:
 private:
     void reserve(qsizetype more)
     {
-        if (used_ + more > bytes_.size())
-            bytes_.resize(std::max(used_ + more, bytes_.size() * 2 + 256));
+        if (used_ + more <= capacity_)
+            return;
+        capacity_ = std::max(used_ + more, capacity_ * 2 + 256);
+        auto grown = std::make_unique<char[]>(std::size_t(capacity_));
+        if (used_ > 0)
+            std::memcpy(grown.get(), bytes_.get(), std::size_t(used_));
+        bytes_ = std::move(grown);
     }
 
     Utf8Builder &out_;
-    QByteArray bytes_;
+    std::unique_ptr<char[]> bytes_;
+    qsizetype capacity_ = 0;
     qsizetype used_ = 0;
     qsizetype start_ = 0; // where the property being built begins
 };
@@ -200,10 +240,8 @@ QLatin1StringView propertyFor(LineKind kind, VCardVersion version)
 void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &entry,
                std::vector<LineValue> &values)
 {
-    line.raw(QLatin1StringView("BEGIN:VCARD")).end();
-    line.raw(version == VCardVersion::V4 ? QLatin1StringView("VERSION:4.0")
-                                         : QLatin1StringView("VERSION:3.0"))
-        .end();
+    line.lines(version == VCardVersion::V4 ? QLatin1StringView("BEGIN:VCARD\r\nVERSION:4.0\r\n")
+                                           : QLatin1StringView("BEGIN:VCARD\r\nVERSION:3.0\r\n"));
     line.raw(QLatin1StringView("FN:")).text(entry.name).end();
     if (version == VCardVersion::V3) {
         const NameParts parts = splitName(entry.name);
@@ -261,7 +299,7 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
         }
         line.end();
     }
-    line.raw(QLatin1StringView("END:VCARD")).end();
+    line.lines(QLatin1StringView("END:VCARD\r\n"));
     line.flush();
 }
 
@@ -331,6 +369,7 @@ struct Params
     unsigned types = 0;
     bool quotedPrintable = false;
     bool bold = false;
+    bool uri = false; // VALUE=uri
     QByteArrayView charset;
     QByteArrayView checksum;
 };
@@ -374,7 +413,11 @@ Params parseParams(QByteArrayView text)
         }
         const QByteArrayView param = text.sliced(start, end - start);
         start = end + 1;
-        const qsizetype eq = find(param, '=');
+        qsizetype eq = 0;
+        while (eq < param.size() && param[eq] != '=')
+            ++eq;
+        if (eq == param.size())
+            eq = -1;
         if (eq < 0) {
             addType(params, param.trimmed());
             continue;
@@ -384,15 +427,17 @@ Params parseParams(QByteArrayView text)
         if (equalsAscii(name, "TYPE")) {
             qsizetype from = 0;
             for (qsizetype comma; from <= value.size(); from = comma + 1) {
-                comma = find(value, ',', from);
-                if (comma < 0)
-                    comma = value.size();
+                comma = from;
+                while (comma < value.size() && value[comma] != ',')
+                    ++comma;
                 addType(params, value.sliced(from, comma - from).trimmed());
             }
         } else if (equalsAscii(name, "ENCODING")) {
             addType(params, value);
         } else if (equalsAscii(name, "CHARSET")) {
             params.charset = value;
+        } else if (equalsAscii(name, "VALUE")) {
+            params.uri = equalsAscii(value, "URI");
         } else if (equalsAscii(name, "CHECKSUM")) {
             params.checksum = value;
         } else if (equalsAscii(name, "BOLD")) {
@@ -685,7 +730,8 @@ private:
             appendText(out, raw, params);
             if (kind != LineKind::Text)
                 trimFrom(out, valueStart);
-            if (isPhoneKind(kind) &&
+            // A number given as a URI: "tel:+1-555-0100".
+            if (params.uri && isPhoneKind(kind) &&
                 QStringView(out).sliced(valueStart).startsWith(u"tel:", Qt::CaseInsensitive)) {
                 out.remove(valueStart, 4);
                 trimFrom(out, valueStart);
@@ -739,23 +785,16 @@ private:
         QByteArrayView paramText;
         qsizetype colon = nameEnd;
         if (line[nameEnd] == ';') {
-            const qsizetype semicolon = nameEnd;
-            colon = find(line, ':', semicolon);
-            if (colon < 0)
-                return;
-            paramText = line.sliced(semicolon + 1, colon - semicolon - 1);
-            if (find(paramText, '"') >= 0) {
-                // A quoted parameter value may hold ":".
-                bool quoted = false;
-                for (colon = semicolon + 1; colon < line.size() && (quoted || line[colon] != ':');
-                     ++colon) {
-                    if (line[colon] == '"')
-                        quoted = !quoted;
-                }
-                if (colon == line.size())
-                    return;
-                paramText = line.sliced(semicolon + 1, colon - semicolon - 1);
+            // Parameters are short too; a quoted value may hold ":".
+            bool quoted = false;
+            for (colon = nameEnd + 1; colon < line.size() && (quoted || line[colon] != ':');
+                 ++colon) {
+                if (line[colon] == '"')
+                    quoted = !quoted;
             }
+            if (colon == line.size())
+                return;
+            paramText = line.sliced(nameEnd + 1, colon - nameEnd - 1);
         }
         const QByteArrayView value = line.sliced(colon + 1);
         QByteArrayView group;
@@ -898,7 +937,7 @@ private:
         const QString old = lines_.take();
         for (Item &item : items_) {
             QString label = labels_.value(item.group);
-            // Apple's own labels ("_$!<Mobile>!$_") say what the types say.
+            // A desktop address book's own labels ("_$!<Mobile>!$_") say what the types say.
             if (label.startsWith(u"_$!<") && label.endsWith(u">!$_")) {
                 if (isPhoneKind(item.kind))
                     item.kind = phoneKind(item.types, label);

@@ -196,7 +196,7 @@ QList<DirectoryEntry> edgeEntries()
             "e 5, 10115 Berlin\t\xF0\x9F\x98\x80 \xE4\xB8\xAD ::: x\tweb: http://ex.org/a,b;c"),
          false},
         {"", "", false},
-        {"x<b>y", "", false},
+        {"x<b>y", "mobile: tel:0170", false},
         {QStringLiteral("\uFEFFZ"), "\uFEFF", false}, // not a byte-order mark here
         {" spaced ", " phone:  1 \tfax:\t  ", false},
         {"Many", many.join('\t'), false},
