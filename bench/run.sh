@@ -2,8 +2,10 @@
 # Builds the benchmarks in release mode and prints Quorvel's performance table.
 # Run after the README's set-up (./build.sh test or ./build.sh run has
 # installed the build tools), on a quiet machine. Installs Debian's abook, the
-# peer one start-up figure is compared with, when it is missing. The build
-# uses CMAKE_BUILD_PARALLEL_LEVEL jobs when it is set.
+# peer the start-up and contact import figures are compared with, when it is
+# missing. Prints the main table, then one search keystroke (search_bench),
+# then contact export and import (contacts_bench). The build uses
+# CMAKE_BUILD_PARALLEL_LEVEL jobs when it is set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if ! command -v abook >/dev/null; then

@@ -15,7 +15,7 @@ namespace core {
 // Writes UTF-8 CSV (RFC 4180, with a byte-order mark): a header, then one
 // record per entry with its name, one column per kind of line (several
 // values joined by " ::: ", other lines under "Notes") and a "Quorvel" column
-// holding the bold flag, the checksum of the name and the typed values, and
+// holding the bold flag, the checksum of the name and the typed cells, and
 // the exact lines.
 void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach);
 
