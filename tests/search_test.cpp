@@ -91,22 +91,23 @@ TEST(SearchWindow, ListsMatchesAsTheUserTypes)
     EXPECT_EQ(search.colorReads, 3 + 6 + 3 + 2 + 6);
 }
 
+// Return on the first result is the main window's test.
 TEST(SearchWindow, ChoosesByKeyboardOrDoubleClick)
 {
     Search search;
     QSignalSpy chosen(search.window, &frmSearch::entryChosen);
-    search.type("555");
-    search.key(Qt::Key_Down);
+    search.type("nobody");
     search.key(Qt::Key_Return);
+    EXPECT_TRUE(search.window->isVisible());
+    search.key(Qt::Key_Escape);
     EXPECT_FALSE(search.window->isVisible());
 
     // Shown again: the old text is selected, so typing replaces it.
     search.window->show();
     search.type("e", false); // items 1, 2 and 3
-    search.key(Qt::Key_Down);
-    search.key(Qt::Key_Down);
-    search.key(Qt::Key_Up);
-    search.key(Qt::Key_Enter);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Enter})
+        search.key(key);
+    EXPECT_FALSE(search.window->isVisible());
 
     search.window->show();
     search.type("555");
@@ -114,18 +115,9 @@ TEST(SearchWindow, ChoosesByKeyboardOrDoubleClick)
     const QPoint first = list->visualRect(list->model()->index(0, 1)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
-
-    search.window->show();
-    search.type("nobody");
-    search.key(Qt::Key_Return);
-    EXPECT_TRUE(search.window->isVisible());
-    search.key(Qt::Key_Escape);
-    EXPECT_FALSE(search.window->isVisible());
-
-    const QList<int> items = {2, 2, 1};
-    ASSERT_EQ(chosen.count(), items.size());
-    for (int i = 0; i < items.size(); ++i)
-        EXPECT_EQ(chosen.at(i).at(0).toInt(), items.at(i)) << i;
+    ASSERT_EQ(chosen.count(), 2);
+    EXPECT_EQ(chosen.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(chosen.at(1).at(0).toInt(), 1);
 }
 
 TEST(SearchWindow, FollowsChangesOfTheDirectory)
