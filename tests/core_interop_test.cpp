@@ -78,14 +78,7 @@ TEST(CoreInterop, AbookReadsOurExportAndWeReadAbooks)
               "workphone=030 1\nfax=030 2\nmobile=0170 1\nnick=Annie\nurl=http://ann.example\n"
               "notes=A note\n\n[1]\nname=Zo\u00eb\nemail=zoe@example.de\n\n");
 
-    const QString theirs = dir.filePath("theirs.abook");
-    testsupport::writeBytes(theirs,
-                            "[format]\nprogram=abook\nversion=0.6.1\n\n[0]\n"
-                            "name=J\u00f6rg \u00d6berg\nemail=joerg@example.de,j@example.org\n"
-                            "phone=030 1\nworkphone=030 2\nmobile=0170 3\nfax=030 4\n"
-                            "address=Street 1\naddress2=Apt 2\ncity=Town\nzip=12345\n"
-                            "country=DE\nnick=Jo\nurl=http://example.de\n"
-                            "notes=Likes tea\n\n[1]\nname=Bob\n\n");
+    const QString theirs = QUORVEL_FIXTURES "/abook.addressbook";
     const QByteArray converted =
         run("abook",
             {"--convert", "--informat", "abook", "--infile", theirs, "--outformat", "vcard"}, dir);
