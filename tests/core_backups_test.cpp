@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 using testsupport::fileBytes;
 using testsupport::folderContents;
@@ -44,72 +45,52 @@ struct DataFolder
     QTemporaryDir dir;
 };
 
-// The owner's, group's and others' permission bits.
-QFile::Permissions mode(const QString &path)
-{
-    return QFile::permissions(path) & QFile::Permissions(0x7077);
-}
-
 QStringList days(int first, int last)
 {
     QStringList names;
     for (int day = first; day <= last; ++day)
-        names.append(core::backupFileName(QDate(2024, 2, day)));
+        names.append(QString("quorvel-2024-02-%1.dat").arg(day, 2, 10, QChar('0')));
     return names;
 }
 
 TEST(Backups, OncePerDayNewestFourteenNothingElse)
 {
-    const QStringList others = {"notes.txt",
-                                "quorvel-2024-02-01.dat.bak",
-                                "quorvel-2024-2-01.dat",
-                                "quorvel-2024-02-30.dat",
-                                "quorvel-2023-01-01.dat/",
-                                "quorvel-2023-01-02.dat@"};
-    const QStringList othersAfter = {"notes.txt",
-                                     "quorvel-2023-01-01.dat",
-                                     "quorvel-2023-01-02.dat",
-                                     "quorvel-2024-02-01.dat.bak",
-                                     "quorvel-2024-02-30.dat",
-                                     "quorvel-2024-2-01.dat"};
+    // Names that are not our backups, a folder and a link: none is touched.
+    const QStringList others = QString("notes.txt quorvel-2024-02-01.dat.bak quorvel-2024-2-01.dat "
+                                       "quorvel-2024-02-30.dat quorvel-2023-01-01.dat/ "
+                                       "quorvel-2023-01-02.dat@")
+                                   .split(' ');
+    const QStringList othersAfter =
+        QStringList(others).replaceInStrings(QRegularExpression("[/@]$"), "");
     // Backups before, whether there is a directory file, what is in backups/
     // after, whether today's backup was made, what was removed.
-    struct Row
-    {
-        const char *name;
-        QStringList before;
-        bool directory;
-        QStringList after;
-        bool made;
-        QStringList removed;
-    };
-    const Row rows[] = {
+    const std::tuple<const char *, QStringList, bool, QStringList, bool, QStringList> rows[] = {
         {"first save", {}, true, {kTodayName}, true, {}},
         {"later save", {kTodayName}, true, {kTodayName}, false, {}},
         {"no directory yet", {}, false, {}, false, {}},
         {"fourteen kept", days(14, 28) + others, true,
-         othersAfter + days(16, 28) + QStringList{kTodayName}, true, days(14, 15)},
+         othersAfter + days(16, 28) + QStringList(kTodayName), true, days(14, 15)},
     };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
-        const DataFolder data(row.before, row.directory);
+    for (const auto &[name, before, directory, after, made, removed] : rows) {
+        SCOPED_TRACE(name);
+        const DataFolder data(before, directory);
         const core::BackupResult result = data.keep();
         EXPECT_TRUE(result) << result.error.toStdString();
-        QStringList after = row.after;
-        after.sort();
-        EXPECT_EQ(folderContents(data.folder()), after);
-        EXPECT_EQ(result.made, row.made ? QString(kTodayName) : QString());
-        EXPECT_EQ(result.removed, row.removed);
-        EXPECT_EQ(QFileInfo::exists(data.folder()), !row.after.isEmpty());
+        QStringList sorted = after;
+        sorted.sort();
+        EXPECT_EQ(folderContents(data.folder()), sorted);
+        EXPECT_EQ(QFileInfo::exists(data.folder()), !after.isEmpty());
+        EXPECT_EQ(result.made, made ? kTodayName : "");
+        EXPECT_EQ(result.removed, removed);
         const QString today = QDir(data.folder()).filePath(kTodayName);
-        if (row.before.contains(kTodayName)) {
-            EXPECT_EQ(fileBytes(today), "old");
+        const auto mode = [](const QString &p) { return int(QFile::permissions(p) & 0x7077); };
+        if (made) {
+            EXPECT_EQ(fileBytes(today), "Ann|phone: 1\r\n");
+            EXPECT_EQ(mode(today), 0x6000) << "rw-------";
+            EXPECT_EQ(mode(data.folder()), 0x7000) << "rwx------";
+        } else if (directory) {
+            EXPECT_EQ(fileBytes(today), "old"); // a later save keeps the day's first
         }
-        if (!row.made)
-            continue;
-        EXPECT_EQ(fileBytes(today), "Ann|phone: 1\r\n");
-        EXPECT_EQ(mode(today), QFile::ReadOwner | QFile::WriteOwner);
-        EXPECT_EQ(mode(data.folder()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 }
 

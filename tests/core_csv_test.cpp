@@ -10,78 +10,39 @@ namespace {
 using core::DirectoryEntry;
 using testsupport::u8;
 
-QByteArray utf16le(const QString &text)
-{
-    return QByteArray("\xFF\xFE") +
-           QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-}
-
+// Exports of common address books, and what each file pins.
 TEST(CoreCsv, ImportsExportsOfCommonAddressBooks)
 {
-    const struct
-    {
-        const char *name;
-        QByteArray bytes;
-        QList<DirectoryEntry> want;
-    } rows[] = {
-        {"web mail: numbered label and value columns, \" ::: \", a multi-line cell",
-         "\xEF\xBB\xBF"
-         "First Name,Middle Name,Last Name,Organization Name,Organization Title,Labels,"
-         "E-mail 1 - Label,E-mail 1 - Value,Phone 1 - Label,Phone 1 - Value,Phone 2 - Label,"
-         "Phone 2 - Value,Address 1 - Label,Address 1 - Formatted,Address 1 - Street,"
-         "Address 1 - City,Address 1 - Country,Website 1 - Value,Notes\n"
-         "Hiro,,Tanaka,Tanaka Sato,Engineer,* myContacts ::: Friends,* Work,"
-         "hiro@example.jp ::: h@example.org,Mobile,+81 90 1234,Gym,+81 3 5555,Home,"
-         "\"1-2-3 Shibuya\nTokyo\",1-2-3 Shibuya,Tokyo,Japan,www.example.jp,"
-         "\"Likes \"\"tea\"\", green\"\n",
+    const std::pair<const char *, QList<DirectoryEntry>> rows[] = {
+        // Numbered label and value columns, " ::: " in a cell, a multi-line cell.
+        {"webmail.csv",
          {{"Hiro Tanaka",
            "company: Tanaka Sato\ttitle: Engineer\te-mail: hiro@example.jp\t"
            "e-mail: h@example.org\tmobile: +81 90 1234\tphone (Gym): +81 3 5555\t"
            "web: www.example.jp\tLikes \"tea\", green\taddress: 1-2-3 Shibuya, Tokyo",
            false}}},
-        {"desktop mail program: every field quoted, Windows-1252, address parts",
-         "\"Title\",\"First Name\",\"Middle Name\",\"Last Name\",\"Company\","
-         "\"Business Street\",\"Business City\",\"Business Postal Code\","
-         "\"Business Country/Region\",\"Business Phone\",\"Home Phone\",\"Mobile Phone\","
-         "\"Business Fax\",\"E-mail Address\",\"E-mail Type\",\"E-mail Display Name\"\r\n"
-         "\"Dr.\",\"Ren\xE9\",\"\",\"M\xFCller\",\"ACME\",\"Hauptstra\xDF"
-         "e 1\",\"K\xF6ln\",\"50667\",\"Germany\",\"0221 1\",\"0221 2\",\"0171 3\",\"0221 4\","
-         "\"rene@acme.de\",\"SMTP\",\"Ren\xE9 (rene@acme.de)\"\r\n",
-         {{u8("Dr. Ren\xC3\xA9 M\xC3\xBCller"),
+        // Every field quoted, Windows-1252, address parts.
+        {"desktopmail.csv",
+         {{u8("Dr. Ren\u00e9 M\u00fcller"),
            u8("company: ACME\twork phone: 0221 1\thome phone: 0221 2\tmobile: 0171 3\t"
-              "fax: 0221 4\te-mail: rene@acme.de\t"
-              "address: Hauptstra\xC3\x9F"
-              "e 1, K\xC3\xB6ln, 50667, Germany"),
+              "fax: 0221 4\te-mail: rene@acme.de\taddress: Hauptstra\u00dfe 1, K\u00f6ln, 50667, "
+              "Germany"),
            false}}},
-        {"mail client: UTF-16 with a byte-order mark, semicolons, display name",
-         utf16le(u8("First Name;Last Name;Display Name;Nickname;Primary Email;Secondary Email;"
-                    "Mobile Number;Home Address;Home Address 2;Home City;Home County;"
-                    "Home Post Code;Home Country;Web Page 1;Organisation\r\n"
-                    "Zo\xC3\xAB;Martin;Zo\xC3\xAB M.;Zozo;zoe@example.com;;+33 6 12;1 Rue X;"
-                    "Apt 4;Paris;;75001;France;;\r\n")),
-         {{u8("Zo\xC3\xAB M."),
+        // UTF-16 with a byte-order mark, semicolons, a display name.
+        {"mailclient.csv",
+         {{u8("Zo\u00eb M."),
            "nickname: Zozo\te-mail: zoe@example.com\tmobile: +33 6 12\t"
            "address: 1 Rue X, Apt 4, Paris, 75001, France",
            false}}},
-        {"a separator line, a nameless record, a blank one, a short one",
-         "sep=;\r\nName;E-mail\r\n;ann@example.org\r\n\r\nBob\r\n",
+        // A separator line, a nameless record, a blank one, a short one.
+        {"separator.csv",
          {{"ann@example.org", "e-mail: ann@example.org", false}, {"Bob", "", false}}},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        const core::ImportResult result = core::importContacts(core::readCsv(row.bytes), {});
-        ASSERT_TRUE(result.ok) << result.error.toStdString();
-        EXPECT_EQ(result.entries, row.want);
-    }
-}
-
-TEST(CoreCsv, RefusesAFileWithoutAHeaderOfNameColumns)
-{
-    for (const char *bytes : {"", "Vorname,Nachname\r\nAnn,Smith\r\n", "Ann,555-1234\r\n"}) {
-        const core::ContactsRead read = core::readCsv(bytes);
-        EXPECT_FALSE(read.ok) << bytes;
-        EXPECT_EQ(read.error, "its first record is not a header with name columns (\"Name\", "
-                              "or \"First Name\" and \"Last Name\")");
+    for (const auto &[fixture, entries] : rows) {
+        const core::ImportResult result = core::importContacts(
+            core::readCsv(testsupport::fileBytes(QUORVEL_FIXTURES "/" + u8(fixture))), {});
+        EXPECT_TRUE(result.ok) << fixture;
+        EXPECT_EQ(result.entries, entries) << fixture;
     }
 }
 
@@ -124,29 +85,28 @@ TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
     EXPECT_EQ(core::importSummary("f.vcf", result), "f.vcf: 8 added, 1 already there, 2 skipped");
 }
 
+// By the file's name, else by its content; CSV needs a header of name columns.
 TEST(CoreImport, ChoosesTheReaderByNameOrContent)
 {
-    QTemporaryDir dir;
-    const struct
-    {
-        const char *file;
-        QByteArray bytes;
-        const char *summary;
-    } rows[] = {
-        {"a.txt", "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n",
-         "a.txt: 1 added, 0 already there, 0 skipped"},
-        {"b.dat", "Name\r\nAnn\r\n", "b.dat: 1 added, 0 already there, 0 skipped"},
-        {"c.VCF", "Name\r\nAnn\r\n",
-         "c.VCF: not imported, it holds no vCard (BEGIN:VCARD ... END:VCARD)"},
-        {"d.csv", "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n",
-         "d.csv: not imported, its first record is not a header with name columns (\"Name\", "
-         "or \"First Name\" and \"Last Name\")"},
+    const QByteArray card = "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n";
+    const char *added = "1 added, 0 already there, 0 skipped";
+    const char *noCard = "not imported, it holds no vCard (BEGIN:VCARD ... END:VCARD)";
+    const char *noHeader = "not imported, its first record is not a header with name columns "
+                           "(\"Name\", or \"First Name\" and \"Last Name\")";
+    const std::tuple<const char *, QByteArray, const char *> rows[] = {
+        {"a.txt", card, added},
+        {"b.dat", "Name\r\nAnn\r\n", added},
+        {"c.VCF", "Name\r\nAnn\r\n", noCard},
+        {"d.csv", card, noHeader},
+        {"e.csv", "", noHeader},
+        {"f.csv", "Vorname,Nachname\r\nAnn,Smith\r\n", noHeader},
+        {"g.csv", "Ann,555-1234\r\n", noHeader},
     };
-    for (const auto &row : rows) {
-        testsupport::writeBytes(dir.filePath(row.file), row.bytes);
-        EXPECT_EQ(
-            core::importSummary(row.file, core::importContactsFile(dir.filePath(row.file), {})),
-            row.summary);
+    QTemporaryDir dir;
+    for (const auto &[file, bytes, summary] : rows) {
+        testsupport::writeBytes(dir.filePath(file), bytes);
+        EXPECT_EQ(core::importSummary(file, core::importContactsFile(dir.filePath(file), {})),
+                  file + QString(": ") + summary);
     }
     EXPECT_EQ(core::importContactsFile(dir.filePath("missing.vcf"), {}).error, "it does not exist");
 }

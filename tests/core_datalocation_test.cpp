@@ -23,15 +23,8 @@ void make(const QDir &root, const QString &path)
 // "bin"; the user is "ann"; "rel" stands for a relative path.
 TEST(CoreDataLocation, ChoosesTheFolderForTheData)
 {
-    const struct
-    {
-        const char *name;
-        const char *made;
-        QString xdgDataHome;
-        QString home;
-        QString folder; // empty: refused
-        const char *errorHas;
-    } rows[] = {
+    // Made, XDG_DATA_HOME, HOME, the folder chosen (empty: refused), the error.
+    const std::tuple<const char *, const char *, QString, QString, QString, const char *> rows[] = {
         {"marked portable", "bin/quorvel.portable", "xdg", "home", "bin", ""},
         {"colours beside the program", "bin/colorkeys.dat", "xdg", "home", "bin", ""},
         {"data folder beside the program", "bin/ann/", "xdg", "home", "bin", ""},
@@ -42,20 +35,20 @@ TEST(CoreDataLocation, ChoosesTheFolderForTheData)
         {"no home", "", "", "rel", "", "quorvel.portable"},
         {"a file in the way", "xdg/quorvel", "xdg", "home", "", "is not a folder"},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto &[name, made, xdgDataHome, home, folder, error] : rows) {
+        SCOPED_TRACE(name);
         QTemporaryDir temp;
         const QDir root(temp.path());
         make(root, "bin/");
-        make(root, row.made);
+        make(root, made);
         const auto at = [&](const QString &path) {
             return path.isEmpty() || path == "rel" ? path : root.filePath(path);
         };
-        const core::DataLocation location = core::chooseDataLocation(
-            {root.filePath("bin"), "ann", at(row.xdgDataHome), at(row.home)});
-        EXPECT_EQ(location.folder, at(row.folder));
-        EXPECT_EQ(location.besideExecutable, row.folder == "bin");
-        EXPECT_TRUE(location.error.contains(row.errorHas)) << location.error.toStdString();
+        const core::DataLocation location =
+            core::chooseDataLocation({root.filePath("bin"), "ann", at(xdgDataHome), at(home)});
+        EXPECT_EQ(location.folder, at(folder));
+        EXPECT_EQ(location.besideExecutable, folder == "bin");
+        EXPECT_TRUE(location.error.contains(error)) << location.error.toStdString();
         // Nothing is made in choosing.
         EXPECT_EQ(location && !QFile::exists(location.folder), location.mustCreate);
     }

@@ -1,10 +1,10 @@
 #include "core/findtext.h"
 #include "core/nameindex.h"
 
-#include <QString>
+#include <QStringList>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
-#include <vector>
 
 namespace {
 
@@ -26,8 +26,9 @@ QString randomText(std::mt19937 &random, int maxPieces)
     return text;
 }
 
-// Every query the index answers must equal the plain scan's answer: after a
-// build, and after inserts, removals, renames, appends, splices and rebuilds.
+// Every query the index answers equals the plain scan's answer: after a
+// build, and after inserts, removals, renames, appends, splices and
+// rebuilds, some of them unqueried in a row (the index sorts lazily).
 TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
 {
     const struct
@@ -46,67 +47,50 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         std::mt19937 random(row.seed);
-        const auto newName = [&] {
-            const QString text = randomText(random, row.maxPieces);
-            return text.isNull() ? text : QString::fromUtf16(row.stem) + text;
+        const auto at = [&](qsizetype bound) {
+            return std::uniform_int_distribution<qsizetype>(0, bound)(random);
         };
-        std::vector<QString> names;
-        for (int i = 0; i < row.size; ++i)
-            names.push_back(newName());
-        core::NameIndex index([&names](qsizetype p) { return QStringView(names[std::size_t(p)]); });
-        index.rebuild(qsizetype(names.size()));
-        const auto at = [&](std::size_t bound) {
-            return std::uniform_int_distribution<std::size_t>(0, bound)(random);
-        };
-        for (int edit = 0; edit <= row.edits; ++edit) {
-            const std::size_t n = names.size();
-            const int kind = int(random() % 7);
-            if (edit == 0) {
-                // The state right after the build is checked first.
-            } else if (kind == 0 || n == 0) {
-                const std::size_t p = at(n);
-                names.insert(names.begin() + std::ptrdiff_t(p), newName());
-                index.inserted(qsizetype(p));
-            } else if (kind == 1) {
-                const std::size_t p = at(n - 1);
-                names.erase(names.begin() + std::ptrdiff_t(p));
-                index.removed(qsizetype(p));
-            } else if (kind == 2) {
-                const std::size_t p = at(n - 1);
-                names[p] = newName();
-                index.renamed(qsizetype(p));
-            } else if (kind == 3) {
-                const std::size_t count = at(n < 16 ? 3 : 60);
-                for (std::size_t i = 0; i < count; ++i)
-                    names.push_back(newName());
-                index.appended(qsizetype(count));
-            } else if (kind == 4) {
-                index.rebuild(qsizetype(n));
-            } else {
-                // Several names replaced by several others (an undo, an import).
-                const std::size_t p = at(n);
-                const std::size_t removed = std::min(at(4), n - p);
-                const std::size_t added = at(12);
-                names.erase(names.begin() + std::ptrdiff_t(p),
-                            names.begin() + std::ptrdiff_t(p + removed));
-                for (std::size_t i = 0; i < added; ++i)
-                    names.insert(names.begin() + std::ptrdiff_t(p), newName());
-                index.spliced(qsizetype(p), qsizetype(removed), qsizetype(added));
+        QStringList names;
+        core::NameIndex index([&names](qsizetype p) { return QStringView(names.at(p)); });
+        // Replaces `removed` names from p on by `added` new ones; gives the
+        // index to be told.
+        const auto change = [&](qsizetype p, qsizetype removed, qsizetype added) -> auto &
+        {
+            names.remove(p, removed);
+            for (qsizetype i = 0; i < added; ++i) {
+                const QString text = randomText(random, row.maxPieces);
+                names.insert(p, text.isNull() ? text : QString::fromUtf16(row.stem) + text);
             }
-            ASSERT_EQ(index.size(), qsizetype(names.size()));
-            // Some edits follow one another unqueried (the index sorts lazily).
+            return index;
+        };
+        change(0, 0, row.size).rebuild(row.size);
+        for (int edit = 0; edit <= row.edits; ++edit) {
+            const qsizetype n = names.size(), p = n ? at(n - 1) : 0, end = at(n);
+            const qsizetype count = at(n < 16 ? 3 : 60), removed = std::min(at(4), n - end);
+            const std::function<void()> edits[] = {
+                [&] { change(end, 0, 1).inserted(end); },
+                [&] { change(p, 1, 0).removed(p); },
+                [&] { change(p, 1, 1).renamed(p); },
+                [&] { change(n, 0, count).appended(count); },
+                [&] { index.rebuild(n); },
+                // Several names replaced by several others (an undo, an import).
+                [&] { change(end, removed, count % 13).spliced(end, removed, count % 13); },
+            };
+            if (edit > 0) // the first queries come right after the build
+                edits[n == 0 ? 0 : random() % std::size(edits)]();
+            ASSERT_EQ(index.size(), names.size());
             if (random() % 3 == 0)
                 continue;
             for (int q = 0; q < 12; ++q) {
                 QString prefix = randomText(random, 3);
-                // Half the queries take the beginning of a name in the list.
-                if (q % 2 == 0 && !names.empty()) {
-                    const QString &name = names[at(names.size() - 1)];
-                    prefix = name.left(qsizetype(at(std::size_t(name.size()))));
+                // Half the queries take the beginning of a name in the list,
+                // the first one the whole of the last name (appends end there).
+                if (q % 2 == 0 && !names.isEmpty()) {
+                    const QString &name = q == 0 ? names.last() : names.at(at(names.size() - 1));
+                    prefix = q == 0 ? name : name.left(at(name.size()));
                 }
-                const qsizetype want = core::firstWithPrefix(
-                    names, prefix, [](const QString &s) { return QStringView(s); });
-                ASSERT_EQ(index.firstWithPrefix(prefix), want)
+                ASSERT_EQ(index.firstWithPrefix(prefix),
+                          core::firstWithPrefix(names, prefix, [](QStringView s) { return s; }))
                     << "edit " << edit << ", prefix \"" << prefix.toStdString() << "\" (null "
                     << prefix.isNull() << "), " << names.size() << " names";
             }

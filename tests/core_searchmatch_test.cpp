@@ -68,14 +68,12 @@ TEST(SearchMatch, MatchesEveryWordInNameOrLines)
     };
     for (const auto &[text, expected] : rows) {
         const core::SearchQuery query = core::parseSearchQuery(QString::fromUtf8(text));
-        for (int i = 0; i < kEntries.size(); ++i) {
-            const int want = expected[static_cast<std::size_t>(i)];
-            const core::EntryMatch wanted =
-                want == kNo ? core::EntryMatch{} : core::EntryMatch{true, want};
-            const core::EntryMatch got = core::matchEntry(query, kEntries[i]);
-            EXPECT_EQ(got.matched, wanted.matched) << text << " entry " << i;
-            EXPECT_EQ(got.line, wanted.line) << text << " entry " << i;
+        std::array<int, 4> got;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            const core::EntryMatch match = core::matchEntry(query, kEntries[qsizetype(i)]);
+            got[i] = match.matched ? match.line : kNo;
         }
+        EXPECT_EQ(got, expected) << text;
     }
 }
 

@@ -78,7 +78,6 @@ TEST(SearchWindow, ListsMatchesAsTheUserTypes)
     const std::pair<const char *, QStringList> rows[] = {
         {"555", {"Ann Lee | phone: (555) 0101 #ff0000", "Bo* | phone: 555-0199* #ff0000"}},
         {"tanaka", {"Ann Lee | e-mail: ann@tanaka.co.jp #000000"}},
-        {"zoe", {u8("Zo\u00eb Zimmer | note: x #000000")}},
         {"cy", {"Cy |  #000000"}},
         {"nobody", {"No entry matches. | "}},
     };
@@ -88,25 +87,26 @@ TEST(SearchWindow, ListsMatchesAsTheUserTypes)
         EXPECT_EQ(search.rows(), expected) << query;
     }
     // The colour file is read once per change of the text, not per row.
-    EXPECT_EQ(search.colorReads, 3 + 6 + 3 + 2 + 6);
+    EXPECT_EQ(search.colorReads, 3 + 6 + 2 + 6);
 }
 
+// Return on the first result is the main window's test.
 TEST(SearchWindow, ChoosesByKeyboardOrDoubleClick)
 {
     Search search;
     QSignalSpy chosen(search.window, &frmSearch::entryChosen);
-    search.type("555");
-    search.key(Qt::Key_Down);
+    search.type("nobody");
     search.key(Qt::Key_Return);
+    EXPECT_TRUE(search.window->isVisible());
+    search.key(Qt::Key_Escape);
     EXPECT_FALSE(search.window->isVisible());
 
     // Shown again: the old text is selected, so typing replaces it.
     search.window->show();
     search.type("e", false); // items 1, 2 and 3
-    search.key(Qt::Key_Down);
-    search.key(Qt::Key_Down);
-    search.key(Qt::Key_Up);
-    search.key(Qt::Key_Enter);
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Enter})
+        search.key(key);
+    EXPECT_FALSE(search.window->isVisible());
 
     search.window->show();
     search.type("555");
@@ -114,32 +114,23 @@ TEST(SearchWindow, ChoosesByKeyboardOrDoubleClick)
     const QPoint first = list->visualRect(list->model()->index(0, 1)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
-
-    search.window->show();
-    search.type("nobody");
-    search.key(Qt::Key_Return);
-    EXPECT_TRUE(search.window->isVisible());
-    search.key(Qt::Key_Escape);
-    EXPECT_FALSE(search.window->isVisible());
-
-    const QList<int> items = {2, 2, 1};
-    ASSERT_EQ(chosen.count(), items.size());
-    for (int i = 0; i < items.size(); ++i)
-        EXPECT_EQ(chosen.at(i).at(0).toInt(), items.at(i)) << i;
+    ASSERT_EQ(chosen.count(), 2);
+    EXPECT_EQ(chosen.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(chosen.at(1).at(0).toInt(), 1);
 }
 
 TEST(SearchWindow, FollowsChangesOfTheDirectory)
 {
     Search search;
-    search.type("555");
-    search.directory.entries.removeAt(0);
+    search.type("0101");
+    search.directory.entries.removeAt(0); // the one match
     search.window->entryRemoved(1);
-    EXPECT_EQ(search.rows(), QStringList({"Bo* | phone: 555-0199* #ff0000"}));
-    search.directory.entries.insert(1, {"Di", "555", false});
+    EXPECT_EQ(search.rows(), QStringList({"No entry matches. | "}));
+    search.directory.entries.insert(1, {"Di", "0101", false});
     search.window->entryInserted(2);
-    search.directory.entries[0].numbers = "fax: 1";
+    search.directory.entries[0].numbers = "phone: 0101";
     search.window->entryChanged(1);
-    EXPECT_EQ(search.rows(), QStringList({"Di | 555 #000000"}));
+    EXPECT_EQ(search.rows(), QStringList({"Bo* | phone: 0101 #ff0000", "Di | 0101 #000000"}));
 }
 
 } // namespace
