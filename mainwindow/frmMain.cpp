@@ -5,7 +5,6 @@
 #include "core/directoryfile.h"
 #include "core/directorymodel.h"
 #include "core/directorystore.h"
-#include "core/findtext.h"
 #include "core/keywordfile.h"
 #include "core/keywordtable.h"
 #include "core/undohistory.h"
