@@ -40,8 +40,7 @@ struct Loaded
         w.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
     }
-    // The window as one line: the entries, the find box ("[...]" round the
-    // highlighted text) and the lines shown, "*" marking what is selected.
+    // "entries | find box | lines": "*" marks the selection, "[...]" the find box's.
     QString shown() const
     {
         QStringList names = itemTexts(w.lvwQuorvel);
@@ -60,9 +59,7 @@ struct Loaded
     bool ok = false;
 };
 
-// Runs a command that may open a modal dialog and drives the dialog with
-// `steps` while it runs. Returns whether a Dialog owned by the window opened;
-// one still open after the steps is closed.
+// Runs a command and drives the modal Dialog it opens; true if one opened.
 template <typename Dialog>
 bool withDialog(frmMain &window, const std::function<void()> &command,
                 const std::function<void(Dialog &)> &steps = {})
@@ -99,9 +96,8 @@ void type(QWidget *widget, const QString &keys)
 
 } // namespace
 
-// An empty directory (an empty file, or none) starts empty, reads no colour
-// file, and Exit writes a private file of zero bytes and nothing else; the
-// day's first save keeps the file that was there as a backup.
+// An empty directory (file or none) starts empty; Exit writes a private empty
+// file, and the day's first save keeps the old one as a backup.
 TEST(MainWindowStart, EmptyDirectoryStartsEmptyAndExitSaves)
 {
     for (const bool withFile : {true, false}) {
@@ -114,21 +110,17 @@ TEST(MainWindowStart, EmptyDirectoryStartsEmptyAndExitSaves)
         QTest::mouseClick(main.w.cmdExit, Qt::LeftButton);
         EXPECT_FALSE(main.w.isVisible());
         EXPECT_TRUE(messages.prompts().isEmpty());
-        const QString user = platform::GetName();
-        const QString backups = user + "/backups";
+        const QString user = platform::GetName(), backups = user + "/backups";
+        const QString backup = backups + "/" + core::backupFileName(QDate::currentDate());
         EXPECT_EQ(folderContents(folder.path()),
-                  withFile
-                      ? QStringList({user, backups,
-                                     backups + "/" + core::backupFileName(QDate::currentDate()),
-                                     user + "/quorvel.dat"})
-                      : QStringList({user, user + "/quorvel.dat"}));
+                  withFile ? QStringList({user, backups, backup, user + "/quorvel.dat"})
+                           : QStringList({user, user + "/quorvel.dat"}));
         EXPECT_EQ(folder.directoryBytes(), "");
         EXPECT_EQ(testsupport::modeOf(folder.directoryFile()), 0600);
     }
 }
 
-// An unreadable directory file, a data folder that is a link, a copy already
-// running for the user: one message says why, and nothing is written.
+// Unreadable file, linked data folder, a copy running: one message, nothing written.
 TEST(MainWindowStart, RefusedStartsSayWhyAndWriteNothing)
 {
     AppFolder unreadable, linked, running("Ann|1\r\n");
@@ -152,7 +144,7 @@ TEST(MainWindowStart, RefusedStartsSayWhyAndWriteNothing)
         EXPECT_EQ(messages.requests[0].title, "Quorvel");
         EXPECT_EQ(folderContents(folder->path()), before);
     }
-    // When the running copy takes over, the second ends without a message.
+    // Taken over by the running copy, the second ends silently.
     for (const bool takenOver : {false, true}) {
         MessageRecorder messages;
         frmMain second(running.path());
@@ -160,14 +152,12 @@ TEST(MainWindowStart, RefusedStartsSayWhyAndWriteNothing)
         EXPECT_FALSE(second.Form_Load());
         EXPECT_EQ(messages.prompts().size(), takenOver ? 0 : 1);
     }
-    // The first copy still holds its folder.
     first.w.directory().append(core::DirectoryEntry{"Bob", {}, false});
     first.w.close();
     EXPECT_EQ(running.directoryBytes(), "Ann|1\r\nBob|\r\n");
 }
 
-// A click shows the entry's lines (none read no colour file) and names it in
-// the find box; shown with no entry selected, the find box keeps its text.
+// A click shows the lines and names the entry in the find box (kept when none is selected).
 TEST(MainWindowSelection, ClickingAnEntryShowsItsLinesAndNamesTheSelection)
 {
     AppFolder folder("Bob|\r\nAnn|a\tb\r\n");
@@ -195,7 +185,6 @@ TEST(MainWindowSelection, ContextMenuOnlyOnRightButtonOverANonEmptyList)
     for (const auto &[directory, button, modifier, opens] : cases) {
         AppFolder folder(directory);
         Loaded main(folder);
-        // Below the last entry: the menu opens wherever the button is released.
         const QPoint where(20, main.w.lvwQuorvel->viewport()->height() - 5);
         QTest::mouseClick(main.w.lvwQuorvel->viewport(), button, modifier, where);
         EXPECT_EQ(main.w.mnuPopup->isVisible(), opens) << directory << button << modifier;
@@ -203,14 +192,12 @@ TEST(MainWindowSelection, ContextMenuOnlyOnRightButtonOverANonEmptyList)
     }
 }
 
-// Typing in the find box selects the first entry that begins with the text,
-// whatever the case, and completes the text with the rest of its name;
-// Enter shows it. The list's own keys never snap back to an earlier entry
-// whose name begins with the same text.
+// The find box selects and completes the first entry beginning with the text, any
+// case; Enter shows it. The list's own keys never snap back to an earlier prefix.
 TEST(FindBox, TypingSelectsAndCompletes)
 {
     const char *annaBob = "Anna|a\r\nBob|b\r\n";
-    // Directory, keys typed over the find box's text or, after "|", in the list.
+    // Directory, keys typed in the find box and, after "|", in the list.
     const std::tuple<const char *, const char *, const char *> cases[] = {
         {annaBob, "b", "Anna Bob* | B[ob] | a"},
         {"anna|a\r\nBOB|b\r\n", "bo", "anna BOB* | BO[B] | a"},
@@ -225,8 +212,7 @@ TEST(FindBox, TypingSelectsAndCompletes)
          "Zo\xc3\xab \xc3\x89mile* | \xc3\x89[mile] | 1"},
         {"", "abc\n", " | abc | "}, // an empty list: only the text changes
         {"Bobby|1\r\nBob|2\r\nCarl|3\r\n", "c\n|^^v", "Bobby Bob* Carl | Carl | 3"},
-        // Enter in the list shows the entry reached; the find box's completion
-        // then selects Bobby, and Bob is one key away again.
+        // Enter in the list shows Bob; the completion then selects Bobby.
         {"Bobby|1\r\nBob|2\r\nCarl|3\r\n", "c\n|^\n", "Bobby* Bob Carl | Bob[by] | 2"},
         {"Bobby|1\r\nBob|2\r\nCarl|3\r\n", "c\n|^\nv", "Bobby Bob* Carl | Bob[by] | 2"}};
     for (const auto &[directory, keys, shown] : cases) {
