@@ -1,7 +1,5 @@
-// The real program, started from a fresh application folder as a user starts
-// it: the files it leaves, the signals that end a session, and hostile files
-// at start-up, where it never crashes, its memory stays bounded by the size
-// of what it read, and it writes nothing it was not asked to.
+// The real program, started from a fresh application folder: the files it leaves,
+// the signals that end it, and hostile files at start-up.
 
 #include "core/backups.h"
 #include "support/fixtures.h"
@@ -10,7 +8,6 @@
 #include <QDeadlineTimer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QThread>
 
 #include <csignal>
@@ -24,8 +21,8 @@ namespace {
 
 struct Installed : testsupport::InstalledQuorvel
 {
-    // Starts the program over a directory file of these bytes (null: none)
-    // and ends it with a signal; the exit code, or -1 when it did not exit by itself.
+    // Run over a directory file of these bytes (null: none), ended by a signal;
+    // the exit code, or -1 when it did not exit by itself.
     int runOver(const char *directory, int signalNumber)
     {
         if (directory) {
@@ -42,9 +39,7 @@ TEST(EndToEnd, FirstStartLeavesExactlyTheDefaultFiles)
 {
     Installed app;
     EXPECT_EQ(app.runOver(nullptr, SIGTERM), 0);
-    const QString user = platform::GetName();
-    // Closing saves, and the day's first save keeps a backup of the file.
-    const QString backups = user + "/backups";
+    const QString user = platform::GetName(), backups = user + "/backups";
     EXPECT_EQ(folderContents(app.path()),
               (QStringList{"colorkeys.dat", "quorvel", "quorvel.portable", user, backups,
                            backups + "/" + core::backupFileName(QDate::currentDate()),
@@ -53,8 +48,7 @@ TEST(EndToEnd, FirstStartLeavesExactlyTheDefaultFiles)
     EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::keywordFileBytes());
 }
 
-// A killed copy saves nothing and leaves its lock, which the next start takes
-// over; every signal that ends a session saves (and tidies the file).
+// Every signal that ends a session saves; a killed copy's lock is taken over.
 TEST(EndToEnd, EverySignalThatEndsASessionSaves)
 {
     Installed app;
@@ -75,12 +69,10 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
 
 TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
 {
-    // What closing writes of the directory file: the file as it was (it is
-    // in normal form: UTF-8, lines ended by CR LF, but maybe for the last
-    // one); one line per entry; or nothing at all, the start being refused.
+    // Closing writes the file as read (it is in normal form), one line per
+    // entry, or nothing (start refused). Files are made as their case runs: the
+    // test's memory when it starts the program counts in the program's peak.
     enum Saved { AsRead, OneLinePerEntry, Refused };
-    // Each file is made only while its case runs: the memory the test holds
-    // when it starts the program counts in the program's peak.
     const std::tuple<const char *, std::function<QByteArray()>, Saved> cases[] = {
         {"directory file of random bytes", [] { return randomBytes(1 << 20, 1); }, OneLinePerEntry},
         {"10 MB name and 10 MB of number lines",
@@ -98,8 +90,7 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
          },
          AsRead},
         {"FIFO as the directory file", [] { return QByteArray(); }, Refused},
-        // A colour file of random bytes with a keyword line of 1 MB and a
-        // colour number of 1 MB.
+        // Random bytes, a keyword of 1 MB and a colour number of 1 MB.
         {"hostile colour file", [] { return QByteArray("Ann|phone: 1\tfax: 2\r\n"); }, AsRead}};
     for (const auto &[name, makeDirectory, saved] : cases) {
         SCOPED_TRACE(name);
@@ -112,12 +103,11 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
                                                   : QByteArray();
         QDir().mkpath(app.dataFolder());
         if (saved == Refused)
-            ASSERT_EQ(::mkfifo(QFile::encodeName(app.directoryFile()), 0600), 0);
+            ASSERT_TRUE(testsupport::makeAt(app.directoryFile(), "FIFO"));
         else
             testsupport::writeBytes(app.directoryFile(), directory);
         if (hostileColours)
             testsupport::writeBytes(app.keywordFile(), colours);
-
         ASSERT_TRUE(app.start()) << "the program did not come up";
         const testsupport::ProgramExit exit = app.stop(SIGTERM, 300000);
         ASSERT_TRUE(exit.finished) << "it did not end within 5 minutes of SIGTERM";
@@ -125,41 +115,32 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
         EXPECT_EQ(exit.exitCode, saved == Refused ? 1 : 0);
         std::cout << name << ": peak memory at most " << exit.peakMemoryKiB / 1024 << " MiB\n";
 #if !defined(__SANITIZE_ADDRESS__) // which changes memory use most
-        // Linear in what was read: ten times its bytes and a fixed cost per
-        // line, over a base for the program itself.
+        // A base, ten times the bytes read and a cost per line.
         EXPECT_LT(exit.peakMemoryKiB, 200 * 1024 + 10 * (directory.size() + colours.size()) / 1024 +
                                           directory.count('\n') / 4);
 #endif
-        if (saved == Refused) {
-            struct stat st
-            {
-            };
-            ASSERT_EQ(::lstat(QFile::encodeName(app.directoryFile()), &st), 0);
-            EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the directory file was replaced";
-        } else if (saved == AsRead) {
-            const QByteArray expected = directory.endsWith("\r\n") ? directory : directory + "\r\n";
-            EXPECT_TRUE(fileBytes(app.directoryFile()) == expected);
-        } else {
-            // Entries are the lines, ended by LF or CR LF, but for empty ones.
+        struct stat st = {};
+        EXPECT_TRUE(
+            saved != Refused ||
+            (::lstat(QFile::encodeName(app.directoryFile()), &st) == 0 && S_ISFIFO(st.st_mode)))
+            << "the directory file was replaced";
+        const QByteArray written = saved == Refused ? QByteArray() : fileBytes(app.directoryFile());
+        if (saved == AsRead) {
+            EXPECT_TRUE(written == (directory.endsWith("\r\n") ? directory : directory + "\r\n"));
+        } else if (saved == OneLinePerEntry) { // one per line but empty ones
             qsizetype entries = 0;
             for (const QByteArray &line : directory.split('\n'))
                 entries += line.isEmpty() || line == "\r" ? 0 : 1;
-            const QByteArray written = fileBytes(app.directoryFile());
-            QStringDecoder utf8(QStringDecoder::Utf8);
-            const QString text = utf8.decode(written);
-            EXPECT_FALSE(utf8.hasError());
-            EXPECT_TRUE(written.endsWith("\r\n"));
+            EXPECT_TRUE(QByteArrayView(written).isValidUtf8() && written.endsWith("\r\n"));
             EXPECT_EQ(written.count('\n'), written.count("\r\n"));
             EXPECT_EQ(written.count("\r\n"), entries);
         }
-        // A colour file that was there is only read; a missing one is made
-        // with the Default content (when an entry with number lines is shown).
+        // A colour file is only read; a missing one is made with the Default content.
         const QByteArray keywords = fileBytes(app.keywordFile());
-        if (hostileColours) {
+        if (hostileColours)
             EXPECT_TRUE(keywords == colours) << "the colour file changed";
-        } else if (saved == AsRead || QFile::exists(app.keywordFile())) {
+        else if (saved == AsRead || QFile::exists(app.keywordFile()))
             EXPECT_EQ(keywords, testsupport::keywordFileBytes());
-        }
         const QString user = platform::GetName();
         QStringList files =
             folderContents(app.path()).filter(QRegularExpression("^[^/]*(/[^/]*)?$"));
@@ -197,15 +178,13 @@ TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
         EXPECT_EQ(folderContents(app.path()), before);
         EXPECT_EQ(folderContents(app.home()), QStringList());
     }
-    // The help names the files the program would use.
     const QByteArray help = app.run({"--help"}).out;
     EXPECT_TRUE(help.contains(QFile::encodeName(app.directoryFile()))) << help.toStdString();
     EXPECT_TRUE(help.contains(QFile::encodeName(app.keywordFile())));
 }
 
-// Contacts in and out without a display: an import appends and saves, a
-// second one finds the entries already there; while a window holds the data
-// folder an import is refused and an export still works.
+// Without a display an import appends and saves, a second finds the entries
+// there; while a window holds the folder, import is refused and export works.
 TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
 {
     Installed app;
@@ -249,9 +228,8 @@ bool waitForLine(const Installed &app, const QString &file, const QByteArray &te
     return true;
 }
 
-// Two real copies: the second asks the first to bring its window forward and
-// ends once that is confirmed. The first was started over what a killed copy
-// left: its lock and its socket.
+// The second copy has the first (started over a killed copy's lock and socket)
+// bring its window forward, and ends once that is confirmed.
 TEST(EndToEnd, SecondStartBringsTheFirstWindowForward)
 {
     Installed app;
