@@ -1,9 +1,5 @@
-// Saves on a full disk. This test program puts its own write() in front of
-// the C library's (the executable's symbol wins the dynamic lookup, also for
-// Qt's calls): while the disk is full, writes to regular files take what free
-// space is left and then fail with ENOSPC, as a full file system does. Then
-// the old file stays whole, the user is told which file and why, and Retry
-// succeeds once space is back.
+// Saves on a full disk: this program's own write() (it wins the dynamic lookup,
+// also for Qt) fills what space is left in regular files, then fails with ENOSPC.
 
 #include "core/backups.h"
 #include "core/directorymodel.h"
@@ -25,11 +21,9 @@ using testsupport::MessageRecorder;
 
 namespace {
 
-// The bytes that still fit; negative while the disk is not full.
-std::atomic<long long> freeBytes{-1};
+std::atomic<long long> freeBytes{-1}; // the bytes that still fit; -1: not full
 
-// The disk is full while it lives.
-struct DiskFull
+struct DiskFull // the disk is full while it lives
 {
     explicit DiskFull(long long free = 0) { freeBytes = free; }
     ~DiskFull() { spaceIsBack(); }
@@ -42,9 +36,7 @@ extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 {
     static const auto next =
         reinterpret_cast<ssize_t (*)(int, const void *, size_t)>(::dlsym(RTLD_NEXT, "write"));
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (freeBytes >= 0 && count > 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         count = static_cast<size_t>(std::min<long long>(freeBytes, count));
         freeBytes -= static_cast<long long>(count);
@@ -67,13 +59,13 @@ struct Loaded
 
 const QByteArray kOld = "Ann|phone: 1\r\nBob|phone: 2\r\n";
 
-// Saving at exit on a full disk keeps the old file whole and asks Retry,
-// Discard or Cancel, naming the file and the reason.
+// Saving at exit keeps the old file whole and asks Retry, Discard or Cancel, naming
+// the file and the reason.
 TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
 {
     const QByteArray added = kOld + "Cy|\r\n";
-    // Bytes that still fit, the answers given, the message after which space
-    // is freed (0: never); whether the window closes, and the file after.
+    // Free bytes, answers, the message after which space is back (0: never);
+    // whether the window closes, the file after.
     const std::tuple<long long, QList<int>, int, bool, QByteArray> cases[] = {
         {0, {platform::vbCancel}, 0, false, kOld},
         {10, {platform::vbDiscard}, 0, true, kOld},
@@ -86,7 +78,7 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
         ASSERT_TRUE(main.ok);
         main.window.show();
         main.window.directory().append(core::DirectoryEntry{"Cy", {}, false});
-        // Today's backup is there already, so the save is all that writes.
+        // Today's backup is there already: only the save writes.
         const QString backups = folder.dataFolder() + "/backups";
         QDir().mkdir(backups);
         testsupport::writeBytes(backups + "/" + core::backupFileName(QDate::currentDate()), kOld);
@@ -111,23 +103,20 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
             testsupport::folderContents(folder.dataFolder()).filter(QRegularExpression("^quorvel")),
             left.mid(0, closes ? 1 : 2))
             << "nothing half-written is left beside the file";
-        if (!closes) {
-            // Still open and holding the directory: with space back it saves.
+        if (!closes) { // still open: with space back it saves
             main.window.close();
             EXPECT_EQ(folder.directoryBytes(), added);
         }
     }
 }
 
-// A change saved on a full disk asks Retry or Cancel; Cancel keeps the change
-// in the window, and the next save writes it.
+// A change that cannot be saved asks Retry or Cancel; Cancel keeps it for the next save.
 TEST(FaultNoSpace, ChangeThatCannotBeSavedStaysInTheWindow)
 {
     AppFolder folder(kOld);
     Loaded main(folder);
     ASSERT_TRUE(main.ok);
-    // The day's backup cannot be written either; it is not told beside a
-    // save that failed.
+    // The day's backup fails too; it is not told beside a failed save.
     MessageRecorder messages({platform::vbYes, platform::vbRetry, platform::vbCancel});
     {
         DiskFull full;
