@@ -57,9 +57,8 @@ struct Windows
 
 } // namespace
 
-// Tab goes round every enabled control in layout order and leaves every list;
-// each control has a name. Every button and label has an Alt key, none twice
-// in a window, and a label's moves to its control.
+// Tab visits every enabled, named control in order; every button and label has
+// its own Alt key, a label's moving to its control.
 TEST(KeyboardAccess, TabOrderNamesAndMnemonics)
 {
     Windows w;
@@ -101,8 +100,7 @@ TEST(KeyboardAccess, TabOrderNamesAndMnemonics)
     }
 }
 
-// Keys in the main window (Bob selected and shown): what opened, the selected
-// item, the first line shown, and the control with the focus.
+// Keys with Bob shown: what opened, the selection, the first line, the focus.
 TEST(KeyboardAccess, MainWindowKeys)
 {
     const std::tuple<const char *, QKeySequence, const char *> cases[] = {

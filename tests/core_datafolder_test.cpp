@@ -7,8 +7,8 @@ namespace {
 
 using testsupport::folderContents;
 
-// A missing data folder is made private; one that is there is used as it is;
-// anything else is refused with the reason, and nothing is written anywhere.
+// A missing data folder is made private, one there used; anything else is
+// refused with the reason, nothing written.
 TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
 {
     QTemporaryDir app;
@@ -21,8 +21,7 @@ TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
     // Only root can give a folder away; elsewhere that row cannot be made.
     const bool given = ::chown(QFile::encodeName(a.filePath("foreign")), 65534, 65534) == 0;
 
-    // "user|what a refusal says": with nothing said, the folder is used, and
-    // made unless it exists.
+    // "user|refusal": none said, the folder is used (made unless it exists).
     const QString nul = QString("a") + QChar(0) + "b|can't name a data folder";
     for (const QString &row :
          QStringList{"alice|", "Ann Lee|", "..a|", "existing|", "linked|it is a symbolic link",

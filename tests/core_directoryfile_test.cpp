@@ -25,8 +25,7 @@ TEST(CoreDirectoryFile, ParsesLines)
         EXPECT_EQ(core::parseDirectoryLine(QString::fromLatin1(line)), want) << line;
 }
 
-// What a file reads as, and what writing that back gives: the normal form,
-// which reads back the same, private to its owner.
+// What a file reads as, and writing it back: the normal form, private.
 TEST(CoreDirectoryFile, ReadsAndWritesBackInNormalForm)
 {
     const QList<DirectoryEntry> annBob = {{"Ann", "phone: 1", false}, {"Bob", "fax: 2", true}};

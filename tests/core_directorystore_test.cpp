@@ -12,8 +12,7 @@ using testsupport::writeBytes;
 const QDateTime kNow(QDate(2026, 3, 4), QTime(5, 6, 7));
 const QString kSide = "quorvel.dat.outside-20260304-050607";
 
-// The store over a fresh application folder, opened and locked, having read
-// "Ann|1" from disk.
+// A fresh store, opened and locked, having read "Ann|1".
 struct Opened
 {
     Opened()
@@ -35,12 +34,10 @@ struct Opened
     QString file = app.filePath("alice/quorvel.dat");
 };
 
-// A version another program wrote is never overwritten unseen: with nothing
-// changed here it stays; with a change here it is kept beside the new file.
+// Another program's version stays when nothing changed here, else is kept beside.
 TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
 {
-    // What another program did (null: nothing, "-": removed the file), whether
-    // anything changed here; then the outcome, the file, the side copy.
+    // Outside (null: nothing, "-": removed), changed here; outcome, file, side copy.
     const std::tuple<const char *, bool, Store::Outcome, QByteArray, QByteArray> rows[] = {
         {nullptr, true, Store::Outcome::Saved, "Bob|2\r\n", {}},
         {nullptr, false, Store::Outcome::Saved, "Bob|2\r\n", {}},
@@ -73,9 +70,8 @@ TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
     EXPECT_EQ(fileBytes(o.folder + '/' + kSide + "-2"), "B|2\r\n");
 }
 
-// The save goes to the folder that was checked, not to whatever now stands
-// at its path; a folder removed meanwhile is made again, private whatever the
-// umask, and locked again.
+// The save goes to the folder checked, not what now stands at its path; one
+// removed is made again, private whatever the umask, and locked.
 TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
 {
     Opened moved;

@@ -10,9 +10,8 @@ using testsupport::fileBytes;
 using testsupport::folderContents;
 using testsupport::writeBytes;
 
-// Only a regular file is read; nothing at all is Missing; anything else, a
-// dangling link included, is refused at once (never followed, never waited
-// for) and stays as it is. Both readers agree.
+// Only a regular file is read; nothing is Missing; anything else is refused at
+// once, never followed or waited for, and stays. Both readers agree.
 TEST(CoreFileIo, ReadsOnlyRegularFiles)
 {
     // What stands at the name: nothing, a file of these bytes, or what makeAt makes.
@@ -101,8 +100,7 @@ TEST(CoreFileIo, FailedWriteReportsAndKeepsOldData)
     }
 }
 
-// Only the temporary files of the writer go; a user's own copies beside the
-// file stay, whatever they are called.
+// Only the writer's own temporary files go, whatever the user's copies are called.
 TEST(CoreFileIo, RemovesOnlyItsOwnInterruptedWrites)
 {
     QTemporaryDir dir;

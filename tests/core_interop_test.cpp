@@ -14,8 +14,7 @@ namespace {
 using core::DirectoryEntry;
 using testsupport::u8;
 
-// The tool's standard output; a tool that is missing, cannot run or fails
-// fails the test.
+// The tool's standard output; a tool missing or failing fails the test.
 QByteArray run(const QString &name, const QStringList &args, const QTemporaryDir &home,
                const QStringList &paths = {})
 {

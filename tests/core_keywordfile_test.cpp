@@ -57,9 +57,8 @@ TEST(CoreKeywordFile, LooksUpLineColor)
         EXPECT_EQ(core::lookupLineColor(file, QString::fromLatin1(line)), want) << what;
 }
 
-// The table goes into the frame of the Default file, replacing what was
-// there, and reads back as it was; a missing file is made with the Default
-// table when a colour is looked up.
+// The table goes into the Default file's frame and reads back as it was; a
+// missing file is made with the Default table at the first lookup.
 TEST(CoreKeywordFile, WritesTheFramedTableAndMakesTheDefault)
 {
     QTemporaryDir dir;
@@ -90,8 +89,7 @@ TEST(CoreKeywordFile, WritesTheFramedTableAndMakesTheDefault)
     EXPECT_EQ(QFileInfo(path).lastModified(), old);
 }
 
-// Whatever else stands at the name gives no keyword lines (every line
-// black) at once: nothing is followed, created or changed.
+// Anything else at the name gives no keyword lines; nothing is followed or changed.
 TEST(CoreKeywordFile, ForeignColourFileGivesBlackAndStaysAsItIs)
 {
     for (const QString kind : {"dangling link", "link to VICTIM", "over 1 MiB"}) {

@@ -7,9 +7,8 @@
 
 namespace {
 
-// The indexed lookup answers exactly as the plain first-match scan over the
-// file's lines, for random files of comments, blank lines, lines without a
-// TAB, empty, repeated and nested keywords, and usable and unusable colours.
+// The indexed lookup answers as the plain first-match scan, over random files
+// of every kind of line and colour.
 TEST(CoreKeywordTable, AgreesWithThePlainScan)
 {
     const char *const keywords[] = {"", "a", "ab", "abc", "b", "A", "a b", "\xc3\x9f"};

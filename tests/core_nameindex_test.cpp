@@ -8,9 +8,8 @@
 
 namespace {
 
-// Pieces of names: letters whose folded forms meet (i/I/İ/ı, ß/ẞ, K/Kelvin
-// sign), a letter outside the BMP in both cases, a lone high surrogate, and a
-// null name. Short names make many of them prefixes of one another.
+// Letters whose folded forms meet (i/I/İ/ı, ß/ẞ, Kelvin sign), one outside the
+// BMP, a lone high surrogate, a null name; short, so often prefixes.
 const char16_t *const kPieces[] = {u"a",      u"A",      u"b",          u"i",          u"I",
                                    u"\u0130", u"\u0131", u"\u00df",     u"\u1e9e",     u"k",
                                    u"\u212a", u"s",      u"\U00010400", u"\U00010428", u"\xd801"};
@@ -26,9 +25,8 @@ QString randomText(std::mt19937 &random, int maxPieces)
     return text;
 }
 
-// Every query the index answers equals the plain scan's answer: after a
-// build, and after inserts, removals, renames, appends, splices and
-// rebuilds, some of them unqueried in a row (the index sorts lazily).
+// The index answers as the plain scan after a build and after every kind of
+// change, some unqueried in a row (it sorts lazily).
 TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
 {
     const struct
@@ -52,8 +50,7 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
         };
         QStringList names;
         core::NameIndex index([&names](qsizetype p) { return QStringView(names.at(p)); });
-        // Replaces `removed` names from p on by `added` new ones; gives the
-        // index to be told.
+        // Replaces `removed` names from p on by `added` new ones.
         const auto change = [&](qsizetype p, qsizetype removed, qsizetype added) -> auto &
         {
             names.remove(p, removed);
@@ -83,8 +80,7 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
                 continue;
             for (int q = 0; q < 12; ++q) {
                 QString prefix = randomText(random, 3);
-                // Half the queries take the beginning of a name in the list,
-                // the first one the whole of the last name (appends end there).
+                // Half ask a name's beginning, the first the whole last name.
                 if (q % 2 == 0 && !names.isEmpty()) {
                     const QString &name = q == 0 ? names.last() : names.at(at(names.size() - 1));
                     prefix = q == 0 ? name : name.left(at(name.size()));

@@ -131,8 +131,7 @@ TEST(CoreVCard, ReadsALargeFileInTwoPartsInOrder)
 
 using CoreContactRoundTrip = testing::TestWithParam<core::ContactFormat>;
 
-// The entries written in the format and read again, the first `typed` in
-// the file (a typed value, not its exact copy) changed to `changed`.
+// The entries written and read again, the first `typed` changed to `changed`.
 core::ImportResult roundTrip(core::ContactFormat format, const QList<DirectoryEntry> &entries,
                              QByteArrayView typed = {}, QByteArrayView changed = {})
 {

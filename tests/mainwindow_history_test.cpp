@@ -1,5 +1,4 @@
-// The main window's additions beyond the design's controls: undo and redo,
-// the search window, importing files and acting on a number line.
+// Undo and redo, the search window, imports and a number line's actions.
 
 #include "mainwindow/frmMain.h"
 #include "platform/listview.h"
@@ -37,9 +36,8 @@ struct Shown
     frmMain w;
 };
 
-// Undo and redo of a Delete from the keyboard and the menu; each step is
-// saved at once and the entry put back is selected and shown. In the find
-// box Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z undo and redo the box's typing instead.
+// Undo and redo of a Delete by key and menu, each saved, the entry put back shown;
+// in the find box the keys undo and redo its typing instead.
 TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
 {
     Shown main("Ann|1\r\nBob|2\r\n");
@@ -72,8 +70,7 @@ TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
     EXPECT_EQ(messages.requests.size(), 1);
 }
 
-// Ctrl+F from any control opens the search window; Return on a result shows
-// that entry in the main window.
+// Ctrl+F opens the search window; Return on a result shows that entry.
 TEST(MainWindowHistory, SearchShowsTheChosenEntry)
 {
     Shown main("Ann|e-mail: ann@example.org\r\nZo\xc3\xab Tanaka|phone: (555) 0101\r\n");
@@ -88,9 +85,8 @@ TEST(MainWindowHistory, SearchShowsTheChosenEntry)
     EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"phone: (555) 0101"});
 }
 
-// Contact files imported from the window (the menu's dialog and a drop both
-// end here) are one change: saved at once, taken back by one undo; the
-// report names each file.
+// An import (the menu's and a drop's) is one saved change, one undo; the report
+// names each file.
 TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
 {
     Shown main("Ann|phone: 1\r\n");
@@ -115,8 +111,7 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
     EXPECT_EQ(itemTexts(w.lvwQuorvel), QStringList({"Ann", "Bob", "Cy"}));
 }
 
-// From the keyboard a number line is copied whole (Ctrl+C) or as its value
-// (Ctrl+Shift+C), and Return opens the address it holds, if any.
+// Ctrl+C copies a number line, Ctrl+Shift+C its value; Return opens its address.
 TEST(MainWindowHistory, ActsOnANumberLine)
 {
     Shown main("Ann|<b>e-mail: ann@example.org\tjust a note\r\n");

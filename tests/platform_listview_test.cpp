@@ -13,8 +13,7 @@ platform::ListRows rowsOf(const QStringList &names)
     return rows;
 }
 
-// The selection rules hold whoever adds or removes the rows: the view's own
-// calls or the model it shows.
+// The selection rules hold whether the view or its model adds or removes rows.
 TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
 {
     platform::ListView view("Name");
@@ -39,8 +38,7 @@ TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
     EXPECT_EQ(list.selectedItem(), 0);
 }
 
-// A very long text is held whole, but what the view lays out stays short, so
-// its memory does not follow the text.
+// A very long text is held whole, but laid out short, so memory does not follow it.
 TEST(ListView, AVeryLongTextIsHeldWholeButShownCut)
 {
     const QString longText(10'000'000, QLatin1Char('N'));

@@ -5,8 +5,7 @@
 
 namespace {
 
-// Without a confirmation the start goes on, and the user is told that a copy
-// is running.
+// Without a confirmation the start goes on, telling the user a copy is running.
 TEST(HandOver, NoConfirmationNoHandOver)
 {
     const QString folder = QStringLiteral("/nowhere/quorvel/ann");
