@@ -1,9 +1,6 @@
 #include "core/backups.h"
 #include "support/fixtures.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 using testsupport::fileBytes;

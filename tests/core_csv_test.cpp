@@ -2,9 +2,6 @@
 #include "core/csv.h"
 #include "support/fixtures.h"
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 namespace {
 
 using core::DirectoryEntry;

@@ -1,12 +1,6 @@
 #include "core/datalocation.h"
 #include "support/fixtures.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 using testsupport::writeBytes;
 
 namespace {

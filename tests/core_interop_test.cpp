@@ -6,8 +6,6 @@
 
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 

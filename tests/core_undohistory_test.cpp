@@ -1,10 +1,6 @@
 #include "core/undohistory.h"
 #include "support/fixtures.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-
 namespace {
 
 using core::DirectoryEntry;

@@ -4,7 +4,6 @@
 #include "support/fixtures.h"
 
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 namespace {
 
