@@ -72,8 +72,9 @@ TEST(CoreVCard, FoldsAt75OctetsWithoutSplittingACharacter)
         EXPECT_TRUE(line.size() <= 76 && QByteArrayView(line).isValidUtf8()) << line.constData();
 }
 
-// Each export's entries, as "name|numbers" lines, are in the fixture's ".entries" file.
-TEST(CoreVCard, ImportsExportsOfCommonAddressBooks)
+// Exports of common address books; the entries each gives, as "name|numbers"
+// lines, are in the fixture's ".entries" file.
+TEST(CoreImport, ImportsExportsOfCommonAddressBooks)
 {
     const std::pair<const char *, QStringList> rows[] = {
         {"phone21.vcf",
@@ -84,6 +85,11 @@ TEST(CoreVCard, ImportsExportsOfCommonAddressBooks)
           "again\twith a TAB:, ;\\ end\" stored as \"A long note that the exporter folded in "
           "the middle of a word and again with a TAB:, ;\\ end\""}},
         {"desktop40.vcf", {}},
+        {"webmail.csv", {}},     // numbered label and value columns, " ::: ", a multi-line cell
+        {"desktopmail.csv", {}}, // every field quoted, Windows-1252, address parts
+        {"mailclient.csv", {}},  // UTF-16 with a byte-order mark, semicolons, a display name
+        // A separator line, a nameless, a blank and a short record.
+        {"separator.csv", {"record 2: no name, named \"ann@example.org\""}},
     };
     for (const auto &[fixture, reasons] : rows) {
         SCOPED_TRACE(fixture);
@@ -92,8 +98,9 @@ TEST(CoreVCard, ImportsExportsOfCommonAddressBooks)
         for (const QString &line :
              u8(testsupport::fileBytes(path + ".entries")).split('\n', Qt::SkipEmptyParts))
             entries.append({line.section('|', 0, 0), line.section('|', 1), false});
-        const core::ImportResult result =
-            core::importContacts(core::readVCards(testsupport::fileBytes(path)), {});
+        const QByteArray bytes = testsupport::fileBytes(path);
+        const core::ImportResult result = core::importContacts(
+            path.endsWith(".csv") ? core::readCsv(bytes) : core::readVCards(bytes), {});
         ASSERT_TRUE(result.ok) << result.error.toStdString();
         EXPECT_EQ(result.entries, entries);
         EXPECT_EQ(result.reasons, reasons);
