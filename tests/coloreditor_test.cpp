@@ -12,12 +12,10 @@
 #include <memory>
 
 using core::ColorValue;
-using testsupport::AppFolder;
-using testsupport::ColorDialogRecorder;
-using testsupport::keywordFileBytes;
-using testsupport::MessageRecorder;
 
 namespace {
+
+using namespace testsupport;
 
 // Colours are 0xBBGGRR.
 constexpr ColorValue kRed = 0x0000FF;
@@ -136,7 +134,7 @@ TEST(ColorEditor, OnlySaveColorsWritesTheList)
         const Editor editor(app.path());
         EXPECT_EQ(editor.shown() == Shown{}, editor.rows().isEmpty());
         editor.run(script);
-        EXPECT_EQ(testsupport::fileBytes(app.keywordFile()), keywordFileBytes(written));
+        EXPECT_EQ(fileBytes(app.keywordFile()), keywordFileBytes(written));
         EXPECT_FALSE(editor->isVisible());
         EXPECT_EQ(messages.prompts().size(), answers.size());
         // Reopened, it lists the lines written but comments.
@@ -208,7 +206,7 @@ TEST(ColorEditor, UnreadableOrUnwritableFileIsReported)
     // writes over what it never read.
     AppFolder app;
     MessageRecorder messages;
-    testsupport::writeBytes(app.path() + "/victim", "phone:\t1,2,3\r\n");
+    writeBytes(app.path() + "/victim", "phone:\t1,2,3\r\n");
     ASSERT_TRUE(QFile::link(app.path() + "/victim", app.keywordFile()));
     EXPECT_FALSE(Editor(app.path())->isLoaded());
     ASSERT_EQ(messages.prompts().size(), 1);

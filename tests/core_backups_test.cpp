@@ -3,11 +3,9 @@
 
 #include <QRegularExpression>
 
-using testsupport::fileBytes;
-using testsupport::folderContents;
-using testsupport::writeBytes;
-
 namespace {
+
+using namespace testsupport;
 
 const QDate kToday(2024, 3, 1);
 constexpr char kTodayName[] = "quorvel-2024-03-01.dat";

@@ -5,7 +5,7 @@
 
 namespace {
 
-using testsupport::folderContents;
+using namespace testsupport;
 
 // A missing data folder is made private, one there used; anything else is
 // refused with the reason, nothing written.
@@ -17,7 +17,7 @@ TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
     ASSERT_TRUE(a.mkdir("existing") && a.mkdir("foreign"));
     ASSERT_TRUE(QFile::link(elsewhere.path(), a.filePath("linked")));
     ASSERT_TRUE(QFile::link(elsewhere.filePath("gone"), a.filePath("dangling")));
-    testsupport::writeBytes(a.filePath("plainfile"), "x");
+    writeBytes(a.filePath("plainfile"), "x");
     // Only root can give a folder away; elsewhere that row cannot be made.
     const bool given = ::chown(QFile::encodeName(a.filePath("foreign")), 65534, 65534) == 0;
 
@@ -42,9 +42,9 @@ TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
                     r.error.contains(QDir::toNativeSeparators(a.filePath(user))));
         EXPECT_EQ(folderContents(app.path()).size(), before.size() + (created ? 1 : 0));
     }
-    EXPECT_EQ(testsupport::modeOf(a.filePath("alice")), 0700);
+    EXPECT_EQ(modeOf(a.filePath("alice")), 0700);
     EXPECT_EQ(folderContents(elsewhere.path()), QStringList());
-    EXPECT_EQ(testsupport::fileBytes(a.filePath("plainfile")), "x");
+    EXPECT_EQ(fileBytes(a.filePath("plainfile")), "x");
 }
 
 } // namespace

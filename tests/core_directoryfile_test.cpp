@@ -3,8 +3,9 @@
 
 namespace {
 
+using namespace testsupport;
+
 using core::DirectoryEntry;
-using testsupport::u8;
 
 TEST(CoreDirectoryFile, ParsesLines)
 {
@@ -52,11 +53,11 @@ TEST(CoreDirectoryFile, ReadsAndWritesBackInNormalForm)
     EXPECT_TRUE(missing.ok && missing.entries.isEmpty());
     for (const auto &[bytes, entries, rewritten] : rows) {
         SCOPED_TRACE(bytes.toStdString());
-        testsupport::writeBytes(path, bytes);
+        writeBytes(path, bytes);
         EXPECT_EQ(core::ReadDirectoryFile(path).entries, entries);
         EXPECT_EQ(core::WriteDirectoryFile(path, entries), QString());
-        EXPECT_EQ(testsupport::fileBytes(path), rewritten);
-        EXPECT_EQ(testsupport::modeOf(path), 0600);
+        EXPECT_EQ(fileBytes(path), rewritten);
+        EXPECT_EQ(modeOf(path), 0600);
         EXPECT_EQ(core::ReadDirectoryFile(path).entries, entries);
     }
 }

@@ -5,9 +5,9 @@
 
 namespace {
 
+using namespace testsupport;
+
 using Store = core::DirectoryStore;
-using testsupport::fileBytes;
-using testsupport::writeBytes;
 
 const QDateTime kNow(QDate(2026, 3, 4), QTime(5, 6, 7));
 const QString kSide = "quorvel.dat.outside-20260304-050607";
@@ -50,7 +50,7 @@ TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
         if (outside && QByteArray(outside) == "-")
             QFile::remove(o.file);
         else if (outside)
-            testsupport::replaceFile(o.file, outside);
+            replaceFile(o.file, outside);
         const Store::SaveResult r = o.save(changed);
         EXPECT_EQ(r.outcome, outcome) << r.error.toStdString();
         EXPECT_EQ(fileBytes(o.file), bytes);
@@ -63,7 +63,7 @@ TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
     // Side copies never replace each other.
     Opened o;
     for (const char *outside : {"A|1\r\n", "B|2\r\n"}) {
-        testsupport::replaceFile(o.file, outside);
+        replaceFile(o.file, outside);
         EXPECT_EQ(o.save(true).outcome, Store::Outcome::Saved);
     }
     EXPECT_EQ(fileBytes(o.folder + '/' + kSide), "A|1\r\n");
@@ -94,7 +94,7 @@ TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
     EXPECT_EQ(fileBytes(removed.file), "Bob|2\r\n");
     for (const auto &[name, mode] :
          {std::pair{"", 0700}, {"/quorvel.dat", 0600}, {"/quorvel.lock", 0600}})
-        EXPECT_EQ(testsupport::modeOf(removed.folder + name), mode) << name;
+        EXPECT_EQ(modeOf(removed.folder + name), mode) << name;
     Store second(removed.app.path(), "alice");
     ASSERT_TRUE(second.open().ok);
     EXPECT_EQ(second.lock(), Store::LockState::HeldByAnother);
@@ -103,8 +103,8 @@ TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
 TEST(CoreDirectoryStore, NoticeIsTakenOnce)
 {
     Opened o;
-    EXPECT_EQ(o.store.leaveNotice(testsupport::u8("Zo\xC3\xAB")), QString());
-    EXPECT_EQ(o.store.takeNotice(), testsupport::u8("Zo\xC3\xAB"));
+    EXPECT_EQ(o.store.leaveNotice(u8("Zo\xC3\xAB")), QString());
+    EXPECT_EQ(o.store.takeNotice(), u8("Zo\xC3\xAB"));
     EXPECT_EQ(o.store.takeNotice(), QString());
 }
 

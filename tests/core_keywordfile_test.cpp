@@ -10,10 +10,9 @@ void PrintTo(const KeywordLine &k, std::ostream *os)
 
 namespace {
 
+using namespace testsupport;
+
 using core::KeywordLine;
-using testsupport::fileBytes;
-using testsupport::keywordFileBytes;
-using testsupport::writeBytes;
 
 TEST(CoreKeywordFile, ParsesLines)
 {
@@ -66,12 +65,12 @@ TEST(CoreKeywordFile, WritesTheFramedTableAndMakesTheDefault)
     EXPECT_EQ(core::readKeywordLinesForLookup(dir.path()),
               QString::fromUtf8(keywordFileBytes()).split("\r\n").mid(0, 17));
     EXPECT_EQ(fileBytes(path), keywordFileBytes());
-    EXPECT_EQ(testsupport::modeOf(path), 0644);
+    EXPECT_EQ(modeOf(path), 0644);
 
     const std::pair<QList<KeywordLine>, QStringList> tables[] = {
         {{}, {}},
-        {{{"a:", "1,2,3"}, {"", "4,5,6"}, {testsupport::u8("t\xC3\xA9l:"), "0,0,255"}},
-         {"a:\t1,2,3", "\t4,5,6", testsupport::u8("t\xC3\xA9l:\t0,0,255")}}};
+        {{{"a:", "1,2,3"}, {"", "4,5,6"}, {u8("t\xC3\xA9l:"), "0,0,255"}},
+         {"a:\t1,2,3", "\t4,5,6", u8("t\xC3\xA9l:\t0,0,255")}}};
     for (const auto &[rows, lines] : tables) {
         writeBytes(path, QByteArray(4000, 'x'));
         EXPECT_EQ(core::writeKeywordFile(path, rows), QString());
@@ -99,12 +98,11 @@ TEST(CoreKeywordFile, ForeignColourFileGivesBlackAndStaysAsItIs)
         if (kind == "over 1 MiB")
             writeBytes(path, "phone:\t1,2,3\r\n" + QByteArray(1 << 20, ';'));
         else
-            ASSERT_TRUE(
-                testsupport::makeAt(path, QString(kind).replace("VICTIM", dir.filePath("victim"))));
-        const QStringList before = testsupport::folderContents(dir.path());
+            ASSERT_TRUE(makeAt(path, QString(kind).replace("VICTIM", dir.filePath("victim"))));
+        const QStringList before = folderContents(dir.path());
         EXPECT_EQ(core::readKeywordLinesForLookup(dir.path()), QStringList()) << kind.toStdString();
         EXPECT_EQ(core::readKeywordFile(dir.path()).status, core::ReadStatus::Failed);
-        EXPECT_EQ(testsupport::folderContents(dir.path()), before);
+        EXPECT_EQ(folderContents(dir.path()), before);
         EXPECT_EQ(fileBytes(dir.filePath("victim")), "phone:\t1,2,3\r\n");
     }
 }

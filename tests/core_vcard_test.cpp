@@ -7,9 +7,10 @@
 
 namespace {
 
+using namespace testsupport;
+
 using core::DirectoryEntry;
 using core::LineKind;
-using testsupport::u8;
 
 // A line's kind and value, and the address it opens ("-": none).
 TEST(CoreLineKind, SplitsLinesAndGivesTheAddressToOpen)
@@ -95,10 +96,9 @@ TEST(CoreImport, ImportsExportsOfCommonAddressBooks)
         SCOPED_TRACE(fixture);
         const QString path = QUORVEL_FIXTURES "/" + u8(fixture);
         QList<DirectoryEntry> entries;
-        for (const QString &line :
-             u8(testsupport::fileBytes(path + ".entries")).split('\n', Qt::SkipEmptyParts))
+        for (const QString &line : u8(fileBytes(path + ".entries")).split('\n', Qt::SkipEmptyParts))
             entries.append({line.section('|', 0, 0), line.section('|', 1), false});
-        const QByteArray bytes = testsupport::fileBytes(path);
+        const QByteArray bytes = fileBytes(path);
         const core::ImportResult result = core::importContacts(
             path.endsWith(".csv") ? core::readCsv(bytes) : core::readVCards(bytes), {});
         ASSERT_TRUE(result.ok) << result.error.toStdString();

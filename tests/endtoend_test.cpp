@@ -14,12 +14,11 @@
 #include <iostream>
 #include <sys/stat.h>
 
-using testsupport::fileBytes;
-using testsupport::folderContents;
-
 namespace {
 
-struct Installed : testsupport::InstalledQuorvel
+using namespace testsupport;
+
+struct Installed : InstalledQuorvel
 {
     // Run over a directory file of these bytes (null: none), ended by a signal;
     // the exit code, or -1 when it did not exit by itself.
@@ -27,10 +26,10 @@ struct Installed : testsupport::InstalledQuorvel
     {
         if (directory) {
             QDir().mkpath(dataFolder());
-            testsupport::writeBytes(directoryFile(), directory);
+            writeBytes(directoryFile(), directory);
         }
         EXPECT_TRUE(start()) << "the program did not come up";
-        const testsupport::ProgramExit exit = stop(signalNumber);
+        const ProgramExit exit = stop(signalNumber);
         return exit.finished && exit.signal == 0 ? exit.exitCode : -1;
     }
 };
@@ -45,7 +44,7 @@ TEST(EndToEnd, FirstStartLeavesExactlyTheDefaultFiles)
                            backups + "/" + core::backupFileName(QDate::currentDate()),
                            user + "/quorvel.dat"}));
     EXPECT_EQ(fileBytes(app.directoryFile()), "Default|phone: 555-1234\r\n");
-    EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::keywordFileBytes());
+    EXPECT_EQ(fileBytes(app.keywordFile()), keywordFileBytes());
 }
 
 // Every signal that ends a session saves; a killed copy's lock is taken over.
@@ -103,13 +102,13 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
                                                   : QByteArray();
         QDir().mkpath(app.dataFolder());
         if (saved == Refused)
-            ASSERT_TRUE(testsupport::makeAt(app.directoryFile(), "FIFO"));
+            ASSERT_TRUE(makeAt(app.directoryFile(), "FIFO"));
         else
-            testsupport::writeBytes(app.directoryFile(), directory);
+            writeBytes(app.directoryFile(), directory);
         if (hostileColours)
-            testsupport::writeBytes(app.keywordFile(), colours);
+            writeBytes(app.keywordFile(), colours);
         ASSERT_TRUE(app.start()) << "the program did not come up";
-        const testsupport::ProgramExit exit = app.stop(SIGTERM, 300000);
+        const ProgramExit exit = app.stop(SIGTERM, 300000);
         ASSERT_TRUE(exit.finished) << "it did not end within 5 minutes of SIGTERM";
         EXPECT_EQ(exit.signal, 0);
         EXPECT_EQ(exit.exitCode, saved == Refused ? 1 : 0);
@@ -140,7 +139,7 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
         if (hostileColours)
             EXPECT_TRUE(keywords == colours) << "the colour file changed";
         else if (saved == AsRead || QFile::exists(app.keywordFile()))
-            EXPECT_EQ(keywords, testsupport::keywordFileBytes());
+            EXPECT_EQ(keywords, keywordFileBytes());
         const QString user = platform::GetName();
         QStringList files =
             folderContents(app.path()).filter(QRegularExpression("^[^/]*(/[^/]*)?$"));
@@ -170,7 +169,7 @@ TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
     const QStringList before = folderContents(app.path());
     for (const auto &c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const testsupport::ProgramOutput run = app.run(c.arguments);
+        const ProgramOutput run = app.run(c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
         EXPECT_TRUE(run.err.startsWith(c.err)) << run.err.toStdString();
@@ -190,16 +189,16 @@ TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
     Installed app;
     app.setEnvironment("QT_QPA_PLATFORM", "none");
     QDir().mkpath(app.dataFolder());
-    testsupport::writeBytes(app.directoryFile(), "Ann|phone: 1\r\n");
+    writeBytes(app.directoryFile(), "Ann|phone: 1\r\n");
     const QString cards = app.path() + "/cards.vcf";
-    testsupport::writeBytes(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab\r\n"
-                                   "TEL;TYPE=CELL:555 0101\r\nEMAIL:zoe@example.org\r\n"
-                                   "END:VCARD\r\n");
+    writeBytes(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab\r\n"
+                      "TEL;TYPE=CELL:555 0101\r\nEMAIL:zoe@example.org\r\n"
+                      "END:VCARD\r\n");
     const QByteArray added =
         "Ann|phone: 1\r\nZo\xc3\xab|mobile: 555 0101\te-mail: zoe@example.org\r\n";
     for (const char *summary :
          {": 1 added, 0 already there, 0 skipped\n", ": 0 added, 1 already there, 0 skipped\n"}) {
-        const testsupport::ProgramOutput run = app.run({"--import", cards});
+        const ProgramOutput run = app.run({"--import", cards});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_EQ(run.out, QFile::encodeName(cards) + summary);
         EXPECT_EQ(fileBytes(app.directoryFile()), added);
@@ -207,11 +206,11 @@ TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
 
     app.setEnvironment("QT_QPA_PLATFORM", "offscreen");
     ASSERT_TRUE(app.start());
-    const testsupport::ProgramOutput refused = app.run({"--import", cards});
+    const ProgramOutput refused = app.run({"--import", cards});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains("running")) << refused.err.toStdString();
     const QString out = app.path() + "/out.vcf";
-    const testsupport::ProgramOutput exported = app.run({"--export", out});
+    const ProgramOutput exported = app.run({"--export", out});
     EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
     EXPECT_TRUE(fileBytes(out).startsWith("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n"));
     EXPECT_EQ(app.stop(SIGTERM).exitCode, 0);

@@ -16,6 +16,8 @@ using core::DirectoryEntry;
 
 namespace {
 
+using namespace testsupport;
+
 // The main window's part: mode, directory, selection (the first), entries shown.
 struct FakeOwner final : EntryListOwner
 {
@@ -114,7 +116,7 @@ TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
         {"name=A<b>B;=x\n;bold;done", "A bold name can't contain <b>, can't add.", true}};
     FakeOwner owner({{"Old", "x", false}});
     for (const auto &[script, message, focusInName] : cases) {
-        testsupport::MessageRecorder messages;
+        MessageRecorder messages;
         Dialog dialog(owner);
         dialog.run(script);
         EXPECT_TRUE(dialog.isVisible()) << script;
@@ -183,7 +185,7 @@ TEST(EntryEditor, NumberRowsFollowAddEnterUpDownAndRemove)
                            {"#1;=\001typed;remove", "a,d,b|typed|+^v"},
                            {"up;down;remove;del", "a,d,b|typed|+^v"},
                            {"#2;del", "a,d|b|+^"}}};
-    testsupport::MessageRecorder messages;
+    MessageRecorder messages;
     for (const Walk &walk : walks) {
         FakeOwner owner;
         Dialog dialog(owner);

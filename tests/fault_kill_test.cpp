@@ -13,9 +13,9 @@
 #include <csignal>
 #include <iostream>
 
-using testsupport::fileBytes;
-
 namespace {
+
+using namespace testsupport;
 
 // As hand-edited (LF, "<B>") or as the program writes it (CR LF, "<b>").
 QByteArray directoryBytes(bool asWritten)
@@ -28,14 +28,14 @@ QByteArray directoryBytes(bool asWritten)
     return bytes;
 }
 
-struct Installed : testsupport::InstalledQuorvel
+struct Installed : InstalledQuorvel
 {
     // Starts over the old directory; true once loaded, which the colour file,
     // made for the first entry's lines, shows.
     bool startOver(const QByteArray &directory)
     {
         QDir().mkpath(dataFolder());
-        testsupport::writeBytes(directoryFile(), directory);
+        writeBytes(directoryFile(), directory);
         QFile::remove(keywordFile());
         QDeadlineTimer deadline(120000);
         for (bool started = start(); started && !deadline.hasExpired() && !ended();
@@ -92,7 +92,7 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
         SCOPED_TRACE(testing::Message() << "seed " << seed << ", round " << round);
         ASSERT_TRUE(app.startOver(oldBytes));
         // What an earlier kill left beside the file is gone.
-        ASSERT_EQ(testsupport::folderContents(app.dataFolder()).filter(QRegularExpression("^[^b]")),
+        ASSERT_EQ(folderContents(app.dataFolder()).filter(QRegularExpression("^[^b]")),
                   (QStringList{"quorvel.dat", "quorvel.lock"}));
         // Odd rounds kill while the new file is open, even ones from SIGTERM to exit.
         app.signal(SIGTERM);

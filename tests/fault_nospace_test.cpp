@@ -16,10 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using testsupport::AppFolder;
-using testsupport::MessageRecorder;
-
 namespace {
+
+using namespace testsupport;
 
 std::atomic<long long> freeBytes{-1}; // the bytes that still fit; -1: not full
 
@@ -81,7 +80,7 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
         // Today's backup is there already: only the save writes.
         const QString backups = folder.dataFolder() + "/backups";
         QDir().mkdir(backups);
-        testsupport::writeBytes(backups + "/" + core::backupFileName(QDate::currentDate()), kOld);
+        writeBytes(backups + "/" + core::backupFileName(QDate::currentDate()), kOld);
         int shown = 0;
         MessageRecorder messages(answers, [&] {
             if (++shown == spaceBackAfter)
@@ -99,9 +98,8 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
         EXPECT_EQ(main.window.isVisible(), !closes);
         EXPECT_EQ(folder.directoryBytes(), fileAfter);
         const QStringList left = {"quorvel.dat", "quorvel.lock"};
-        EXPECT_EQ(
-            testsupport::folderContents(folder.dataFolder()).filter(QRegularExpression("^quorvel")),
-            left.mid(0, closes ? 1 : 2))
+        EXPECT_EQ(folderContents(folder.dataFolder()).filter(QRegularExpression("^quorvel")),
+                  left.mid(0, closes ? 1 : 2))
             << "nothing half-written is left beside the file";
         if (!closes) { // still open: with space back it saves
             main.window.close();
@@ -127,7 +125,7 @@ TEST(FaultNoSpace, ChangeThatCannotBeSavedStaysInTheWindow)
                                                  QDir::toNativeSeparators(folder.directoryFile())));
     EXPECT_EQ(messages.prompts()[2], messages.prompts()[1]);
     EXPECT_EQ(folder.directoryBytes(), kOld);
-    EXPECT_EQ(testsupport::itemTexts(main.window.lvwQuorvel), QStringList{"Bob"});
+    EXPECT_EQ(itemTexts(main.window.lvwQuorvel), QStringList{"Bob"});
     main.window.close();
     EXPECT_EQ(folder.directoryBytes(), "Bob|phone: 2\r\n");
 }
@@ -140,7 +138,7 @@ TEST(FaultNoSpace, FirstStartOnAFullDiskIsRefusedWithoutHalfWrittenFiles)
     EXPECT_FALSE(Loaded(folder).ok);
     ASSERT_EQ(messages.prompts().size(), 1);
     EXPECT_TRUE(messages.prompts()[0].contains(QDir::toNativeSeparators(folder.dataFolder())));
-    EXPECT_EQ(testsupport::folderContents(folder.path()), QStringList{platform::GetName()});
+    EXPECT_EQ(folderContents(folder.path()), QStringList{platform::GetName()});
 }
 
 } // namespace

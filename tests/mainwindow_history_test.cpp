@@ -17,10 +17,9 @@
 #include <QTest>
 #include <QUrl>
 
-using testsupport::itemTexts;
-using testsupport::MessageRecorder;
-
 namespace {
+
+using namespace testsupport;
 
 // A main window shown and active over a directory file of these bytes.
 struct Shown
@@ -32,7 +31,7 @@ struct Shown
         w.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
     }
-    testsupport::AppFolder folder;
+    AppFolder folder;
     frmMain w;
 };
 
@@ -92,8 +91,8 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
     Shown main("Ann|phone: 1\r\n");
     frmMain &w = main.w;
     const QString cards = main.folder.path() + "/cards.vcf";
-    testsupport::writeBytes(cards, "BEGIN:VCARD\r\nFN:Bob\r\nTEL:2\r\nEND:VCARD\r\n"
-                                   "BEGIN:VCARD\r\nFN:Cy\r\nNOTE:x\r\nEND:VCARD\r\n");
+    writeBytes(cards, "BEGIN:VCARD\r\nFN:Bob\r\nTEL:2\r\nEND:VCARD\r\n"
+                      "BEGIN:VCARD\r\nFN:Cy\r\nNOTE:x\r\nEND:VCARD\r\n");
     MessageRecorder messages;
     w.importFiles({cards});
     EXPECT_EQ(main.folder.directoryBytes(), "Ann|phone: 1\r\nBob|phone: 2\r\nCy|x\r\n");

@@ -18,12 +18,9 @@
 #include <QTimer>
 #include <QWindow>
 
-using testsupport::AppFolder;
-using testsupport::folderContents;
-using testsupport::itemTexts;
-using testsupport::MessageRecorder;
-
 namespace {
+
+using namespace testsupport;
 
 // A main window loaded from an application folder, shown and active.
 struct Loaded
@@ -116,7 +113,7 @@ TEST(MainWindowStart, EmptyDirectoryStartsEmptyAndExitSaves)
                   withFile ? QStringList({user, backups, backup, user + "/quorvel.dat"})
                            : QStringList({user, user + "/quorvel.dat"}));
         EXPECT_EQ(folder.directoryBytes(), "");
-        EXPECT_EQ(testsupport::modeOf(folder.directoryFile()), 0600);
+        EXPECT_EQ(modeOf(folder.directoryFile()), 0600);
     }
 }
 
@@ -126,7 +123,7 @@ TEST(MainWindowStart, RefusedStartsSayWhyAndWriteNothing)
     AppFolder unreadable, linked, running("Ann|1\r\n");
     QDir().mkpath(unreadable.directoryFile());
     QDir().mkpath(linked.path() + "/elsewhere");
-    testsupport::writeBytes(linked.path() + "/elsewhere/quorvel.dat", "Ann|1\r\n");
+    writeBytes(linked.path() + "/elsewhere/quorvel.dat", "Ann|1\r\n");
     ASSERT_TRUE(QFile::link(linked.path() + "/elsewhere", linked.dataFolder()));
     Loaded first(running);
     for (const auto &[folder, why] : {std::pair{&unreadable, "quorvel.dat"},
@@ -348,7 +345,7 @@ TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
     MessageRecorder messages({platform::vbYes});
     {
         Loaded main(folder);
-        testsupport::replaceFile(folder.directoryFile(), "Zed|9\r\n");
+        replaceFile(folder.directoryFile(), "Zed|9\r\n");
         main.w.cmdDelete->click();
         const QStringList sides = QDir(folder.dataFolder()).entryList({"quorvel.dat.outside-*"});
         ASSERT_EQ(messages.prompts().size(), 2);
@@ -356,7 +353,7 @@ TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
         EXPECT_TRUE(messages.prompts()[1].contains(sides[0]));
         EXPECT_EQ(folder.directoryBytes(), "Bob|2\r\n");
         // Nothing changed here since: the outside version stays as it is.
-        testsupport::replaceFile(folder.directoryFile(), "Yul|8\r\n");
+        replaceFile(folder.directoryFile(), "Yul|8\r\n");
         main.w.closeForSignal();
         EXPECT_FALSE(main.w.isVisible());
         EXPECT_EQ(messages.prompts().size(), 2);
