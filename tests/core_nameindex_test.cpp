@@ -29,22 +29,16 @@ QString randomText(std::mt19937 &random, int maxPieces)
 // change, some unqueried in a row (it sorts lazily).
 TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
 {
-    const struct
-    {
-        const char *name;
-        unsigned seed;
-        int size;
-        int edits;
-        int maxPieces;
-        const char16_t *stem; // what every name but a null one begins with
-    } rows[] = {{"empty list", 1, 0, 30, 4, u""},
-                {"small list", 2, 5, 80, 4, u""},
-                {"a few blocks", 3, 300, 150, 4, u""},
-                {"many duplicates", 4, 700, 60, 2, u""},
-                {"long shared beginnings", 5, 200, 60, 4, u"Anderßon, İ"}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        std::mt19937 random(row.seed);
+    // Name, seed, size, edits, pieces per name, what every non-null name begins with.
+    const std::tuple<const char *, unsigned, int, int, int, const char16_t *> rows[] = {
+        {"empty list", 1, 0, 30, 4, u""},
+        {"small list", 2, 5, 80, 4, u""},
+        {"a few blocks", 3, 300, 150, 4, u""},
+        {"many duplicates", 4, 700, 60, 2, u""},
+        {"long shared beginnings", 5, 200, 60, 4, u"Anderßon, İ"}};
+    for (const auto &[what, seed, size, edits, maxPieces, stem] : rows) {
+        SCOPED_TRACE(what);
+        std::mt19937 random(seed);
         const auto at = [&](qsizetype bound) {
             return std::uniform_int_distribution<qsizetype>(0, bound)(random);
         };
@@ -55,16 +49,16 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
         {
             names.remove(p, removed);
             for (qsizetype i = 0; i < added; ++i) {
-                const QString text = randomText(random, row.maxPieces);
-                names.insert(p, text.isNull() ? text : QString::fromUtf16(row.stem) + text);
+                const QString text = randomText(random, maxPieces);
+                names.insert(p, text.isNull() ? text : QString::fromUtf16(stem) + text);
             }
             return index;
         };
-        change(0, 0, row.size).rebuild(row.size);
-        for (int edit = 0; edit <= row.edits; ++edit) {
+        change(0, 0, size).rebuild(size);
+        for (int edit = 0; edit <= edits; ++edit) {
             const qsizetype n = names.size(), p = n ? at(n - 1) : 0, end = at(n);
             const qsizetype count = at(n < 16 ? 3 : 60), removed = std::min(at(4), n - end);
-            const std::function<void()> edits[] = {
+            const std::function<void()> kinds[] = {
                 [&] { change(end, 0, 1).inserted(end); },
                 [&] { change(p, 1, 0).removed(p); },
                 [&] { change(p, 1, 1).renamed(p); },
@@ -74,7 +68,7 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
                 [&] { change(end, removed, count % 13).spliced(end, removed, count % 13); },
             };
             if (edit > 0) // the first queries come right after the build
-                edits[n == 0 ? 0 : random() % std::size(edits)]();
+                kinds[n == 0 ? 0 : random() % std::size(kinds)]();
             ASSERT_EQ(index.size(), names.size());
             if (random() % 3 == 0)
                 continue;

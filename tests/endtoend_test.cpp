@@ -152,13 +152,8 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
 
 TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
 {
-    const struct
-    {
-        QStringList arguments;
-        int exitCode;
-        QByteArray out; // what standard output begins with
-        QByteArray err; // what standard error begins with; usage follows
-    } cases[] = {
+    // Arguments, exit code, what standard output and error begin with (usage follows).
+    const std::tuple<QStringList, int, QByteArray, QByteArray> cases[] = {
         {{"--version"}, 0, "Quorvel 0.2.1\n", ""},
         {{"-h"}, 0, "Usage: ", ""},
         {{"--bogus"}, 2, "", "quorvel: Unknown option 'bogus'.\n\nUsage: "},
@@ -167,13 +162,13 @@ TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
     Installed app;
     app.setEnvironment("QT_QPA_PLATFORM", "none");
     const QStringList before = folderContents(app.path());
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const ProgramOutput run = app.run(c.arguments);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
-        EXPECT_TRUE(run.err.startsWith(c.err)) << run.err.toStdString();
-        EXPECT_EQ(c.exitCode ? run.out : run.err, QByteArray()) << "printed to the wrong stream";
+    for (const auto &[arguments, exitCode, out, err] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const ProgramOutput run = app.run(arguments);
+        EXPECT_EQ(run.exitCode, exitCode);
+        EXPECT_TRUE(run.out.startsWith(out)) << run.out.toStdString();
+        EXPECT_TRUE(run.err.startsWith(err)) << run.err.toStdString();
+        EXPECT_EQ(exitCode ? run.out : run.err, QByteArray()) << "printed to the wrong stream";
         EXPECT_EQ(folderContents(app.path()), before);
         EXPECT_EQ(folderContents(app.home()), QStringList());
     }
