@@ -49,13 +49,6 @@ extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 
 namespace {
 
-struct Loaded
-{
-    explicit Loaded(const AppFolder &folder) : window(folder.path()) { ok = window.Form_Load(); }
-    frmMain window;
-    bool ok = false;
-};
-
 const QByteArray kOld = "Ann|phone: 1\r\nBob|phone: 2\r\n";
 
 // Saving at exit keeps the old file whole and asks Retry, Discard or Cancel, naming
@@ -73,10 +66,10 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
     for (const auto &[free, answers, spaceBackAfter, closes, fileAfter] : cases) {
         SCOPED_TRACE(testing::Message() << answers.first() << " of " << answers.size());
         AppFolder folder(kOld);
-        Loaded main(folder);
-        ASSERT_TRUE(main.ok);
-        main.window.show();
-        main.window.directory().append(core::DirectoryEntry{"Cy", {}, false});
+        frmMain window(folder.path());
+        ASSERT_TRUE(window.Form_Load());
+        window.show();
+        window.directory().append(core::DirectoryEntry{"Cy", {}, false});
         // Today's backup is there already: only the save writes.
         const QString backups = folder.dataFolder() + "/backups";
         QDir().mkdir(backups);
@@ -88,21 +81,21 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
         });
         {
             DiskFull full(free);
-            main.window.close();
+            window.close();
         }
         ASSERT_EQ(messages.prompts().size(), answers.size());
         for (const QString &prompt : messages.prompts()) {
             EXPECT_TRUE(prompt.contains(QDir::toNativeSeparators(folder.directoryFile())));
             EXPECT_TRUE(prompt.contains("No space left on device")) << prompt.toStdString();
         }
-        EXPECT_EQ(main.window.isVisible(), !closes);
+        EXPECT_EQ(window.isVisible(), !closes);
         EXPECT_EQ(folder.directoryBytes(), fileAfter);
         const QStringList left = {"quorvel.dat", "quorvel.lock"};
         EXPECT_EQ(folderContents(folder.dataFolder()).filter(QRegularExpression("^quorvel")),
                   left.mid(0, closes ? 1 : 2))
             << "nothing half-written is left beside the file";
         if (!closes) { // still open: with space back it saves
-            main.window.close();
+            window.close();
             EXPECT_EQ(folder.directoryBytes(), added);
         }
     }
@@ -112,21 +105,21 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
 TEST(FaultNoSpace, ChangeThatCannotBeSavedStaysInTheWindow)
 {
     AppFolder folder(kOld);
-    Loaded main(folder);
-    ASSERT_TRUE(main.ok);
+    frmMain window(folder.path());
+    ASSERT_TRUE(window.Form_Load());
     // The day's backup fails too; it is not told beside a failed save.
     MessageRecorder messages({platform::vbYes, platform::vbRetry, platform::vbCancel});
     {
         DiskFull full;
-        main.window.cmdDelete->click();
+        window.cmdDelete->click();
     }
     ASSERT_EQ(messages.prompts().size(), 3);
     EXPECT_TRUE(messages.prompts()[1].startsWith("Can't save the directory to " +
                                                  QDir::toNativeSeparators(folder.directoryFile())));
     EXPECT_EQ(messages.prompts()[2], messages.prompts()[1]);
     EXPECT_EQ(folder.directoryBytes(), kOld);
-    EXPECT_EQ(itemTexts(main.window.lvwQuorvel), QStringList{"Bob"});
-    main.window.close();
+    EXPECT_EQ(itemTexts(window.lvwQuorvel), QStringList{"Bob"});
+    window.close();
     EXPECT_EQ(folder.directoryBytes(), "Bob|phone: 2\r\n");
 }
 
@@ -135,7 +128,7 @@ TEST(FaultNoSpace, FirstStartOnAFullDiskIsRefusedWithoutHalfWrittenFiles)
     AppFolder folder;
     DiskFull full(7);
     MessageRecorder messages;
-    EXPECT_FALSE(Loaded(folder).ok);
+    EXPECT_FALSE(frmMain(folder.path()).Form_Load());
     ASSERT_EQ(messages.prompts().size(), 1);
     EXPECT_TRUE(messages.prompts()[0].contains(QDir::toNativeSeparators(folder.dataFolder())));
     EXPECT_EQ(folderContents(folder.path()), QStringList{platform::GetName()});

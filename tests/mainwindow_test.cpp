@@ -83,8 +83,7 @@ bool withDialog(frmMain &window, const std::function<void()> &command,
     return opened;
 }
 
-// Types into a widget: characters, "\b" for Backspace, "\x7f" for Delete,
-// "\001" for Ctrl+A, "\n" for Enter, "^" and "v" for the arrow keys.
+// Types keys: "\b" Backspace, "\x7f" Delete, "\001" Ctrl+A, "\n" Enter, "^" "v" arrows.
 void type(QWidget *widget, const QString &keys)
 {
     const QMap<QChar, QKeyCombination> special = {
@@ -278,9 +277,8 @@ TEST(MainWindow, F1ReleasedAnywhereShowsTheAboutBox)
     }
 }
 
-// Add, edit and delete through the real entry editor: each one reaches the
-// directory file at once (a crash right after loses nothing), and closing
-// writes the same. Without a selected entry Edit and Delete do nothing.
+// Add, edit and delete through the real editor each reach the file at once;
+// without a selected entry Edit and Delete do nothing.
 TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
 {
     AppFolder folder("Default|phone: 555-1234\r\n<b>Bob|<b>fax: 2\tx\r\n");
@@ -294,8 +292,7 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
         EXPECT_FALSE(withDialog<frmAddEdit>(w, [&] { button->click(); }));
     EXPECT_TRUE(messages.prompts().isEmpty());
 
-    // Add appends the entry as typed, whatever the mode was; the selection and
-    // the lines shown stay.
+    // Add appends the entry as typed, whatever the mode; the selection stays.
     w.lvwQuorvel->setSelectedItem(1);
     w.eMode = 1;
     EXPECT_TRUE(withDialog<frmAddEdit>(
@@ -329,8 +326,7 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
     main.activate();
     EXPECT_EQ(QApplication::focusWidget(), w.lvwQuorvel);
 
-    // Delete asks; No changes nothing, Yes removes the entry and leaves none
-    // selected, its lines shown until another entry is shown.
+    // Delete asks; Yes removes the entry, leaving none selected and its lines shown.
     w.mnuDelete->trigger();
     EXPECT_EQ(messages.prompts(), QStringList{"Are you sure you want to remove Robert?"});
     w.lvwQuorvel->setSelectedItem(1);
@@ -343,9 +339,8 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
     EXPECT_EQ(folder.directoryBytes(), edited);
 }
 
-// Another program's version of the file is kept beside it when the window
-// has a change to save, and the user is told; when the window is closed by a
-// signal, at the next start.
+// Another program's version is kept beside the file when the window has a change
+// to save, and the user told; closed by a signal, at the next start.
 TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
 {
     AppFolder folder("Ann|1\r\nBob|2\r\n");
@@ -372,9 +367,8 @@ TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
     EXPECT_EQ(next.shown(), "Yul* | Yul | 8");
 }
 
-// The colour editor writes the file that the lines of an entry take their
-// colours from, as it is when the entry is shown (a bold line's marker is
-// dropped first); no line is selected over its colour. Colours are 0xBBGGRR.
+// Lines take their colours (0xBBGGRR) from the colour file as it is when the
+// entry is shown, a bold marker dropped first; none is selected over its colour.
 TEST(ColorsCommand, LinesShowTheColourFileAsItIsWhenShown)
 {
     AppFolder folder("<b>Ann|<b>fax: 123\tphone: 1\r\n");

@@ -39,10 +39,7 @@ void InstalledQuorvel::setEnvironment(const QByteArray &name, const QByteArray &
 ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs) const
 {
     QProcess process;
-    QStringList environment;
-    for (const QByteArray &e : environment_)
-        environment.append(QString::fromLocal8Bit(e));
-    process.setEnvironment(environment);
+    process.setEnvironment(QString::fromLocal8Bit(environment_.join('\0')).split(QChar(0)));
     process.start(dir_.filePath("quorvel"), arguments);
     ProgramOutput output;
     if (!process.waitForFinished(timeoutMs)) {
