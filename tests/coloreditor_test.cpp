@@ -50,17 +50,14 @@ struct Editor
             {"quit", dlg->cmdCancelColors}};
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
             const QString op = step.section('=', 0, 0), arg = step.section('=', 1);
-            for (const auto &[name, control] : clicks) {
-                if (op == name)
-                    QTest::mouseClick(control, Qt::LeftButton);
-            }
-            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            for (const auto &[name, control] : clicks)
+                op == name ? QTest::mouseClick(control, Qt::LeftButton) : void();
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
                 if (op == "keys") {
                     QTest::keyClick(dlg->txtCaption, key);
                     QTest::keyClick(dlg.get(), key);
                     EXPECT_TRUE(dlg->isVisible());
                 }
-            }
             if (op == "close")
                 dlg->close();
             if (op == "up")

@@ -5,14 +5,6 @@ namespace {
 
 using testsupport::itemTexts;
 
-platform::ListRows rowsOf(const QStringList &names)
-{
-    platform::ListRows rows;
-    for (const QString &name : names)
-        rows.push_back({name, {}, false, 0});
-    return rows;
-}
-
 // The selection rules hold whether the view or its model adds or removes rows.
 TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
 {
@@ -60,13 +52,10 @@ TEST(ListView, TypeToSelect)
         {"m|b", "Bob"}};
     for (const auto &[keys, selected] : cases) {
         platform::ListView list("Name");
-        list.addItems(rowsOf({"Anna", "Max", "mike", "Bob", "Mona"}));
-        for (const QChar key : QString(keys)) {
-            if (key == '|')
-                list.resetTypeToSelect();
-            else
-                list.keyboardSearch(key);
-        }
+        for (const char *name : {"Anna", "Max", "mike", "Bob", "Mona"})
+            list.addItems({{name, {}, false, 0}});
+        for (const QChar key : QString(keys))
+            key == '|' ? list.resetTypeToSelect() : list.keyboardSearch(key);
         EXPECT_EQ(list.text(list.selectedItem()), selected) << keys;
     }
 }
