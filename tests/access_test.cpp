@@ -59,8 +59,7 @@ struct Windows
 
 } // namespace
 
-// Tab visits every enabled, named control in order; every button and label has
-// its own Alt key, a label's moving to its control.
+// Tab visits every enabled, named control in order; each button and label has its own Alt key.
 TEST(KeyboardAccess, TabOrderNamesAndMnemonics)
 {
     Windows w;

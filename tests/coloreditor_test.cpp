@@ -95,8 +95,7 @@ struct Editor
     std::unique_ptr<frmColorEditor> dlg;
 };
 
-// Only Save Colors writes the list (in the Default file's frame) and closes. With
-// nothing selected Delete, Cancel and Save do nothing.
+// Only Save Colors writes the list (in the Default frame); with none selected, buttons do nothing.
 TEST(ColorEditor, OnlySaveColorsWritesTheList)
 {
     // Keyword lines of the file (none: no file), answers, steps, lines after.
@@ -199,8 +198,7 @@ TEST(ColorEditor, ColourDialogRemembersItsOwnColour)
 
 TEST(ColorEditor, UnreadableOrUnwritableFileIsReported)
 {
-    // A link to another file: the editor says why and does not open, so it never
-    // writes over what it never read.
+    // A link to another file: the editor says why and does not open, so never writes over it.
     AppFolder app;
     MessageRecorder messages;
     writeBytes(app.path() + "/victim", "phone:\t1,2,3\r\n");

@@ -7,8 +7,7 @@ namespace {
 
 using namespace testsupport;
 
-// A missing data folder is made private, one there used; anything else is
-// refused with the reason, nothing written.
+// A missing data folder is made private, one there used; anything else is refused, unwritten.
 TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
 {
     QTemporaryDir app;

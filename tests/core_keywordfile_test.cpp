@@ -56,8 +56,7 @@ TEST(CoreKeywordFile, LooksUpLineColor)
         EXPECT_EQ(core::lookupLineColor(file, QString::fromLatin1(line)), want) << what;
 }
 
-// The table goes into the Default file's frame and reads back as it was; a
-// missing file is made with the Default table at the first lookup.
+// The table goes into the Default frame and reads back; a missing file is made at the first lookup.
 TEST(CoreKeywordFile, WritesTheFramedTableAndMakesTheDefault)
 {
     QTemporaryDir dir;

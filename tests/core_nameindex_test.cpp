@@ -25,8 +25,7 @@ QString randomText(std::mt19937 &random, int maxPieces)
     return text;
 }
 
-// The index answers as the plain scan after a build and after every kind of
-// change, some unqueried in a row (it sorts lazily).
+// The index answers as the plain scan through every kind of change (it sorts lazily).
 TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
 {
     // Name, seed, size, edits, pieces per name, what every non-null name begins with.

@@ -73,8 +73,7 @@ TEST(CoreVCard, FoldsAt75OctetsWithoutSplittingACharacter)
         EXPECT_TRUE(line.size() <= 76 && QByteArrayView(line).isValidUtf8()) << line.constData();
 }
 
-// Exports of common address books; the entries each gives, as "name|numbers"
-// lines, are in the fixture's ".entries" file.
+// Address-book exports; the fixture's ".entries" file holds its entries as "name|numbers" lines.
 TEST(CoreImport, ImportsExportsOfCommonAddressBooks)
 {
     const std::pair<const char *, QStringList> rows[] = {

@@ -1,5 +1,4 @@
-// The real program, started from a fresh application folder: the files it leaves,
-// the signals that end it, and hostile files at start-up.
+// The real program: the files it leaves, the signals that end it, hostile files at start-up.
 
 #include "core/backups.h"
 #include "support/fixtures.h"
@@ -20,8 +19,7 @@ using namespace testsupport;
 
 struct Installed : InstalledQuorvel
 {
-    // Run over a directory file of these bytes (null: none), ended by a signal;
-    // the exit code, or -1 when it did not exit by itself.
+    // Run over a directory of these bytes (null: none), ended by a signal: exit code, -1 if killed.
     int runOver(const char *directory, int signalNumber)
     {
         if (directory) {
@@ -177,8 +175,8 @@ TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
     EXPECT_TRUE(help.contains(QFile::encodeName(app.keywordFile())));
 }
 
-// Without a display an import appends and saves, a second finds the entries
-// there; while a window holds the folder, import is refused and export works.
+// Without a display an import saves (a second finds the entries there) and export works; an
+// import is refused while a window holds the folder.
 TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
 {
     Installed app;
@@ -222,8 +220,7 @@ bool waitForLine(const Installed &app, const QString &file, const QByteArray &te
     return true;
 }
 
-// The second copy has the first (started over a killed copy's lock and socket)
-// bring its window forward, and ends once that is confirmed.
+// A second copy has the first (started over a killed one's lock) bring its window forward.
 TEST(EndToEnd, SecondStartBringsTheFirstWindowForward)
 {
     Installed app;

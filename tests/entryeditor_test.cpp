@@ -88,8 +88,7 @@ struct Dialog : frmAddEdit
             }
         }
     }
-    // "rows|number box|+^v": "*" the selected row, "[...]" the selected text,
-    // "+^v" Add, Up and Down as far as enabled.
+    // "rows|number box|+^v": "*" selected row, "[...]" selected text, Add, Up, Down if enabled.
     QString state() const
     {
         QStringList rows;

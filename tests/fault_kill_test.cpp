@@ -30,8 +30,7 @@ QByteArray directoryBytes(bool asWritten)
 
 struct Installed : InstalledQuorvel
 {
-    // Starts over the old directory; true once loaded, which the colour file,
-    // made for the first entry's lines, shows.
+    // Starts over the old directory; true once loaded (the first entry's colour file is made).
     bool startOver(const QByteArray &directory)
     {
         QDir().mkpath(dataFolder());

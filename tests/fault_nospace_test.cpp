@@ -51,13 +51,11 @@ namespace {
 
 const QByteArray kOld = "Ann|phone: 1\r\nBob|phone: 2\r\n";
 
-// Saving at exit keeps the old file whole and asks Retry, Discard or Cancel, naming
-// the file and the reason.
+// Saving at exit keeps the old file and asks Retry, Discard or Cancel, naming file and reason.
 TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
 {
     const QByteArray added = kOld + "Cy|\r\n";
-    // Free bytes, answers, the message after which space is back (0: never);
-    // whether the window closes, the file after.
+    // Free bytes, answers, the prompt after which space is back (0: never); closes; file after.
     const std::tuple<long long, QList<int>, int, bool, QByteArray> cases[] = {
         {0, {platform::vbCancel}, 0, false, kOld},
         {10, {platform::vbDiscard}, 0, true, kOld},

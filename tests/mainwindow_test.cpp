@@ -270,8 +270,7 @@ TEST(MainWindow, F1ReleasedAnywhereShowsTheAboutBox)
     }
 }
 
-// Add, edit and delete through the real editor each reach the file at once;
-// without a selected entry Edit and Delete do nothing.
+// Add, edit and delete each reach the file at once; with none selected Edit and Delete do nothing.
 TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
 {
     AppFolder folder("Default|phone: 555-1234\r\n<b>Bob|<b>fax: 2\tx\r\n");
@@ -436,8 +435,7 @@ TEST(MainWindowHistory, SearchShowsTheChosenEntry)
     EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"phone: (555) 0101"});
 }
 
-// An import (the menu's and a drop's) is one saved change, one undo; the report
-// names each file.
+// An import (the menu's and a drop's) is one saved change, one undo; the report names each file.
 TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
 {
     AppFolder folder("Ann|phone: 1\r\n");

@@ -73,8 +73,7 @@ struct AppFolder
     QTemporaryDir dir;
 };
 
-// While it lives, records message boxes, runs `whileShown` while one is up, and
-// gives the queued answers (then OK).
+// While it lives: records message boxes, runs `whileShown`, answers from the queue (then OK).
 class MessageRecorder
 {
 public:
@@ -88,8 +87,7 @@ private:
     platform::MessageHandler previous_;
 };
 
-// While it lives, records the colour dialog's colour at each opening and gives
-// the queued answers, nullopt for Cancel (then Cancel).
+// While it lives: records the colour offered, answers from the queue (nullopt: Cancel; then that).
 class ColorDialogRecorder
 {
 public:
