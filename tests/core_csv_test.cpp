@@ -2,8 +2,6 @@
 #include "core/csv.h"
 #include "support/fixtures.h"
 
-namespace {
-
 using core::DirectoryEntry;
 
 TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
@@ -70,5 +68,3 @@ TEST(CoreImport, ChoosesTheReaderByNameOrContent)
     }
     EXPECT_EQ(core::importContactsFile(dir.filePath("missing.vcf"), {}).error, "it does not exist");
 }
-
-} // namespace

@@ -3,8 +3,6 @@
 
 #include <unistd.h>
 
-namespace {
-
 using namespace testsupport;
 
 // A missing data folder is made private, one there used; anything else is refused, unwritten.
@@ -45,5 +43,3 @@ TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
     EXPECT_EQ(folderContents(elsewhere.path()), QStringList());
     EXPECT_EQ(fileBytes(a.filePath("plainfile")), "x");
 }
-
-} // namespace

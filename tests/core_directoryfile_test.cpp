@@ -1,8 +1,6 @@
 #include "core/directoryfile.h"
 #include "support/fixtures.h"
 
-namespace {
-
 using namespace testsupport;
 
 using core::DirectoryEntry;
@@ -73,5 +71,3 @@ TEST(CoreDirectoryFile, DisplayLineDropsOneLowerCaseMarker)
         EXPECT_EQ(shown.bold, bold) << line;
     }
 }
-
-} // namespace

@@ -3,8 +3,6 @@
 
 #include <sys/stat.h>
 
-namespace {
-
 using namespace testsupport;
 
 using core::ReadStatus;
@@ -123,5 +121,3 @@ TEST(CoreFileIo, RemovesOnlyItsOwnInterruptedWrites)
     left.sort();
     EXPECT_EQ(folderContents(dir.path()), left);
 }
-
-} // namespace

@@ -8,8 +8,6 @@ void PrintTo(const KeywordLine &k, std::ostream *os)
 }
 } // namespace core
 
-namespace {
-
 using namespace testsupport;
 
 using core::KeywordLine;
@@ -105,5 +103,3 @@ TEST(CoreKeywordFile, ForeignColourFileGivesBlackAndStaysAsItIs)
         EXPECT_EQ(fileBytes(dir.filePath("victim")), "phone:\t1,2,3\r\n");
     }
 }
-
-} // namespace

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <random>
 
-namespace {
-
 // The indexed lookup answers as the plain first-match scan, over random files.
 TEST(CoreKeywordTable, AgreesWithThePlainScan)
 {
@@ -38,5 +36,3 @@ TEST(CoreKeywordTable, AgreesWithThePlainScan)
         }
     }
 }
-
-} // namespace

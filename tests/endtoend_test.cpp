@@ -134,10 +134,11 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
         }
         // A colour file is only read; a missing one is made with the Default content.
         const QByteArray keywords = fileBytes(app.keywordFile());
-        if (hostileColours)
+        if (hostileColours) {
             EXPECT_TRUE(keywords == colours) << "the colour file changed";
-        else if (saved == AsRead || QFile::exists(app.keywordFile()))
+        } else if (saved == AsRead || QFile::exists(app.keywordFile())) {
             EXPECT_EQ(keywords, keywordFileBytes());
+        }
         const QString user = platform::GetName();
         QStringList files =
             folderContents(app.path()).filter(QRegularExpression("^[^/]*(/[^/]*)?$"));

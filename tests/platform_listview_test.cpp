@@ -1,8 +1,6 @@
 #include "platform/listview.h"
 #include "support/fixtures.h"
 
-namespace {
-
 using testsupport::itemTexts;
 
 // The selection rules hold whether the view or its model adds or removes rows.
@@ -59,5 +57,3 @@ TEST(ListView, TypeToSelect)
         EXPECT_EQ(list.text(list.selectedItem()), selected) << keys;
     }
 }
-
-} // namespace

@@ -3,8 +3,6 @@
 
 #include <QLocalServer>
 
-namespace {
-
 // Without a confirmation the start goes on, telling the user a copy is running.
 TEST(HandOver, NoConfirmationNoHandOver)
 {
@@ -14,5 +12,3 @@ TEST(HandOver, NoConfirmationNoHandOver)
     ASSERT_TRUE(silent.listen(platform::handOverSocketPath(folder)));
     EXPECT_FALSE(platform::askRunningCopyToShow(folder, 200)) << "a listener that never answers";
 }
-
-} // namespace
