@@ -22,6 +22,8 @@
 
 namespace {
 
+using namespace testsupport;
+
 QAccessibleInterface *node(QObject *object)
 {
     return QAccessible::queryAccessibleInterface(object);
@@ -45,21 +47,19 @@ struct Windows
     Windows() : main(folder.path())
     {
         folder.writeDirectory("Ann|1\r\n<b>Bob|<b>phone: 2\tfax: 3\tcell: 5\r\nCy|4\r\n");
-        folder.writeKeywords(testsupport::keywordFileBytes({"fax:\t201,83,7"}));
+        folder.writeKeywords(keywordFileBytes({"fax:\t201,83,7"}));
         EXPECT_TRUE(main.Form_Load());
         main.lvwQuorvel->setSelectedItem(2);
         main.lvwQuorvel_ItemClick(2);
         activate(main);
     }
-    testsupport::AppFolder folder;
+    AppFolder folder;
     frmMain main;
 };
 
 } // namespace
 
-// Tab goes round every enabled control in layout order and leaves every list;
-// each control has a name. Every button and label has an Alt key, none twice
-// in a window, and a label's moves to its control.
+// Tab visits every enabled, named control in order; each button and label has its own Alt key.
 TEST(KeyboardAccess, TabOrderNamesAndMnemonics)
 {
     Windows w;
@@ -101,8 +101,7 @@ TEST(KeyboardAccess, TabOrderNamesAndMnemonics)
     }
 }
 
-// Keys in the main window (Bob selected and shown): what opened, the selected
-// item, the first line shown, and the control with the focus.
+// Keys with Bob shown: what opened, the selection, the first line, the focus.
 TEST(KeyboardAccess, MainWindowKeys)
 {
     const std::tuple<const char *, QKeySequence, const char *> cases[] = {
@@ -124,7 +123,7 @@ TEST(KeyboardAccess, MainWindowKeys)
         SCOPED_TRACE(focus + (" " + keys.toString()).toStdString());
         Windows w;
         QStringList seen;
-        testsupport::MessageRecorder messages({platform::vbNo}, [&] { seen.append("ask"); });
+        MessageRecorder messages({platform::vbNo}, [&] { seen.append("ask"); });
         QTimer::singleShot(0, &w.main, [&] {
             if (QWidget *modal = QApplication::activeModalWidget()) {
                 seen.append(w.main.eMode == 1 ? "edit" : "add");
@@ -182,7 +181,7 @@ TEST(Accessibility, WindowTabsAndSwatch)
 
     // The swatch's press action, Space, Enter and F4 open the colour dialog.
     frmColorEditor colors(w.folder.path());
-    testsupport::ColorDialogRecorder dialog({core::RGBValue(1, 2, 3)});
+    ColorDialogRecorder dialog({core::RGBValue(1, 2, 3)});
     EXPECT_EQ(node(colors.picColor)->role(), QAccessible::Button);
     node(colors.picColor)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCoreApplication::processEvents();

@@ -12,12 +12,10 @@
 #include <memory>
 
 using core::ColorValue;
-using testsupport::AppFolder;
-using testsupport::ColorDialogRecorder;
-using testsupport::keywordFileBytes;
-using testsupport::MessageRecorder;
 
 namespace {
+
+using namespace testsupport;
 
 // Colours are 0xBBGGRR.
 constexpr ColorValue kRed = 0x0000FF;
@@ -26,17 +24,14 @@ constexpr ColorValue kBlue = 0xFF0000;
 const QStringList kPhone = {"phone:\t0,0,0"};
 const QStringList kAB = {"a\t255,0,0", "b\t0,255,0"};
 
-// What the dialog shows: the keyword box, the swatch, the preview's text and
-// colour, whether Save and Cancel are enabled, and whether a keyword is being added.
+// Keyword box, swatch, preview text and colour, Save and Cancel enabled, adding.
 using Shown = std::tuple<QString, ColorValue, QString, ColorValue, bool, bool, bool>;
 
-// An entry shown with nothing being edited.
-Shown viewing(const QString &keyword, ColorValue color)
+Shown viewing(const QString &keyword, ColorValue color) // nothing being edited
 {
     return {keyword, color, keyword + " the data goes here", color, false, false, false};
 }
 
-// One opened editor, driven the way a user does with clicks and typing.
 struct Editor
 {
     explicit Editor(const QString &appFolder) : dlg(std::make_unique<frmColorEditor>(appFolder))
@@ -45,11 +40,8 @@ struct Editor
     }
     frmColorEditor *operator->() const { return dlg.get(); }
 
-    // Runs steps separated by blanks: add, save, cancel, delete, pick (the
-    // swatch), colors (Save Colors), quit (Cancel of the dialog), close (its
-    // close box), keys (Enter and Esc, which do nothing here), up (arrow key in
-    // the list), item=N (click), type=TEXT (typed at the end), set=TEXT (typed
-    // over the keyword).
+    // Steps: a click (add, save, cancel, delete, pick, colors, quit = the dialog's
+    // Cancel), close, keys (Enter, Esc: no effect), up, item=N, type=TEXT, set=TEXT.
     void run(const QString &script) const
     {
         const std::pair<const char *, QWidget *> clicks[] = {
@@ -58,17 +50,14 @@ struct Editor
             {"quit", dlg->cmdCancelColors}};
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
             const QString op = step.section('=', 0, 0), arg = step.section('=', 1);
-            for (const auto &[name, control] : clicks) {
-                if (op == name)
-                    QTest::mouseClick(control, Qt::LeftButton);
-            }
-            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            for (const auto &[name, control] : clicks)
+                op == name ? QTest::mouseClick(control, Qt::LeftButton) : void();
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
                 if (op == "keys") {
                     QTest::keyClick(dlg->txtCaption, key);
                     QTest::keyClick(dlg.get(), key);
                     EXPECT_TRUE(dlg->isVisible());
                 }
-            }
             if (op == "close")
                 dlg->close();
             if (op == "up")
@@ -95,7 +84,6 @@ struct Editor
                 dlg->bAddNew};
     }
 
-    // The list as keyword lines: keyword, TAB, colour text.
     QStringList rows() const
     {
         QStringList result;
@@ -107,13 +95,10 @@ struct Editor
     std::unique_ptr<frmColorEditor> dlg;
 };
 
-// Save Colors writes exactly the list, in the frame of the Default file, and
-// closes the dialog; Cancel and the close box write nothing. With nothing
-// selected (no keyword lines) Delete, Cancel and Save do nothing at all.
+// Only Save Colors writes the list (in the Default frame); with none selected, buttons do nothing.
 TEST(ColorEditor, OnlySaveColorsWritesTheList)
 {
-    // The file's keyword lines (none: no file), answers to the delete
-    // question, the steps, the keyword lines in the file after.
+    // Keyword lines of the file (none: no file), answers, steps, lines after.
     const std::tuple<QStringList, QList<int>, const char *, QStringList> cases[] = {
         {kPhone, {}, "add type=fax: pick save colors", {"phone:\t0,0,0", "fax:\t0,0,255"}},
         // Renaming writes the colour text anew from the numbers.
@@ -145,15 +130,14 @@ TEST(ColorEditor, OnlySaveColorsWritesTheList)
         const Editor editor(app.path());
         EXPECT_EQ(editor.shown() == Shown{}, editor.rows().isEmpty());
         editor.run(script);
-        EXPECT_EQ(testsupport::fileBytes(app.keywordFile()), keywordFileBytes(written));
+        EXPECT_EQ(fileBytes(app.keywordFile()), keywordFileBytes(written));
         EXPECT_FALSE(editor->isVisible());
         EXPECT_EQ(messages.prompts().size(), answers.size());
-        // Opened again, it lists the lines written, but for comments (";x").
+        // Reopened, it lists the lines written but comments.
         EXPECT_EQ(Editor(app.path()).rows(), written.filter(QRegularExpression("^[^;]")));
     }
 }
 
-// The keyword lines are listed in file order; each step shows what it should.
 TEST(ColorEditor, PreviewAndStateFollowEachHandler)
 {
     constexpr ColorValue dark = 0x008000;
@@ -170,8 +154,7 @@ TEST(ColorEditor, PreviewAndStateFollowEachHandler)
         {"item=2", viewing("phone:", kRed)},
         {"type=1", {"phone:1", kRed, "phone:1 the data goes here", kRed, true, true, false}},
         {"item=3", viewing("fax:", kBlue)},
-        // The preview follows the cleared keyword box in the swatch's colour
-        // of that moment; the swatch turns black afterwards.
+        // The preview keeps the swatch's colour of that moment; the swatch turns black.
         {"add", {"", 0, " the data goes here", kBlue, true, true, true}},
         {"type=x", {"x", 0, "x the data goes here", 0, true, true, true}},
         {"pick", {"x", kGreen, "x the data goes here", kGreen, true, true, true}},
@@ -180,10 +163,9 @@ TEST(ColorEditor, PreviewAndStateFollowEachHandler)
         {"cancel", viewing("fax:", kBlue)}, // the selection stayed on the old entry
         {"up", viewing("phone:", kRed)},
         {"item=4", viewing("", dark)},
-        // The keyword box is empty already: no change, so Save stays disabled.
+        // The box is empty already: no change, Save stays disabled.
         {"add", {"", 0, " the data goes here", dark, false, false, true}},
-        // Deleted, the entry stays shown with nothing selected; then Save,
-        // Cancel and Delete leave a pending edit as it is.
+        // Deleted, it stays shown, none selected; Save, Cancel, Delete keep the edit.
         {"item=6 delete", viewing("bad", 0)},
         {"set=c save cancel delete", {"c", 0, "c the data goes here", 0, true, true, false}},
     };
@@ -202,35 +184,30 @@ TEST(ColorEditor, ColourDialogRemembersItsOwnColour)
     AppFolder app;
     app.writeKeywords(keywordFileBytes({"phone:\t255,0,0"}));
     ColorDialogRecorder colors({std::nullopt, kGreen, std::nullopt});
-    // Cancelled on first use: the dialog's colour is black, and the swatch
-    // takes it, not the entry's red.
+    // Cancelled on first use: the swatch takes the dialog's black, not the red.
     const Editor editor(app.path());
     editor.run("pick");
     EXPECT_EQ(editor.shown(),
               (Shown{"phone:", 0, "phone: the data goes here", 0, true, true, false}));
-    // Cancel keeps the colour chosen last.
     editor.run("pick item=1 pick");
     EXPECT_EQ(editor->picColor->backColor(), kGreen);
-    // Every opening starts with black again.
+    // Cancel keeps the colour chosen last; every opening starts with black again.
     Editor(app.path()).run("pick");
     EXPECT_EQ(colors.offered, (QList<ColorValue>{0, 0, kGreen, 0}));
 }
 
 TEST(ColorEditor, UnreadableOrUnwritableFileIsReported)
 {
-    // A link to another file (as a second user of a shared folder may
-    // plant): the editor says why and does not open, so Save Colors can
-    // never write over what it never read.
+    // A link to another file: the editor says why and does not open, so never writes over it.
     AppFolder app;
     MessageRecorder messages;
-    testsupport::writeBytes(app.path() + "/victim", "phone:\t1,2,3\r\n");
+    writeBytes(app.path() + "/victim", "phone:\t1,2,3\r\n");
     ASSERT_TRUE(QFile::link(app.path() + "/victim", app.keywordFile()));
     EXPECT_FALSE(Editor(app.path())->isLoaded());
     ASSERT_EQ(messages.prompts().size(), 1);
     EXPECT_TRUE(messages.prompts()[0].contains(QDir::toNativeSeparators(app.keywordFile())));
 
-    // An application folder that is a regular file: nothing can be made in
-    // it. The dialog stays open with its list.
+    // An application folder that is a regular file: the dialog stays open.
     const QString notAFolder = app.path() + "/victim";
     const Editor editor(notAFolder);
     editor.run("add type=fax: save colors");

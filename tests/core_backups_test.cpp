@@ -1,23 +1,17 @@
 #include "core/backups.h"
 #include "support/fixtures.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
-using testsupport::fileBytes;
-using testsupport::folderContents;
-using testsupport::writeBytes;
-
 namespace {
+
+using namespace testsupport;
 
 const QDate kToday(2024, 3, 1);
 constexpr char kTodayName[] = "quorvel-2024-03-01.dat";
 
-// A data folder with a directory file and, in backups/, the given names: a
-// file holding "old", a folder when the name ends in "/", a link to the
-// directory file when it ends in "@". No names: no backups folder.
+// A data folder and, in backups/, files holding "old", folders ("x/"), links
+// to the directory file ("x@"). No names: no backups folder.
 struct DataFolder
 {
     explicit DataFolder(const QStringList &backups, bool withDirectory = true)
@@ -62,8 +56,7 @@ TEST(Backups, OncePerDayNewestFourteenNothingElse)
                                    .split(' ');
     const QStringList othersAfter =
         QStringList(others).replaceInStrings(QRegularExpression("[/@]$"), "");
-    // Backups before, whether there is a directory file, what is in backups/
-    // after, whether today's backup was made, what was removed.
+    // Backups before, directory file, backups/ after, today's made, removed.
     const std::tuple<const char *, QStringList, bool, QStringList, bool, QStringList> rows[] = {
         {"first save", {}, true, {kTodayName}, true, {}},
         {"later save", {kTodayName}, true, {kTodayName}, false, {}},

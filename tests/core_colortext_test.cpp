@@ -1,8 +1,6 @@
 #include "core/colortext.h"
 #include "support/fixtures.h"
 
-namespace {
-
 // Colour values are red + green * 256 + blue * 65536: 0xBBGGRR.
 TEST(CoreColorText, ParsesAndWritesColorText)
 {
@@ -31,5 +29,3 @@ TEST(CoreColorText, ParsesAndWritesColorText)
     EXPECT_EQ(core::colorText(0x07C80A), "10,200,7");
     EXPECT_EQ(core::colorText(0xFFFFFF), "255,255,255");
 }
-
-} // namespace

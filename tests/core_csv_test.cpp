@@ -2,49 +2,7 @@
 #include "core/csv.h"
 #include "support/fixtures.h"
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-namespace {
-
 using core::DirectoryEntry;
-using testsupport::u8;
-
-// Exports of common address books, and what each file pins.
-TEST(CoreCsv, ImportsExportsOfCommonAddressBooks)
-{
-    const std::pair<const char *, QList<DirectoryEntry>> rows[] = {
-        // Numbered label and value columns, " ::: " in a cell, a multi-line cell.
-        {"webmail.csv",
-         {{"Hiro Tanaka",
-           "company: Tanaka Sato\ttitle: Engineer\te-mail: hiro@example.jp\t"
-           "e-mail: h@example.org\tmobile: +81 90 1234\tphone (Gym): +81 3 5555\t"
-           "web: www.example.jp\tLikes \"tea\", green\taddress: 1-2-3 Shibuya, Tokyo",
-           false}}},
-        // Every field quoted, Windows-1252, address parts.
-        {"desktopmail.csv",
-         {{u8("Dr. Ren\u00e9 M\u00fcller"),
-           u8("company: ACME\twork phone: 0221 1\thome phone: 0221 2\tmobile: 0171 3\t"
-              "fax: 0221 4\te-mail: rene@acme.de\taddress: Hauptstra\u00dfe 1, K\u00f6ln, 50667, "
-              "Germany"),
-           false}}},
-        // UTF-16 with a byte-order mark, semicolons, a display name.
-        {"mailclient.csv",
-         {{u8("Zo\u00eb M."),
-           "nickname: Zozo\te-mail: zoe@example.com\tmobile: +33 6 12\t"
-           "address: 1 Rue X, Apt 4, Paris, 75001, France",
-           false}}},
-        // A separator line, a nameless record, a blank one, a short one.
-        {"separator.csv",
-         {{"ann@example.org", "e-mail: ann@example.org", false}, {"Bob", "", false}}},
-    };
-    for (const auto &[fixture, entries] : rows) {
-        const core::ImportResult result = core::importContacts(
-            core::readCsv(testsupport::fileBytes(QUORVEL_FIXTURES "/" + u8(fixture))), {});
-        EXPECT_TRUE(result.ok) << fixture;
-        EXPECT_EQ(result.entries, entries) << fixture;
-    }
-}
 
 TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
 {
@@ -110,5 +68,3 @@ TEST(CoreImport, ChoosesTheReaderByNameOrContent)
     }
     EXPECT_EQ(core::importContactsFile(dir.filePath("missing.vcf"), {}).error, "it does not exist");
 }
-
-} // namespace

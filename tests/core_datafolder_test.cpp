@@ -3,12 +3,9 @@
 
 #include <unistd.h>
 
-namespace {
+using namespace testsupport;
 
-using testsupport::folderContents;
-
-// A missing data folder is made private; one that is there is used as it is;
-// anything else is refused with the reason, and nothing is written anywhere.
+// A missing data folder is made private, one there used; anything else is refused, unwritten.
 TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
 {
     QTemporaryDir app;
@@ -17,12 +14,11 @@ TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
     ASSERT_TRUE(a.mkdir("existing") && a.mkdir("foreign"));
     ASSERT_TRUE(QFile::link(elsewhere.path(), a.filePath("linked")));
     ASSERT_TRUE(QFile::link(elsewhere.filePath("gone"), a.filePath("dangling")));
-    testsupport::writeBytes(a.filePath("plainfile"), "x");
+    writeBytes(a.filePath("plainfile"), "x");
     // Only root can give a folder away; elsewhere that row cannot be made.
     const bool given = ::chown(QFile::encodeName(a.filePath("foreign")), 65534, 65534) == 0;
 
-    // "user|what a refusal says": with nothing said, the folder is used, and
-    // made unless it exists.
+    // "user|refusal": none said, the folder is used (made unless it exists).
     const QString nul = QString("a") + QChar(0) + "b|can't name a data folder";
     for (const QString &row :
          QStringList{"alice|", "Ann Lee|", "..a|", "existing|", "linked|it is a symbolic link",
@@ -43,9 +39,7 @@ TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
                     r.error.contains(QDir::toNativeSeparators(a.filePath(user))));
         EXPECT_EQ(folderContents(app.path()).size(), before.size() + (created ? 1 : 0));
     }
-    EXPECT_EQ(testsupport::modeOf(a.filePath("alice")), 0700);
+    EXPECT_EQ(modeOf(a.filePath("alice")), 0700);
     EXPECT_EQ(folderContents(elsewhere.path()), QStringList());
-    EXPECT_EQ(testsupport::fileBytes(a.filePath("plainfile")), "x");
+    EXPECT_EQ(fileBytes(a.filePath("plainfile")), "x");
 }
-
-} // namespace

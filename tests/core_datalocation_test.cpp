@@ -1,12 +1,6 @@
 #include "core/datalocation.h"
 #include "support/fixtures.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 using testsupport::writeBytes;
 
 namespace {
@@ -19,8 +13,7 @@ void make(const QDir &root, const QString &path)
         writeBytes(root.filePath(path), {});
 }
 
-// Paths are relative to a temporary folder holding the program's folder
-// "bin"; the user is "ann"; "rel" stands for a relative path.
+// Relative to a temporary folder holding "bin"; user "ann"; "rel" a relative path.
 TEST(CoreDataLocation, ChoosesTheFolderForTheData)
 {
     // Made, XDG_DATA_HOME, HOME, the folder chosen (empty: refused), the error.

@@ -1,10 +1,9 @@
 #include "core/directoryfile.h"
 #include "support/fixtures.h"
 
-namespace {
+using namespace testsupport;
 
 using core::DirectoryEntry;
-using testsupport::u8;
 
 TEST(CoreDirectoryFile, ParsesLines)
 {
@@ -25,8 +24,7 @@ TEST(CoreDirectoryFile, ParsesLines)
         EXPECT_EQ(core::parseDirectoryLine(QString::fromLatin1(line)), want) << line;
 }
 
-// What a file reads as, and what writing that back gives: the normal form,
-// which reads back the same, private to its owner.
+// What a file reads as, and writing it back: the normal form, private.
 TEST(CoreDirectoryFile, ReadsAndWritesBackInNormalForm)
 {
     const QList<DirectoryEntry> annBob = {{"Ann", "phone: 1", false}, {"Bob", "fax: 2", true}};
@@ -53,11 +51,11 @@ TEST(CoreDirectoryFile, ReadsAndWritesBackInNormalForm)
     EXPECT_TRUE(missing.ok && missing.entries.isEmpty());
     for (const auto &[bytes, entries, rewritten] : rows) {
         SCOPED_TRACE(bytes.toStdString());
-        testsupport::writeBytes(path, bytes);
+        writeBytes(path, bytes);
         EXPECT_EQ(core::ReadDirectoryFile(path).entries, entries);
         EXPECT_EQ(core::WriteDirectoryFile(path, entries), QString());
-        EXPECT_EQ(testsupport::fileBytes(path), rewritten);
-        EXPECT_EQ(testsupport::modeOf(path), 0600);
+        EXPECT_EQ(fileBytes(path), rewritten);
+        EXPECT_EQ(modeOf(path), 0600);
         EXPECT_EQ(core::ReadDirectoryFile(path).entries, entries);
     }
 }
@@ -73,5 +71,3 @@ TEST(CoreDirectoryFile, DisplayLineDropsOneLowerCaseMarker)
         EXPECT_EQ(shown.bold, bold) << line;
     }
 }
-
-} // namespace

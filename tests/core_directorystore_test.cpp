@@ -5,15 +5,14 @@
 
 namespace {
 
+using namespace testsupport;
+
 using Store = core::DirectoryStore;
-using testsupport::fileBytes;
-using testsupport::writeBytes;
 
 const QDateTime kNow(QDate(2026, 3, 4), QTime(5, 6, 7));
 const QString kSide = "quorvel.dat.outside-20260304-050607";
 
-// The store over a fresh application folder, opened and locked, having read
-// "Ann|1" from disk.
+// A fresh store, opened and locked, having read "Ann|1".
 struct Opened
 {
     Opened()
@@ -35,12 +34,10 @@ struct Opened
     QString file = app.filePath("alice/quorvel.dat");
 };
 
-// A version another program wrote is never overwritten unseen: with nothing
-// changed here it stays; with a change here it is kept beside the new file.
+// Another program's version stays when nothing changed here, else is kept beside.
 TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
 {
-    // What another program did (null: nothing, "-": removed the file), whether
-    // anything changed here; then the outcome, the file, the side copy.
+    // Outside (null: nothing, "-": removed), changed here; outcome, file, side copy.
     const std::tuple<const char *, bool, Store::Outcome, QByteArray, QByteArray> rows[] = {
         {nullptr, true, Store::Outcome::Saved, "Bob|2\r\n", {}},
         {nullptr, false, Store::Outcome::Saved, "Bob|2\r\n", {}},
@@ -53,7 +50,7 @@ TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
         if (outside && QByteArray(outside) == "-")
             QFile::remove(o.file);
         else if (outside)
-            testsupport::replaceFile(o.file, outside);
+            replaceFile(o.file, outside);
         const Store::SaveResult r = o.save(changed);
         EXPECT_EQ(r.outcome, outcome) << r.error.toStdString();
         EXPECT_EQ(fileBytes(o.file), bytes);
@@ -66,16 +63,15 @@ TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
     // Side copies never replace each other.
     Opened o;
     for (const char *outside : {"A|1\r\n", "B|2\r\n"}) {
-        testsupport::replaceFile(o.file, outside);
+        replaceFile(o.file, outside);
         EXPECT_EQ(o.save(true).outcome, Store::Outcome::Saved);
     }
     EXPECT_EQ(fileBytes(o.folder + '/' + kSide), "A|1\r\n");
     EXPECT_EQ(fileBytes(o.folder + '/' + kSide + "-2"), "B|2\r\n");
 }
 
-// The save goes to the folder that was checked, not to whatever now stands
-// at its path; a folder removed meanwhile is made again, private whatever the
-// umask, and locked again.
+// The save goes to the folder checked, not what now stands at its path; one
+// removed is made again, private whatever the umask, and locked.
 TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
 {
     Opened moved;
@@ -98,7 +94,7 @@ TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
     EXPECT_EQ(fileBytes(removed.file), "Bob|2\r\n");
     for (const auto &[name, mode] :
          {std::pair{"", 0700}, {"/quorvel.dat", 0600}, {"/quorvel.lock", 0600}})
-        EXPECT_EQ(testsupport::modeOf(removed.folder + name), mode) << name;
+        EXPECT_EQ(modeOf(removed.folder + name), mode) << name;
     Store second(removed.app.path(), "alice");
     ASSERT_TRUE(second.open().ok);
     EXPECT_EQ(second.lock(), Store::LockState::HeldByAnother);
@@ -107,8 +103,8 @@ TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
 TEST(CoreDirectoryStore, NoticeIsTakenOnce)
 {
     Opened o;
-    EXPECT_EQ(o.store.leaveNotice(testsupport::u8("Zo\xC3\xAB")), QString());
-    EXPECT_EQ(o.store.takeNotice(), testsupport::u8("Zo\xC3\xAB"));
+    EXPECT_EQ(o.store.leaveNotice(u8("Zo\xC3\xAB")), QString());
+    EXPECT_EQ(o.store.takeNotice(), u8("Zo\xC3\xAB"));
     EXPECT_EQ(o.store.takeNotice(), QString());
 }
 

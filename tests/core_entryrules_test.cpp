@@ -12,8 +12,7 @@ const std::tuple<const char16_t *, const char16_t *, const char16_t *> kFilterRo
     {u"<b>phone: 1", u"<b>phone: 1", u"<b>phone: 1"},
     {u"M\u00fcller \u20ac|\t", u"M\u00fcller \u20ac\t", u"M\u00fcller \u20ac"}};
 
-// Whatever the user types, what the editor lets through (and does not
-// refuse) is stored and read back unchanged.
+// What the editor lets through is stored and read back unchanged.
 TEST(EntryRules, KeepsOnlyWhatTheFormatHoldsAndReadsItBack)
 {
     for (const auto &[typed, name, number] : kFilterRows) {
@@ -33,8 +32,7 @@ TEST(EntryRules, KeepsOnlyWhatTheFormatHoldsAndReadsItBack)
 
 TEST(EntryRules, NamesThatDoNotReadBackAndBlankText)
 {
-    // A marker at the very start, in any case, is taken for the bold marker;
-    // a bold entry's name loses every marker it holds.
+    // A marker at the start, any case, is the bold marker; bold names lose all.
     const std::tuple<const char *, bool, bool> names[] = {
         {"Ann", true, true},      {"Ann<b>", false, true},  {"A<B>nn", false, true},
         {" <b>Ann", true, false}, {" <b>Ann", false, true}, {"<b", false, true},

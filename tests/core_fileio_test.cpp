@@ -3,16 +3,12 @@
 
 #include <sys/stat.h>
 
-namespace {
+using namespace testsupport;
 
 using core::ReadStatus;
-using testsupport::fileBytes;
-using testsupport::folderContents;
-using testsupport::writeBytes;
 
-// Only a regular file is read; nothing at all is Missing; anything else, a
-// dangling link included, is refused at once (never followed, never waited
-// for) and stays as it is. Both readers agree.
+// Only a regular file is read; nothing is Missing; anything else is refused at
+// once, never followed or waited for, and stays. Both readers agree.
 TEST(CoreFileIo, ReadsOnlyRegularFiles)
 {
     // What stands at the name: nothing, a file of these bytes, or what makeAt makes.
@@ -31,7 +27,7 @@ TEST(CoreFileIo, ReadsOnlyRegularFiles)
         const QString what = QString(kind).replace("VICTIM", dir.filePath("victim"));
         if (what.startsWith("abcd"))
             writeBytes(path, kind);
-        ASSERT_TRUE(what.isEmpty() || what.startsWith("abcd") || testsupport::makeAt(path, what));
+        ASSERT_TRUE(what.isEmpty() || what.startsWith("abcd") || makeAt(path, what));
         const QStringList before = folderContents(dir.path());
         // The size limit is 4 bytes.
         const core::ReadBytesResult r = core::readRegularFile(path, 4);
@@ -59,14 +55,14 @@ TEST(CoreFileIo, WriteReplacesWholeFileWithItsOwnModeAndNeverThroughALink)
     const QByteArray raw("x\0\xFF\r\ny", 6);
     EXPECT_TRUE(core::writeFileAtomically(path, raw));
     EXPECT_EQ(fileBytes(path), raw);
-    EXPECT_EQ(testsupport::modeOf(path), 0600);
+    EXPECT_EQ(modeOf(path), 0600);
 
     // keepMode keeps a replaced file's mode; a new file gets the one asked for.
     ASSERT_EQ(::chmod(QFile::encodeName(path), 0640), 0);
     EXPECT_TRUE(core::writeTextLines(path, {"a"}, {0644, true, false}));
-    EXPECT_EQ(testsupport::modeOf(path), 0640);
+    EXPECT_EQ(modeOf(path), 0640);
     EXPECT_TRUE(core::writeTextLines(dir.filePath("new"), {"b"}, {0644, true, false}));
-    EXPECT_EQ(testsupport::modeOf(dir.filePath("new")), 0644);
+    EXPECT_EQ(modeOf(dir.filePath("new")), 0644);
     ::umask(oldMask);
 
     // A link at the name is replaced by the new file; its target is untouched.
@@ -101,8 +97,7 @@ TEST(CoreFileIo, FailedWriteReportsAndKeepsOldData)
     }
 }
 
-// Only the temporary files of the writer go; a user's own copies beside the
-// file stay, whatever they are called.
+// Only the writer's own temporary files go, whatever the user's copies are called.
 TEST(CoreFileIo, RemovesOnlyItsOwnInterruptedWrites)
 {
     QTemporaryDir dir;
@@ -126,5 +121,3 @@ TEST(CoreFileIo, RemovesOnlyItsOwnInterruptedWrites)
     left.sort();
     EXPECT_EQ(folderContents(dir.path()), left);
 }
-
-} // namespace

@@ -6,16 +6,14 @@
 
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
-using core::DirectoryEntry;
-using testsupport::u8;
+using namespace testsupport;
 
-// The tool's standard output; a tool that is missing, cannot run or fails
-// fails the test.
+using core::DirectoryEntry;
+
+// The tool's standard output; a tool missing or failing fails the test.
 QByteArray run(const QString &name, const QStringList &args, const QTemporaryDir &home,
                const QStringList &paths = {})
 {
@@ -41,18 +39,12 @@ TEST(CoreInterop, VobjectReadsNamesNumbersAndAddressesOfEveryExport)
              u8("\u00dcnterstra\u00dfe 123 ").repeated(6), // folded
          true},
     };
-    const char *script = "import sys, vobject\n"
-                         "for c in vobject.readComponents(open(sys.argv[1], "
-                         "encoding='utf-8-sig').read()):\n"
-                         "    tels = [t.value for t in c.contents.get('tel', [])]\n"
-                         "    mails = [e.value for e in c.contents.get('email', [])]\n"
-                         "    line = c.fn.value + '|' + ','.join(tels) + '|' + ','.join(mails)\n"
-                         "    sys.stdout.buffer.write((line + '\\n').encode())\n";
     QTemporaryDir dir;
     for (const core::VCardVersion version : {core::VCardVersion::V3, core::VCardVersion::V4}) {
-        testsupport::writeBytes(dir.filePath("out.vcf"), core::formatVCards(entries, version));
+        writeBytes(dir.filePath("out.vcf"), core::formatVCards(entries, version));
         // Debian's own interpreter, which has the python3-vobject package.
-        EXPECT_EQ(run("python3", {"-c", script, dir.filePath("out.vcf")}, dir, {"/usr/bin"}),
+        EXPECT_EQ(run("python3", {QUORVEL_FIXTURES "/vobject-read.py", dir.filePath("out.vcf")},
+                      dir, {"/usr/bin"}),
                   "Ann Example|555-0100,0170 1234|ann@example.org\n"
                   "Zo\u00eb \u00dcnal|+49 30 1234|zoe@example.de\n");
     }
@@ -62,14 +54,14 @@ TEST(CoreInterop, AbookReadsOurExportAndWeReadAbooks)
 {
     QTemporaryDir dir;
     const QString ours = dir.filePath("ours.vcf");
-    testsupport::writeBytes(
-        ours, core::formatVCards({{"Ann Example",
-                                   "home phone: 555-0100\te-mail: ann@example.org\t"
-                                   "e-mail: ann@work.example\tmobile: 0170 1\twork phone: 030 1\t"
-                                   "fax: 030 2\tweb: http://ann.example\tnickname: Annie\tA note",
-                                   false},
-                                  {u8("Zo\u00eb"), "<b>e-mail: zoe@example.de", true}},
-                                 core::VCardVersion::V3));
+    writeBytes(ours,
+               core::formatVCards({{"Ann Example",
+                                    "home phone: 555-0100\te-mail: ann@example.org\t"
+                                    "e-mail: ann@work.example\tmobile: 0170 1\twork phone: 030 1\t"
+                                    "fax: 030 2\tweb: http://ann.example\tnickname: Annie\tA note",
+                                    false},
+                                   {u8("Zo\u00eb"), "<b>e-mail: zoe@example.de", true}},
+                                  core::VCardVersion::V3));
     const QByteArray read =
         run("abook", {"--convert", "--informat", "vcard", "--infile", ours, "--outformat", "abook"},
             dir);

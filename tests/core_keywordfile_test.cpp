@@ -8,12 +8,9 @@ void PrintTo(const KeywordLine &k, std::ostream *os)
 }
 } // namespace core
 
-namespace {
+using namespace testsupport;
 
 using core::KeywordLine;
-using testsupport::fileBytes;
-using testsupport::keywordFileBytes;
-using testsupport::writeBytes;
 
 TEST(CoreKeywordFile, ParsesLines)
 {
@@ -57,9 +54,7 @@ TEST(CoreKeywordFile, LooksUpLineColor)
         EXPECT_EQ(core::lookupLineColor(file, QString::fromLatin1(line)), want) << what;
 }
 
-// The table goes into the frame of the Default file, replacing what was
-// there, and reads back as it was; a missing file is made with the Default
-// table when a colour is looked up.
+// The table goes into the Default frame and reads back; a missing file is made at the first lookup.
 TEST(CoreKeywordFile, WritesTheFramedTableAndMakesTheDefault)
 {
     QTemporaryDir dir;
@@ -67,12 +62,12 @@ TEST(CoreKeywordFile, WritesTheFramedTableAndMakesTheDefault)
     EXPECT_EQ(core::readKeywordLinesForLookup(dir.path()),
               QString::fromUtf8(keywordFileBytes()).split("\r\n").mid(0, 17));
     EXPECT_EQ(fileBytes(path), keywordFileBytes());
-    EXPECT_EQ(testsupport::modeOf(path), 0644);
+    EXPECT_EQ(modeOf(path), 0644);
 
     const std::pair<QList<KeywordLine>, QStringList> tables[] = {
         {{}, {}},
-        {{{"a:", "1,2,3"}, {"", "4,5,6"}, {testsupport::u8("t\xC3\xA9l:"), "0,0,255"}},
-         {"a:\t1,2,3", "\t4,5,6", testsupport::u8("t\xC3\xA9l:\t0,0,255")}}};
+        {{{"a:", "1,2,3"}, {"", "4,5,6"}, {u8("t\xC3\xA9l:"), "0,0,255"}},
+         {"a:\t1,2,3", "\t4,5,6", u8("t\xC3\xA9l:\t0,0,255")}}};
     for (const auto &[rows, lines] : tables) {
         writeBytes(path, QByteArray(4000, 'x'));
         EXPECT_EQ(core::writeKeywordFile(path, rows), QString());
@@ -90,8 +85,7 @@ TEST(CoreKeywordFile, WritesTheFramedTableAndMakesTheDefault)
     EXPECT_EQ(QFileInfo(path).lastModified(), old);
 }
 
-// Whatever else stands at the name gives no keyword lines (every line
-// black) at once: nothing is followed, created or changed.
+// Anything else at the name gives no keyword lines; nothing is followed or changed.
 TEST(CoreKeywordFile, ForeignColourFileGivesBlackAndStaysAsItIs)
 {
     for (const QString kind : {"dangling link", "link to VICTIM", "over 1 MiB"}) {
@@ -101,14 +95,11 @@ TEST(CoreKeywordFile, ForeignColourFileGivesBlackAndStaysAsItIs)
         if (kind == "over 1 MiB")
             writeBytes(path, "phone:\t1,2,3\r\n" + QByteArray(1 << 20, ';'));
         else
-            ASSERT_TRUE(
-                testsupport::makeAt(path, QString(kind).replace("VICTIM", dir.filePath("victim"))));
-        const QStringList before = testsupport::folderContents(dir.path());
+            ASSERT_TRUE(makeAt(path, QString(kind).replace("VICTIM", dir.filePath("victim"))));
+        const QStringList before = folderContents(dir.path());
         EXPECT_EQ(core::readKeywordLinesForLookup(dir.path()), QStringList()) << kind.toStdString();
         EXPECT_EQ(core::readKeywordFile(dir.path()).status, core::ReadStatus::Failed);
-        EXPECT_EQ(testsupport::folderContents(dir.path()), before);
+        EXPECT_EQ(folderContents(dir.path()), before);
         EXPECT_EQ(fileBytes(dir.filePath("victim")), "phone:\t1,2,3\r\n");
     }
 }
-
-} // namespace

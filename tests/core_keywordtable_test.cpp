@@ -5,30 +5,22 @@
 #include <gtest/gtest.h>
 #include <random>
 
-namespace {
-
-// The indexed lookup answers exactly as the plain first-match scan over the
-// file's lines, for random files of comments, blank lines, lines without a
-// TAB, empty, repeated and nested keywords, and usable and unusable colours.
+// The indexed lookup answers as the plain first-match scan, over random files.
 TEST(CoreKeywordTable, AgreesWithThePlainScan)
 {
     const char *const keywords[] = {"", "a", "ab", "abc", "b", "A", "a b", "\xc3\x9f"};
     const char *const colors[] = {"1,2,3", "4,5,6", " 7 , 8 , 9 ", "bad", "", "10,11,12\tx"};
     const char *const others[] = {";a\t1,1,1", ";", "", "   ", "a", "ab 2,2,2"};
     const char *const pieces[] = {"a", "b", "A", " ", "\xc3\x9f", "c"};
-    const struct
-    {
-        const char *name;
-        unsigned seed;
-        int lines;
-    } rows[] = {{"no lines", 1, 0}, {"few lines", 2, 4}, {"many lines", 3, 40}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        std::mt19937 random(row.seed);
+    const std::tuple<const char *, unsigned, int> rows[] = {
+        {"no lines", 1, 0}, {"few lines", 2, 4}, {"many lines", 3, 40}};
+    for (const auto &[what, seed, count] : rows) {
+        SCOPED_TRACE(what);
+        std::mt19937 random(seed);
         const auto pick = [&](const auto &from) { return from[random() % std::size(from)]; };
         for (int file = 0; file < 40; ++file) {
             QStringList lines;
-            for (int i = 0; i < row.lines; ++i)
+            for (int i = 0; i < count; ++i)
                 lines.append(random() % 3 == 0 ? QString::fromUtf8(pick(others))
                                                : QString::fromUtf8(pick(keywords)) + '\t' +
                                                      QString::fromUtf8(pick(colors)));
@@ -44,5 +36,3 @@ TEST(CoreKeywordTable, AgreesWithThePlainScan)
         }
     }
 }
-
-} // namespace

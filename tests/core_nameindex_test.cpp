@@ -8,9 +8,8 @@
 
 namespace {
 
-// Pieces of names: letters whose folded forms meet (i/I/İ/ı, ß/ẞ, K/Kelvin
-// sign), a letter outside the BMP in both cases, a lone high surrogate, and a
-// null name. Short names make many of them prefixes of one another.
+// Letters whose folded forms meet (i/I/İ/ı, ß/ẞ, Kelvin sign), one outside the
+// BMP, a lone high surrogate, a null name; short, so often prefixes.
 const char16_t *const kPieces[] = {u"a",      u"A",      u"b",          u"i",          u"I",
                                    u"\u0130", u"\u0131", u"\u00df",     u"\u1e9e",     u"k",
                                    u"\u212a", u"s",      u"\U00010400", u"\U00010428", u"\xd801"};
@@ -26,48 +25,39 @@ QString randomText(std::mt19937 &random, int maxPieces)
     return text;
 }
 
-// Every query the index answers equals the plain scan's answer: after a
-// build, and after inserts, removals, renames, appends, splices and
-// rebuilds, some of them unqueried in a row (the index sorts lazily).
+// The index answers as the plain scan through every kind of change (it sorts lazily).
 TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
 {
-    const struct
-    {
-        const char *name;
-        unsigned seed;
-        int size;
-        int edits;
-        int maxPieces;
-        const char16_t *stem; // what every name but a null one begins with
-    } rows[] = {{"empty list", 1, 0, 30, 4, u""},
-                {"small list", 2, 5, 80, 4, u""},
-                {"a few blocks", 3, 300, 150, 4, u""},
-                {"many duplicates", 4, 700, 60, 2, u""},
-                {"long shared beginnings", 5, 200, 60, 4, u"Anderßon, İ"}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        std::mt19937 random(row.seed);
+    // Name, seed, size, edits, pieces per name, what every non-null name begins with.
+    const std::tuple<const char *, unsigned, int, int, int, const char16_t *> rows[] = {
+        {"empty list", 1, 0, 30, 4, u""},
+        {"small list", 2, 5, 80, 4, u""},
+        {"a few blocks", 3, 300, 150, 4, u""},
+        {"many duplicates", 4, 700, 60, 2, u""},
+        {"long shared beginnings", 5, 200, 60, 4, u"Anderßon, İ"}};
+    for (const auto &[what, seed, size, edits, maxPieces, stem] : rows) {
+        SCOPED_TRACE(what);
+        std::mt19937 random(seed);
         const auto at = [&](qsizetype bound) {
             return std::uniform_int_distribution<qsizetype>(0, bound)(random);
         };
         QStringList names;
         core::NameIndex index([&names](qsizetype p) { return QStringView(names.at(p)); });
-        // Replaces `removed` names from p on by `added` new ones; gives the
-        // index to be told.
+        // Replaces `removed` names from p on by `added` new ones.
         const auto change = [&](qsizetype p, qsizetype removed, qsizetype added) -> auto &
         {
             names.remove(p, removed);
             for (qsizetype i = 0; i < added; ++i) {
-                const QString text = randomText(random, row.maxPieces);
-                names.insert(p, text.isNull() ? text : QString::fromUtf16(row.stem) + text);
+                const QString text = randomText(random, maxPieces);
+                names.insert(p, text.isNull() ? text : QString::fromUtf16(stem) + text);
             }
             return index;
         };
-        change(0, 0, row.size).rebuild(row.size);
-        for (int edit = 0; edit <= row.edits; ++edit) {
+        change(0, 0, size).rebuild(size);
+        for (int edit = 0; edit <= edits; ++edit) {
             const qsizetype n = names.size(), p = n ? at(n - 1) : 0, end = at(n);
             const qsizetype count = at(n < 16 ? 3 : 60), removed = std::min(at(4), n - end);
-            const std::function<void()> edits[] = {
+            const std::function<void()> kinds[] = {
                 [&] { change(end, 0, 1).inserted(end); },
                 [&] { change(p, 1, 0).removed(p); },
                 [&] { change(p, 1, 1).renamed(p); },
@@ -77,14 +67,13 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
                 [&] { change(end, removed, count % 13).spliced(end, removed, count % 13); },
             };
             if (edit > 0) // the first queries come right after the build
-                edits[n == 0 ? 0 : random() % std::size(edits)]();
+                kinds[n == 0 ? 0 : random() % std::size(kinds)]();
             ASSERT_EQ(index.size(), names.size());
             if (random() % 3 == 0)
                 continue;
             for (int q = 0; q < 12; ++q) {
                 QString prefix = randomText(random, 3);
-                // Half the queries take the beginning of a name in the list,
-                // the first one the whole of the last name (appends end there).
+                // Half ask a name's beginning, the first the whole last name.
                 if (q % 2 == 0 && !names.isEmpty()) {
                     const QString &name = q == 0 ? names.last() : names.at(at(names.size() - 1));
                     prefix = q == 0 ? name : name.left(at(name.size()));

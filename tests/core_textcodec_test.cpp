@@ -5,8 +5,7 @@ namespace {
 
 using testsupport::u8;
 
-// File bytes and the lines they read as. Each line is UTF-8 when it is valid
-// UTF-8 and Windows-1252 otherwise, whatever the other lines are.
+// Bytes and the lines read: each line UTF-8 if valid, else Windows-1252.
 const std::pair<const char *, QStringList> kDecodeRows[] = {
     {"", {}},
     {"abc", {"abc"}},
@@ -47,8 +46,7 @@ TEST(CoreTextCodec, JoinsLinesAsUtf8WithCrLf)
     EXPECT_EQ(core::joinLines({}), QByteArray());
     EXPECT_EQ(core::joinLines({"a", u8("\xE2\x82\xAC"), ""}),
               QByteArray("a\r\n\xE2\x82\xAC\r\n\r\n"));
-    // Text that begins with U+FEFF gets a byte-order mark of its own in front,
-    // so the reader, which drops one mark, gives that character back.
+    // A leading U+FEFF gets a mark of its own, which the reader drops.
     EXPECT_EQ(core::joinLines({QStringLiteral("\uFEFFx")}),
               QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\r\n"));
 }

@@ -1,10 +1,6 @@
 #include "core/undohistory.h"
 #include "support/fixtures.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-
 namespace {
 
 using core::DirectoryEntry;
@@ -18,10 +14,8 @@ QStringList lines(const DirectoryModel &model)
     return result;
 }
 
-// Changes made after the history is attached are taken back one step at a
-// time, whole (an import of many entries is one step), entries returning to
-// their places with name, bold flag and lines; redo makes them again, and a
-// new change drops what could have been redone.
+// Undo takes changes back a whole step at a time (an import is one), entries
+// returning whole to their places; redo makes them again until a new change.
 TEST(CoreUndoHistory, TakesBackAndRedoesEachChangeWhole)
 {
     DirectoryModel model;

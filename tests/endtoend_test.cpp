@@ -1,7 +1,4 @@
-// The real program, started from a fresh application folder as a user starts
-// it: the files it leaves, the signals that end a session, and hostile files
-// at start-up, where it never crashes, its memory stays bounded by the size
-// of what it read, and it writes nothing it was not asked to.
+// The real program: the files it leaves, the signals that end it, hostile files at start-up.
 
 #include "core/backups.h"
 #include "support/fixtures.h"
@@ -10,30 +7,27 @@
 #include <QDeadlineTimer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QThread>
 
 #include <csignal>
 #include <iostream>
 #include <sys/stat.h>
 
-using testsupport::fileBytes;
-using testsupport::folderContents;
-
 namespace {
 
-struct Installed : testsupport::InstalledQuorvel
+using namespace testsupport;
+
+struct Installed : InstalledQuorvel
 {
-    // Starts the program over a directory file of these bytes (null: none)
-    // and ends it with a signal; the exit code, or -1 when it did not exit by itself.
+    // Run over a directory of these bytes (null: none), ended by a signal: exit code, -1 if killed.
     int runOver(const char *directory, int signalNumber)
     {
         if (directory) {
             QDir().mkpath(dataFolder());
-            testsupport::writeBytes(directoryFile(), directory);
+            writeBytes(directoryFile(), directory);
         }
         EXPECT_TRUE(start()) << "the program did not come up";
-        const testsupport::ProgramExit exit = stop(signalNumber);
+        const ProgramExit exit = stop(signalNumber);
         return exit.finished && exit.signal == 0 ? exit.exitCode : -1;
     }
 };
@@ -42,19 +36,16 @@ TEST(EndToEnd, FirstStartLeavesExactlyTheDefaultFiles)
 {
     Installed app;
     EXPECT_EQ(app.runOver(nullptr, SIGTERM), 0);
-    const QString user = platform::GetName();
-    // Closing saves, and the day's first save keeps a backup of the file.
-    const QString backups = user + "/backups";
+    const QString user = platform::GetName(), backups = user + "/backups";
     EXPECT_EQ(folderContents(app.path()),
               (QStringList{"colorkeys.dat", "quorvel", "quorvel.portable", user, backups,
                            backups + "/" + core::backupFileName(QDate::currentDate()),
                            user + "/quorvel.dat"}));
     EXPECT_EQ(fileBytes(app.directoryFile()), "Default|phone: 555-1234\r\n");
-    EXPECT_EQ(fileBytes(app.keywordFile()), testsupport::keywordFileBytes());
+    EXPECT_EQ(fileBytes(app.keywordFile()), keywordFileBytes());
 }
 
-// A killed copy saves nothing and leaves its lock, which the next start takes
-// over; every signal that ends a session saves (and tidies the file).
+// Every signal that ends a session saves; a killed copy's lock is taken over.
 TEST(EndToEnd, EverySignalThatEndsASessionSaves)
 {
     Installed app;
@@ -75,12 +66,10 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
 
 TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
 {
-    // What closing writes of the directory file: the file as it was (it is
-    // in normal form: UTF-8, lines ended by CR LF, but maybe for the last
-    // one); one line per entry; or nothing at all, the start being refused.
+    // Closing writes the file as read (it is in normal form), one line per
+    // entry, or nothing (start refused). Files are made as their case runs: the
+    // test's memory when it starts the program counts in the program's peak.
     enum Saved { AsRead, OneLinePerEntry, Refused };
-    // Each file is made only while its case runs: the memory the test holds
-    // when it starts the program counts in the program's peak.
     const std::tuple<const char *, std::function<QByteArray()>, Saved> cases[] = {
         {"directory file of random bytes", [] { return randomBytes(1 << 20, 1); }, OneLinePerEntry},
         {"10 MB name and 10 MB of number lines",
@@ -98,8 +87,7 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
          },
          AsRead},
         {"FIFO as the directory file", [] { return QByteArray(); }, Refused},
-        // A colour file of random bytes with a keyword line of 1 MB and a
-        // colour number of 1 MB.
+        // Random bytes, a keyword of 1 MB and a colour number of 1 MB.
         {"hostile colour file", [] { return QByteArray("Ann|phone: 1\tfax: 2\r\n"); }, AsRead}};
     for (const auto &[name, makeDirectory, saved] : cases) {
         SCOPED_TRACE(name);
@@ -112,53 +100,44 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
                                                   : QByteArray();
         QDir().mkpath(app.dataFolder());
         if (saved == Refused)
-            ASSERT_EQ(::mkfifo(QFile::encodeName(app.directoryFile()), 0600), 0);
+            ASSERT_TRUE(makeAt(app.directoryFile(), "FIFO"));
         else
-            testsupport::writeBytes(app.directoryFile(), directory);
+            writeBytes(app.directoryFile(), directory);
         if (hostileColours)
-            testsupport::writeBytes(app.keywordFile(), colours);
-
+            writeBytes(app.keywordFile(), colours);
         ASSERT_TRUE(app.start()) << "the program did not come up";
-        const testsupport::ProgramExit exit = app.stop(SIGTERM, 300000);
+        const ProgramExit exit = app.stop(SIGTERM, 300000);
         ASSERT_TRUE(exit.finished) << "it did not end within 5 minutes of SIGTERM";
         EXPECT_EQ(exit.signal, 0);
         EXPECT_EQ(exit.exitCode, saved == Refused ? 1 : 0);
         std::cout << name << ": peak memory at most " << exit.peakMemoryKiB / 1024 << " MiB\n";
 #if !defined(__SANITIZE_ADDRESS__) // which changes memory use most
-        // Linear in what was read: ten times its bytes and a fixed cost per
-        // line, over a base for the program itself.
+        // A base, ten times the bytes read and a cost per line.
         EXPECT_LT(exit.peakMemoryKiB, 200 * 1024 + 10 * (directory.size() + colours.size()) / 1024 +
                                           directory.count('\n') / 4);
 #endif
-        if (saved == Refused) {
-            struct stat st
-            {
-            };
-            ASSERT_EQ(::lstat(QFile::encodeName(app.directoryFile()), &st), 0);
-            EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the directory file was replaced";
-        } else if (saved == AsRead) {
-            const QByteArray expected = directory.endsWith("\r\n") ? directory : directory + "\r\n";
-            EXPECT_TRUE(fileBytes(app.directoryFile()) == expected);
-        } else {
-            // Entries are the lines, ended by LF or CR LF, but for empty ones.
+        struct stat st = {};
+        EXPECT_TRUE(
+            saved != Refused ||
+            (::lstat(QFile::encodeName(app.directoryFile()), &st) == 0 && S_ISFIFO(st.st_mode)))
+            << "the directory file was replaced";
+        const QByteArray written = saved == Refused ? QByteArray() : fileBytes(app.directoryFile());
+        if (saved == AsRead) {
+            EXPECT_TRUE(written == (directory.endsWith("\r\n") ? directory : directory + "\r\n"));
+        } else if (saved == OneLinePerEntry) { // one per line but empty ones
             qsizetype entries = 0;
             for (const QByteArray &line : directory.split('\n'))
                 entries += line.isEmpty() || line == "\r" ? 0 : 1;
-            const QByteArray written = fileBytes(app.directoryFile());
-            QStringDecoder utf8(QStringDecoder::Utf8);
-            const QString text = utf8.decode(written);
-            EXPECT_FALSE(utf8.hasError());
-            EXPECT_TRUE(written.endsWith("\r\n"));
+            EXPECT_TRUE(QByteArrayView(written).isValidUtf8() && written.endsWith("\r\n"));
             EXPECT_EQ(written.count('\n'), written.count("\r\n"));
             EXPECT_EQ(written.count("\r\n"), entries);
         }
-        // A colour file that was there is only read; a missing one is made
-        // with the Default content (when an entry with number lines is shown).
+        // A colour file is only read; a missing one is made with the Default content.
         const QByteArray keywords = fileBytes(app.keywordFile());
         if (hostileColours) {
             EXPECT_TRUE(keywords == colours) << "the colour file changed";
         } else if (saved == AsRead || QFile::exists(app.keywordFile())) {
-            EXPECT_EQ(keywords, testsupport::keywordFileBytes());
+            EXPECT_EQ(keywords, keywordFileBytes());
         }
         const QString user = platform::GetName();
         QStringList files =
@@ -172,13 +151,8 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
 
 TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
 {
-    const struct
-    {
-        QStringList arguments;
-        int exitCode;
-        QByteArray out; // what standard output begins with
-        QByteArray err; // what standard error begins with; usage follows
-    } cases[] = {
+    // Arguments, exit code, what standard output and error begin with (usage follows).
+    const std::tuple<QStringList, int, QByteArray, QByteArray> cases[] = {
         {{"--version"}, 0, "Quorvel 0.2.1\n", ""},
         {{"-h"}, 0, "Usage: ", ""},
         {{"--bogus"}, 2, "", "quorvel: Unknown option 'bogus'.\n\nUsage: "},
@@ -187,40 +161,38 @@ TEST(EndToEnd, OptionsWithoutAWindowPrintAndTouchNothing)
     Installed app;
     app.setEnvironment("QT_QPA_PLATFORM", "none");
     const QStringList before = folderContents(app.path());
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
-        const testsupport::ProgramOutput run = app.run(c.arguments);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
-        EXPECT_TRUE(run.err.startsWith(c.err)) << run.err.toStdString();
-        EXPECT_EQ(c.exitCode ? run.out : run.err, QByteArray()) << "printed to the wrong stream";
+    for (const auto &[arguments, exitCode, out, err] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const ProgramOutput run = app.run(arguments);
+        EXPECT_EQ(run.exitCode, exitCode);
+        EXPECT_TRUE(run.out.startsWith(out)) << run.out.toStdString();
+        EXPECT_TRUE(run.err.startsWith(err)) << run.err.toStdString();
+        EXPECT_EQ(exitCode ? run.out : run.err, QByteArray()) << "printed to the wrong stream";
         EXPECT_EQ(folderContents(app.path()), before);
         EXPECT_EQ(folderContents(app.home()), QStringList());
     }
-    // The help names the files the program would use.
     const QByteArray help = app.run({"--help"}).out;
     EXPECT_TRUE(help.contains(QFile::encodeName(app.directoryFile()))) << help.toStdString();
     EXPECT_TRUE(help.contains(QFile::encodeName(app.keywordFile())));
 }
 
-// Contacts in and out without a display: an import appends and saves, a
-// second one finds the entries already there; while a window holds the data
-// folder an import is refused and an export still works.
+// Without a display an import saves (a second finds the entries there) and export works; an
+// import is refused while a window holds the folder.
 TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
 {
     Installed app;
     app.setEnvironment("QT_QPA_PLATFORM", "none");
     QDir().mkpath(app.dataFolder());
-    testsupport::writeBytes(app.directoryFile(), "Ann|phone: 1\r\n");
+    writeBytes(app.directoryFile(), "Ann|phone: 1\r\n");
     const QString cards = app.path() + "/cards.vcf";
-    testsupport::writeBytes(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab\r\n"
-                                   "TEL;TYPE=CELL:555 0101\r\nEMAIL:zoe@example.org\r\n"
-                                   "END:VCARD\r\n");
+    writeBytes(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xc3\xab\r\n"
+                      "TEL;TYPE=CELL:555 0101\r\nEMAIL:zoe@example.org\r\n"
+                      "END:VCARD\r\n");
     const QByteArray added =
         "Ann|phone: 1\r\nZo\xc3\xab|mobile: 555 0101\te-mail: zoe@example.org\r\n";
     for (const char *summary :
          {": 1 added, 0 already there, 0 skipped\n", ": 0 added, 1 already there, 0 skipped\n"}) {
-        const testsupport::ProgramOutput run = app.run({"--import", cards});
+        const ProgramOutput run = app.run({"--import", cards});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_EQ(run.out, QFile::encodeName(cards) + summary);
         EXPECT_EQ(fileBytes(app.directoryFile()), added);
@@ -228,11 +200,11 @@ TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
 
     app.setEnvironment("QT_QPA_PLATFORM", "offscreen");
     ASSERT_TRUE(app.start());
-    const testsupport::ProgramOutput refused = app.run({"--import", cards});
+    const ProgramOutput refused = app.run({"--import", cards});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains("running")) << refused.err.toStdString();
     const QString out = app.path() + "/out.vcf";
-    const testsupport::ProgramOutput exported = app.run({"--export", out});
+    const ProgramOutput exported = app.run({"--export", out});
     EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
     EXPECT_TRUE(fileBytes(out).startsWith("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n"));
     EXPECT_EQ(app.stop(SIGTERM).exitCode, 0);
@@ -249,9 +221,7 @@ bool waitForLine(const Installed &app, const QString &file, const QByteArray &te
     return true;
 }
 
-// Two real copies: the second asks the first to bring its window forward and
-// ends once that is confirmed. The first was started over what a killed copy
-// left: its lock and its socket.
+// A second copy has the first (started over a killed one's lock) bring its window forward.
 TEST(EndToEnd, SecondStartBringsTheFirstWindowForward)
 {
     Installed app;

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
 #include <QTest>
 
@@ -15,15 +16,15 @@ using core::DirectoryEntry;
 
 namespace {
 
-// Stands in for the main window: the mode, the directory with the entry
-// list's selection (the first entry), and the entries the editor asked to show.
+using namespace testsupport;
+
+// The main window's part: mode, directory, selection (the first), entries shown.
 struct FakeOwner final : EntryListOwner
 {
     explicit FakeOwner(const QList<DirectoryEntry> &entries = {}, qint16 mode = 0)
         : mode(mode), selected(entries.isEmpty() ? 0 : 1)
     {
-        for (const DirectoryEntry &e : entries)
-            model.append(e);
+        std::for_each(entries.begin(), entries.end(), [&](auto &e) { model.append(e); });
     }
     qint16 entryEditorMode() const override { return mode; }
     core::DirectoryModel &directory() override { return model; }
@@ -40,7 +41,7 @@ struct FakeOwner final : EntryListOwner
     QList<int> shown;
 };
 
-// The dialog shown and active, so that the focus moves as it does for a user.
+// Shown and active, so that the focus moves as for a user.
 struct Dialog : frmAddEdit
 {
     explicit Dialog(FakeOwner &owner) : frmAddEdit(owner)
@@ -49,17 +50,15 @@ struct Dialog : frmAddEdit
         activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(this));
     }
-    // Runs steps separated by ";": "=TEXT" typed in the number box ("\n" Enter,
-    // "\r" the keypad's Enter, "\001" Ctrl+A, "\x7f" Delete), "name=TEXT" in
-    // the name box, "#N" a click on row N, a click on add, up, down, remove,
-    // bold or done, or "del": the Delete key on the list, which acts when it
-    // is released, whatever the shift keys.
+    // Steps split by ";": "=TEXT" typed in the number box ("\n" Enter, "\r" keypad
+    // Enter, "\001" Ctrl+A, "\x7f" Delete), "name=TEXT", "#N" a click on row N, a
+    // button's name, or "del": Delete on the list, acting on release, with Shift.
     void run(const QString &script)
     {
-        const std::pair<QChar, QKeyCombination> keys[] = {{u'\n', Qt::Key_Return},
-                                                          {u'\r', Qt::Key_Enter},
-                                                          {u'\001', Qt::CTRL | Qt::Key_A},
-                                                          {u'\x7f', Qt::Key_Delete}};
+        const QMap<QChar, QKeyCombination> keys = {{u'\n', Qt::Key_Return},
+                                                   {u'\r', Qt::Key_Enter},
+                                                   {u'\001', Qt::CTRL | Qt::Key_A},
+                                                   {u'\x7f', Qt::Key_Delete}};
         const std::pair<const char *, QWidget *> buttons[] = {
             {"add", cmdAddNum},    {"up", cmdMoveUp}, {"down", cmdMoveDown},
             {"remove", cmdRemove}, {"bold", chkBold}, {"done", cmdDone}};
@@ -68,20 +67,17 @@ struct Dialog : frmAddEdit
                              : step.startsWith("name=") ? txtName
                                                         : nullptr;
             for (const QChar c : box ? step.section('=', 1) : QString()) {
-                const auto key = std::find_if(std::begin(keys), std::end(keys),
-                                              [&](auto &k) { return k.first == c; });
-                key == std::end(keys)
-                    ? QTest::keyClicks(box, QString(c))
-                    : QTest::keyClick(box, key->second.key(), key->second.keyboardModifiers());
+                const QKeyCombination key = keys.value(c, Qt::Key_unknown);
+                QTest::sendKeyEvent(QTest::Click, box, key.key(),
+                                    key.key() == Qt::Key_unknown ? QString(c) : QString(),
+                                    key.keyboardModifiers());
             }
             if (step.startsWith('#'))
                 QTest::mouseClick(
                     lstNumbers->viewport(), Qt::LeftButton, {},
                     lstNumbers->visualItemRect(lstNumbers->item(step.mid(1).toInt())).center());
-            for (const auto &[name, button] : buttons) {
-                if (step == name)
-                    QTest::mouseClick(button, Qt::LeftButton);
-            }
+            for (const auto &[name, button] : buttons)
+                step == name ? QTest::mouseClick(button, Qt::LeftButton) : void();
             // After Add the next typing replaces the line just added.
             EXPECT_TRUE(step != "add" || QApplication::focusWidget() == txtNumber);
             if (step == "del") {
@@ -92,9 +88,7 @@ struct Dialog : frmAddEdit
             }
         }
     }
-    // The dialog as "rows|number box|buttons": "*" after the selected row,
-    // "[...]" round the box's selected text, "+^v" for Add, Up and Down as far
-    // as they are enabled.
+    // "rows|number box|+^v": "*" selected row, "[...]" selected text, Add, Up, Down if enabled.
     QString state() const
     {
         QStringList rows;
@@ -112,8 +106,7 @@ struct Dialog : frmAddEdit
 TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
 {
     const QString noName = "No name specified, can't add.";
-    // Steps, the one message shown, whether the focus goes to the name box
-    // (else to the number box).
+    // Steps, the one message, whether the focus goes to the name (else number) box.
     const std::tuple<const char *, QString, bool> cases[] = {
         {"name=   ;=phone: 1\n;done", noName, true},
         {"done", noName, true},
@@ -122,7 +115,7 @@ TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
         {"name=A<b>B;=x\n;bold;done", "A bold name can't contain <b>, can't add.", true}};
     FakeOwner owner({{"Old", "x", false}});
     for (const auto &[script, message, focusInName] : cases) {
-        testsupport::MessageRecorder messages;
+        MessageRecorder messages;
         Dialog dialog(owner);
         dialog.run(script);
         EXPECT_TRUE(dialog.isVisible()) << script;
@@ -153,8 +146,7 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
     }
 }
 
-// Stored text longer than the boxes take is kept whole; only typing is
-// limited, and "|", TAB, CR and LF never get in, typed or pasted.
+// Longer stored text is kept whole; only typing is limited; "|", TAB, CR, LF never get in.
 TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
 {
     FakeOwner owner({{QString(30, u'n'), QString(60, u'l'), false}}, 1);
@@ -172,7 +164,6 @@ TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
     EXPECT_EQ(dialog.txtNumber->cursorPosition(), 5);
 }
 
-// Steps and what the dialog shows after them, in one dialog after another.
 TEST(EntryEditor, NumberRowsFollowAddEnterUpDownAndRemove)
 {
     using Walk = std::vector<std::pair<const char *, const char *>>;
@@ -189,12 +180,11 @@ TEST(EntryEditor, NumberRowsFollowAddEnterUpDownAndRemove)
                            {"=\001b\n;=\001c\n;=\001d\n;#1", "a,b*,c,d|b|+^v"},
                            {"up", "b*,a,c,d|b|+v"},
                            {"down;down;down", "a,c,d,b*|b|+^"},
-                           // Remove leaves no row selected and the box as it is; Up and Down
-                           // stay enabled but change nothing, and Remove says nothing is selected.
+                           // Remove leaves none selected and the box; then Up, Down do nothing.
                            {"#1;=\001typed;remove", "a,d,b|typed|+^v"},
                            {"up;down;remove;del", "a,d,b|typed|+^v"},
                            {"#2;del", "a,d|b|+^"}}};
-    testsupport::MessageRecorder messages;
+    MessageRecorder messages;
     for (const Walk &walk : walks) {
         FakeOwner owner;
         Dialog dialog(owner);

@@ -1,7 +1,5 @@
-// The real program killed with SIGKILL at random moments while it saves a
-// directory of 100,000 entries. Whatever the moment, the directory file is
-// afterwards exactly the old bytes or exactly the new ones, and the next
-// start clears whatever the cut-short save left beside it.
+// The real program killed at random moments while it saves 100,000 entries: the
+// file is the old or the new bytes, and the next start clears what was left beside it.
 
 #include "support/fixtures.h"
 #include "support/installed.h"
@@ -12,39 +10,31 @@
 #include <QRegularExpression>
 #include <QThread>
 
-#include <algorithm>
-
 #include <csignal>
 #include <iostream>
 
-using testsupport::fileBytes;
-
 namespace {
 
-// As an older or hand-edited file may be (LF line ends, upper-case bold
-// markers), and as the program writes the same entries (CR LF, "<b>").
+using namespace testsupport;
+
+// As hand-edited (LF, "<B>") or as the program writes it (CR LF, "<b>").
 QByteArray directoryBytes(bool asWritten)
 {
     QByteArray bytes;
-    for (int i = 0; i < 100000; ++i) {
-        bytes += QByteArray(i % 7       ? ""
-                            : asWritten ? "<b>"
-                                        : "<B>") +
-                 "Name " + QByteArray::number(i) + "|phone: " + QByteArray::number(i) +
-                 (asWritten ? "\r\n" : "\n");
-    }
+    const char *bold = asWritten ? "<b>" : "<B>", *end = asWritten ? "\r\n" : "\n";
+    for (int i = 0; i < 100000; ++i)
+        bytes += (i % 7 ? "" : bold) + ("Name " + QByteArray::number(i)) +
+                 "|phone: " + QByteArray::number(i) + end;
     return bytes;
 }
 
-struct Installed : testsupport::InstalledQuorvel
+struct Installed : InstalledQuorvel
 {
-    // Puts the old directory in place and starts the program; returns once
-    // it has loaded the directory, which it shows by making the missing
-    // keyword colour file for the first entry's number lines.
+    // Starts over the old directory; true once loaded (the first entry's colour file is made).
     bool startOver(const QByteArray &directory)
     {
         QDir().mkpath(dataFolder());
-        testsupport::writeBytes(directoryFile(), directory);
+        writeBytes(directoryFile(), directory);
         QFile::remove(keywordFile());
         QDeadlineTimer deadline(120000);
         for (bool started = start(); started && !deadline.hasExpired() && !ended();
@@ -72,8 +62,7 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     const QByteArray oldBytes = directoryBytes(false);
     const QByteArray newBytes = directoryBytes(true);
     Installed app;
-    // Clean saves write the new bytes. They give the span from SIGTERM to exit,
-    // and how long the new file is open while it is written and synced.
+    // Clean saves write the new bytes, and time SIGTERM to exit and the new file open.
     qint64 span = 0, writeSpan = -1;
     for (int clean = 0; clean < 3; ++clean) {
         ASSERT_TRUE(app.startOver(oldBytes));
@@ -101,11 +90,10 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     for (int round = 0; round < (rounds > 0 ? rounds : 40); ++round) {
         SCOPED_TRACE(testing::Message() << "seed " << seed << ", round " << round);
         ASSERT_TRUE(app.startOver(oldBytes));
-        // What an earlier round's kill left beside the file is gone once it runs.
-        ASSERT_EQ(testsupport::folderContents(app.dataFolder()).filter(QRegularExpression("^[^b]")),
+        // What an earlier kill left beside the file is gone.
+        ASSERT_EQ(folderContents(app.dataFolder()).filter(QRegularExpression("^[^b]")),
                   (QStringList{"quorvel.dat", "quorvel.lock"}));
-        // Every other kill aims at the save itself, once the new file is open;
-        // the others fall anywhere from SIGTERM to exit.
+        // Odd rounds kill while the new file is open, even ones from SIGTERM to exit.
         app.signal(SIGTERM);
         QDeadlineTimer deadline(60000);
         while (round % 2 && !app.isWritingTheNewFile() && !app.ended() && !deadline.hasExpired())

@@ -1,9 +1,5 @@
-// Saves on a full disk. This test program puts its own write() in front of
-// the C library's (the executable's symbol wins the dynamic lookup, also for
-// Qt's calls): while the disk is full, writes to regular files take what free
-// space is left and then fail with ENOSPC, as a full file system does. Then
-// the old file stays whole, the user is told which file and why, and Retry
-// succeeds once space is back.
+// Saves on a full disk: this program's own write() (it wins the dynamic lookup,
+// also for Qt) fills what space is left in regular files, then fails with ENOSPC.
 
 #include "core/backups.h"
 #include "core/directorymodel.h"
@@ -20,16 +16,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using testsupport::AppFolder;
-using testsupport::MessageRecorder;
-
 namespace {
 
-// The bytes that still fit; negative while the disk is not full.
-std::atomic<long long> freeBytes{-1};
+using namespace testsupport;
 
-// The disk is full while it lives.
-struct DiskFull
+std::atomic<long long> freeBytes{-1}; // the bytes that still fit; -1: not full
+
+struct DiskFull // the disk is full while it lives
 {
     explicit DiskFull(long long free = 0) { freeBytes = free; }
     ~DiskFull() { spaceIsBack(); }
@@ -42,9 +35,7 @@ extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 {
     static const auto next =
         reinterpret_cast<ssize_t (*)(int, const void *, size_t)>(::dlsym(RTLD_NEXT, "write"));
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (freeBytes >= 0 && count > 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         count = static_cast<size_t>(std::min<long long>(freeBytes, count));
         freeBytes -= static_cast<long long>(count);
@@ -58,22 +49,13 @@ extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 
 namespace {
 
-struct Loaded
-{
-    explicit Loaded(const AppFolder &folder) : window(folder.path()) { ok = window.Form_Load(); }
-    frmMain window;
-    bool ok = false;
-};
-
 const QByteArray kOld = "Ann|phone: 1\r\nBob|phone: 2\r\n";
 
-// Saving at exit on a full disk keeps the old file whole and asks Retry,
-// Discard or Cancel, naming the file and the reason.
+// Saving at exit keeps the old file and asks Retry, Discard or Cancel, naming file and reason.
 TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
 {
     const QByteArray added = kOld + "Cy|\r\n";
-    // Bytes that still fit, the answers given, the message after which space
-    // is freed (0: never); whether the window closes, and the file after.
+    // Free bytes, answers, the prompt after which space is back (0: never); closes; file after.
     const std::tuple<long long, QList<int>, int, bool, QByteArray> cases[] = {
         {0, {platform::vbCancel}, 0, false, kOld},
         {10, {platform::vbDiscard}, 0, true, kOld},
@@ -82,14 +64,14 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
     for (const auto &[free, answers, spaceBackAfter, closes, fileAfter] : cases) {
         SCOPED_TRACE(testing::Message() << answers.first() << " of " << answers.size());
         AppFolder folder(kOld);
-        Loaded main(folder);
-        ASSERT_TRUE(main.ok);
-        main.window.show();
-        main.window.directory().append(core::DirectoryEntry{"Cy", {}, false});
-        // Today's backup is there already, so the save is all that writes.
+        frmMain window(folder.path());
+        ASSERT_TRUE(window.Form_Load());
+        window.show();
+        window.directory().append(core::DirectoryEntry{"Cy", {}, false});
+        // Today's backup is there already: only the save writes.
         const QString backups = folder.dataFolder() + "/backups";
         QDir().mkdir(backups);
-        testsupport::writeBytes(backups + "/" + core::backupFileName(QDate::currentDate()), kOld);
+        writeBytes(backups + "/" + core::backupFileName(QDate::currentDate()), kOld);
         int shown = 0;
         MessageRecorder messages(answers, [&] {
             if (++shown == spaceBackAfter)
@@ -97,49 +79,45 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
         });
         {
             DiskFull full(free);
-            main.window.close();
+            window.close();
         }
         ASSERT_EQ(messages.prompts().size(), answers.size());
         for (const QString &prompt : messages.prompts()) {
             EXPECT_TRUE(prompt.contains(QDir::toNativeSeparators(folder.directoryFile())));
             EXPECT_TRUE(prompt.contains("No space left on device")) << prompt.toStdString();
         }
-        EXPECT_EQ(main.window.isVisible(), !closes);
+        EXPECT_EQ(window.isVisible(), !closes);
         EXPECT_EQ(folder.directoryBytes(), fileAfter);
         const QStringList left = {"quorvel.dat", "quorvel.lock"};
-        EXPECT_EQ(
-            testsupport::folderContents(folder.dataFolder()).filter(QRegularExpression("^quorvel")),
-            left.mid(0, closes ? 1 : 2))
+        EXPECT_EQ(folderContents(folder.dataFolder()).filter(QRegularExpression("^quorvel")),
+                  left.mid(0, closes ? 1 : 2))
             << "nothing half-written is left beside the file";
-        if (!closes) {
-            // Still open and holding the directory: with space back it saves.
-            main.window.close();
+        if (!closes) { // still open: with space back it saves
+            window.close();
             EXPECT_EQ(folder.directoryBytes(), added);
         }
     }
 }
 
-// A change saved on a full disk asks Retry or Cancel; Cancel keeps the change
-// in the window, and the next save writes it.
+// A change that cannot be saved asks Retry or Cancel; Cancel keeps it for the next save.
 TEST(FaultNoSpace, ChangeThatCannotBeSavedStaysInTheWindow)
 {
     AppFolder folder(kOld);
-    Loaded main(folder);
-    ASSERT_TRUE(main.ok);
-    // The day's backup cannot be written either; it is not told beside a
-    // save that failed.
+    frmMain window(folder.path());
+    ASSERT_TRUE(window.Form_Load());
+    // The day's backup fails too; it is not told beside a failed save.
     MessageRecorder messages({platform::vbYes, platform::vbRetry, platform::vbCancel});
     {
         DiskFull full;
-        main.window.cmdDelete->click();
+        window.cmdDelete->click();
     }
     ASSERT_EQ(messages.prompts().size(), 3);
     EXPECT_TRUE(messages.prompts()[1].startsWith("Can't save the directory to " +
                                                  QDir::toNativeSeparators(folder.directoryFile())));
     EXPECT_EQ(messages.prompts()[2], messages.prompts()[1]);
     EXPECT_EQ(folder.directoryBytes(), kOld);
-    EXPECT_EQ(testsupport::itemTexts(main.window.lvwQuorvel), QStringList{"Bob"});
-    main.window.close();
+    EXPECT_EQ(itemTexts(window.lvwQuorvel), QStringList{"Bob"});
+    window.close();
     EXPECT_EQ(folder.directoryBytes(), "Bob|phone: 2\r\n");
 }
 
@@ -148,10 +126,10 @@ TEST(FaultNoSpace, FirstStartOnAFullDiskIsRefusedWithoutHalfWrittenFiles)
     AppFolder folder;
     DiskFull full(7);
     MessageRecorder messages;
-    EXPECT_FALSE(Loaded(folder).ok);
+    EXPECT_FALSE(frmMain(folder.path()).Form_Load());
     ASSERT_EQ(messages.prompts().size(), 1);
     EXPECT_TRUE(messages.prompts()[0].contains(QDir::toNativeSeparators(folder.dataFolder())));
-    EXPECT_EQ(testsupport::folderContents(folder.path()), QStringList{platform::GetName()});
+    EXPECT_EQ(folderContents(folder.path()), QStringList{platform::GetName()});
 }
 
 } // namespace

@@ -1,20 +1,9 @@
 #include "platform/listview.h"
 #include "support/fixtures.h"
 
-namespace {
-
 using testsupport::itemTexts;
 
-platform::ListRows rowsOf(const QStringList &names)
-{
-    platform::ListRows rows;
-    for (const QString &name : names)
-        rows.push_back({name, {}, false, 0});
-    return rows;
-}
-
-// The selection rules hold whoever adds or removes the rows: the view's own
-// calls or the model it shows.
+// The selection rules hold whether the view or its model adds or removes rows.
 TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
 {
     platform::ListView view("Name");
@@ -39,8 +28,7 @@ TEST(ListView, ItemsAreNumberedFromOneAndTheFirstAddedIsSelected)
     EXPECT_EQ(list.selectedItem(), 0);
 }
 
-// A very long text is held whole, but what the view lays out stays short, so
-// its memory does not follow the text.
+// A very long text is held whole, but laid out short, so memory does not follow it.
 TEST(ListView, AVeryLongTextIsHeldWholeButShownCut)
 {
     const QString longText(10'000'000, QLatin1Char('N'));
@@ -62,15 +50,10 @@ TEST(ListView, TypeToSelect)
         {"m|b", "Bob"}};
     for (const auto &[keys, selected] : cases) {
         platform::ListView list("Name");
-        list.addItems(rowsOf({"Anna", "Max", "mike", "Bob", "Mona"}));
-        for (const QChar key : QString(keys)) {
-            if (key == '|')
-                list.resetTypeToSelect();
-            else
-                list.keyboardSearch(key);
-        }
+        for (const char *name : {"Anna", "Max", "mike", "Bob", "Mona"})
+            list.addItems({{name, {}, false, 0}});
+        for (const QChar key : QString(keys))
+            key == '|' ? list.resetTypeToSelect() : list.keyboardSearch(key);
         EXPECT_EQ(list.text(list.selectedItem()), selected) << keys;
     }
 }
-
-} // namespace

@@ -3,10 +3,7 @@
 
 #include <QLocalServer>
 
-namespace {
-
-// Without a confirmation the start goes on, and the user is told that a copy
-// is running.
+// Without a confirmation the start goes on, telling the user a copy is running.
 TEST(HandOver, NoConfirmationNoHandOver)
 {
     const QString folder = QStringLiteral("/nowhere/quorvel/ann");
@@ -15,5 +12,3 @@ TEST(HandOver, NoConfirmationNoHandOver)
     ASSERT_TRUE(silent.listen(platform::handOverSocketPath(folder)));
     EXPECT_FALSE(platform::askRunningCopyToShow(folder, 200)) << "a listener that never answers";
 }
-
-} // namespace

@@ -51,9 +51,7 @@ QStringList folderContents(const QString &path)
 
 int modeOf(const QString &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
@@ -67,17 +65,10 @@ QStringList itemTexts(const platform::ListView *list)
 
 QByteArray keywordFileBytes(const QStringList &keywordLines)
 {
-    const QByteArray head =
-        ";keyword color list\r\n;\r\n;format:\r\n;word:<tab>color\r\n;\r\n"
-        ";example:\r\n;e-mail:  0,0,255\r\n;\r\n"
-        ";would turn any field with e-mail: as the first part blue\r\n"
-        ";color format: 255,255,255\r\n;color format: red,green,blue\r\n\r\n\r\n";
-    const QByteArray tail = "\r\n;note: if you screw this file up, it's not my fault.\r\n"
-                            ";use the editor if you can't figure the format out.\r\n";
     QByteArray lines;
     for (const QString &line : keywordLines)
         lines += line.toUtf8() + "\r\n";
-    return head + lines + tail;
+    return fileBytes(QUORVEL_FIXTURES "/colorkeys.dat").replace("phone:\t0,0,0\r\n", lines);
 }
 
 void AppFolder::writeDirectory(const QByteArray &bytes) const

@@ -7,7 +7,6 @@
 #include "platform/messagebox.h"
 #include "platform/system.h"
 
-// What most tests use, included once here.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +20,6 @@ namespace platform {
 class ListView;
 }
 
-// Readable failure messages for Qt strings.
 inline void PrintTo(const QString &s, std::ostream *os)
 {
     *os << '"' << s.toStdString() << '"';
@@ -45,25 +43,22 @@ inline QString u8(const char *s)
 {
     return QString::fromUtf8(s);
 }
-// The file's bytes, or a marker no test writes when it cannot be read.
+// The file's bytes, or a marker no test writes when unreadable.
 QByteArray fileBytes(const QString &path);
-// Creates or replaces the file with these bytes; a failure fails the test.
 void writeBytes(const QString &path, const QByteArray &bytes);
-// Replaces the file as an editor or a sync tool does: a new file renamed over it.
+// Replaces the file as an editor does: a new file renamed over it.
 void replaceFile(const QString &path, const QByteArray &bytes);
 // Puts at path a "folder", a "FIFO", a "dangling link" or a "link to <target>".
 bool makeAt(const QString &path, const QString &kind);
-// Everything below the folder, sorted, a subfolder's contents as "sub/name".
+// Everything below the folder, sorted, as "sub/name".
 QStringList folderContents(const QString &path);
-// The permission bits of what stands at path (a link not followed), -1 if nothing.
+// The permission bits at path (a link not followed), -1 if nothing.
 int modeOf(const QString &path);
-// The text of each item of a list, in order.
 QStringList itemTexts(const platform::ListView *list);
-// The Default keyword colour file with these keyword lines in place of its one.
+// The Default keyword colour file (a fixture) with these keyword lines in place of its one.
 QByteArray keywordFileBytes(const QStringList &keywordLines = {"phone:\t0,0,0"});
 
-// A temporary application folder; given bytes, its data folder holds a
-// directory file of them.
+// A temporary application folder, with a directory file of the bytes given.
 struct AppFolder
 {
     AppFolder() = default;
@@ -78,9 +73,7 @@ struct AppFolder
     QTemporaryDir dir;
 };
 
-// Answers message boxes while it lives: records every request, runs
-// `whileShown` as if the user acted while the box is up, and gives the queued
-// answers in order (OK once the queue is empty).
+// While it lives: records message boxes, runs `whileShown`, answers from the queue (then OK).
 class MessageRecorder
 {
 public:
@@ -94,9 +87,7 @@ private:
     platform::MessageHandler previous_;
 };
 
-// Answers the colour dialog while it lives: records the colour it held at
-// each opening and gives the queued answers in order, a colour or nothing for
-// Cancel (Cancel once the queue is empty).
+// While it lives: records the colour offered, answers from the queue (nullopt: Cancel; then that).
 class ColorDialogRecorder
 {
 public:

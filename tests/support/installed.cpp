@@ -23,7 +23,6 @@ InstalledQuorvel::InstalledQuorvel()
 {
     QFile::copy(QStringLiteral(QUORVEL_EXECUTABLE), dir_.filePath("quorvel"));
     writeBytes(dir_.filePath(QLatin1String(core::kPortableMarkerName)), {});
-    // The test's own environment, offscreen, with a home of its own.
     for (char **e = environ; *e; ++e)
         environment_.append(*e);
     setEnvironment("QT_QPA_PLATFORM", "offscreen");
@@ -40,10 +39,7 @@ void InstalledQuorvel::setEnvironment(const QByteArray &name, const QByteArray &
 ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs) const
 {
     QProcess process;
-    QStringList environment;
-    for (const QByteArray &e : environment_)
-        environment.append(QString::fromLocal8Bit(e));
-    process.setEnvironment(environment);
+    process.setEnvironment(QString::fromLocal8Bit(environment_.join('\0')).split(QChar(0)));
     process.start(dir_.filePath("quorvel"), arguments);
     ProgramOutput output;
     if (!process.waitForFinished(timeoutMs)) {
@@ -60,8 +56,7 @@ ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs)
 
 InstalledQuorvel::~InstalledQuorvel()
 {
-    // A test that failed half-way must not leave a program running.
-    if (pid_ > 0)
+    if (pid_ > 0) // a test that failed half-way leaves no program running
         stop(SIGKILL);
 }
 
@@ -80,9 +75,8 @@ bool InstalledQuorvel::start()
         envp.push_back(e.data());
     envp.push_back(nullptr);
     const QByteArray errorFile = QFile::encodeName(errorFile_);
-    // fork, not vfork or posix_spawn: a child that shares the test's memory
-    // until it execs counts the test's peak memory as its own. A forked one
-    // counts only what the test holds at this moment, so that is made small.
+    // fork, not vfork or posix_spawn, which count the test's peak memory as the
+    // child's; a forked child counts what the test holds now, made small first.
     ::malloc_trim(0);
     pid_ = ::fork();
     if (pid_ == 0) {
@@ -105,8 +99,7 @@ bool InstalledQuorvel::start()
 
 bool InstalledQuorvel::ended() const
 {
-    // Looks without reaping, so that wait() still reads how it ended.
-    siginfo_t info{};
+    siginfo_t info{}; // looked at, not reaped: wait() reads how it ended
     return ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
            info.si_pid == pid_;
 }

@@ -7,9 +7,8 @@
 
 namespace testsupport {
 
-// How a started program ended: finished (else still running when the wait
-// gave up), its exit code or the signal that ended it, and its peak memory
-// (a bound: it also counts what the test held when it started the program).
+// How it ended: finished (else the wait gave up), exit code or signal, and peak
+// memory (which counts what the test held when it started the program).
 struct ProgramExit
 {
     bool finished = false;
@@ -18,20 +17,16 @@ struct ProgramExit
     long peakMemoryKiB = 0;
 };
 
-// What a program run to its end printed.
-struct ProgramOutput
+struct ProgramOutput // what a program run to its end printed
 {
     int exitCode = -1; // -1 when it crashed or did not end in time
     QByteArray out;
     QByteArray err;
 };
 
-// The real quorvel executable, copied into a fresh application folder marked
-// portable and started offscreen as a user would start it from a folder of
-// their own. HOME and XDG_DATA_HOME point into a temporary folder of its own,
-// so no run can reach the data of whoever runs the tests. It is started and
-// reaped here, not by QProcess, so that its peak memory can be read when it
-// ends.
+// The real executable, copied into a fresh portable application folder and run
+// offscreen with a temporary HOME and XDG_DATA_HOME, so it never reaches the
+// tester's data. Started and reaped here, not by QProcess, to read its peak memory.
 class InstalledQuorvel
 {
 public:
@@ -46,23 +41,18 @@ public:
     QString keywordFile() const { return path() + "/colorkeys.dat"; }
     QString home() const { return home_.path(); }
 
-    // Sets a variable of the program's environment.
     void setEnvironment(const QByteArray &name, const QByteArray &value);
-    // Sends what the started program writes to its standard error to a file.
     void setErrorFile(const QString &path) { errorFile_ = path; }
-    // Runs another copy of the program with these arguments to its end, at
-    // most timeoutMs, beside the one started here (if any).
+    // Runs another copy to its end (at most timeoutMs), beside the started one.
     ProgramOutput run(const QStringList &arguments, int timeoutMs = 60000) const;
 
-    // Starts the program and waits until it holds its data folder (the lock
-    // file names it); by then it handles the termination signals.
+    // Starts it and waits until its lock file names it: it then handles signals.
     bool start();
-    // True when the program has ended (it is not reaped here).
-    bool ended() const;
+    bool ended() const; // not reaped here
     pid_t pid() const { return pid_; }
     void signal(int signalNumber) const;
     ProgramExit wait(int timeoutMs = 60000);
-    // Sends a signal and waits for the end (killing the program if it does not come).
+    // Signals and waits for the end, killing the program if it does not come.
     ProgramExit stop(int signalNumber, int timeoutMs = 60000);
 
 private:

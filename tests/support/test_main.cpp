@@ -3,8 +3,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// Windows are driven offscreen: no display is needed, and nothing appears on
-// a developer's screen while the suite runs.
+// Windows are driven offscreen: no display is needed, and none appears on a developer's screen.
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
