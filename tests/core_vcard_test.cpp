@@ -31,7 +31,8 @@ TEST(CoreLineKind, SplitsLinesAndGivesTheAddressToOpen)
     };
     for (const auto &[line, kind, value, url] : rows) {
         SCOPED_TRACE(line);
-        const core::LineParts parts = core::splitLine(u8(line));
+        const QString text = u8(line); // the parts are views into it
+        const core::LineParts parts = core::splitLine(text);
         EXPECT_EQ(parts.kind, kind);
         EXPECT_EQ(parts.value.toString(), value);
         EXPECT_EQ(core::urlToOpen(u8(line)).value_or("-"), url);
