@@ -43,6 +43,31 @@ void forEachLine(QStringView text, const std::function<void(QStringView)> &line)
 // decodeText and splitLines in one step.
 QStringList decodeLines(QByteArrayView bytes);
 
+// Writes the UTF-8 form of c, a code unit of at least 0x80 just taken from a
+// text that goes on at p, to o and returns the end of what it wrote. A high
+// surrogate followed by a low one is one code point (p moves past the low
+// one); a lone surrogate has no UTF-8 form and becomes U+FFFD.
+inline unsigned char *appendUtf8(unsigned char *o, char32_t c, const char16_t *&p,
+                                 const char16_t *end)
+{
+    if (c < 0x800) {
+        *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    } else if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
+        const char32_t u = QChar::surrogateToUcs4(static_cast<char16_t>(c), *p++);
+        *o++ = static_cast<unsigned char>(0xF0 | (u >> 18));
+        *o++ = static_cast<unsigned char>(0x80 | ((u >> 12) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+    } else {
+        const char32_t u = QChar::isSurrogate(c) ? 0xFFFD : c;
+        *o++ = static_cast<unsigned char>(0xE0 | (u >> 12));
+        *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+    }
+    return o;
+}
+
 // Where a Utf8Builder hands what it has built: the bytes and their count.
 // Returns false when they could not all be taken (a write failed).
 using ByteSink = std::function<bool(const char *, qsizetype)>;

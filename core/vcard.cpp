@@ -123,20 +123,8 @@ public:
                 } else {
                     *o++ = static_cast<unsigned char>(c);
                 }
-            } else if (c < 0x800) {
-                *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-                *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            } else if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
-                const char32_t u = QChar::surrogateToUcs4(static_cast<char16_t>(c), *p++);
-                *o++ = static_cast<unsigned char>(0xF0 | (u >> 18));
-                *o++ = static_cast<unsigned char>(0x80 | ((u >> 12) & 0x3F));
-                *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
-                *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
             } else {
-                const char32_t u = QChar::isSurrogate(c) ? 0xFFFD : c;
-                *o++ = static_cast<unsigned char>(0xE0 | (u >> 12));
-                *o++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
-                *o++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+                o = appendUtf8(o, c, p, end);
             }
         }
         used_ = reinterpret_cast<char *>(o) - bytes_.get();

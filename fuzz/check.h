@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/directoryfile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdio>
@@ -27,6 +29,15 @@ void expectEqual(const Left &got, const Right &want, const char *property)
     std::fprintf(stderr, "broken property: %s\n  got:  %s\n  want: %s\n", property,
                  show(got).constData(), show(want).constData());
     std::abort();
+}
+
+// Entries as a failure message shows them.
+inline QByteArray describe(const QList<core::DirectoryEntry> &entries)
+{
+    QByteArray text;
+    for (const core::DirectoryEntry &e : entries)
+        text += (e.bold ? "[bold]" : "") + show(e.name) + " | " + show(e.numbers) + "\n        ";
+    return text;
 }
 
 inline void expect(bool holds, const char *property)

@@ -13,15 +13,6 @@
 
 namespace {
 
-QByteArray describe(const QList<core::DirectoryEntry> &entries)
-{
-    QByteArray text;
-    for (const core::DirectoryEntry &e : entries)
-        text += (e.bold ? "[bold]" : "") + fuzzcheck::show(e.name) + " | " +
-                fuzzcheck::show(e.numbers) + "\n        ";
-    return text;
-}
-
 void checkImported(const QList<core::DirectoryEntry> &entries)
 {
     for (const core::DirectoryEntry &e : entries) {
@@ -37,11 +28,13 @@ void checkImported(const QList<core::DirectoryEntry> &entries)
                              {})
             .entries;
     if (vcard != entries)
-        fuzzcheck::expectEqual(describe(vcard), describe(entries), "vCard gives the entries back");
+        fuzzcheck::expectEqual(fuzzcheck::describe(vcard), fuzzcheck::describe(entries),
+                               "vCard gives the entries back");
     const QList<core::DirectoryEntry> csv =
         core::importContacts(core::readCsv(core::formatCsv(entries)), {}).entries;
     if (csv != entries)
-        fuzzcheck::expectEqual(describe(csv), describe(entries), "CSV gives the entries back");
+        fuzzcheck::expectEqual(fuzzcheck::describe(csv), fuzzcheck::describe(entries),
+                               "CSV gives the entries back");
 }
 
 } // namespace

@@ -21,15 +21,6 @@ QByteArray writeDirectory(const QList<core::DirectoryEntry> &entries)
     return core::joinLines(core::formatDirectoryLines(entries));
 }
 
-QByteArray describe(const QList<core::DirectoryEntry> &entries)
-{
-    QByteArray text;
-    for (const core::DirectoryEntry &e : entries)
-        text += (e.bold ? "[bold]" : "") + fuzzcheck::show(e.name) + " | " +
-                fuzzcheck::show(e.numbers) + "\n        ";
-    return text;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -39,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray written = writeDirectory(first);
     const QList<core::DirectoryEntry> second = readDirectory(written);
     if (second != first)
-        fuzzcheck::expectEqual(describe(second), describe(first),
+        fuzzcheck::expectEqual(fuzzcheck::describe(second), fuzzcheck::describe(first),
                                "read, write, read gives the same directory");
     fuzzcheck::expectEqual(writeDirectory(second), written, "writing what was read is stable");
     for (const core::DirectoryEntry &e : first) {
