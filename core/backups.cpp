@@ -1,5 +1,7 @@
 #include "backups.h"
 
+#include "descriptor.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -44,26 +46,6 @@ bool isBackupName(const QString &name)
 }
 
 #ifdef Q_OS_UNIX
-
-// A file descriptor closed when it goes.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Q_DISABLE_COPY_MOVE(Descriptor)
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes it now, reporting whether everything written got through.
-    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
-private:
-    int fd_;
-};
 
 QString lastReason()
 {

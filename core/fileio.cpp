@@ -1,6 +1,7 @@
 #include "fileio.h"
 
 #include "blockmemory.h"
+#include "descriptor.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,31 +41,6 @@ FileStamp stampFrom(const struct stat &st)
             static_cast<qint64>(st.st_size),
             static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
-
-// A descriptor closed when it goes out of scope.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return fd_; }
-    // Closes now, reporting a failure.
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // A regular file of the folder opened for reading, or why it could not be.
 struct OpenedFile
