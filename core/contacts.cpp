@@ -117,11 +117,10 @@ QString decodeCharset(QByteArrayView bytes, QByteArrayView charset)
     if (charset.isEmpty() || is("utf-8") || is("utf8")) {
         if (!bytes.isValidUtf8())
             return decodeWindows1252(bytes);
-        // A value may begin with U+FEFF, which fromUtf8 would drop as a byte-order mark.
-        QString text = QString::fromUtf8(bytes);
-        if (bytes.startsWith("\xEF\xBB\xBF") && !text.startsWith(QChar(0xFEFF)))
-            text.prepend(QChar(0xFEFF));
-        return text;
+        // A value may begin with U+FEFF (even twice); it is part of the value,
+        // not a byte-order mark to drop.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(bytes);
     }
     if (is("iso-8859-1") || is("latin1") || is("windows-1252") || is("cp1252") || is("us-ascii") ||
         is("ascii"))
