@@ -4,8 +4,8 @@
 
 #include <QFile>
 
-#include <algorithm>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace core {
 
@@ -41,15 +41,23 @@ template <typename Piece> QString withoutMarkers(QStringView name, Piece piece)
 }
 
 // Reads one line; piece(view) makes the entry's strings from parts of it.
-template <typename Piece> std::optional<DirectoryEntry> parseLineWith(QStringView line, Piece piece)
+// asWritten, when given, is cleared unless writing the entry back gives the
+// same line.
+template <typename Piece>
+std::optional<DirectoryEntry> parseLineWith(QStringView line, Piece piece,
+                                            bool *asWritten = nullptr)
 {
-    if (line.isEmpty())
+    if (line.isEmpty()) {
+        if (asWritten)
+            *asWritten = false;
         return std::nullopt;
+    }
     DirectoryEntry entry;
     const qsizetype bar = indexOfUnit(line, u'|');
     const QStringView name = bar < 0 ? line : line.left(bar);
+    qsizetype end = -1;
     if (bar >= 0) {
-        qsizetype end = indexOfUnit(line, u'|', bar + 1);
+        end = indexOfUnit(line, u'|', bar + 1);
         if (end < 0)
             end = line.size();
         entry.numbers = piece(line.sliced(bar + 1, end - bar - 1));
@@ -57,6 +65,10 @@ template <typename Piece> std::optional<DirectoryEntry> parseLineWith(QStringVie
     // A bold entry's name loses every marker; any other name is kept as it is.
     entry.bold = markerAt(name, 0);
     entry.name = entry.bold ? withoutMarkers(name, piece) : piece(name);
+    // The writer puts one "|" and, for a bold entry, one lower-case marker.
+    if (asWritten && (end != line.size() ||
+                      (entry.bold && (name[1] != u'b' || entry.name.size() != name.size() - 3))))
+        *asWritten = false;
     return entry;
 }
 
@@ -142,8 +154,14 @@ DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
     const auto piece = [](QStringView view) {
         return QString::fromRawData(view.data(), view.size());
     };
+    result.asWritten = file.plainUtf8;
+    const char16_t *const textEnd = units + text.size();
     forEachLine(text, [&](QStringView line) {
-        if (auto entry = parseLineWith(line, piece))
+        // The writer ends every line, the last one too, with CR LF.
+        const char16_t *after = line.utf16() + line.size();
+        if (textEnd - after < 2 || after[0] != u'\r' || after[1] != u'\n')
+            result.asWritten = false;
+        if (auto entry = parseLineWith(line, piece, &result.asWritten))
             add(std::move(*entry));
     });
     return result;

@@ -71,6 +71,9 @@ struct DirectoryReadStatus
 {
     QString error;   // empty on success, otherwise the reason
     FileStamp stamp; // what the file was when read (exists false when missing)
+    // The file holds exactly the bytes that writing its entries back would
+    // give (UTF-8, CR LF after every line, each line as the writer makes it).
+    bool asWritten = false;
 };
 
 // The same for the directory file of a held folder, handing each entry to

@@ -85,8 +85,10 @@ QString DirectoryStore::writeDefaultFile()
     const DirectoryEntry entry = *parseDirectoryLine(QString::fromLatin1(kDefaultDirectoryLine));
     const WriteResult written =
         WriteDirectoryFile(folder_, [&](const EntryVisitor &visit) { visit(entry); });
-    if (written)
+    if (written) {
         known_ = written.stamp;
+        asWritten_ = true;
+    }
     return written.error;
 }
 
@@ -94,8 +96,10 @@ QString DirectoryStore::read(const std::function<void(qsizetype)> &expect,
                              const std::function<void(DirectoryEntry &&)> &add)
 {
     const DirectoryReadStatus result = ReadDirectoryFile(folder_, expect, add);
-    if (result.error.isEmpty())
+    if (result.error.isEmpty()) {
         known_ = result.stamp;
+        asWritten_ = result.asWritten;
+    }
     return result.error;
 }
 
@@ -128,6 +132,13 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
 
     const QString name = QLatin1String(kDirectoryFileName);
     const FileStamp onDisk = folder_.stampOf(name);
+    // Nothing changed here, and the file in its place already holds exactly
+    // what would be written, private to its owner: there is nothing to write.
+    if (!changed && asWritten_ && onDisk.regular && onDisk.privateToOwner && onDisk == known_ &&
+        !result.recreated && result.movedTo.isEmpty()) {
+        result.outcome = Outcome::Saved;
+        return result;
+    }
     // A file that changed holds another program's version. Nothing there, or
     // something that is not a regular file, holds none: the save restores
     // the file (or, over a folder, fails and says so).
@@ -165,6 +176,7 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
         return result;
     }
     known_ = written.stamp;
+    asWritten_ = true;
     result.outcome = Outcome::Saved;
     return result;
 }

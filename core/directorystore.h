@@ -65,7 +65,9 @@ public:
     // then) the outside version is left as it is; otherwise that version is
     // first kept under a side name beside it, then the save goes on. A data
     // folder moved away is still written to; one removed is made again,
-    // checked, held and locked before the save.
+    // checked, held and locked before the save. With `changed` false and the
+    // file as it was last read or written, holding exactly what would be
+    // written, nothing is written.
     SaveResult save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
                     const QDateTime &now = QDateTime::currentDateTime());
 
@@ -89,6 +91,7 @@ private:
     Folder folder_;
     std::unique_ptr<QLockFile> lock_;
     FileStamp known_;
+    bool asWritten_ = false; // the file at known_ holds what writing would give
 };
 
 // The side name for the outside version of the directory file found at a

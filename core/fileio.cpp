@@ -39,7 +39,8 @@ FileStamp stampFrom(const struct stat &st)
             static_cast<quint64>(st.st_dev),
             static_cast<quint64>(st.st_ino),
             static_cast<qint64>(st.st_size),
-            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            (st.st_mode & 077) == 0};
 }
 
 // A regular file of the folder opened for reading, or why it could not be.
@@ -341,7 +342,7 @@ KeptText readTextKeptUntilExit(const Folder &folder, const QString &name)
         return result;
     }
     keepUntilExit(text);
-    result.text = QStringView(text, decodeTextInto(text, content));
+    result.text = QStringView(text, decodeTextInto(text, content, &result.plainUtf8));
     result.status = ReadStatus::Ok;
     return result;
 }

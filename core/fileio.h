@@ -23,7 +23,13 @@ struct FileStamp
     quint64 inode = 0;
     qint64 size = 0;
     qint64 modifiedNs = 0;
-    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+    bool privateToOwner = false; // no permission for group or others
+    // The same file with the same content; its permissions do not count.
+    friend bool operator==(const FileStamp &a, const FileStamp &b)
+    {
+        return a.exists == b.exists && a.regular == b.regular && a.device == b.device &&
+               a.inode == b.inode && a.size == b.size && a.modifiedNs == b.modifiedNs;
+    }
 };
 
 // A folder held open. Files are read and written relative to it, so they go
@@ -103,7 +109,8 @@ struct KeptText
 {
     ReadStatus status = ReadStatus::Failed;
     QStringView text;
-    QString error; // the reason, when status is Failed
+    bool plainUtf8 = false; // UTF-8 throughout, without a byte-order mark
+    QString error;          // the reason, when status is Failed
     FileStamp stamp;
 };
 KeptText readTextKeptUntilExit(const Folder &folder, const QString &name);

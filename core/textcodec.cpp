@@ -104,10 +104,13 @@ bool isBlank(QStringView text)
     return true;
 }
 
-qsizetype decodeTextInto(QChar *out, QByteArrayView bytes)
+qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, bool *plainUtf8)
 {
     // Most files are valid UTF-8 throughout: one pass decodes them.
-    if (const qsizetype whole = decodeUtf8Into(out, bytes, true); whole >= 0)
+    const qsizetype whole = decodeUtf8Into(out, bytes, true);
+    if (plainUtf8)
+        *plainUtf8 = whole >= 0 && !bytes.startsWith("\xEF\xBB\xBF");
+    if (whole >= 0)
         return whole;
     // Otherwise each line (with its line break) on its own. A line break is
     // ASCII and never part of a longer UTF-8 sequence, so lines split cleanly.

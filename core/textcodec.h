@@ -18,8 +18,9 @@ namespace core {
 QString decodeText(QByteArrayView bytes);
 
 // Decodes as decodeText does into out, which has room for one code unit per
-// byte; returns the number of code units written.
-qsizetype decodeTextInto(QChar *out, QByteArrayView bytes);
+// byte; returns the number of code units written. When plainUtf8 is given it
+// tells whether the bytes were UTF-8 throughout, without a byte-order mark.
+qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, bool *plainUtf8 = nullptr);
 
 // Decodes Windows-1252 bytes (every byte is a character).
 QString decodeWindows1252(QByteArrayView bytes);

@@ -69,6 +69,12 @@ void frmMain::buildControls()
     TS->addTab(QStringLiteral("A"));
 
     directory_ = new core::DirectoryModel(this);
+    // Whatever changes the list, the next save writes it.
+    const auto markUnsaved = [this] { unsaved_ = true; };
+    connect(directory_, &QAbstractItemModel::rowsInserted, this, markUnsaved);
+    connect(directory_, &QAbstractItemModel::rowsRemoved, this, markUnsaved);
+    connect(directory_, &QAbstractItemModel::dataChanged, this, markUnsaved);
+    connect(directory_, &QAbstractItemModel::modelReset, this, markUnsaved);
     lvwQuorvel = new platform::ListView(tr("Name"), this);
     lvwQuorvel->showModel(directory_);
     lvwQuorvel->setGeometry(twipRect(30, 990, 4305, 3105));
@@ -271,6 +277,7 @@ bool frmMain::fillEntryList()
         return false;
     }
     directory_->append(std::move(entries));
+    unsaved_ = false; // the list holds what the file holds
     // What was read is where undo stops.
     history_ = std::make_unique<core::UndoHistory>(*directory_);
     // What the last run could not tell (it was closed by a signal).
@@ -353,7 +360,8 @@ bool frmMain::Form_Unload()
 {
     if (!loaded_)
         return true;
-    // Written even when nothing changed: older lines become UTF-8 and bold
+    // Written even when nothing changed, unless the file already holds
+    // exactly what would be written: older lines become UTF-8 and bold
     // markers are tidied, as they always were at exit.
     if (saveDirectory(true) == SaveEnd::Cancelled)
         return false;

@@ -100,6 +100,39 @@ TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
     EXPECT_EQ(second.lock(), Store::LockState::HeldByAnother);
 }
 
+// With nothing changed, a file that already holds exactly what writing gives
+// is left alone; any other form is written anew.
+TEST(CoreDirectoryStore, UnchangedSaveWritesOnlyAFileInAnotherForm)
+{
+    const std::pair<QByteArray, bool> rows[] = {
+        {"", false},
+        {"Ann|1\r\n<b>Bo|x\t<B>y\r\nJos\xC3\xA9|a\rb\r\r\n|\r\n", false},
+        {"Ann|1\n", true},         // LF alone
+        {"Ann|1", true},           // no break after the last line
+        {"Ann|1\r\n\r\n", true},   // an empty line
+        {"Ann\r\n", true},         // no "|"
+        {"Ann|1|2\r\n", true},     // a second "|"
+        {"<B>Bo|1\r\n", true},     // marker in capitals
+        {"<b>B<b>o|1\r\n", true},  // a second marker
+        {"M\xFCller|1\r\n", true}, // Windows-1252
+        {"\xEF\xBB\xBF"
+         "Ann|1\r\n",
+         true}, // byte-order mark
+    };
+    for (const auto &[bytes, rewritten] : rows) {
+        for (const int mode : {0600, 0640}) { // one others may read is made private
+            SCOPED_TRACE(testing::Message() << bytes.toStdString() << mode);
+            Opened o;
+            replaceFile(o.file, bytes);
+            ASSERT_EQ(::chmod(QFile::encodeName(o.file), mode), 0);
+            ASSERT_EQ(o.store.read([](qsizetype) {}, [](core::DirectoryEntry &&) {}), QString());
+            EXPECT_EQ(o.save(false).outcome, Store::Outcome::Saved);
+            EXPECT_EQ(fileBytes(o.file), rewritten || mode != 0600 ? "Bob|2\r\n" : bytes);
+            EXPECT_EQ(modeOf(o.file), 0600);
+        }
+    }
+}
+
 TEST(CoreDirectoryStore, NoticeIsTakenOnce)
 {
     Opened o;
