@@ -10,6 +10,7 @@ namespace core {
 namespace {
 
 constexpr std::size_t kBlock = 64;
+constexpr qsizetype kScanBeforeSorting = 64;
 
 // The case-folded unit at index i, as Qt's case-insensitive comparison sees
 // it: a low surrogate that follows a high one stands for their whole code
@@ -248,8 +249,6 @@ qsizetype NameIndex::firstWithPrefix(QStringView prefix)
 {
     if (count_ == 0)
         return -1;
-    if (!built_)
-        build();
     // Every name, a null one too, begins with a null text.
     if (prefix.isNull())
         return 0;
@@ -257,6 +256,16 @@ qsizetype NameIndex::firstWithPrefix(QStringView prefix)
     for (qsizetype i = 0; i < prefix.size(); ++i)
         folded[i] = foldedAt(prefix, i);
     const auto side = [&](Position p) { return compareWithPrefix(nameAt_(p), folded); };
+    if (!built_) {
+        // A match among the first few names is the answer without sorting
+        // them all: showing the first entry at start-up asks for its name.
+        const auto nearTop = Position(std::min<qsizetype>(count_, kScanBeforeSorting));
+        for (Position p = 0; p < nearTop; ++p) {
+            if (side(p) == 0)
+                return p;
+        }
+        build();
+    }
     const auto first = std::partition_point(sorted_.begin(), sorted_.end(),
                                             [&](Position p) { return side(p) < 0; });
     const auto last =

@@ -14,10 +14,10 @@ namespace core {
 // The index holds list positions, not names: it reads names through the
 // function it is made with, which must show the list as it is at each call.
 // Tell the index of every change after making it in the list. The sorting is
-// done at the first query after a rebuild (so loading a list costs nothing
-// until the find box is used); after that a change costs one pass over the
-// positions and sorts only the names it brings, unless it brings so many
-// that sorting everything anew is cheaper.
+// done at the first query after a rebuild that the first few names do not
+// answer (so loading a list costs nothing until the find box is used); after that a change costs
+// one pass over the positions and sorts only the names it brings, unless it brings so many that
+// sorting everything anew is cheaper.
 class NameIndex
 {
 public:
