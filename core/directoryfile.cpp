@@ -40,11 +40,18 @@ template <typename Piece> QString withoutMarkers(QStringView name, Piece piece)
     return kept;
 }
 
-// Reads one line; piece(view) makes the entry's strings from parts of it.
-// asWritten, when given, is cleared unless writing the entry back gives the
-// same line.
+// Where a line's first and second "|" are (-1 when there is none).
+struct Bars
+{
+    qsizetype first = -1;
+    qsizetype second = -1;
+};
+
+// Reads one line whose bars are given; piece(view) makes the entry's
+// strings from parts of it. asWritten, when given, is cleared unless writing
+// the entry back gives the same line.
 template <typename Piece>
-std::optional<DirectoryEntry> parseLineWith(QStringView line, Piece piece,
+std::optional<DirectoryEntry> parseLineWith(QStringView line, Bars bars, Piece piece,
                                             bool *asWritten = nullptr)
 {
     if (line.isEmpty()) {
@@ -53,13 +60,11 @@ std::optional<DirectoryEntry> parseLineWith(QStringView line, Piece piece,
         return std::nullopt;
     }
     DirectoryEntry entry;
-    const qsizetype bar = indexOfUnit(line, u'|');
+    const qsizetype bar = bars.first;
     const QStringView name = bar < 0 ? line : line.left(bar);
     qsizetype end = -1;
     if (bar >= 0) {
-        end = indexOfUnit(line, u'|', bar + 1);
-        if (end < 0)
-            end = line.size();
+        end = bars.second < 0 ? line.size() : bars.second;
         entry.numbers = piece(line.sliced(bar + 1, end - bar - 1));
     }
     // A bold entry's name loses every marker; any other name is kept as it is.
@@ -81,7 +86,11 @@ bool beginsWithBoldMarker(QStringView name)
 
 std::optional<DirectoryEntry> parseDirectoryLine(QStringView line)
 {
-    return parseLineWith(line, [](QStringView piece) { return piece.toString(); });
+    Bars bars;
+    bars.first = indexOfUnit(line, u'|');
+    if (bars.first >= 0)
+        bars.second = indexOfUnit(line, u'|', bars.first + 1);
+    return parseLineWith(line, bars, [](QStringView piece) { return piece.toString(); });
 }
 
 QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines)
@@ -139,6 +148,42 @@ QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries)
     return lines;
 }
 
+bool parseDirectoryText(QStringView text, bool plainUtf8,
+                        const std::function<void(DirectoryEntry &&)> &add)
+{
+    const auto piece = [](QStringView view) {
+        return QString::fromRawData(view.data(), view.size());
+    };
+    const char16_t *const units = text.utf16();
+    bool asWritten = plainUtf8;
+    // One pass over each line finds its bars and its end together.
+    const qsizetype size = text.size();
+    for (qsizetype start = 0; start < size;) {
+        Bars bars;
+        qsizetype end = indexOfEither(text, u'|', u'\n', start);
+        if (end >= 0 && units[end] == u'|') {
+            bars.first = end - start;
+            end = indexOfEither(text, u'|', u'\n', end + 1);
+            if (end >= 0 && units[end] == u'|') {
+                bars.second = end - start;
+                end = indexOfUnit(text, u'\n', end + 1);
+            }
+        }
+        if (end < 0)
+            end = size;
+        // A CR before the line's end is not part of it. The writer ends
+        // every line, the last one too, with CR LF.
+        const bool cr = end > start && units[end - 1] == u'\r';
+        if (!cr || end == size)
+            asWritten = false;
+        const QStringView line = text.sliced(start, end - start - (cr ? 1 : 0));
+        if (auto entry = parseLineWith(line, bars, piece, &asWritten))
+            add(std::move(*entry));
+        start = end + 1;
+    }
+    return asWritten;
+}
+
 DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
                                       const std::function<void(qsizetype)> &expect,
                                       const std::function<void(DirectoryEntry &&)> &add)
@@ -147,23 +192,10 @@ DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
     DirectoryReadStatus result{file.error, file.stamp};
     if (file.status != ReadStatus::Ok)
         return result;
-    const QStringView text = file.text;
     // A plain count of the line breaks, which the compiler vectorises.
-    const char16_t *units = text.utf16();
-    expect(std::count(units, units + text.size(), u'\n') + 1);
-    const auto piece = [](QStringView view) {
-        return QString::fromRawData(view.data(), view.size());
-    };
-    result.asWritten = file.plainUtf8;
-    const char16_t *const textEnd = units + text.size();
-    forEachLine(text, [&](QStringView line) {
-        // The writer ends every line, the last one too, with CR LF.
-        const char16_t *after = line.utf16() + line.size();
-        if (textEnd - after < 2 || after[0] != u'\r' || after[1] != u'\n')
-            result.asWritten = false;
-        if (auto entry = parseLineWith(line, piece, &result.asWritten))
-            add(std::move(*entry));
-    });
+    const char16_t *units = file.text.utf16();
+    expect(std::count(units, units + file.text.size(), u'\n') + 1);
+    result.asWritten = parseDirectoryText(file.text, file.plainUtf8, add);
     return result;
 }
 

@@ -33,6 +33,13 @@ bool beginsWithBoldMarker(QStringView name);
 // a second "|" is ignored.
 std::optional<DirectoryEntry> parseDirectoryLine(QStringView line);
 
+// Reads the entries of decoded directory-file text, handing each to add in
+// file order; their strings point into the text. Returns whether the text
+// holds exactly what writing the entries back gives (plainUtf8: the bytes it
+// was decoded from were UTF-8 throughout, without a byte-order mark).
+bool parseDirectoryText(QStringView text, bool plainUtf8,
+                        const std::function<void(DirectoryEntry &&)> &add);
+
 // All entries of the file's lines, in order.
 QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines);
 

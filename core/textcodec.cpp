@@ -73,26 +73,33 @@ qsizetype decodeUtf8Into(QChar *out, QByteArrayView bytes, bool dropBom)
 
 } // namespace
 
-qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from)
+qsizetype indexOfEither(QStringView text, char16_t a, char16_t b, qsizetype from)
 {
     const char16_t *const data = text.utf16();
     const qsizetype size = text.size();
     qsizetype i = from;
 #ifdef __SSE2__
     // Eight code units at a time.
-    const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+    const __m128i first = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i second = _mm_set1_epi16(static_cast<short>(b));
     for (; i + 8 <= size; i += 8) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(chunk, wanted));
+        const int mask = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi16(chunk, first), _mm_cmpeq_epi16(chunk, second)));
         if (mask)
             return i + std::countr_zero(static_cast<unsigned>(mask)) / 2;
     }
 #endif
     for (; i < size; ++i) {
-        if (data[i] == c)
+        if (data[i] == a || data[i] == b)
             return i;
     }
     return -1;
+}
+
+qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from)
+{
+    return indexOfEither(text, c, c, from);
 }
 
 bool isBlank(QStringView text)
@@ -149,12 +156,6 @@ QStringList splitLines(const QString &text)
         lines.append(text.mid(begin, end - begin));
     });
     return lines;
-}
-
-void forEachLine(QStringView text, const std::function<void(QStringView)> &line)
-{
-    forEachLineSpan(text,
-                    [&](qsizetype begin, qsizetype end) { line(text.sliced(begin, end - begin)); });
 }
 
 QStringList decodeLines(QByteArrayView bytes)

@@ -36,10 +36,8 @@ QStringList splitLines(const QString &text);
 
 // Position of the first code unit c at or after from, or -1.
 qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from = 0);
-
-// Hands each line of the text to `line`, split as splitLines does, as a view
-// into the text.
-void forEachLine(QStringView text, const std::function<void(QStringView)> &line);
+// Position of the first code unit that is a or b at or after from, or -1.
+qsizetype indexOfEither(QStringView text, char16_t a, char16_t b, qsizetype from = 0);
 
 // decodeText and splitLines in one step.
 QStringList decodeLines(QByteArrayView bytes);
