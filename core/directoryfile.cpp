@@ -192,9 +192,7 @@ DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
     DirectoryReadStatus result{file.error, file.stamp};
     if (file.status != ReadStatus::Ok)
         return result;
-    // A plain count of the line breaks, which the compiler vectorises.
-    const char16_t *units = file.text.utf16();
-    expect(std::count(units, units + file.text.size(), u'\n') + 1);
+    expect(countUnit(file.text, u'\n') + 1);
     result.asWritten = parseDirectoryText(file.text, file.plainUtf8, add);
     return result;
 }

@@ -97,6 +97,36 @@ qsizetype indexOfEither(QStringView text, char16_t a, char16_t b, qsizetype from
     return -1;
 }
 
+qsizetype countUnit(QStringView text, char16_t c)
+{
+    const char16_t *const data = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype count = 0;
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Eight code units at a time, counted in 16-bit lanes (each match
+    // subtracts -1) and summed before a lane could pass 0x7FFF, as the sum
+    // takes them as signed.
+    const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+    while (i + 8 <= size) {
+        __m128i lanes = _mm_setzero_si128();
+        const qsizetype stop = std::min(size & ~qsizetype(7), i + 8 * 0x7FFF);
+        for (; i < stop; i += 8) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+            lanes = _mm_sub_epi16(lanes, _mm_cmpeq_epi16(chunk, wanted));
+        }
+        // Pairs of lanes to 32 bits, then the four sums.
+        const __m128i pairs = _mm_madd_epi16(lanes, _mm_set1_epi16(1));
+        alignas(16) std::uint32_t sums[4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(sums), pairs);
+        count += qsizetype(sums[0]) + sums[1] + sums[2] + sums[3];
+    }
+#endif
+    for (; i < size; ++i)
+        count += data[i] == c;
+    return count;
+}
+
 qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from)
 {
     return indexOfEither(text, c, c, from);

@@ -34,6 +34,9 @@ bool isBlank(QStringView text);
 // empty text has no lines at all.
 QStringList splitLines(const QString &text);
 
+// How many code units of the text are c.
+qsizetype countUnit(QStringView text, char16_t c);
+
 // Position of the first code unit c at or after from, or -1.
 qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from = 0);
 // Position of the first code unit that is a or b at or after from, or -1.

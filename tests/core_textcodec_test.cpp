@@ -41,6 +41,19 @@ TEST(CoreTextCodec, DecodesLineByLine)
             << QByteArray(bytes).toHex(' ').toStdString();
 }
 
+// Counted across the vector width and the lane sums.
+TEST(CoreTextCodec, CountsACodeUnit)
+{
+    for (const qsizetype size : {0, 7, 8, 9, 8 * 0x7FFF + 3, 300000}) {
+        for (const int every : {1, 3}) {
+            QString text(size, u'x');
+            for (qsizetype i = 0; i < size; i += every)
+                text[i] = u'\n';
+            EXPECT_EQ(core::countUnit(text, u'\n'), (size + every - 1) / every) << size;
+        }
+    }
+}
+
 TEST(CoreTextCodec, JoinsLinesAsUtf8WithCrLf)
 {
     EXPECT_EQ(core::joinLines({}), QByteArray());
