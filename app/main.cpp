@@ -83,7 +83,6 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
     platform::TerminationWatcher watcher;
     QPointer<frmMain> mainWindow;
     // Connected before anything is shown, so a signal that arrives while a
@@ -119,5 +118,10 @@ int main(int argc, char *argv[])
     });
     handOver.listen(window.dataFolder());
     window.show();
+    // The icon comes once the window is up: reading it loads the image
+    // readers, which the first paint need not wait for.
+    QTimer::singleShot(0, &window, [] {
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
+    });
     return QApplication::exec();
 }

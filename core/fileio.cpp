@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -440,10 +439,16 @@ WriteResult writeTextLines(const QString &path, const QStringList &lines, WriteO
 
 bool isTemporaryNameFor(const QString &fileName, const QString &target)
 {
-    const QRegularExpression pattern(QRegularExpression::anchoredPattern(
-        QLatin1String("\\.") + QRegularExpression::escape(target) +
-        QRegularExpression::escape(temporaryInfix()) + QLatin1String("[0-9a-f]{16}")));
-    return pattern.match(fileName).hasMatch();
+    // "." target infix, then sixteen lower-case hexadecimal digits.
+    const QString infix = temporaryInfix();
+    const qsizetype digits = 1 + target.size() + infix.size();
+    if (fileName.size() != digits + 16 || !fileName.startsWith(QLatin1Char('.')) ||
+        QStringView(fileName).sliced(1, target.size()) != target ||
+        QStringView(fileName).sliced(1 + target.size(), infix.size()) != infix)
+        return false;
+    return std::all_of(fileName.begin() + digits, fileName.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+    });
 }
 
 QStringList removeInterruptedWrites(const Folder &folder, const QString &target)

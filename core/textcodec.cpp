@@ -193,24 +193,11 @@ QStringList decodeLines(QByteArrayView bytes)
     return splitLines(decodeText(bytes));
 }
 
-namespace {
-constexpr qsizetype kChunk = qsizetype(64) * 1024;
-} // namespace
-
 Utf8Builder::Utf8Builder(ByteSink sink) : sink_(std::move(sink)) {}
 
-void Utf8Builder::reserveFor(qsizetype characters)
+void Utf8Builder::grow(qsizetype needed)
 {
-    // A UTF-16 code unit takes at most three bytes of UTF-8.
-    const qsizetype needed = used_ + characters * 3;
-    if (needed > bytes_.size())
-        bytes_.resize(std::max({needed, bytes_.size() * 2, sink_ ? 2 * kChunk : qsizetype(0)}));
-}
-
-void Utf8Builder::flushIfFull()
-{
-    if (sink_ && used_ >= kChunk)
-        finish();
+    bytes_.resize(std::max({needed, bytes_.size() * 2, sink_ ? 2 * kChunkBytes : qsizetype(0)}));
 }
 
 bool Utf8Builder::finish()
@@ -221,66 +208,60 @@ bool Utf8Builder::finish()
     return !failed_;
 }
 
+namespace {
+
+// Writes the UTF-8 form of the code units from p to end to o, which has room
+// for three bytes a unit, and returns the end of what it wrote.
+unsigned char *encodeUtf8(unsigned char *o, const char16_t *p, const char16_t *const end)
+{
+#ifdef __SSE2__
+    const __m128i bias = _mm_set1_epi16(-0x8000);
+    const __m128i limit = _mm_set1_epi16(-0x8000 + 0x7F);
+#endif
+    while (p < end) {
+#ifdef __SSE2__
+        // Eight code units at a time while they are ASCII; of eight that are
+        // not all ASCII, the ones before the first other unit go at once.
+        while (end - p >= 8) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const int other = _mm_movemask_epi8(_mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit));
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(units, units));
+            if (other == 0) {
+                o += 8;
+                p += 8;
+                continue;
+            }
+            const int ascii = std::countr_zero(static_cast<unsigned>(other)) / 2;
+            o += ascii;
+            p += ascii;
+            break;
+        }
+        if (p == end)
+            break;
+#endif
+        const char32_t c = *p++;
+        if (c < 0x80)
+            *o++ = static_cast<unsigned char>(c);
+        else
+            o = appendUtf8(o, c, p, end);
+    }
+    return o;
+}
+
+} // namespace
+
 void Utf8Builder::append(QStringView text)
 {
     // Text that begins with U+FEFF would lose it to the reader, which takes
     // a leading one for a byte-order mark: a mark in front keeps it.
-    if (atStart_ && text.startsWith(QChar(0xFEFF)))
-        appendBytes("\xEF\xBB\xBF");
-    atStart_ = atStart_ && text.isEmpty();
-    reserveFor(text.size());
-    auto *o = reinterpret_cast<unsigned char *>(bytes_.data() + used_);
-    const char16_t *p = text.utf16();
-    const char16_t *const end = p + text.size();
-    while (p < end) {
-        // Runs of ASCII, sixteen and then eight code units at a time.
-#ifdef __SSE2__
-        const __m128i bias = _mm_set1_epi16(-0x8000);
-        const __m128i limit = _mm_set1_epi16(-0x8000 + 0x7F);
-        const auto ascii = [&](__m128i units) {
-            return _mm_movemask_epi8(_mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit)) == 0;
-        };
-        while (end - p >= 16) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8));
-            if (!ascii(_mm_or_si128(a, b)))
-                break;
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(a, b));
-            o += 16;
-            p += 16;
-        }
-        while (end - p >= 8) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            if (!ascii(a))
-                break;
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(a, a));
-            o += 8;
-            p += 8;
-        }
-        // A short ASCII tail: four code units tested at once.
-        while (end - p >= 4) {
-            std::uint64_t units;
-            std::memcpy(&units, p, 8);
-            if (units & 0xFF80FF80FF80FF80ull)
-                break;
-            o[0] = static_cast<unsigned char>(p[0]);
-            o[1] = static_cast<unsigned char>(p[1]);
-            o[2] = static_cast<unsigned char>(p[2]);
-            o[3] = static_cast<unsigned char>(p[3]);
-            o += 4;
-            p += 4;
-        }
-#endif
-        if (p == end)
-            break;
-        const char32_t c = *p++;
-        if (c < 0x80) {
-            *o++ = static_cast<unsigned char>(c);
-        } else {
-            o = appendUtf8(o, c, p, end);
-        }
+    if (atStart_) {
+        if (text.startsWith(QChar(0xFEFF)))
+            appendBytes("\xEF\xBB\xBF");
+        atStart_ = text.isEmpty();
     }
-    used_ = reinterpret_cast<char *>(o) - bytes_.constData();
+    reserveFor(text.size());
+    auto *const start = reinterpret_cast<unsigned char *>(bytes_.data() + used_);
+    used_ += encodeUtf8(start, text.utf16(), text.utf16() + text.size()) - start;
     flushIfFull();
 }
 

@@ -105,8 +105,20 @@ public:
     bool finish();
 
 private:
-    void reserveFor(qsizetype characters);
-    void flushIfFull();
+    // What a sink is handed at a time, about.
+    static constexpr qsizetype kChunkBytes = qsizetype(64) * 1024;
+    void reserveFor(qsizetype characters)
+    {
+        // A UTF-16 code unit takes at most three bytes of UTF-8.
+        if (const qsizetype needed = used_ + characters * 3; needed > bytes_.size())
+            grow(needed);
+    }
+    void grow(qsizetype needed);
+    void flushIfFull()
+    {
+        if (used_ >= kChunkBytes && sink_)
+            finish();
+    }
     void appendBytesSlow(QByteArrayView bytes);
     QByteArray bytes_;
     qsizetype used_ = 0;
