@@ -11,11 +11,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QIcon>
 #include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -32,6 +34,33 @@ void closeForSignal(const QPointer<frmMain> &window, int attempts = 0)
     if (window)
         window->closeForSignal();
 }
+
+// Runs a function once, just after the window's first paint, and goes.
+class AfterFirstPaint final : public QObject
+{
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> then)
+        : QObject(window), then_(std::move(then))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                then_();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then_;
+};
 
 core::DataLocation chooseLocation(const QString &userName)
 {
@@ -60,13 +89,13 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationVersion(QLatin1String(quorvel::kVersion));
     const QString userName = platform::GetName();
-    core::DataLocation location;
-    {
+    if (argc > 1) {
         // The command line is read before any window exists, so the options
-        // that open none work without a display and touch no file.
+        // that open none work without a display and touch no file. (With no
+        // arguments there is nothing to read: the window opens.)
         const QCoreApplication console(argc, argv);
         const app::CommandLine commandLine = app::parseCommandLine(QCoreApplication::arguments());
-        location = chooseLocation(userName);
+        core::DataLocation location = chooseLocation(userName);
         if (commandLine.action == app::CommandLine::Action::Import ||
             commandLine.action == app::CommandLine::Action::Export) {
             // Contacts in and out need no display, on the window's data folder.
@@ -90,7 +119,7 @@ int main(int argc, char *argv[])
     QObject::connect(&watcher, &platform::TerminationWatcher::terminationRequested, &watcher,
                      [&mainWindow](int) { closeForSignal(mainWindow); });
 
-    location = core::createDataLocation(location);
+    const core::DataLocation location = core::createDataLocation(chooseLocation(userName));
     if (!location) {
         platform::MsgBox(location.error, platform::vbCritical);
         return app::kExitCannotStart;
@@ -118,10 +147,9 @@ int main(int argc, char *argv[])
     });
     handOver.listen(window.dataFolder());
     window.show();
-    // The icon comes once the window is up: reading it loads the image
-    // readers, which the first paint need not wait for.
-    QTimer::singleShot(0, &window, [] {
-        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
-    });
+    // The icon comes once the window has been painted: reading it loads the
+    // image readers, which the window need not wait for.
+    new AfterFirstPaint(
+        &window, [] { QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png"))); });
     return QApplication::exec();
 }
