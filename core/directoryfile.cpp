@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 namespace core {
 
@@ -114,12 +116,40 @@ QString formatDirectoryLine(const DirectoryEntry &entry)
 
 namespace {
 
+// From this many entries on, the second half is encoded on a thread of its own.
+constexpr std::size_t kTwoThreadsFrom = 20000;
+
 void writeDirectoryLines(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach)
 {
-    forEach([&](const DirectoryEntry &entry) {
-        appendDirectoryLine(out, entry);
-        out.endLine();
-    });
+    std::vector<const DirectoryEntry *> entries;
+    forEach([&](const DirectoryEntry &entry) { entries.push_back(&entry); });
+    const auto writeLines = [&entries](Utf8Builder &to, std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) {
+            appendDirectoryLine(to, *entries[i]);
+            to.endLine();
+        }
+    };
+    // A large directory is encoded in two halves at once: the second into
+    // memory while the first goes out.
+    const std::size_t half =
+        entries.size() >= kTwoThreadsFrom ? entries.size() / 2 : entries.size();
+    QByteArray secondHalf;
+    std::jthread second;
+    if (half < entries.size())
+        second = std::jthread([&] {
+            Utf8Builder rest({}, false);
+            qsizetype characters = 0;
+            for (std::size_t i = half; i < entries.size(); ++i)
+                characters += entries[i]->name.size() + entries[i]->numbers.size() + 6;
+            rest.reserve(characters);
+            writeLines(rest, half, entries.size());
+            secondHalf = rest.take();
+        });
+    writeLines(out, 0, half);
+    if (second.joinable()) {
+        second.join();
+        out.appendBytes(secondHalf);
+    }
 }
 
 std::function<void(const EntryVisitor &)> eachOf(const QList<DirectoryEntry> &entries)

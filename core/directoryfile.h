@@ -95,8 +95,8 @@ DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
 QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries);
 
 // The same in a held folder, for entries that forEach hands, in order, to
-// the visitor it is given; the file is written as they come, without a copy
-// of them all.
+// the visitor it is given; they must stay where they are until the write
+// returns. The file is written without a copy of them all.
 using EntryVisitor = std::function<void(const DirectoryEntry &)>;
 WriteResult WriteDirectoryFile(const Folder &folder,
                                const std::function<void(const EntryVisitor &)> &forEach);

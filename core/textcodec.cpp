@@ -193,7 +193,10 @@ QStringList decodeLines(QByteArrayView bytes)
     return splitLines(decodeText(bytes));
 }
 
-Utf8Builder::Utf8Builder(ByteSink sink) : sink_(std::move(sink)) {}
+Utf8Builder::Utf8Builder(ByteSink sink, bool atStartOfText)
+    : sink_(std::move(sink)), atStart_(atStartOfText)
+{
+}
 
 void Utf8Builder::grow(qsizetype needed)
 {
@@ -267,6 +270,12 @@ void Utf8Builder::append(QStringView text)
 
 void Utf8Builder::appendBytesSlow(QByteArrayView bytes)
 {
+    // A large piece goes to the sink as it is, after what was built before.
+    if (sink_ && bytes.size() >= kChunkBytes) {
+        if (finish() && !sink_(bytes.data(), bytes.size()))
+            failed_ = true;
+        return;
+    }
     reserveFor(bytes.size());
     std::memcpy(bytes_.data() + used_, bytes.data(), static_cast<std::size_t>(bytes.size()));
     used_ += bytes.size();

@@ -81,7 +81,9 @@ using ByteSink = std::function<bool(const char *, qsizetype)>;
 class Utf8Builder
 {
 public:
-    explicit Utf8Builder(ByteSink sink = {});
+    // atStartOfText false: what is built goes after other text, so no
+    // byte-order mark is ever put in front.
+    explicit Utf8Builder(ByteSink sink = {}, bool atStartOfText = true);
     void append(QStringView text);
     void appendBytes(QByteArrayView bytes)
     {
@@ -99,6 +101,8 @@ public:
     }
     void append(QLatin1StringView text) { appendBytes(QByteArrayView(text.data(), text.size())); }
     void endLine() { appendBytes("\r\n"); }
+    // Makes room for this many more UTF-16 code units at once.
+    void reserve(qsizetype characters) { reserveFor(characters); }
     // The text built (without a sink).
     QByteArray take();
     // Hands what is left to the sink; false when any hand-over failed.

@@ -60,6 +60,23 @@ TEST(CoreDirectoryFile, ReadsAndWritesBackInNormalForm)
     }
 }
 
+// A large directory is written in order, and only the file's first line gets
+// a byte-order mark, wherever the writer splits its work.
+TEST(CoreDirectoryFile, WritesALargeDirectoryInOrder)
+{
+    QList<DirectoryEntry> entries;
+    QByteArray expected = "\xEF\xBB\xBF";
+    for (int i = 0; i < 50001; ++i) {
+        entries.append({QStringLiteral("\uFEFF%1").arg(i), "x", i % 2 == 1});
+        expected +=
+            (i % 2 == 1 ? "<b>\xEF\xBB\xBF" : "\xEF\xBB\xBF") + QByteArray::number(i) + "|x\r\n";
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("quorvel.dat");
+    ASSERT_EQ(core::WriteDirectoryFile(path, entries), QString());
+    EXPECT_TRUE(fileBytes(path) == expected);
+}
+
 TEST(CoreDirectoryFile, DisplayLineDropsOneLowerCaseMarker)
 {
     const std::tuple<const char *, const char *, bool> rows[] = {
