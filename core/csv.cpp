@@ -613,9 +613,12 @@ void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> 
     }
     out.append(QLatin1StringView(",Quorvel"));
     out.endLine();
-    std::array<QList<QStringView>, kWrittenColumns.size()> columns;
-    std::vector<LineValue> values;
-    forEach([&](const DirectoryEntry &entry) { writeRecord(out, entry, values, columns); });
+    writeEntries(out, forEach, [](Utf8Builder &to, EntryRun entries) {
+        std::array<QList<QStringView>, kWrittenColumns.size()> columns;
+        std::vector<LineValue> values;
+        for (const DirectoryEntry *entry : entries)
+            writeRecord(to, *entry, values, columns);
+    });
 }
 
 QByteArray formatCsv(const QList<DirectoryEntry> &entries)

@@ -116,40 +116,14 @@ QString formatDirectoryLine(const DirectoryEntry &entry)
 
 namespace {
 
-// From this many entries on, the second half is encoded on a thread of its own.
-constexpr std::size_t kTwoThreadsFrom = 20000;
-
 void writeDirectoryLines(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach)
 {
-    std::vector<const DirectoryEntry *> entries;
-    forEach([&](const DirectoryEntry &entry) { entries.push_back(&entry); });
-    const auto writeLines = [&entries](Utf8Builder &to, std::size_t first, std::size_t last) {
-        for (std::size_t i = first; i < last; ++i) {
-            appendDirectoryLine(to, *entries[i]);
+    writeEntries(out, forEach, [](Utf8Builder &to, EntryRun entries) {
+        for (const DirectoryEntry *entry : entries) {
+            appendDirectoryLine(to, *entry);
             to.endLine();
         }
-    };
-    // A large directory is encoded in two halves at once: the second into
-    // memory while the first goes out.
-    const std::size_t half =
-        entries.size() >= kTwoThreadsFrom ? entries.size() / 2 : entries.size();
-    QByteArray secondHalf;
-    std::jthread second;
-    if (half < entries.size())
-        second = std::jthread([&] {
-            Utf8Builder rest({}, false);
-            qsizetype characters = 0;
-            for (std::size_t i = half; i < entries.size(); ++i)
-                characters += entries[i]->name.size() + entries[i]->numbers.size() + 6;
-            rest.reserve(characters);
-            writeLines(rest, half, entries.size());
-            secondHalf = rest.take();
-        });
-    writeLines(out, 0, half);
-    if (second.joinable()) {
-        second.join();
-        out.appendBytes(secondHalf);
-    }
+    });
 }
 
 std::function<void(const EntryVisitor &)> eachOf(const QList<DirectoryEntry> &entries)
@@ -176,6 +150,35 @@ QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries)
     for (const DirectoryEntry &entry : entries)
         lines.append(formatDirectoryLine(entry));
     return lines;
+}
+
+void writeEntries(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach,
+                  const std::function<void(Utf8Builder &, EntryRun)> &writeSome)
+{
+    // From this many entries on, the second half is written on a thread of
+    // its own.
+    constexpr std::size_t kTwoThreadsFrom = 20000;
+    std::vector<const DirectoryEntry *> entries;
+    forEach([&](const DirectoryEntry &entry) { entries.push_back(&entry); });
+    const EntryRun all(entries);
+    const std::size_t half = all.size() >= kTwoThreadsFrom ? all.size() / 2 : all.size();
+    QByteArray secondHalf;
+    std::jthread second;
+    if (half < all.size())
+        second = std::jthread([&] {
+            Utf8Builder rest({}, false);
+            qsizetype characters = 0;
+            for (const DirectoryEntry *entry : all.subspan(half))
+                characters += entry->name.size() + entry->numbers.size();
+            rest.reserve(characters + characters / 4);
+            writeSome(rest, all.subspan(half));
+            secondHalf = rest.take();
+        });
+    writeSome(out, all.first(half));
+    if (second.joinable()) {
+        second.join();
+        out.appendBytes(secondHalf);
+    }
 }
 
 bool parseDirectoryText(QStringView text, bool plainUtf8,
