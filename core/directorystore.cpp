@@ -2,10 +2,15 @@
 
 #include "backups.h"
 
+#include "descriptor.h"
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace core {
@@ -27,7 +32,10 @@ DirectoryStore::DirectoryStore(QString appFolder, QString userName)
 {
 }
 
-DirectoryStore::~DirectoryStore() = default;
+DirectoryStore::~DirectoryStore()
+{
+    unlock();
+}
 
 PrepareResult DirectoryStore::open()
 {
@@ -54,15 +62,38 @@ PrepareResult DirectoryStore::open()
 
 DirectoryStore::LockState DirectoryStore::lock()
 {
-    auto lock = std::make_unique<QLockFile>(lockPath());
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return lock->error() == QLockFile::LockFailedError ? LockState::HeldByAnother
-                                                           : LockState::Failed;
-    // QLockFile makes its file readable by everyone the umask allows.
-    QFile::setPermissions(lockPath(), QFile::ReadOwner | QFile::WriteOwner);
-    lock_ = std::move(lock);
-    return LockState::Locked;
+    // The lock is the system's lock on the open lock file: it ends with the
+    // process however that ends, so a crashed copy's lock is free at once.
+    const int dir = folder_.descriptor();
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        auto file = std::make_unique<Descriptor>(::openat(
+            dir, kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+        struct stat opened
+        {
+        };
+        if (!file->valid() || ::fstat(file->get(), &opened) != 0 || !S_ISREG(opened.st_mode))
+            return LockState::Failed;
+        if (::flock(file->get(), LOCK_EX | LOCK_NB) != 0)
+            return errno == EWOULDBLOCK ? LockState::HeldByAnother : LockState::Failed;
+        // The copy that held it may have removed the file between the open
+        // and the lock: then the lock is on the file at the name now.
+        struct stat named
+        {
+        };
+        if (::fstatat(dir, kLockFileName, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            named.st_dev != opened.st_dev || named.st_ino != opened.st_ino)
+            continue;
+        ::fchmod(file->get(), 0600);
+        // Who holds it, for a person looking; the lock holds without it.
+        const QByteArray pid = QByteArray::number(::getpid()) + '\n';
+        const bool told = ::ftruncate(file->get(), 0) == 0 &&
+                          ::pwrite(file->get(), pid.constData(), std::size_t(pid.size()), 0) ==
+                              static_cast<ssize_t>(pid.size());
+        Q_UNUSED(told);
+        lock_ = std::move(file);
+        return LockState::Locked;
+    }
+    return LockState::Failed;
 }
 
 QString DirectoryStore::lockPath() const
@@ -72,6 +103,10 @@ QString DirectoryStore::lockPath() const
 
 void DirectoryStore::unlock()
 {
+    // Removed while still held, so no one takes the lock on a file that has
+    // no name any more without seeing that it has none.
+    if (lock_ && folder_.isOpen())
+        ::unlinkat(folder_.descriptor(), kLockFileName, 0);
     lock_.reset();
 }
 

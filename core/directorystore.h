@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datafolder.h"
+#include "descriptor.h"
 #include "directoryfile.h"
 #include "fileio.h"
 
@@ -8,8 +9,6 @@
 #include <QString>
 #include <functional>
 #include <memory>
-
-class QLockFile;
 
 namespace core {
 
@@ -89,7 +88,7 @@ private:
     QString appFolder_;
     QString userName_;
     Folder folder_;
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<Descriptor> lock_; // the lock file, held locked
     FileStamp known_;
     bool asWritten_ = false; // the file at known_ holds what writing would give
 };
