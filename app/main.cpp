@@ -149,7 +149,9 @@ int main(int argc, char *argv[])
     window.show();
     // The icon comes once the window has been painted: reading it loads the
     // image readers, which the window need not wait for.
-    new AfterFirstPaint(
-        &window, [] { QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png"))); });
+    new AfterFirstPaint(&window, [&window] {
+        if (window.isVisible()) // not when it closed at once
+            QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
+    });
     return QApplication::exec();
 }
