@@ -280,6 +280,7 @@ bool frmMain::fillEntryList()
     unsaved_ = false; // the list holds what the file holds
     // What was read is where undo stops.
     history_ = std::make_unique<core::UndoHistory>(*directory_);
+    updateUndoActions();
     // What the last run could not tell (it was closed by a signal).
     if (const QString notice = store_->takeNotice(); !notice.isEmpty())
         platform::MsgBox(notice, platform::vbInformation);
@@ -353,7 +354,15 @@ void frmMain::tell(const QString &message)
 void frmMain::directoryChanged()
 {
     unsaved_ = true;
+    updateUndoActions();
     saveDirectory(false);
+}
+
+void frmMain::updateUndoActions()
+{
+    // Offered only when there is a step to take.
+    mnuUndo->setEnabled(history_ && history_->canUndo());
+    mnuRedo->setEnabled(history_ && history_->canRedo());
 }
 
 bool frmMain::Form_Unload()

@@ -156,6 +156,7 @@ private:
 
     // A change to the directory is committed: it is saved at once.
     void directoryChanged();
+    void updateUndoActions();
     enum class SaveEnd { Saved, Discarded, Cancelled };
     // Saves the entry list; a failure asks Retry / Cancel (Retry / Discard /
     // Cancel at exit) until one ends it.

@@ -384,19 +384,24 @@ TEST(ColorsCommand, LinesShowTheColourFileAsItIsWhenShown)
     EXPECT_EQ(colors(), std::pair(0x008000u, 0xFF0000u));
 }
 
-// Undo and redo of a Delete by key and menu, each saved, the entry put back shown;
-// in the find box the keys undo and redo its typing instead.
+// Undo and redo of a Delete by key and menu, each saved, the entry put back shown,
+// each offered only when there is a step; in the find box the keys undo and
+// redo its typing instead.
 TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
 {
     AppFolder folder("Ann|1\r\nBob|2\r\n");
     Loaded main(folder);
     frmMain &w = main.w;
+    const auto offered = [&w] { return std::pair(w.mnuUndo->isEnabled(), w.mnuRedo->isEnabled()); };
+    EXPECT_EQ(offered(), std::pair(false, false));
     w.lvwQuorvel->setSelectedItem(2);
     MessageRecorder messages({platform::vbYes});
     w.cmdDelete->click();
+    EXPECT_EQ(offered(), std::pair(true, false));
     w.lvwQuorvel->setFocus();
     QTest::keyClick(w.lvwQuorvel, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(folder.directoryBytes(), "Ann|1\r\nBob|2\r\n");
+    EXPECT_EQ(offered(), std::pair(false, true));
     EXPECT_EQ(w.lvwQuorvel->selectedItem(), 2);
     EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"2"});
 
