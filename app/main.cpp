@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -35,21 +36,23 @@ void closeForSignal(const QPointer<frmMain> &window, int attempts = 0)
         window->closeForSignal();
 }
 
-// Runs a function once, just after the window's first paint, and goes.
+// Runs a function once, just after the first paint of any window (the
+// main window, or a message shown before it), and goes.
 class AfterFirstPaint final : public QObject
 {
 public:
-    AfterFirstPaint(QWidget *window, std::function<void()> then)
-        : QObject(window), then_(std::move(then))
+    AfterFirstPaint(QApplication *app, std::function<void()> then)
+        : QObject(app), then_(std::move(then))
     {
-        window->installEventFilter(this);
+        app->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->isWindow()) {
+            QCoreApplication::instance()->removeEventFilter(this);
             QTimer::singleShot(0, this, [this] {
                 then_();
                 deleteLater();
@@ -112,6 +115,14 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
+    // The icon comes once a window has been painted: reading it loads the
+    // image readers, which the window need not wait for. A window that closed
+    // at once needs none.
+    new AfterFirstPaint(&app, [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        if (std::any_of(windows.begin(), windows.end(), [](QWidget *w) { return w->isVisible(); }))
+            QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
+    });
     platform::TerminationWatcher watcher;
     QPointer<frmMain> mainWindow;
     // Connected before anything is shown, so a signal that arrives while a
@@ -147,11 +158,5 @@ int main(int argc, char *argv[])
     });
     handOver.listen(window.dataFolder());
     window.show();
-    // The icon comes once the window has been painted: reading it loads the
-    // image readers, which the window need not wait for.
-    new AfterFirstPaint(&window, [&window] {
-        if (window.isVisible()) // not when it closed at once
-            QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvel.png")));
-    });
     return QApplication::exec();
 }

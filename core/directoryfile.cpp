@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -161,22 +163,34 @@ void writeEntries(Utf8Builder &out, const std::function<void(const EntryVisitor 
     std::vector<const DirectoryEntry *> entries;
     forEach([&](const DirectoryEntry &entry) { entries.push_back(&entry); });
     const EntryRun all(entries);
-    const std::size_t half = all.size() >= kTwoThreadsFrom ? all.size() / 2 : all.size();
+    std::size_t half = all.size() >= kTwoThreadsFrom ? all.size() / 2 : all.size();
     QByteArray secondHalf;
+    std::exception_ptr secondFailed;
     std::jthread second;
-    if (half < all.size())
-        second = std::jthread([&] {
-            Utf8Builder rest({}, false);
-            qsizetype characters = 0;
-            for (const DirectoryEntry *entry : all.subspan(half))
-                characters += entry->name.size() + entry->numbers.size();
-            rest.reserve(characters + characters / 4);
-            writeSome(rest, all.subspan(half));
-            secondHalf = rest.take();
-        });
+    if (half < all.size()) {
+        try {
+            second = std::jthread([&] {
+                try {
+                    Utf8Builder rest({}, false);
+                    qsizetype characters = 0;
+                    for (const DirectoryEntry *entry : all.subspan(half))
+                        characters += entry->name.size() + entry->numbers.size();
+                    rest.reserve(characters + characters / 4);
+                    writeSome(rest, all.subspan(half));
+                    secondHalf = rest.take();
+                } catch (...) {
+                    secondFailed = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            half = all.size(); // no thread to be had: all of it here
+        }
+    }
     writeSome(out, all.first(half));
     if (second.joinable()) {
         second.join();
+        if (secondFailed)
+            std::rethrow_exception(secondFailed);
         out.appendBytes(secondHalf);
     }
 }

@@ -104,8 +104,17 @@ QString DirectoryStore::lockPath() const
 void DirectoryStore::unlock()
 {
     // Removed while still held, so no one takes the lock on a file that has
-    // no name any more without seeing that it has none.
-    if (lock_ && folder_.isOpen())
+    // no name any more without seeing that it has none; and only when the
+    // name is still this file, not one another copy made after it was removed.
+    struct stat held
+    {
+    };
+    struct stat named
+    {
+    };
+    if (lock_ && folder_.isOpen() && ::fstat(lock_->get(), &held) == 0 &&
+        ::fstatat(folder_.descriptor(), kLockFileName, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino)
         ::unlinkat(folder_.descriptor(), kLockFileName, 0);
     lock_.reset();
 }
@@ -145,9 +154,13 @@ QString DirectoryStore::reopenRemovedFolder()
     const PrepareResult reopened = open();
     if (!reopened.ok)
         return reopened.error;
-    if (lock() != LockState::Locked)
-        return QStringLiteral("its lock file %1 can't be taken")
-            .arg(QDir::toNativeSeparators(lockPath()));
+    if (lock() != LockState::Locked) {
+        const QString error = QStringLiteral("its lock file %1 can't be taken")
+                                  .arg(QDir::toNativeSeparators(lockPath()));
+        // Not kept without its lock: the next save tries again from the start.
+        folder_ = Folder();
+        return error;
+    }
     return {};
 }
 

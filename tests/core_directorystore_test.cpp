@@ -133,6 +133,29 @@ TEST(CoreDirectoryStore, UnchangedSaveWritesOnlyAFileInAnotherForm)
     }
 }
 
+// Another copy's lock, on a lock file or a folder made again after this copy's
+// went, is neither removed nor written past.
+TEST(CoreDirectoryStore, AnotherCopysLockIsLeftAlone)
+{
+    for (const bool folderRemoved : {false, true}) {
+        SCOPED_TRACE(folderRemoved);
+        Opened a;
+        ASSERT_TRUE(folderRemoved ? QDir(a.folder).removeRecursively()
+                                  : QFile::remove(a.folder + "/quorvel.lock"));
+        Store b(a.app.path(), "alice");
+        ASSERT_TRUE(b.open().ok);
+        ASSERT_EQ(b.lock(), Store::LockState::Locked);
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(a.save(true).outcome,
+                      folderRemoved ? Store::Outcome::Failed : Store::Outcome::Saved);
+        EXPECT_EQ(QFile::exists(a.file), !folderRemoved);
+        a.store.unlock();
+        Store c(a.app.path(), "alice");
+        ASSERT_TRUE(c.open().ok);
+        EXPECT_EQ(c.lock(), Store::LockState::HeldByAnother);
+    }
+}
+
 TEST(CoreDirectoryStore, NoticeIsTakenOnce)
 {
     Opened o;
