@@ -53,9 +53,12 @@ protected:
         if (event->type() == QEvent::Paint && watched->isWidgetType() &&
             static_cast<QWidget *>(watched)->isWindow()) {
             QCoreApplication::instance()->removeEventFilter(this);
+            // Queued twice: after all that this paint queues in turn.
             QTimer::singleShot(0, this, [this] {
-                then_();
-                deleteLater();
+                QTimer::singleShot(0, this, [this] {
+                    then_();
+                    deleteLater();
+                });
             });
         }
         return false;
