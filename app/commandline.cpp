@@ -1,8 +1,8 @@
 #include "commandline.h"
 
-#include "core/contacts.h"
-#include "core/datafolder.h"
-#include "core/directorystore.h"
+#include "core/contacts/contacts.h"
+#include "core/directory/datafolder.h"
+#include "core/directory/directorystore.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

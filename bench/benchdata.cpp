@@ -1,7 +1,7 @@
 #include "benchdata.h"
 
-#include "core/directoryfile.h"
-#include "core/fileio.h"
+#include "core/directory/directoryfile.h"
+#include "core/files/fileio.h"
 
 #include <algorithm>
 #include <random>

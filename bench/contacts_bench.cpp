@@ -3,10 +3,10 @@
 // entries (both through the one atomic writer), and import of a vCard 3.0
 // file against abook converting the same file. Medians of alternating runs.
 #include "benchdata.h"
-#include "core/contacts.h"
-#include "core/directoryfile.h"
-#include "core/fileio.h"
-#include "core/vcard.h"
+#include "core/contacts/contacts.h"
+#include "core/contacts/vcard.h"
+#include "core/directory/directoryfile.h"
+#include "core/files/fileio.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

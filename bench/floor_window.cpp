@@ -3,12 +3,12 @@
 // directory file, it first does the least any program showing that file must
 // do: read the whole file and decode it into one block of text, kept until
 // the window closes. The list stays empty.
-#include "core/directorymodel.h"
-#include "platform/listview.h"
-#include "platform/messagebox.h"
-#include "platform/staticedge.h"
-#include "platform/tabstrip.h"
-#include "platform/twips.h"
+#include "core/directory/directorymodel.h"
+#include "platform/controls/listview.h"
+#include "platform/controls/staticedge.h"
+#include "platform/controls/tabstrip.h"
+#include "platform/runtime/messagebox.h"
+#include "platform/runtime/twips.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,8 +2,8 @@
 // type-to-select against Qt's, which asks the model for a QVariant per row.
 // Prints the median of 21 searches for a letter whose first entry is last.
 
-#include "core/directorymodel.h"
-#include "platform/listview.h"
+#include "core/directory/directorymodel.h"
+#include "platform/controls/listview.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

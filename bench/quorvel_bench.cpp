@@ -9,17 +9,17 @@
 // of Quorvel, so nothing of the user's is read or written. In-process figures
 // alternate the measured function with its reference the same way.
 #include "benchdata.h"
-#include "core/datafolder.h"
-#include "core/datalocation.h"
-#include "core/directoryfile.h"
-#include "core/directorystore.h"
-#include "core/fileio.h"
-#include "core/findtext.h"
-#include "core/keywordfile.h"
-#include "core/keywordtable.h"
-#include "core/nameindex.h"
-#include "core/textcodec.h"
-#include "platform/system.h"
+#include "core/colors/keywordfile.h"
+#include "core/colors/keywordtable.h"
+#include "core/directory/datafolder.h"
+#include "core/directory/datalocation.h"
+#include "core/directory/directoryfile.h"
+#include "core/directory/directorystore.h"
+#include "core/directory/findtext.h"
+#include "core/directory/nameindex.h"
+#include "core/files/fileio.h"
+#include "core/files/textcodec.h"
+#include "platform/system/system.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,9 +3,9 @@
 // prefix of a few queries typed several times, for the search alone and for
 // the window's whole update (search, result list and its repaint).
 #include "benchdata.h"
-#include "core/fileio.h"
-#include "core/keywordfile.h"
-#include "core/searchmatch.h"
+#include "core/colors/keywordfile.h"
+#include "core/files/fileio.h"
+#include "core/search/searchmatch.h"
 #include "search/frmSearch.h"
 #include "search/searchsource.h"
 

@@ -1,15 +1,15 @@
 #include "frmColorEditor.h"
 
-#include "core/fileio.h"
-#include "core/keywordfile.h"
-#include "platform/colordialog.h"
-#include "platform/keyevents.h"
-#include "platform/listview.h"
-#include "platform/messagebox.h"
-#include "platform/palette.h"
-#include "platform/picturebox.h"
-#include "platform/staticedge.h"
-#include "platform/twips.h"
+#include "core/colors/keywordfile.h"
+#include "core/files/fileio.h"
+#include "platform/controls/colordialog.h"
+#include "platform/controls/listview.h"
+#include "platform/controls/palette.h"
+#include "platform/controls/picturebox.h"
+#include "platform/controls/staticedge.h"
+#include "platform/runtime/keyevents.h"
+#include "platform/runtime/messagebox.h"
+#include "platform/runtime/twips.h"
 
 #include <QColor>
 #include <QDir>

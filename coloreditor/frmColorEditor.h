@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/colortext.h"
+#include "core/colors/colortext.h"
 
 #include <QDialog>
 

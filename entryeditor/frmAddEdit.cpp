@@ -2,14 +2,14 @@
 
 #include "entrylistowner.h"
 
-#include "core/directorymodel.h"
-#include "core/entryrules.h"
-#include "core/fileio.h"
-#include "platform/keyevents.h"
-#include "platform/messagebox.h"
-#include "platform/staticedge.h"
-#include "platform/textfilter.h"
-#include "platform/twips.h"
+#include "core/directory/directorymodel.h"
+#include "core/directory/entryrules.h"
+#include "core/files/fileio.h"
+#include "platform/controls/staticedge.h"
+#include "platform/controls/textfilter.h"
+#include "platform/runtime/keyevents.h"
+#include "platform/runtime/messagebox.h"
+#include "platform/runtime/twips.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/directoryfile.h"
+#include "core/directory/directoryfile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,8 +3,8 @@
 // and one that survives being written and read again.
 
 #include "check.h"
-#include "core/colortext.h"
-#include "core/fileio.h"
+#include "core/colors/colortext.h"
+#include "core/files/fileio.h"
 
 #include <QStringList>
 #include <cstddef>

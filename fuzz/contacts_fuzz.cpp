@@ -3,10 +3,10 @@
 // entries in each format and importing them again gives the same entries.
 
 #include "check.h"
-#include "core/contacts.h"
-#include "core/csv.h"
-#include "core/entryrules.h"
-#include "core/vcard.h"
+#include "core/contacts/contacts.h"
+#include "core/contacts/csv.h"
+#include "core/contacts/vcard.h"
+#include "core/directory/entryrules.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,8 +4,8 @@
 // line-by-line one, and says the file is as written only when it is.
 
 #include "check.h"
-#include "core/directoryfile.h"
-#include "core/fileio.h"
+#include "core/directory/directoryfile.h"
+#include "core/files/fileio.h"
 
 #include <cstddef>
 #include <cstdint>

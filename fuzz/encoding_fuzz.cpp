@@ -4,7 +4,7 @@
 // Lines keep their count and their breaks whatever their encodings.
 
 #include "check.h"
-#include "core/textcodec.h"
+#include "core/files/textcodec.h"
 
 #include <QByteArrayView>
 #include <cstddef>

@@ -6,8 +6,8 @@
 // Input: the number line (up to the first NUL byte), then the file's bytes.
 
 #include "check.h"
-#include "core/fileio.h"
-#include "core/keywordfile.h"
+#include "core/colors/keywordfile.h"
+#include "core/files/fileio.h"
 
 #include <cstddef>
 #include <cstdint>

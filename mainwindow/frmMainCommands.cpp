@@ -3,12 +3,12 @@
 
 #include "frmMain.h"
 
-#include "core/contacts.h"
-#include "core/directorymodel.h"
-#include "core/linekind.h"
-#include "platform/listview.h"
-#include "platform/messagebox.h"
-#include "platform/urlopener.h"
+#include "core/contacts/contacts.h"
+#include "core/contacts/linekind.h"
+#include "core/directory/directorymodel.h"
+#include "platform/controls/listview.h"
+#include "platform/runtime/messagebox.h"
+#include "platform/system/urlopener.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 #include "frmSearch.h"
 
-#include "core/searchmatch.h"
-#include "platform/staticedge.h"
-#include "platform/twips.h"
+#include "core/search/searchmatch.h"
+#include "platform/controls/staticedge.h"
+#include "platform/runtime/twips.h"
 #include "searchsource.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/colortext.h"
-#include "core/searchmatch.h"
+#include "core/colors/colortext.h"
+#include "core/search/searchmatch.h"
 
 #include <QAbstractTableModel>
 #include <QFont>

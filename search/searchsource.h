@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/directoryfile.h"
+#include "core/directory/directoryfile.h"
 
 // What the search window reads: the directory's entries in the entry list's
 // order, numbered from 1 as the entry list numbers its items. The main

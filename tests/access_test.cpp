@@ -3,9 +3,9 @@
 #include "coloreditor/frmColorEditor.h"
 #include "entryeditor/frmAddEdit.h"
 #include "mainwindow/frmMain.h"
-#include "platform/listview.h"
-#include "platform/picturebox.h"
-#include "platform/tabstrip.h"
+#include "platform/controls/listview.h"
+#include "platform/controls/picturebox.h"
+#include "platform/controls/tabstrip.h"
 #include "support/fixtures.h"
 
 #include <QAbstractButton>

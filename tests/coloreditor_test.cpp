@@ -1,7 +1,7 @@
 #include "coloreditor/frmColorEditor.h"
-#include "core/keywordfile.h"
-#include "platform/listview.h"
-#include "platform/picturebox.h"
+#include "core/colors/keywordfile.h"
+#include "platform/controls/listview.h"
+#include "platform/controls/picturebox.h"
 #include "support/fixtures.h"
 
 #include <QLineEdit>

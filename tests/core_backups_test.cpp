@@ -1,4 +1,4 @@
-#include "core/backups.h"
+#include "core/files/backups.h"
 #include "support/fixtures.h"
 
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "core/colortext.h"
+#include "core/colors/colortext.h"
 #include "support/fixtures.h"
 
 // Colour values are red + green * 256 + blue * 65536: 0xBBGGRR.

@@ -1,5 +1,5 @@
-#include "core/contacts.h"
-#include "core/csv.h"
+#include "core/contacts/contacts.h"
+#include "core/contacts/csv.h"
 #include "support/fixtures.h"
 
 using core::DirectoryEntry;

@@ -1,4 +1,4 @@
-#include "core/datafolder.h"
+#include "core/directory/datafolder.h"
 #include "support/fixtures.h"
 
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "core/datalocation.h"
+#include "core/directory/datalocation.h"
 #include "support/fixtures.h"
 
 using testsupport::writeBytes;

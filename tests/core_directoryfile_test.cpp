@@ -1,4 +1,4 @@
-#include "core/directoryfile.h"
+#include "core/directory/directoryfile.h"
 #include "support/fixtures.h"
 
 using namespace testsupport;

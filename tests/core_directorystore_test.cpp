@@ -1,4 +1,4 @@
-#include "core/directorystore.h"
+#include "core/directory/directorystore.h"
 #include "support/fixtures.h"
 
 #include <sys/stat.h>

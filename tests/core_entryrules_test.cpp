@@ -1,5 +1,5 @@
-#include "core/directoryfile.h"
-#include "core/entryrules.h"
+#include "core/directory/directoryfile.h"
+#include "core/directory/entryrules.h"
 #include "support/fixtures.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "core/fileio.h"
+#include "core/files/fileio.h"
 #include "support/fixtures.h"
 
 #include <sys/stat.h>

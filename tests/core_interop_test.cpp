@@ -1,7 +1,7 @@
 // Quorvel's vCard files checked against independent readers and writers:
 // Debian's python3-vobject and abook (installed by ./build.sh test).
-#include "core/contacts.h"
-#include "core/vcard.h"
+#include "core/contacts/contacts.h"
+#include "core/contacts/vcard.h"
 #include "support/fixtures.h"
 
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "core/keywordfile.h"
+#include "core/colors/keywordfile.h"
 #include "support/fixtures.h"
 
 namespace core {

@@ -1,5 +1,5 @@
-#include "core/keywordfile.h"
-#include "core/keywordtable.h"
+#include "core/colors/keywordfile.h"
+#include "core/colors/keywordtable.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

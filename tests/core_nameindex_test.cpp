@@ -1,5 +1,5 @@
-#include "core/findtext.h"
-#include "core/nameindex.h"
+#include "core/directory/findtext.h"
+#include "core/directory/nameindex.h"
 
 #include <QStringList>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "core/searchmatch.h"
+#include "core/search/searchmatch.h"
 #include "support/fixtures.h"
 
 namespace {

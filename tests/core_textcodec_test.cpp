@@ -1,4 +1,4 @@
-#include "core/textcodec.h"
+#include "core/files/textcodec.h"
 #include "support/fixtures.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "core/undohistory.h"
+#include "core/directory/undohistory.h"
 #include "support/fixtures.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "core/contacts.h"
-#include "core/csv.h"
-#include "core/vcard.h"
+#include "core/contacts/contacts.h"
+#include "core/contacts/csv.h"
+#include "core/contacts/vcard.h"
 #include "support/fixtures.h"
 
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "core/directorymodel.h"
+#include "core/directory/directorymodel.h"
 #include "entryeditor/entrylistowner.h"
 #include "entryeditor/frmAddEdit.h"
 #include "support/fixtures.h"

@@ -1,10 +1,10 @@
 // Saves on a full disk: this program's own write() (it wins the dynamic lookup,
 // also for Qt) fills what space is left in regular files, then fails with ENOSPC.
 
-#include "core/backups.h"
-#include "core/directorymodel.h"
+#include "core/directory/directorymodel.h"
+#include "core/files/backups.h"
 #include "mainwindow/frmMain.h"
-#include "platform/listview.h"
+#include "platform/controls/listview.h"
 #include "support/fixtures.h"
 
 #include <QPushButton>

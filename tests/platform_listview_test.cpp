@@ -1,4 +1,4 @@
-#include "platform/listview.h"
+#include "platform/controls/listview.h"
 #include "support/fixtures.h"
 
 using testsupport::itemTexts;

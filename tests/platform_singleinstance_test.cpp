@@ -1,4 +1,4 @@
-#include "platform/singleinstance.h"
+#include "platform/system/singleinstance.h"
 #include "support/fixtures.h"
 
 #include <QLocalServer>

@@ -1,6 +1,6 @@
 #include "fixtures.h"
 
-#include "platform/listview.h"
+#include "platform/controls/listview.h"
 
 #include <QDirIterator>
 

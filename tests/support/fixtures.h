@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/datafolder.h"
-#include "core/directoryfile.h"
-#include "core/keywordfile.h"
-#include "platform/colordialog.h"
-#include "platform/messagebox.h"
-#include "platform/system.h"
+#include "core/colors/keywordfile.h"
+#include "core/directory/datafolder.h"
+#include "core/directory/directoryfile.h"
+#include "platform/controls/colordialog.h"
+#include "platform/runtime/messagebox.h"
+#include "platform/system/system.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "installed.h"
 
-#include "core/datalocation.h"
+#include "core/directory/datalocation.h"
 #include "fixtures.h"
-#include "platform/system.h"
+#include "platform/system/system.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/contacts/contacts.h"
+#include "core/directory/directoryfile.h"
+#include "core/files/fileio.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+namespace core {
+
+// Writes UTF-8 CSV (RFC 4180, with a byte-order mark): a header, then one
+// record per entry with its name, one column per kind of line (several
+// values joined by " ::: ", other lines under "Notes") and a "Quorvel" column
+// holding the bold flag, the checksum of the name and the typed cells, and
+// the exact lines.
+void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach);
+
+// The same into bytes.
+QByteArray formatCsv(const QList<DirectoryEntry> &entries);
+
+// Reads a CSV file of contacts: UTF-8 with or without a byte-order mark,
+// UTF-16 with one, otherwise Windows-1252; comma, semicolon or TAB
+// separated (or as a first line "sep=;" says). The first record must be a
+// header with a name column, or given or family name columns, as common
+// address-book exports write; otherwise the file is refused.
+ContactsRead readCsv(QByteArrayView bytes);
+
+} // namespace core

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/contacts/contacts.h"
+#include "core/directory/directoryfile.h"
+#include "core/files/fileio.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <functional>
+
+namespace core {
+
+enum class VCardVersion { V3, V4 };
+
+// Writes one card per entry: FN (and in 3.0 an N built from it), a typed
+// property for each line whose keyword tells its kind (TEL, EMAIL, ADR, URL,
+// ORG, TITLE, NICKNAME, BDAY) and a NOTE for each other line. An entry that
+// these do not give back exactly (bold, bold or blank lines, keywords written
+// otherwise than the import writes them) also gets X-QUORVEL-ENTRY: its bold
+// flag, the checksum of its name and typed values, and its lines, each either
+// named by the typed property that gives it back or written out. Lines end in
+// CR LF and are folded at 75 octets without splitting a UTF-8 sequence.
+void writeVCards(Utf8Builder &out, VCardVersion version,
+                 const std::function<void(const EntryVisitor &)> &forEach);
+
+// The same into bytes.
+QByteArray formatVCards(const QList<DirectoryEntry> &entries, VCardVersion version);
+
+// Reads every card of a vCard 2.1, 3.0 or 4.0 file (a large file in two
+// parts at once). A file without a whole card (BEGIN:VCARD ... END:VCARD) is
+// refused; a card without END:VCARD at the end is noted and left out.
+ContactsRead readVCards(QByteArrayView bytes);
+
+} // namespace core

@@ -1,0 +1,109 @@
+#include "core/directory/datafolder.h"
+
+#include "core/directory/directoryfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace core {
+
+bool isUsableUserName(const QString &userName)
+{
+    if (userName.isEmpty() || userName == QLatin1String(".") || userName == QLatin1String(".."))
+        return false;
+    for (const QChar c : userName) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.isNull())
+            return false;
+    }
+    return true;
+}
+
+QString dataFolderPath(const QString &appFolder, const QString &userName)
+{
+    return QDir(appFolder).filePath(userName);
+}
+
+QString directoryFilePath(const QString &appFolder, const QString &userName)
+{
+    return QDir(dataFolderPath(appFolder, userName)).filePath(QLatin1String(kDirectoryFileName));
+}
+
+namespace {
+
+// Why an existing path cannot serve as this user's data folder, or an empty
+// text when it can. The path is examined without following a link.
+QString unsafeFolderReason(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st
+    {
+    };
+    const QByteArray native = QFile::encodeName(path);
+    if (::lstat(native.constData(), &st) != 0)
+        return QStringLiteral("it cannot be examined");
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("it is a symbolic link");
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (st.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to another user");
+    return {};
+#else
+    const QFileInfo info(path);
+    if (info.isSymLink() || info.isJunction())
+        return QStringLiteral("it is a symbolic link");
+    if (!info.isDir())
+        return QStringLiteral("it is not a folder");
+    return {};
+#endif
+}
+
+bool pathExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+PrepareResult refuse(const QString &path, const QString &reason)
+{
+    PrepareResult result;
+    result.error = QStringLiteral("The data folder %1 can't be used: %2.")
+                       .arg(QDir::toNativeSeparators(path), reason);
+    return result;
+}
+
+} // namespace
+
+PrepareResult checkDataFolder(const QString &appFolder, const QString &userName)
+{
+    if (!isUsableUserName(userName)) {
+        PrepareResult result;
+        result.error =
+            userName.isEmpty()
+                ? QStringLiteral("No user name could be found, can't open a directory.")
+                : QStringLiteral("The user name \"%1\" can't name a data folder.").arg(userName);
+        return result;
+    }
+    const QString path = dataFolderPath(appFolder, userName);
+    bool created = false;
+    if (!pathExists(path)) {
+        // 0700: the folder holds one user's contacts and nobody else's business.
+        created = QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!created && !pathExists(path))
+            return refuse(path, QStringLiteral("it could not be created"));
+    }
+    const QString reason = unsafeFolderReason(path);
+    if (!reason.isEmpty())
+        return refuse(path, reason);
+    PrepareResult result;
+    result.ok = true;
+    result.created = created;
+    return result;
+}
+
+} // namespace core

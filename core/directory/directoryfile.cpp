@@ -1,0 +1,309 @@
+#include "core/directory/directoryfile.h"
+
+#include "core/files/fileio.h"
+
+#include <QFile>
+
+#include <QFileInfo>
+#include <algorithm>
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace core {
+
+namespace {
+
+// "<b>" at position i, without regard to case.
+bool markerAt(QStringView text, qsizetype i)
+{
+    return i + 3 <= text.size() && text[i] == u'<' &&
+           (text[i + 1] == u'b' || text[i + 1] == u'B') && text[i + 2] == u'>';
+}
+
+// Removes every bold marker, in any case, including one that only forms when
+// an inner one goes ("<<b>b>"), so the name never holds a marker and writing
+// the entry back cannot give it a second one. Each character is kept until
+// it completes a marker with the two kept before it. A name whose only
+// marker is the leading one stays a piece of the line.
+template <typename Piece> QString withoutMarkers(QStringView name, Piece piece)
+{
+    qsizetype next = 3;
+    while (next < name.size() && !markerAt(name, next))
+        ++next;
+    if (next >= name.size())
+        return piece(name.sliced(3));
+    QString kept;
+    kept.reserve(name.size());
+    for (const QChar c : name) {
+        kept.append(c);
+        if (c == u'>' && kept.size() >= 3 && markerAt(kept, kept.size() - 3))
+            kept.chop(3);
+    }
+    return kept;
+}
+
+// Where a line's first and second "|" are (-1 when there is none).
+struct Bars
+{
+    qsizetype first = -1;
+    qsizetype second = -1;
+};
+
+// Reads one line whose bars are given; piece(view) makes the entry's
+// strings from parts of it. asWritten, when given, is cleared unless writing
+// the entry back gives the same line.
+template <typename Piece>
+std::optional<DirectoryEntry> parseLineWith(QStringView line, Bars bars, Piece piece,
+                                            bool *asWritten = nullptr)
+{
+    if (line.isEmpty()) {
+        if (asWritten)
+            *asWritten = false;
+        return std::nullopt;
+    }
+    DirectoryEntry entry;
+    const qsizetype bar = bars.first;
+    const QStringView name = bar < 0 ? line : line.left(bar);
+    qsizetype end = -1;
+    if (bar >= 0) {
+        end = bars.second < 0 ? line.size() : bars.second;
+        entry.numbers = piece(line.sliced(bar + 1, end - bar - 1));
+    }
+    // A bold entry's name loses every marker; any other name is kept as it is.
+    entry.bold = markerAt(name, 0);
+    entry.name = entry.bold ? withoutMarkers(name, piece) : piece(name);
+    // The writer puts one "|" and, for a bold entry, one lower-case marker.
+    if (asWritten && (end != line.size() ||
+                      (entry.bold && (name[1] != u'b' || entry.name.size() != name.size() - 3))))
+        *asWritten = false;
+    return entry;
+}
+
+} // namespace
+
+bool beginsWithBoldMarker(QStringView name)
+{
+    return markerAt(name, 0);
+}
+
+std::optional<DirectoryEntry> parseDirectoryLine(QStringView line)
+{
+    Bars bars;
+    bars.first = indexOfUnit(line, u'|');
+    if (bars.first >= 0)
+        bars.second = indexOfUnit(line, u'|', bars.first + 1);
+    return parseLineWith(line, bars, [](QStringView piece) { return piece.toString(); });
+}
+
+QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines)
+{
+    QList<DirectoryEntry> entries;
+    entries.reserve(lines.size());
+    for (const QString &line : lines) {
+        if (auto entry = parseDirectoryLine(line))
+            entries.append(std::move(*entry));
+    }
+    return entries;
+}
+
+QString formatDirectoryLine(const DirectoryEntry &entry)
+{
+    QString line;
+    line.reserve(entry.name.size() + entry.numbers.size() + 4);
+    appendDirectoryLine(line, entry);
+    return line;
+}
+
+namespace {
+
+void writeDirectoryLines(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach)
+{
+    writeEntries(out, forEach, [](Utf8Builder &to, EntryRun entries) {
+        for (const DirectoryEntry *entry : entries) {
+            appendDirectoryLine(to, *entry);
+            to.endLine();
+        }
+    });
+}
+
+std::function<void(const EntryVisitor &)> eachOf(const QList<DirectoryEntry> &entries)
+{
+    return [&entries](const EntryVisitor &visit) {
+        for (const DirectoryEntry &entry : entries)
+            visit(entry);
+    };
+}
+
+} // namespace
+
+QByteArray formatDirectoryFile(const QList<DirectoryEntry> &entries)
+{
+    Utf8Builder out;
+    writeDirectoryLines(out, eachOf(entries));
+    return out.take();
+}
+
+QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries)
+{
+    QStringList lines;
+    lines.reserve(entries.size());
+    for (const DirectoryEntry &entry : entries)
+        lines.append(formatDirectoryLine(entry));
+    return lines;
+}
+
+void writeEntries(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach,
+                  const std::function<void(Utf8Builder &, EntryRun)> &writeSome)
+{
+    // From this many entries on, the second half is written on a thread of
+    // its own.
+    constexpr std::size_t kTwoThreadsFrom = 20000;
+    std::vector<const DirectoryEntry *> entries;
+    forEach([&](const DirectoryEntry &entry) { entries.push_back(&entry); });
+    const EntryRun all(entries);
+    std::size_t half = all.size() >= kTwoThreadsFrom ? all.size() / 2 : all.size();
+    QByteArray secondHalf;
+    std::exception_ptr secondFailed;
+    std::jthread second;
+    if (half < all.size()) {
+        try {
+            second = std::jthread([&] {
+                try {
+                    Utf8Builder rest({}, false);
+                    qsizetype characters = 0;
+                    for (const DirectoryEntry *entry : all.subspan(half))
+                        characters += entry->name.size() + entry->numbers.size();
+                    rest.reserve(characters + characters / 4);
+                    writeSome(rest, all.subspan(half));
+                    secondHalf = rest.take();
+                } catch (...) {
+                    secondFailed = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            half = all.size(); // no thread to be had: all of it here
+        }
+    }
+    writeSome(out, all.first(half));
+    if (second.joinable()) {
+        second.join();
+        if (secondFailed)
+            std::rethrow_exception(secondFailed);
+        out.appendBytes(secondHalf);
+    }
+}
+
+bool parseDirectoryText(QStringView text, bool plainUtf8,
+                        const std::function<void(DirectoryEntry &&)> &add)
+{
+    const auto piece = [](QStringView view) {
+        return QString::fromRawData(view.data(), view.size());
+    };
+    const char16_t *const units = text.utf16();
+    bool asWritten = plainUtf8;
+    // One pass over each line finds its bars and its end together.
+    const qsizetype size = text.size();
+    for (qsizetype start = 0; start < size;) {
+        Bars bars;
+        qsizetype end = indexOfEither(text, u'|', u'\n', start);
+        if (end >= 0 && units[end] == u'|') {
+            bars.first = end - start;
+            end = indexOfEither(text, u'|', u'\n', end + 1);
+            if (end >= 0 && units[end] == u'|') {
+                bars.second = end - start;
+                end = indexOfUnit(text, u'\n', end + 1);
+            }
+        }
+        if (end < 0)
+            end = size;
+        // A CR before the line's end is not part of it. The writer ends
+        // every line, the last one too, with CR LF.
+        const bool cr = end > start && units[end - 1] == u'\r';
+        if (!cr || end == size)
+            asWritten = false;
+        const QStringView line = text.sliced(start, end - start - (cr ? 1 : 0));
+        if (auto entry = parseLineWith(line, bars, piece, &asWritten))
+            add(std::move(*entry));
+        start = end + 1;
+    }
+    return asWritten;
+}
+
+DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
+                                      const std::function<void(qsizetype)> &expect,
+                                      const std::function<void(DirectoryEntry &&)> &add)
+{
+    const KeptText file = readTextKeptUntilExit(folder, QLatin1String(kDirectoryFileName));
+    DirectoryReadStatus result{file.error, file.stamp};
+    if (file.status != ReadStatus::Ok)
+        return result;
+    expect(countUnit(file.text, u'\n') + 1);
+    result.asWritten = parseDirectoryText(file.text, file.plainUtf8, add);
+    return result;
+}
+
+DirectoryReadResult ReadDirectoryFile(const QString &path)
+{
+    DirectoryReadResult result;
+    const QString folderPath = QFileInfo(path).absolutePath();
+    QString error;
+    const Folder folder = Folder::open(folderPath, Folder::Link::Follow, &error);
+    if (!folder.isOpen()) {
+        result.error = error;
+        return result;
+    }
+    result.error = ReadDirectoryFile(
+                       folder, [&](qsizetype count) { result.entries.reserve(count); },
+                       [&](DirectoryEntry &&entry) { result.entries.append(std::move(entry)); })
+                       .error;
+    result.ok = result.error.isEmpty();
+    return result;
+}
+
+WriteResult WriteDirectoryFile(const Folder &folder,
+                               const std::function<void(const EntryVisitor &)> &forEach)
+{
+    // Private to its owner from the moment it exists.
+    WriteOptions options;
+    options.mode = 0600;
+    return writeFileAtomically(
+        folder, QLatin1String(kDirectoryFileName),
+        [&](Utf8Builder &out) { writeDirectoryLines(out, forEach); }, options);
+}
+
+QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries)
+{
+    WriteOptions options;
+    options.mode = 0600;
+    return writeFileAtomically(
+               path, [&](Utf8Builder &out) { writeDirectoryLines(out, eachOf(entries)); }, options)
+        .error;
+}
+
+QStringList splitNumberLines(const QString &numbers)
+{
+    if (numbers.isEmpty())
+        return {};
+    return numbers.split(QLatin1Char('\t'));
+}
+
+QString joinNumberLines(const QStringList &lines)
+{
+    return lines.join(QLatin1Char('\t'));
+}
+
+} // namespace core
+
+namespace core {
+
+DisplayLine displayLine(const QString &numberLine)
+{
+    const QLatin1String marker(kBoldMarker);
+    if (numberLine.startsWith(marker, Qt::CaseSensitive))
+        return {numberLine.mid(marker.size()), true};
+    return {numberLine, false};
+}
+
+} // namespace core

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "core/files/fileio.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <span>
+
+namespace core {
+
+// One contact: the display name, the bold flag and the number lines joined
+// by single TAB characters.
+struct DirectoryEntry
+{
+    QString name;
+    QString numbers;
+    bool bold = false;
+    friend bool operator==(const DirectoryEntry &, const DirectoryEntry &) = default;
+};
+
+inline constexpr char kDirectoryFileName[] = "quorvel.dat";
+inline constexpr char kBoldMarker[] = "<b>";
+inline constexpr char kDefaultDirectoryLine[] = "Default|phone: 555-1234";
+
+// True when a name in the file begins with the bold marker, in any case: the
+// entry is bold and the marker does not belong to its name.
+bool beginsWithBoldMarker(QStringView name);
+
+// Reads one line of the directory file. An empty line gives nothing; a line
+// without "|" is an entry with that name and no number lines. Anything after
+// a second "|" is ignored.
+std::optional<DirectoryEntry> parseDirectoryLine(QStringView line);
+
+// Reads the entries of decoded directory-file text, handing each to add in
+// file order; their strings point into the text. Returns whether the text
+// holds exactly what writing the entries back gives (plainUtf8: the bytes it
+// was decoded from were UTF-8 throughout, without a byte-order mark).
+bool parseDirectoryText(QStringView text, bool plainUtf8,
+                        const std::function<void(DirectoryEntry &&)> &add);
+
+// All entries of the file's lines, in order.
+QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines);
+
+// Appends the line that stores an entry ("<b>" in front of a bold entry's
+// name) to out, which takes QStringView and QLatin1StringView pieces.
+template <typename Out> void appendDirectoryLine(Out &out, const DirectoryEntry &entry)
+{
+    if (entry.bold)
+        out.append(QLatin1StringView(kBoldMarker));
+    out.append(QStringView(entry.name));
+    out.append(QLatin1StringView("|"));
+    out.append(QStringView(entry.numbers));
+}
+
+// The line that stores an entry.
+QString formatDirectoryLine(const DirectoryEntry &entry);
+
+// The whole directory file's bytes: UTF-8, every line ended by CR LF.
+QByteArray formatDirectoryFile(const QList<DirectoryEntry> &entries);
+
+QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries);
+
+struct DirectoryReadResult
+{
+    bool ok = false;
+    QList<DirectoryEntry> entries;
+    QString error; // the reason, when !ok
+};
+
+// Reads the directory file at path. A missing file is an empty directory; a
+// file that exists but cannot be read (a link, a FIFO, no permission) is an
+// error with the reason.
+DirectoryReadResult ReadDirectoryFile(const QString &path);
+
+struct DirectoryReadStatus
+{
+    QString error;   // empty on success, otherwise the reason
+    FileStamp stamp; // what the file was when read (exists false when missing)
+    // The file holds exactly the bytes that writing its entries back would
+    // give (UTF-8, CR LF after every line, each line as the writer makes it).
+    bool asWritten = false;
+};
+
+// The same for the directory file of a held folder, handing each entry to
+// `add` in file order instead of collecting them; `expect` is told first how
+// many entries there are at most.
+DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
+                                      const std::function<void(qsizetype)> &expect,
+                                      const std::function<void(DirectoryEntry &&)> &add);
+
+// Replaces the directory file at path atomically with the entries, private
+// to its owner. Returns an empty text on success, otherwise the reason.
+QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries);
+
+// The same in a held folder, for entries that forEach hands, in order, to
+// the visitor it is given; they must stay where they are until the write
+// returns. The file is written without a copy of them all.
+using EntryVisitor = std::function<void(const DirectoryEntry &)>;
+WriteResult WriteDirectoryFile(const Folder &folder,
+                               const std::function<void(const EntryVisitor &)> &forEach);
+
+// Writes the entries that forEach hands, in order, with writeSome, which
+// writes a run of them to the builder it is given (keeping any scratch space
+// of its own per call). From some thousands of entries on, the second half
+// is written at the same time on a thread of its own, into memory, and
+// follows the first. The entries must stay where they are until it returns.
+using EntryRun = std::span<const DirectoryEntry *const>;
+void writeEntries(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach,
+                  const std::function<void(Utf8Builder &, EntryRun)> &writeSome);
+
+// Splits number-line text into its lines; an empty text has none.
+QStringList splitNumberLines(const QString &numbers);
+
+// Joins number lines with single TABs.
+QString joinNumberLines(const QStringList &lines);
+
+} // namespace core
+
+namespace core {
+
+// A number line as the detail list shows it: a leading "<b>" (exactly, in
+// lower case) is dropped and makes the line bold. Only one marker is removed.
+struct DisplayLine
+{
+    QString text;
+    bool bold = false;
+};
+DisplayLine displayLine(const QString &numberLine);
+
+} // namespace core

@@ -1,0 +1,117 @@
+#include "core/directory/directorymodel.h"
+
+namespace core {
+
+namespace {
+
+constexpr qsizetype kMostShownCharacters = 1000;
+
+} // namespace
+
+QString shownText(const QString &text)
+{
+    return text.size() > kMostShownCharacters ? text.left(kMostShownCharacters) : text;
+}
+
+DirectoryModel::DirectoryModel(QObject *parent)
+    : QAbstractListModel(parent),
+      names_([this](qsizetype row) { return QStringView(entry(static_cast<int>(row)).name); })
+{
+}
+
+int DirectoryModel::firstWithPrefix(QStringView prefix) const
+{
+    return static_cast<int>(names_.firstWithPrefix(prefix));
+}
+
+int DirectoryModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant DirectoryModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const DirectoryEntry &e = entry(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return shownText(e.name);
+    case TextRole:
+        return e.name;
+    case SubItemRole:
+        return e.numbers;
+    case BoldRole:
+        return e.bold;
+    default:
+        return {};
+    }
+}
+
+QStringView DirectoryModel::rowText(int row) const
+{
+    return entry(row).name;
+}
+
+void DirectoryModel::splice(int row, int count, Entries entries)
+{
+    const auto first = entries_.begin() + row;
+    const int inserted = static_cast<int>(entries.size());
+    if (recorder_)
+        recorder_(row, Entries(first, first + count), entries);
+    if (count == 1 && inserted == 1) {
+        *first = std::move(entries.front());
+        names_.renamed(row);
+        emit dataChanged(index(row), index(row));
+        return;
+    }
+    if (count > 0) {
+        beginRemoveRows({}, row, row + count - 1);
+        entries_.erase(first, first + count);
+        names_.spliced(row, count, 0);
+        endRemoveRows();
+    }
+    if (inserted > 0) {
+        beginInsertRows({}, row, row + inserted - 1);
+        if (entries_.empty())
+            entries_ = std::move(entries);
+        else
+            entries_.insert(entries_.begin() + row, std::make_move_iterator(entries.begin()),
+                            std::make_move_iterator(entries.end()));
+        names_.spliced(row, 0, inserted);
+        endInsertRows();
+    }
+}
+
+void DirectoryModel::append(Entries entries)
+{
+    splice(count(), 0, std::move(entries));
+}
+
+void DirectoryModel::append(DirectoryEntry entry)
+{
+    insert(count(), std::move(entry));
+}
+
+void DirectoryModel::insert(int row, DirectoryEntry entry)
+{
+    splice(row, 0, Entries{std::move(entry)});
+}
+
+void DirectoryModel::remove(int row)
+{
+    splice(row, 1, {});
+}
+
+void DirectoryModel::replace(int row, DirectoryEntry entry)
+{
+    splice(row, 1, Entries{std::move(entry)});
+}
+
+void DirectoryModel::forEach(const EntryVisitor &visit) const
+{
+    for (const DirectoryEntry &e : entries_)
+        visit(e);
+}
+
+} // namespace core

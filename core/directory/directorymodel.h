@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/directory/directoryfile.h"
+#include "core/directory/nameindex.h"
+#include "core/files/blockmemory.h"
+
+#include <QAbstractListModel>
+#include <functional>
+#include <vector>
+
+namespace core {
+
+// What the program's list models give beside Qt::DisplayRole (the text as a
+// row shows it, cut to what a row can show). The views map BoldRole to a bold
+// font and ForeColorRole to the text colour.
+enum ListRole : int {
+    TextRole = Qt::UserRole + 1, // the whole text of the row
+    SubItemRole,                 // its second text (an entry's number lines)
+    BoldRole,                    // bool
+    ForeColorRole,               // ColorValue
+};
+
+// A row's text as a list shows it: at most a few hundred pixels are visible,
+// and laying out millions of characters (a hostile file) would cost hundreds
+// of megabytes for nothing.
+QString shownText(const QString &text);
+
+// A model whose rows' texts can be read without a QVariant each, so a search
+// over a million rows stays quick.
+class RowTexts
+{
+public:
+    virtual QStringView rowText(int row) const = 0;
+
+protected:
+    RowTexts() = default;
+    ~RowTexts() = default;
+    Q_DISABLE_COPY_MOVE(RowTexts)
+};
+
+// Large directories fill their memory faster in big blocks.
+using Entries = std::vector<DirectoryEntry, BlockAllocator<DirectoryEntry>>;
+
+// The directory while the program runs: its entries in order, as the entry
+// list shows them (one row each, the name as text) and as saving, the
+// editor and every later reader reach them.
+class DirectoryModel final : public QAbstractListModel, public RowTexts
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DirectoryModel)
+
+public:
+    explicit DirectoryModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QStringView rowText(int row) const override;
+
+    int count() const { return static_cast<int>(entries_.size()); }
+    const DirectoryEntry &entry(int row) const { return entries_[static_cast<std::size_t>(row)]; }
+    const Entries &entries() const { return entries_; }
+
+    // Replaces `count` entries from row on with `entries`. Every change of
+    // the directory goes through here, so that it can be recorded.
+    void splice(int row, int count, Entries entries);
+
+    // Appends entries at the end, in order.
+    void append(Entries entries);
+    void append(DirectoryEntry entry);
+    void insert(int row, DirectoryEntry entry);
+    void remove(int row);
+    void replace(int row, DirectoryEntry entry);
+
+    // The row of the first entry in list order whose name begins with
+    // prefix without regard to case (the find box's completion); -1 when
+    // none does. Answered from an index, not by a scan.
+    int firstWithPrefix(QStringView prefix) const;
+
+    // Hands each entry to visit, in order (what the directory file writer takes).
+    void forEach(const EntryVisitor &visit) const;
+
+    // Told of every change: at row, the entries `before` were replaced by
+    // `after`. An empty recorder records nothing.
+    using Recorder = std::function<void(int row, const Entries &before, const Entries &after)>;
+    void setRecorder(Recorder recorder) { recorder_ = std::move(recorder); }
+
+private:
+    Entries entries_;
+    Recorder recorder_;
+    // Sorted at its first use, then kept up to date by every splice.
+    mutable NameIndex names_;
+};
+
+} // namespace core

@@ -1,0 +1,278 @@
+#include "core/directory/nameindex.h"
+
+#include <QChar>
+#include <QVarLengthArray>
+#include <algorithm>
+#include <limits>
+
+namespace core {
+
+namespace {
+
+constexpr std::size_t kBlock = 64;
+constexpr qsizetype kScanBeforeSorting = 64;
+
+// The case-folded unit at index i, as Qt's case-insensitive comparison sees
+// it: a low surrogate that follows a high one stands for their whole code
+// point, folded; any other unit is folded on its own. Since each unit's value
+// depends only on itself and the unit before it, a text begins with another
+// without regard to case exactly when its first values equal all of the
+// other's.
+char32_t foldedAt(QStringView text, qsizetype i)
+{
+    const char16_t unit = text.utf16()[i];
+    if (unit < 0x80)
+        return unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit;
+    if (QChar::isLowSurrogate(unit) && i > 0 && QChar::isHighSurrogate(text.utf16()[i - 1]))
+        return QChar::toCaseFolded(QChar::surrogateToUcs4(text.utf16()[i - 1], unit));
+    return QChar::toCaseFolded(char32_t(unit));
+}
+
+// Orders names by their folded values, a shorter name before the longer ones
+// it begins, a null name before all others.
+int compareNames(QStringView a, QStringView b)
+{
+    if (a.isNull() || b.isNull())
+        return int(!a.isNull()) - int(!b.isNull());
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char32_t x = foldedAt(a, i);
+        const char32_t y = foldedAt(b, i);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : int(a.size() > b.size());
+}
+
+using FoldedText = QVarLengthArray<char32_t, 64>;
+
+// 0 when a name begins with the (non-null) text whose folded values are
+// given, otherwise the side of it the name lies on in the order above.
+int compareWithPrefix(QStringView name, const FoldedText &prefix)
+{
+    if (name.isNull())
+        return -1;
+    const qsizetype common = std::min(name.size(), prefix.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char32_t x = foldedAt(name, i);
+        if (x != prefix[i])
+            return x < prefix[i] ? -1 : 1;
+    }
+    return name.size() < prefix.size() ? -1 : 0;
+}
+
+// Three folded values from index `from` packed into one number that orders
+// as the values do: each value plus one in 21 bits, 0 past the end.
+std::uint64_t packedAt(QStringView name, qsizetype from)
+{
+    std::uint64_t packed = 0;
+    for (qsizetype i = from; i < from + 3; ++i)
+        packed = (packed << 21) | (i < name.size() ? std::uint64_t(foldedAt(name, i)) + 1 : 0);
+    return packed;
+}
+
+} // namespace
+
+NameIndex::NameIndex(NameAt nameAt) : nameAt_(std::move(nameAt)) {}
+
+// Sorts by six folded values at a time: each round reads every name of a run
+// once and sorts numbers; only runs that still agree go on to the next six
+// values.
+void NameIndex::sortPositions(std::vector<Position> &positions) const
+{
+    // Null names first: they come before every other name.
+    const auto firstNamed = std::stable_partition(
+        positions.begin(), positions.end(), [this](Position p) { return nameAt_(p).isNull(); });
+
+    struct Keyed
+    {
+        std::uint64_t high;
+        std::uint64_t low;
+        Position position;
+        bool operator<(const Keyed &other) const
+        {
+            return high != other.high ? high < other.high : low < other.low;
+        }
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(static_cast<std::size_t>(positions.end() - firstNamed));
+    for (auto it = firstNamed; it != positions.end(); ++it)
+        keyed.push_back({0, 0, *it});
+
+    struct Run
+    {
+        std::size_t first;
+        std::size_t last;
+        qsizetype depth;
+    };
+    std::vector<Run> runs{{0, keyed.size(), 0}};
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        for (std::size_t i = run.first; i < run.last; ++i) {
+            const QStringView name = nameAt_(keyed[i].position);
+            keyed[i].high = packedAt(name, run.depth);
+            keyed[i].low = packedAt(name, run.depth + 3);
+        }
+        std::sort(keyed.begin() + std::ptrdiff_t(run.first),
+                  keyed.begin() + std::ptrdiff_t(run.last));
+        for (std::size_t i = run.first; i < run.last;) {
+            std::size_t j = i + 1;
+            while (j < run.last && !(keyed[i] < keyed[j]))
+                ++j;
+            // A run whose names all ended within these values is in order.
+            if (j - i > 1 && (keyed[i].low & 0x1FFFFF) != 0)
+                runs.push_back({i, j, run.depth + 6});
+            i = j;
+        }
+    }
+    auto out = firstNamed;
+    for (const Keyed &k : keyed)
+        *out++ = k.position;
+}
+
+void NameIndex::rebuild(qsizetype count)
+{
+    Q_ASSERT(count >= 0 && count < qsizetype(std::numeric_limits<Position>::max()));
+    count_ = count;
+    built_ = false;
+    sorted_ = {};
+    minima_ = {};
+}
+
+void NameIndex::build()
+{
+    std::vector<Position> positions(static_cast<std::size_t>(count_));
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        positions[i] = Position(i);
+    sortPositions(positions);
+    sorted_ = std::move(positions);
+    built_ = true;
+    updateMinima();
+}
+
+void NameIndex::spliced(qsizetype row, qsizetype removedCount, qsizetype insertedCount)
+{
+    Q_ASSERT(row >= 0 && removedCount >= 0 && insertedCount >= 0 && row + removedCount <= count_);
+    count_ += insertedCount - removedCount;
+    if (!built_)
+        return;
+    // Many new names: sorting them all together, at the next query, is
+    // cheaper than merging them in.
+    if (insertedCount * 8 > count_) {
+        rebuild(count_);
+        return;
+    }
+    // The removed names go, the later ones move; the order stays. (Both
+    // loops are kept free of branches that a random order would mispredict.)
+    const auto first = Position(row);
+    const auto end = Position(row + removedCount);
+    const auto shift = Position(insertedCount - removedCount); // wraps round when negative
+    if (removedCount > 0)
+        sorted_.erase(
+            std::remove_if(sorted_.begin(), sorted_.end(),
+                           [=](Position p) { return Position(p - first) < Position(end - first); }),
+            sorted_.end());
+    if (shift != 0) {
+        for (Position &p : sorted_)
+            p += Position(p >= end) * shift;
+    }
+
+    const auto before = [this](QStringView name, Position p) {
+        return compareNames(name, nameAt_(p)) < 0;
+    };
+    if (insertedCount == 1) {
+        sorted_.insert(std::upper_bound(sorted_.begin(), sorted_.end(), nameAt_(row), before),
+                       first);
+    } else if (insertedCount > 1) {
+        std::vector<Position> added(static_cast<std::size_t>(insertedCount));
+        for (std::size_t i = 0; i < added.size(); ++i)
+            added[i] = first + Position(i);
+        sortPositions(added);
+        std::vector<Position> merged;
+        merged.reserve(sorted_.size() + added.size());
+        auto from = sorted_.begin();
+        for (const Position p : added) {
+            const auto to = std::upper_bound(from, sorted_.end(), nameAt_(p), before);
+            merged.insert(merged.end(), from, to);
+            merged.push_back(p);
+            from = to;
+        }
+        merged.insert(merged.end(), from, sorted_.end());
+        sorted_ = std::move(merged);
+    }
+    updateMinima();
+}
+
+void NameIndex::updateMinima()
+{
+    blocks_ = (sorted_.size() + kBlock - 1) / kBlock;
+    minima_.resize(2 * blocks_);
+    for (std::size_t block = 0; block < blocks_; ++block) {
+        const std::size_t last = std::min(sorted_.size(), (block + 1) * kBlock);
+        Position smallest = std::numeric_limits<Position>::max();
+        for (std::size_t i = block * kBlock; i < last; ++i)
+            smallest = std::min(smallest, sorted_[i]);
+        minima_[blocks_ + block] = smallest;
+    }
+    for (std::size_t node = blocks_; node-- > 1;)
+        minima_[node] = std::min(minima_[2 * node], minima_[2 * node + 1]);
+}
+
+// The smallest position in sorted_[first, last): whole blocks from the tree,
+// the partial blocks at either end read directly.
+NameIndex::Position NameIndex::smallestIn(std::size_t first, std::size_t last) const
+{
+    Position best = std::numeric_limits<Position>::max();
+    std::size_t lowBlock = (first + kBlock - 1) / kBlock;
+    std::size_t highBlock = last / kBlock;
+    if (lowBlock >= highBlock) {
+        for (std::size_t i = first; i < last; ++i)
+            best = std::min(best, sorted_[i]);
+        return best;
+    }
+    for (std::size_t i = first; i < lowBlock * kBlock; ++i)
+        best = std::min(best, sorted_[i]);
+    for (std::size_t i = highBlock * kBlock; i < last; ++i)
+        best = std::min(best, sorted_[i]);
+    for (lowBlock += blocks_, highBlock += blocks_; lowBlock < highBlock;
+         lowBlock /= 2, highBlock /= 2) {
+        if (lowBlock & 1)
+            best = std::min(best, minima_[lowBlock++]);
+        if (highBlock & 1)
+            best = std::min(best, minima_[--highBlock]);
+    }
+    return best;
+}
+
+qsizetype NameIndex::firstWithPrefix(QStringView prefix)
+{
+    if (count_ == 0)
+        return -1;
+    // Every name, a null one too, begins with a null text.
+    if (prefix.isNull())
+        return 0;
+    FoldedText folded(prefix.size());
+    for (qsizetype i = 0; i < prefix.size(); ++i)
+        folded[i] = foldedAt(prefix, i);
+    const auto side = [&](Position p) { return compareWithPrefix(nameAt_(p), folded); };
+    if (!built_) {
+        // A match among the first few names is the answer without sorting
+        // them all: showing the first entry at start-up asks for its name.
+        const auto nearTop = Position(std::min<qsizetype>(count_, kScanBeforeSorting));
+        for (Position p = 0; p < nearTop; ++p) {
+            if (side(p) == 0)
+                return p;
+        }
+        build();
+    }
+    const auto first = std::partition_point(sorted_.begin(), sorted_.end(),
+                                            [&](Position p) { return side(p) < 0; });
+    const auto last =
+        std::partition_point(first, sorted_.end(), [&](Position p) { return side(p) == 0; });
+    if (first == last)
+        return -1;
+    return smallestIn(std::size_t(first - sorted_.begin()), std::size_t(last - sorted_.begin()));
+}
+
+} // namespace core

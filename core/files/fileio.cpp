@@ -1,0 +1,505 @@
+#include "core/files/fileio.h"
+
+#include "core/files/blockmemory.h"
+#include "core/files/descriptor.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace core {
+
+namespace {
+
+QString reasonOf(int error)
+{
+    return qt_error_string(error);
+}
+
+QByteArray nativeName(const QString &name)
+{
+    return QFile::encodeName(name);
+}
+
+FileStamp stampFrom(const struct stat &st)
+{
+    return {true,
+            S_ISREG(st.st_mode),
+            static_cast<quint64>(st.st_dev),
+            static_cast<quint64>(st.st_ino),
+            static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            (st.st_mode & 077) == 0};
+}
+
+// A regular file of the folder opened for reading, or why it could not be.
+struct OpenedFile
+{
+    ReadStatus status = ReadStatus::Failed;
+    std::unique_ptr<Descriptor> fd;
+    struct stat st
+    {
+    };
+    QString error;
+};
+
+OpenedFile openRegular(const Folder &folder, const QString &name, qint64 maxBytes)
+{
+    OpenedFile file;
+    if (!folder.isOpen()) {
+        file.error = QStringLiteral("its folder can't be opened");
+        return file;
+    }
+    // No link followed, and no waiting for a writer at a FIFO.
+    const int fd = ::openat(folder.descriptor(), nativeName(name).constData(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            file.status = ReadStatus::Missing;
+        else if (error == ELOOP)
+            file.error = QStringLiteral("it is a symbolic link");
+        else
+            file.error = reasonOf(error);
+        return file;
+    }
+    file.fd = std::make_unique<Descriptor>(fd);
+    if (::fstat(fd, &file.st) != 0) {
+        file.error = reasonOf(errno);
+    } else if (S_ISDIR(file.st.st_mode)) {
+        file.error = QStringLiteral("it is a folder, not a file");
+    } else if (!S_ISREG(file.st.st_mode)) {
+        file.error = QStringLiteral("it is not a regular file");
+    } else if (maxBytes >= 0 && file.st.st_size > maxBytes) {
+        file.error = QStringLiteral("it is larger than %1 bytes").arg(maxBytes);
+    } else {
+        file.status = ReadStatus::Ok;
+    }
+    return file;
+}
+
+// Reads up to capacity bytes into buffer; returns the count or -1 (errno set).
+qint64 readUpTo(int fd, char *buffer, qint64 capacity)
+{
+    qint64 got = 0;
+    while (got < capacity) {
+        const ssize_t n = ::read(fd, buffer + got, static_cast<std::size_t>(capacity - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
+// Appends whatever is left in the file to bytes; false on a read error.
+bool readRest(int fd, QByteArray &bytes)
+{
+    constexpr qint64 kStep = 64 * 1024;
+    for (;;) {
+        const qsizetype before = bytes.size();
+        bytes.resize(before + kStep);
+        const qint64 got = readUpTo(fd, bytes.data() + before, kStep);
+        if (got < 0) {
+            bytes.truncate(before);
+            return false;
+        }
+        bytes.truncate(before + got);
+        if (got < kStep)
+            return true;
+    }
+}
+
+bool writeAll(int fd, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<std::size_t>(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+const QString &temporaryInfix()
+{
+    static const QString infix = QStringLiteral(".~quorvel-unsaved-");
+    return infix;
+}
+
+QString temporaryNameFor(const QString &target)
+{
+    const quint64 random = QRandomGenerator::system()->generate64();
+    return QLatin1Char('.') + target + temporaryInfix() +
+           QStringLiteral("%1").arg(random, 16, 16, QLatin1Char('0'));
+}
+
+QString parentOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+QString nameOf(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+} // namespace
+
+Folder::~Folder()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Folder::Folder(Folder &&other) noexcept : fd_(other.fd_), path_(std::move(other.path_))
+{
+    other.fd_ = -1;
+}
+
+Folder &Folder::operator=(Folder &&other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+Folder Folder::open(const QString &path, Link link, QString *error)
+{
+    Folder folder;
+    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    if (link == Link::Refuse)
+        flags |= O_NOFOLLOW;
+    folder.fd_ = ::open(nativeName(path).constData(), flags);
+    if (folder.fd_ < 0 && error) {
+        const int code = errno;
+        *error = code == ELOOP     ? QStringLiteral("it is a symbolic link")
+                 : code == ENOTDIR ? QStringLiteral("it is not a folder")
+                                   : reasonOf(code);
+    }
+    folder.path_ = path;
+    return folder;
+}
+
+bool Folder::isRemoved() const
+{
+    struct stat st
+    {
+    };
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink == 0;
+}
+
+bool Folder::isAtPath() const
+{
+    struct stat held
+    {
+    };
+    struct stat named
+    {
+    };
+    return fd_ >= 0 && ::fstat(fd_, &held) == 0 &&
+           ::lstat(nativeName(path_).constData(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
+QString Folder::currentPath() const
+{
+    if (fd_ < 0)
+        return {};
+    const QString link = QStringLiteral("/proc/self/fd/%1").arg(fd_);
+    const QString target = QFile::symLinkTarget(link);
+    return target;
+}
+
+bool Folder::isOwnedByUser() const
+{
+    struct stat st
+    {
+    };
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_uid == ::geteuid();
+}
+
+QString Folder::filePath(const QString &name) const
+{
+    return path_ + QLatin1Char('/') + name;
+}
+
+FileStamp Folder::stampOf(const QString &name) const
+{
+    struct stat st
+    {
+    };
+    if (fd_ < 0 || ::fstatat(fd_, nativeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return {};
+    return stampFrom(st);
+}
+
+ReadBytesResult readRegularFile(const Folder &folder, const QString &name, qint64 maxBytes)
+{
+    ReadBytesResult result;
+    OpenedFile file = openRegular(folder, name, maxBytes);
+    result.status = file.status;
+    result.error = file.error;
+    if (file.status != ReadStatus::Ok)
+        return result;
+    result.stamp = stampFrom(file.st);
+    if (!readRest(file.fd->get(), result.bytes) ||
+        (maxBytes >= 0 && result.bytes.size() > maxBytes)) {
+        result.error = result.bytes.size() > maxBytes && maxBytes >= 0
+                           ? QStringLiteral("it is larger than %1 bytes").arg(maxBytes)
+                           : reasonOf(errno);
+        result.bytes.clear();
+        result.status = ReadStatus::Failed;
+    }
+    return result;
+}
+
+ReadBytesResult readRegularFile(const QString &path, qint64 maxBytes)
+{
+    QString error;
+    const Folder folder = Folder::open(parentOf(path), Folder::Link::Follow, &error);
+    if (!folder.isOpen()) {
+        ReadBytesResult result;
+        // No folder there (or a file in its place): no file either.
+        if (!QFileInfo(parentOf(path)).isDir())
+            result.status = ReadStatus::Missing;
+        result.error = error;
+        return result;
+    }
+    return readRegularFile(folder, nameOf(path), maxBytes);
+}
+
+ReadResult readTextLines(const QString &path, qint64 maxBytes)
+{
+    ReadBytesResult file = readRegularFile(path, maxBytes);
+    ReadResult result{file.status, {}, file.error};
+    if (file.status == ReadStatus::Ok)
+        result.lines = splitLines(decodeText(file.bytes));
+    return result;
+}
+
+KeptText readTextKeptUntilExit(const Folder &folder, const QString &name)
+{
+    KeptText result;
+    OpenedFile file = openRegular(folder, name, -1);
+    result.status = file.status;
+    result.error = file.error;
+    if (file.status != ReadStatus::Ok)
+        return result;
+    result.status = ReadStatus::Failed;
+    result.stamp = stampFrom(file.st);
+    // Read to the end whatever the size said: the file may grow meanwhile.
+    const auto expected = static_cast<std::size_t>(std::max<qint64>(file.st.st_size, 0));
+    std::unique_ptr<char, decltype(&std::free)> bytes(
+        static_cast<char *>(allocateBlock(expected + 1)), &std::free);
+    if (!bytes) {
+        result.error = QStringLiteral("there is not enough memory");
+        return result;
+    }
+    const qint64 got = readUpTo(file.fd->get(), bytes.get(), static_cast<qint64>(expected) + 1);
+    if (got < 0) {
+        result.error = reasonOf(errno);
+        return result;
+    }
+    QByteArrayView content(bytes.get(), got);
+    QByteArray grown;
+    if (got > static_cast<qint64>(expected)) {
+        grown = QByteArray(bytes.get(), got);
+        if (!readRest(file.fd->get(), grown)) {
+            result.error = reasonOf(errno);
+            return result;
+        }
+        content = grown;
+    }
+    auto *text = static_cast<QChar *>(allocateBlock(
+        static_cast<std::size_t>(std::max<qsizetype>(content.size(), 1)) * sizeof(QChar)));
+    if (!text) {
+        result.error = QStringLiteral("there is not enough memory");
+        return result;
+    }
+    keepUntilExit(text);
+    result.text = QStringView(text, decodeTextInto(text, content, &result.plainUtf8));
+    result.status = ReadStatus::Ok;
+    return result;
+}
+
+WriteResult writeFileAtomically(const Folder &folder, const QString &name,
+                                const std::function<void(Utf8Builder &)> &fill,
+                                WriteOptions options)
+{
+    WriteResult result;
+    if (!folder.isOpen()) {
+        result.error = QStringLiteral("its folder can't be opened");
+        return result;
+    }
+    const int dir = folder.descriptor();
+    const QByteArray target = nativeName(name);
+    unsigned mode = options.mode;
+    if (options.keepMode) {
+        struct stat old
+        {
+        };
+        if (::fstatat(dir, target.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(old.st_mode))
+            mode = old.st_mode & 07777;
+    }
+    const QByteArray temporary = nativeName(temporaryNameFor(name));
+    const int fd = ::openat(dir, temporary.constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        result.error = reasonOf(errno);
+        return result;
+    }
+    Descriptor file(fd);
+    const auto fail = [&](int error) {
+        result.error = reasonOf(error);
+        ::unlinkat(dir, temporary.constData(), 0);
+        return result;
+    };
+    // The mode is set on the descriptor, so the umask has no say.
+    if (::fchmod(fd, static_cast<mode_t>(mode)) != 0)
+        return fail(errno);
+    int writeError = 0;
+    Utf8Builder out([&](const char *data, qsizetype size) {
+        if (writeAll(fd, data, size))
+            return true;
+        writeError = errno;
+        return false;
+    });
+    fill(out);
+    if (!out.finish())
+        return fail(writeError);
+    struct stat written
+    {
+    };
+    if (::fsync(fd) != 0 || ::fstat(fd, &written) != 0)
+        return fail(errno);
+    if (!file.close())
+        return fail(errno);
+    if (options.onlyIfMissing) {
+        // A hard link never replaces what is there; the temporary name goes.
+        if (::linkat(dir, temporary.constData(), dir, target.constData(), 0) != 0)
+            return fail(errno);
+        ::unlinkat(dir, temporary.constData(), 0);
+    } else if (::renameat(dir, temporary.constData(), dir, target.constData()) != 0) {
+        return fail(errno);
+    }
+    // The rename itself is on disk only once the folder is.
+    if (::fsync(dir) != 0) {
+        result.error = reasonOf(errno);
+        return result;
+    }
+    result.stamp = stampFrom(written);
+    return result;
+}
+
+WriteResult writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
+                                WriteOptions options)
+{
+    QString error;
+    const Folder folder = Folder::open(parentOf(path), Folder::Link::Follow, &error);
+    if (!folder.isOpen())
+        return {error, {}};
+    return writeFileAtomically(folder, nameOf(path), fill, options);
+}
+
+WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes, WriteOptions options)
+{
+    return writeFileAtomically(
+        path, [&](Utf8Builder &out) { out.appendBytes(bytes); }, options);
+}
+
+WriteResult writeTextLines(const QString &path, const QStringList &lines, WriteOptions options)
+{
+    return writeFileAtomically(path, joinLines(lines), options);
+}
+
+bool isTemporaryNameFor(const QString &fileName, const QString &target)
+{
+    // "." target infix, then sixteen lower-case hexadecimal digits.
+    const QString infix = temporaryInfix();
+    const qsizetype digits = 1 + target.size() + infix.size();
+    if (fileName.size() != digits + 16 || !fileName.startsWith(QLatin1Char('.')) ||
+        QStringView(fileName).sliced(1, target.size()) != target ||
+        QStringView(fileName).sliced(1 + target.size(), infix.size()) != infix)
+        return false;
+    return std::all_of(fileName.begin() + digits, fileName.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+    });
+}
+
+QStringList removeInterruptedWrites(const Folder &folder, const QString &target)
+{
+    QStringList removed;
+    if (!folder.isOpen())
+        return removed;
+    // Listed through the held folder, wherever its path now leads.
+    const int listFd = ::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *list = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!list) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return removed;
+    }
+    QList<QByteArray> candidates;
+    while (const dirent *entry = ::readdir(list)) {
+        if (isTemporaryNameFor(QFile::decodeName(entry->d_name), target))
+            candidates.append(QByteArray(entry->d_name));
+    }
+    ::closedir(list);
+    for (const QByteArray &native : candidates) {
+        struct stat st
+        {
+        };
+        if (::fstatat(folder.descriptor(), native.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            ::unlinkat(folder.descriptor(), native.constData(), 0) == 0)
+            removed.append(QFile::decodeName(native));
+    }
+    return removed;
+}
+
+QString keepSideCopy(const Folder &folder, const QString &name, const QString &newName)
+{
+    const int dir = folder.descriptor();
+    const QByteArray from = nativeName(name);
+    const QByteArray to = nativeName(newName);
+    if (::linkat(dir, from.constData(), dir, to.constData(), 0) == 0)
+        return {};
+    if (errno == EEXIST)
+        return reasonOf(EEXIST);
+    // No hard links here: copy what can be read.
+    const ReadBytesResult old = readRegularFile(folder, name);
+    if (old.status != ReadStatus::Ok)
+        return old.status == ReadStatus::Missing ? reasonOf(ENOENT) : old.error;
+    WriteOptions options;
+    options.onlyIfMissing = true;
+    return writeFileAtomically(
+               folder, newName, [&](Utf8Builder &out) { out.appendBytes(old.bytes); }, options)
+        .error;
+}
+
+} // namespace core

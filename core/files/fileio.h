@@ -1,0 +1,170 @@
+#pragma once
+
+#include "core/files/textcodec.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+
+namespace core {
+
+enum class ReadStatus { Ok, Missing, Failed };
+
+// What a file was when last seen: enough to tell that another program has
+// replaced or changed it since.
+struct FileStamp
+{
+    bool exists = false;
+    bool regular = false; // a regular file, not a folder, link, FIFO or device
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool privateToOwner = false; // no permission for group or others
+    // The same file with the same content; its permissions do not count.
+    friend bool operator==(const FileStamp &a, const FileStamp &b)
+    {
+        return a.exists == b.exists && a.regular == b.regular && a.device == b.device &&
+               a.inode == b.inode && a.size == b.size && a.modifiedNs == b.modifiedNs;
+    }
+};
+
+// A folder held open. Files are read and written relative to it, so they go
+// to the folder that was checked even when its path is later moved, removed
+// or made to name another folder.
+class Folder
+{
+public:
+    enum class Link { Follow, Refuse };
+
+    Folder() = default;
+    ~Folder();
+    Folder(Folder &&other) noexcept;
+    Folder &operator=(Folder &&other) noexcept;
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    // Opens the folder at path; with Link::Refuse a symbolic link there is
+    // refused. On failure the folder is not open and error (when given) holds
+    // the reason.
+    static Folder open(const QString &path, Link link, QString *error = nullptr);
+
+    bool isOpen() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+    // The path the folder was opened by.
+    const QString &path() const { return path_; }
+    // The folder has been removed: it has no name any more.
+    bool isRemoved() const;
+    // The path it was opened by still names this very folder.
+    bool isAtPath() const;
+    // Where the folder is now as the system knows it; empty when unknown.
+    QString currentPath() const;
+    // The folder belongs to the user the program runs as.
+    bool isOwnedByUser() const;
+    // The path of a file in the folder, for messages.
+    QString filePath(const QString &name) const;
+    // What stands at name now; a symbolic link is not followed.
+    FileStamp stampOf(const QString &name) const;
+
+private:
+    int fd_ = -1;
+    QString path_;
+};
+
+struct ReadBytesResult
+{
+    ReadStatus status = ReadStatus::Failed;
+    QByteArray bytes;
+    QString error; // the reason, when status is Failed
+    FileStamp stamp;
+};
+
+// Reads a whole regular file of the folder. It never follows a symbolic link
+// and never waits: a link (a dangling one too), a FIFO, a device or a folder
+// at name is Failed with the reason, and so is a file larger than maxBytes
+// (when not negative). Only nothing at all at name is Missing.
+ReadBytesResult readRegularFile(const Folder &folder, const QString &name, qint64 maxBytes = -1);
+
+// The same for a path, in the folder that holds it.
+ReadBytesResult readRegularFile(const QString &path, qint64 maxBytes = -1);
+
+struct ReadResult
+{
+    ReadStatus status = ReadStatus::Failed;
+    QStringList lines;
+    QString error; // the reason, when status is Failed
+};
+
+// Reads a whole text file into lines (see readRegularFile and decodeText).
+ReadResult readTextLines(const QString &path, qint64 maxBytes = -1);
+
+// Reads and decodes a whole text file (as decodeText) into memory that stays
+// until the program ends, so that strings made from it with
+// QString::fromRawData stay valid. Large files go to memory that fills
+// quickly (huge pages where the system offers them).
+struct KeptText
+{
+    ReadStatus status = ReadStatus::Failed;
+    QStringView text;
+    bool plainUtf8 = false; // UTF-8 throughout, without a byte-order mark
+    QString error;          // the reason, when status is Failed
+    FileStamp stamp;
+};
+KeptText readTextKeptUntilExit(const Folder &folder, const QString &name);
+
+struct WriteResult
+{
+    QString error; // empty on success, otherwise the reason
+    FileStamp stamp;
+    explicit operator bool() const { return error.isEmpty(); }
+};
+
+struct WriteOptions
+{
+    // Permission bits of the new file, whatever the umask.
+    unsigned mode = 0600;
+    // A regular file being replaced keeps its own permission bits.
+    bool keepMode = false;
+    // Writes only when nothing stands at the name (never replaces anything).
+    bool onlyIfMissing = false;
+};
+
+// Replaces the file name in the folder with what fill writes, atomically:
+// the content goes to a new temporary file whose name only this writer makes
+// (created exclusively, never through a link), every write checked, flushed
+// to disk, then renamed over name and the folder flushed. A failure at any
+// point leaves what stood at name untouched and removes the temporary file.
+// A symbolic link at name is replaced, never written through.
+WriteResult writeFileAtomically(const Folder &folder, const QString &name,
+                                const std::function<void(Utf8Builder &)> &fill,
+                                WriteOptions options = {});
+
+// The same for a path, in the folder that holds it.
+WriteResult writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
+                                WriteOptions options = {});
+WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes,
+                                WriteOptions options = {});
+
+// The same for lines, written as joinLines encodes them.
+WriteResult writeTextLines(const QString &path, const QStringList &lines,
+                           WriteOptions options = {});
+
+// True for the names of the temporary files writeFileAtomically makes for
+// target, and for nothing a person would name a file.
+bool isTemporaryNameFor(const QString &fileName, const QString &target);
+
+// Removes what writes of target that were cut short (the program killed
+// while saving) left in the folder: regular files of this user bearing a
+// temporary name of writeFileAtomically. Nothing else is touched. Call it
+// only while no write of target can be under way. Returns the names removed.
+QStringList removeInterruptedWrites(const Folder &folder, const QString &target);
+
+// Keeps what stands at name under a second name newName in the same folder
+// (a hard link, or a copy where the file system has none), never replacing
+// anything at newName. Returns an empty text on success, otherwise the reason.
+QString keepSideCopy(const Folder &folder, const QString &name, const QString &newName);
+
+} // namespace core

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "core/directory/directoryfile.h"
+
+#include <QList>
+#include <QStringView>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+// Searching every field of the directory: a query's words must each occur in
+// an entry's name or number lines, ignoring case and accents; a number in the
+// query must occur among one line's digits, however the line spaces them.
+
+// Text as the search compares it, in UTF-8: canonically decomposed with the
+// accents (non-spacing and enclosing marks) dropped, case-folded, and ø, æ,
+// œ, ß, ł, đ (and their capitals) written o, ae, oe, ss, l, d. Control
+// characters become blanks.
+std::string foldForSearch(QStringView text);
+
+// True for the characters that may stand between the digits of a number
+// without ending it: blanks, dashes, dots, slashes, brackets and "+".
+bool isNumberSeparator(QChar c);
+
+// A parsed query. Blank-separated tokens made only of digits and separators
+// form number runs: consecutive ones are one number ("555 01" is "55501").
+// Any other token is a word. A run without a digit ("-") asks for nothing.
+struct SearchQuery
+{
+    std::vector<std::string> words;   // folded, in query order
+    std::vector<std::string> numbers; // ASCII digits, in query order
+    bool isEmpty() const { return words.empty() && numbers.empty(); }
+    friend bool operator==(const SearchQuery &, const SearchQuery &) = default;
+};
+
+SearchQuery parseSearchQuery(QStringView text);
+
+// The line index that stands for the name alone.
+inline constexpr int kNameOnly = -1;
+
+struct EntryMatch
+{
+    bool matched = false;
+    // For a match, the first number line holding a word or number of the
+    // query, or kNameOnly when only the name holds them.
+    int line = kNameOnly;
+    friend bool operator==(const EntryMatch &, const EntryMatch &) = default;
+};
+
+// The entries of a directory in the form the search compares, kept in entry
+// order. Each entry is folded once when it comes in, so a search costs one
+// pass over compact bytes. An empty query matches nothing.
+class SearchIndex
+{
+public:
+    SearchIndex() = default;
+    explicit SearchIndex(const QList<DirectoryEntry> &entries);
+
+    int size() const { return static_cast<int>(text_.ends.size()); }
+    void clear();
+    // Positions count from 0, in entry order.
+    void insert(int position, const DirectoryEntry &entry);
+    void replace(int position, const DirectoryEntry &entry);
+    void remove(int position);
+
+    // The positions of the matching entries, in entry order.
+    std::vector<int> find(const SearchQuery &query) const;
+    // For an entry that matches: the first number line holding a word or a
+    // number of the query, or kNameOnly.
+    int firstLineHolding(const SearchQuery &query, int position) const;
+
+private:
+    // One record per entry, one field per name or line, each field ended by
+    // a line feed (which no needle holds, so no match spans two fields).
+    struct Records
+    {
+        std::string bytes;
+        std::vector<std::size_t> ends; // where each entry's record ends
+        std::size_t begin(int position) const;
+        std::string_view record(int position) const;
+        void insert(int position, std::string_view record);
+        void replace(int position, std::string_view record);
+        void remove(int position);
+    };
+    Records text_;   // folded text of the name and each line
+    Records digits_; // digit runs of the name and each line, blank-separated
+};
+
+// Matches one entry (no index kept).
+EntryMatch matchEntry(const SearchQuery &query, const DirectoryEntry &entry);
+
+} // namespace core

@@ -1,0 +1,148 @@
+#include "platform/system/singleinstance.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLoggingCategory>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#ifdef Q_OS_UNIX
+#include <sys/un.h>
+#endif
+
+// Off unless asked for: QT_LOGGING_RULES="quorvel.handover.debug=true".
+Q_LOGGING_CATEGORY(lcHandOver, "quorvel.handover", QtInfoMsg)
+
+namespace platform {
+
+namespace {
+
+constexpr char kRequest[] = "show\n";
+constexpr char kConfirmation[] = "shown\n";
+// A request is one short line; a connection that sends more, or nothing for
+// this long, is dropped.
+constexpr qint64 kMaxRequestBytes = 64;
+constexpr int kConnectionTimeoutMs = 5000;
+constexpr unsigned long kRetryMs = 25;
+// How long the desktop has to give the window the focus before the window
+// asks for attention instead.
+constexpr int kActivationWaitMs = 500;
+
+} // namespace
+
+QString handOverSocketPath(const QString &dataFolder)
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        return {};
+    const QByteArray key =
+        QCryptographicHash::hash(QDir::cleanPath(QDir(dataFolder).absolutePath()).toUtf8(),
+                                 QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
+    const QString path =
+        QStringLiteral("%1/quorvel-%2.socket").arg(runtime, QString::fromLatin1(key));
+#ifdef Q_OS_UNIX
+    // The path and its terminating NUL must fit in the socket address.
+    if (QFile::encodeName(path).size() >= qsizetype(sizeof(sockaddr_un::sun_path)))
+        return {};
+#endif
+    return path;
+}
+
+bool askRunningCopyToShow(const QString &dataFolder, int timeoutMs)
+{
+    const QString path = handOverSocketPath(dataFolder);
+    if (path.isEmpty())
+        return false;
+    // A copy that has just taken the lock may still be loading: until it
+    // listens, its socket is missing or refuses.
+    const QDeadlineTimer deadline(timeoutMs);
+    QLocalSocket socket;
+    for (;;) {
+        socket.connectToServer(path);
+        if (socket.waitForConnected(int(deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(kRetryMs);
+    }
+    socket.write(kRequest);
+    QByteArray reply;
+    while (!reply.contains('\n') && reply.size() <= kMaxRequestBytes) {
+        if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+            return false;
+        reply += socket.readAll();
+    }
+    return reply == kConfirmation;
+}
+
+void bringToFront(QWidget *window)
+{
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    if (QWidget *dialog = QApplication::activeModalWidget(); dialog && dialog != window) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+    QTimer::singleShot(kActivationWaitMs, window, [window] {
+        const bool active = QApplication::activeWindow() != nullptr;
+        if (!active)
+            QApplication::alert(window);
+        qCDebug(lcHandOver) << (active ? "window brought forward and active"
+                                       : "window brought forward; the desktop kept the focus, "
+                                         "asked for attention");
+    });
+}
+
+HandOverServer::HandOverServer(std::function<bool()> showWindow, QObject *parent)
+    : QObject(parent), showWindow_(std::move(showWindow)), server_(new QLocalServer(this))
+{
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *connection = server_->nextPendingConnection())
+            serve(connection);
+    });
+}
+
+HandOverServer::~HandOverServer() = default;
+
+bool HandOverServer::listen(const QString &dataFolder)
+{
+    const QString path = handOverSocketPath(dataFolder);
+    if (path.isEmpty())
+        return false;
+    QLocalServer::removeServer(path);
+    const bool listening = server_->listen(path);
+    if (listening)
+        qCDebug(lcHandOver) << "listening at" << path;
+    else
+        qCDebug(lcHandOver) << "cannot listen at" << path << server_->errorString();
+    return listening;
+}
+
+void HandOverServer::serve(QLocalSocket *connection)
+{
+    connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
+    QTimer::singleShot(kConnectionTimeoutMs, connection, [connection] { connection->abort(); });
+    connect(connection, &QLocalSocket::readyRead, this, [this, connection] {
+        if (!connection->canReadLine()) {
+            if (connection->bytesAvailable() > kMaxRequestBytes)
+                connection->abort();
+            return;
+        }
+        if (connection->readLine(kMaxRequestBytes + 1) == kRequest && showWindow_())
+            connection->write(kConfirmation);
+        connection->disconnectFromServer();
+    });
+}
+
+} // namespace platform
