@@ -117,9 +117,12 @@ int importFiles(const CommandLine &commandLine, const QString &appFolder, const 
         print(stderr, QStringLiteral("quorvel: %1\n").arg(folder.error));
         return kExitCannotStart;
     }
-    if (store.lock() != core::DirectoryStore::LockState::Locked) {
-        print(stderr, QStringLiteral("quorvel: Quorvel is running for %1 (lock file %2); close it "
-                                     "and import again.\n")
+    if (const auto state = store.lock(); state != core::DirectoryStore::LockState::Locked) {
+        print(stderr, (state == core::DirectoryStore::LockState::HeldByAnother
+                           ? QStringLiteral("quorvel: Quorvel is running for %1 (lock file %2); "
+                                            "close it and import again.\n")
+                           : QStringLiteral("quorvel: can't create the lock file %2 for %1, can't "
+                                            "import.\n"))
                           .arg(userName, store.lockPath()));
         return kExitCannotStart;
     }

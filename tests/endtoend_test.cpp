@@ -11,6 +11,7 @@
 #include <csignal>
 #include <iostream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,14 +32,20 @@ struct Installed : InstalledQuorvel
     }
 };
 
+// The names in folderContents' order: the login name sorts anywhere among them.
+QStringList sorted(QStringList names)
+{
+    names.sort();
+    return names;
+}
+
 TEST(EndToEnd, FirstStartLeavesExactlyTheDefaultFiles)
 {
     Installed app;
     EXPECT_EQ(app.runOver(nullptr, SIGTERM), 0);
     const QString user = platform::GetName();
-    EXPECT_EQ(
-        folderContents(app.path()),
-        (QStringList{"colorkeys.dat", "quorvel", "quorvel.portable", user, user + "/quorvel.dat"}));
+    EXPECT_EQ(folderContents(app.path()), sorted({"colorkeys.dat", "quorvel", "quorvel.portable",
+                                                  user, user + "/quorvel.dat"}));
     EXPECT_EQ(fileBytes(app.directoryFile()), "Default|phone: 555-1234\r\n");
     EXPECT_EQ(fileBytes(app.keywordFile()), keywordFileBytes());
 }
@@ -142,7 +149,7 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
             folderContents(app.path()).filter(QRegularExpression("^[^/]*(/[^/]*)?$"));
         files.removeOne("colorkeys.dat");
         files.removeOne(user + "/backups");
-        EXPECT_EQ(files, (QStringList{"quorvel", "quorvel.portable", user, user + "/quorvel.dat"}));
+        EXPECT_EQ(files, sorted({"quorvel", "quorvel.portable", user, user + "/quorvel.dat"}));
         EXPECT_TRUE(saved != Refused || !QFile::exists(app.keywordFile()));
     }
 }
@@ -207,6 +214,56 @@ TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
     EXPECT_TRUE(fileBytes(out).startsWith("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n"));
     EXPECT_EQ(app.stop(SIGTERM).exitCode, 0);
     EXPECT_EQ(fileBytes(app.directoryFile()), added);
+}
+
+// Refusals only an ordinary user meets (root may read and write anything): each
+// names the file or folder and the reason, ends with exit code 1, changes nothing.
+TEST(EndToEnd, RefusedPermissionsAreNamedAndChangeNothing)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root is refused no permission; run the suite as an ordinary user";
+    Installed app;
+    app.setEnvironment("QT_QPA_PLATFORM", "none");
+    QDir().mkpath(app.dataFolder());
+    const QByteArray directory = "Ann|phone: 1\r\n";
+    writeBytes(app.directoryFile(), directory);
+    const QString cards = app.path() + "/cards.vcf", readOnly = app.path() + "/read-only";
+    writeBytes(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\r\nEND:VCARD\r\n");
+    QDir().mkpath(readOnly);
+    // What is made unreadable or unwritable, its mode, the arguments, what the error names.
+    const std::tuple<QString, int, QStringList, QStringList> cases[] = {
+        {app.directoryFile(),
+         0200,
+         {"--import", cards},
+         {app.directoryFile(), "Permission denied"}},
+        {app.directoryFile(),
+         0200,
+         {"--export", cards + ".csv"},
+         {app.directoryFile(), "Permission denied"}},
+        {app.dataFolder(), 0500, {"--import", cards}, {app.lockFile(), "can't create"}},
+        {cards, 0200, {"--import", cards}, {cards, "Permission denied"}},
+        {readOnly,
+         0500,
+         {"--export", readOnly + "/out.vcf"},
+         {readOnly + "/out.vcf", "Permission denied"}},
+        {app.path(), 0500, {"--import", cards}, {app.dataFolder(), "could not be created"}},
+    };
+    for (const auto &[path, mode, arguments, named] : cases) {
+        SCOPED_TRACE((path + " refused; " + arguments.join(' ')).toStdString());
+        const bool noDataFolder = path == app.path();
+        if (noDataFolder)
+            QDir(app.dataFolder()).removeRecursively();
+        const QStringList before = folderContents(app.path());
+        const int oldMode = modeOf(path);
+        ASSERT_EQ(::chmod(QFile::encodeName(path), mode), 0);
+        const ProgramOutput run = app.run(arguments);
+        ASSERT_EQ(::chmod(QFile::encodeName(path), oldMode), 0);
+        EXPECT_EQ(run.exitCode, 1);
+        for (const QString &name : named)
+            EXPECT_TRUE(run.err.contains(name.toLocal8Bit())) << run.err.toStdString();
+        EXPECT_EQ(folderContents(app.path()), before);
+        EXPECT_TRUE(noDataFolder || fileBytes(app.directoryFile()) == directory);
+    }
 }
 
 // Waits until the file holds the text, or the program has ended.
