@@ -14,9 +14,10 @@ const std::pair<const char *, QStringList> kDecodeRows[] = {
     {"\n", {""}},
     {"a\rb\n", {"a\rb"}}, // a lone CR is not a line break
     {"a\t b \r\n", {"a\t b "}},
-    {"\xEF\xBB\xBFhi\r\n", {"hi"}},                                   // byte-order mark is dropped
-    {"\xEF\xBB\xBF\xEF\xBB\xBFhi", {QStringLiteral("\uFEFFhi")}},     // only the first one
-    {"\r\n\xEF\xBB\xBFhi", {"", QStringLiteral("\uFEFFhi")}},         // and only at the start
+    {"\xEF\xBB\xBFhi\r\n", {"hi"}},                               // byte-order mark is dropped
+    {"\xEF\xBB\xBF\xEF\xBB\xBFhi", {QStringLiteral("\uFEFFhi")}}, // only the first one
+    {"\r\n\xEF\xBB\xBFhi", {"", QStringLiteral("\uFEFFhi")}},     // and only at the start
+    {"M\xFCller\r\n\xEF\xBB\xBFhi\n", {u8("M\xC3\xBCller"), QStringLiteral("\uFEFFhi")}}, // mixed
     {"\xEF\xBB\xBF\xE9\n", {u8("\xC3\xAF\xC2\xBB\xC2\xBF\xC3\xA9")}}, // no mark in 1252
     // Every byte that Windows-1252 and Latin-1 read differently, and one that they do not.
     {"\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x98\x99"
@@ -62,6 +63,9 @@ TEST(CoreTextCodec, JoinsLinesAsUtf8WithCrLf)
     // A leading U+FEFF gets a mark of its own, which the reader drops.
     EXPECT_EQ(core::joinLines({QStringLiteral("\uFEFFx")}),
               QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\r\n"));
+    // One on a later line is text, as the reader takes it there.
+    EXPECT_EQ(core::joinLines({"a", QStringLiteral("\uFEFFx")}),
+              QByteArray("a\r\n\xEF\xBB\xBFx\r\n"));
 }
 
 } // namespace
