@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # Builds Quorvel on Debian 12 and then runs it or its tests.
-#   ./build.sh run    install what is missing, build, start Quorvel
-#   ./build.sh test   install what is missing, build, run every test
+#   ./build.sh run    install what is missing, build the program only, start it
+#   ./build.sh test   install what is missing, build everything, run every test
 set -euo pipefail
 
 cd "$(dirname "$0")"
 mode="${1:-run}"
 build_dir="${BUILD_DIR:-build}"
+
+case "$mode" in
+run | test) ;;
+*)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac
 
 # python3-vobject and abook: independent vCard readers the tests check exports against.
 packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev fonts-liberation python3-vobject abook)
@@ -28,18 +36,16 @@ if ((${#missing[@]})); then
 fi
 
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
-cmake --build "$build_dir" --parallel
 
 case "$mode" in
 run)
+    # The program alone: the tests and benchmarks wait for ./build.sh test.
+    cmake --build "$build_dir" --parallel --target quorvel
     exec "$build_dir/bin/quorvel"
     ;;
 test)
+    cmake --build "$build_dir" --parallel
     cd "$build_dir"
     exec ctest --output-on-failure --parallel 2
-    ;;
-*)
-    echo "usage: $0 [run|test]" >&2
-    exit 2
     ;;
 esac
