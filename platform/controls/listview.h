@@ -104,6 +104,15 @@ public:
     int selectedItem() const;
     void setSelectedItem(int index);
 
+    // The model row (from 0) an item shows, or -1 for no item; and the
+    // selection by model rows, for windows that read and change the model
+    // the view shows: -1 is none.
+    int rowOf(int index) const;
+    int selectedRow() const;
+    void setSelectedRow(int row);
+    // Scrolls the view so that the item is visible.
+    void scrollToItem(int index);
+
     // Whether the first item added to an empty list becomes the selected
     // item by itself (on by default, as the windows rely on it).
     void setSelectFirstOnAdd(bool on) { selectFirstOnAdd_ = on; }
