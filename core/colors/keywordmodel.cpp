@@ -1,7 +1,5 @@
 #include "core/colors/keywordmodel.h"
 
-#include "core/colors/rowroles.h"
-
 namespace core {
 
 KeywordModel::KeywordModel(QObject *parent) : QAbstractListModel(parent) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colors/keywordfile.h"
+#include "core/colors/rowroles.h"
 
 #include <QAbstractListModel>
 

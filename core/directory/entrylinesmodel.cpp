@@ -1,7 +1,6 @@
 #include "core/directory/entrylinesmodel.h"
 
 #include "core/colors/keywordtable.h"
-#include "core/colors/rowroles.h"
 
 namespace core {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colors/colortext.h"
+#include "core/colors/rowroles.h"
 #include "core/directory/directoryfile.h"
 
 #include <QAbstractListModel>
