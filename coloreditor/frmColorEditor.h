@@ -42,7 +42,7 @@ public:
     bool isLoaded() const { return loaded_; }
 
     // The keyword rows as the dialog holds them (what Save Colors writes).
-    core::KeywordModel &keywords() const { return *keywords_; }
+    core::KeywordModel &keywords() { return *keywords_; }
 
     // True while a new keyword is being entered (after Add, until Save,
     // Cancel or a selection).

@@ -121,6 +121,11 @@ TEST(SearchWindow, FollowsChangesOfTheDirectory)
     search.directory.insert(1, {"Di", "0101", false});
     search.directory.replace(0, {"Bo", "phone: 0101", true});
     EXPECT_EQ(search.rows(), QStringList({"Bo* | phone: 0101 #ff0000", "Di | 0101 #000000"}));
+    // Changes of many rows at once (an import, its undo).
+    search.directory.append(core::Entries{{"Ed", "0101", false}, {"Fy", "fax: 0101", false}});
+    search.directory.splice(1, 2, {}); // Di and Zoë
+    EXPECT_EQ(search.rows(), QStringList({"Bo* | phone: 0101 #ff0000", "Ed | 0101 #000000",
+                                          "Fy | fax: 0101 #000000"}));
 }
 
 } // namespace
