@@ -4,10 +4,10 @@
 // the window's whole update (search, result list and its repaint).
 #include "benchdata.h"
 #include "core/colors/keywordfile.h"
+#include "core/directory/directorymodel.h"
 #include "core/files/fileio.h"
 #include "core/search/searchmatch.h"
 #include "search/frmSearch.h"
-#include "search/searchsource.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,14 +20,6 @@
 #include <random>
 
 namespace {
-
-class Entries final : public SearchSource
-{
-public:
-    QList<core::DirectoryEntry> list;
-    int count() const override { return static_cast<int>(list.size()); }
-    core::DirectoryEntry entry(int item) const override { return list.at(item - 1); }
-};
 
 // Names from a few hundred first and last names, some accented; 1 to 4
 // lines of phone numbers, e-mail and street addresses, and notes.
@@ -141,12 +133,13 @@ int main(int argc, char *argv[])
                 "target", "met");
     for (const auto &[count, target, rounds] :
          {std::tuple{100000, 16.0, 20}, std::tuple{1000000, 100.0, 4}}) {
-        Entries entries;
-        entries.list = makeEntries(count);
+        const QList<core::DirectoryEntry> list = makeEntries(count);
+        core::DirectoryModel entries;
+        entries.append(core::Entries(list.begin(), list.end()));
 
         QElapsedTimer timer;
         timer.start();
-        const core::SearchIndex index(entries.list);
+        const core::SearchIndex index(list);
         std::fprintf(stderr, "%d entries: index built in %.0f ms\n", count,
                      double(timer.nsecsElapsed()) / 1e6);
         std::size_t found = 0;

@@ -1,6 +1,7 @@
 #include "frmColorEditor.h"
 
 #include "core/colors/keywordfile.h"
+#include "core/colors/keywordmodel.h"
 #include "core/files/fileio.h"
 #include "platform/controls/colordialog.h"
 #include "platform/controls/listview.h"
@@ -31,7 +32,8 @@ constexpr int kKeyEscape = 27;
 frmColorEditor::frmColorEditor(const QString &appFolder, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      appFolder_(appFolder), keywordFile_(core::keywordFilePath(appFolder))
+      keywords_(new core::KeywordModel(this)), appFolder_(appFolder),
+      keywordFile_(core::keywordFilePath(appFolder))
 {
     setWindowTitle(tr("Color Editor"));
     setFont(platform::controlFont());
@@ -51,6 +53,7 @@ void frmColorEditor::buildControls()
     };
 
     lstColors = new platform::ListView(tr("Item"), this);
+    lstColors->showModel(keywords_);
     lstColors->setGeometry(twipRect(30, 120, 1485, 2625));
     lstColors->setFont(platform::controlFont());
 
@@ -154,21 +157,19 @@ void frmColorEditor::LoadColorList()
         return;
     }
     loaded_ = true;
-    platform::ListRows rows;
-    for (core::KeywordLine &line : core::parseKeywordLines(file.lines))
-        rows.push_back({std::move(line.keyword), std::move(line.colorText), false, 0});
-    lstColors->addItems(std::move(rows));
+    keywords_->append(core::parseKeywordLines(file.lines));
 }
 
 void frmColorEditor::lstColors_ItemClick(int)
 {
     // With no entry selected (an empty list) the fields keep what they show.
-    const int selected = lstColors->selectedItem();
-    if (selected == 0)
+    const int selected = lstColors->selectedRow();
+    if (selected < 0)
         return;
     bAddNew = false;
-    const core::ColorValue color = core::parseColorText(lstColors->subItem(selected));
-    txtCaption->setText(lstColors->text(selected));
+    const core::KeywordLine &line = keywords_->row(selected);
+    const core::ColorValue color = core::parseColorText(line.colorText);
+    txtCaption->setText(line.keyword);
     showPreview(color);
     picColor->setBackColor(color);
     setEditing(false);
@@ -198,15 +199,15 @@ void frmColorEditor::cmdAdd_Click()
 
 void frmColorEditor::cmdSave_Click()
 {
-    const RGBTriple rgb = ColorToRGB(picColor->backColor());
+    const core::KeywordLine line{txtCaption->text(),
+                                 core::colorText(ColorToRGB(picColor->backColor()))};
     if (bAddNew) {
-        lstColors->addItems({{txtCaption->text(), core::colorText(rgb), false, 0}});
+        keywords_->append({line});
     } else {
-        const int selected = lstColors->selectedItem();
-        if (selected == 0)
+        const int selected = lstColors->selectedRow();
+        if (selected < 0)
             return;
-        lstColors->setText(selected, txtCaption->text());
-        lstColors->setSubItem(selected, core::colorText(rgb));
+        keywords_->replace(selected, line);
     }
     bAddNew = false;
     setEditing(false);
@@ -223,28 +224,25 @@ void frmColorEditor::cmdCancel_Click()
 
 void frmColorEditor::cmdDelete_Click()
 {
-    const int selected = lstColors->selectedItem();
-    if (selected == 0)
+    const int selected = lstColors->selectedRow();
+    if (selected < 0)
         return;
     const QString question =
-        tr("Are you sure you want to remove \"%1\"?").arg(lstColors->text(selected));
+        tr("Are you sure you want to remove \"%1\"?").arg(keywords_->row(selected).keyword);
     if (platform::MsgBox(question, platform::vbYesNo | platform::vbQuestion, {}, this) !=
         platform::vbYes)
         return;
     // The removal leaves no entry selected, and the fields go on showing the
     // removed one; the view would otherwise select the next row by itself.
     showSelection_ = false;
-    lstColors->removeItem(selected);
+    keywords_->remove(selected);
     lstColors->clearSelection();
     showSelection_ = true;
 }
 
 void frmColorEditor::cmdSaveColors_Click()
 {
-    QList<core::KeywordLine> rows;
-    for (const platform::ListRow &row : lstColors->rows())
-        rows.append({row.text, row.subItem});
-    const QString error = core::writeKeywordFile(keywordFile_, rows);
+    const QString error = core::writeKeywordFile(keywordFile_, keywords_->rows());
     if (!error.isEmpty()) {
         // The list stays as it is, so the user can try again or cancel.
         platform::MsgBox(tr("Can't save the colors to %1: %2.")

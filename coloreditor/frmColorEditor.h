@@ -9,6 +9,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace core {
+class KeywordModel;
+}
+
 namespace platform {
 class ColorDialog;
 class ListView;
@@ -17,8 +21,9 @@ class PictureBox;
 
 // The colour key editor: lists the keyword lines of the keyword colour file,
 // edits one keyword and its colour at a time with a preview, and writes the
-// whole table back on Save Colors. Its list is the only working copy of the
-// table while it is open; closing it any other way discards every change.
+// whole table back on Save Colors. Its keyword model, which the list shows, is
+// the only working copy of the table while it is open; closing it any other
+// way discards every change.
 class frmColorEditor : public QDialog
 {
     Q_OBJECT
@@ -35,6 +40,9 @@ public:
     // been told why, and the dialog must not open (a save would write an
     // empty table over a file it never read).
     bool isLoaded() const { return loaded_; }
+
+    // The keyword rows as the dialog holds them (what Save Colors writes).
+    core::KeywordModel &keywords() { return *keywords_; }
 
     // True while a new keyword is being entered (after Add, until Save,
     // Cancel or a selection).
@@ -77,6 +85,7 @@ private:
     void setViewColor(core::ColorValue color);
     void setEditing(bool editing);
 
+    core::KeywordModel *keywords_;
     QString appFolder_;
     QString keywordFile_;
     bool loaded_ = false;

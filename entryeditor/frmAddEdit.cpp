@@ -1,8 +1,5 @@
 #include "frmAddEdit.h"
 
-#include "entrylistowner.h"
-
-#include "core/directory/directorymodel.h"
 #include "core/directory/entryrules.h"
 #include "core/files/fileio.h"
 #include "platform/controls/staticedge.h"
@@ -51,16 +48,15 @@ void setBoxText(QLineEdit *box, const QString &text)
 
 } // namespace
 
-frmAddEdit::frmAddEdit(EntryListOwner &owner, QWidget *parent)
+frmAddEdit::frmAddEdit(const std::optional<core::DirectoryEntry> &editing, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      owner_(owner)
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(tr("Add/Edit"));
     setFont(platform::controlFont());
     setFixedSize(platform::tw(4785), platform::tw(2400));
     buildControls();
-    Form_Load();
+    Form_Load(editing);
 }
 
 frmAddEdit::~frmAddEdit() = default;
@@ -148,15 +144,12 @@ void frmAddEdit::buildControls()
     connect(lstNumbers, &QListWidget::itemSelectionChanged, this, &frmAddEdit::lstNumbers_Click);
 }
 
-void frmAddEdit::Form_Load()
+void frmAddEdit::Form_Load(const std::optional<core::DirectoryEntry> &editing)
 {
-    editing_ = owner_.entryEditorMode() == 1;
-    editItem_ = editing_ ? owner_.selectedEntry() : 0;
-    if (editItem_ > 0) {
-        const core::DirectoryEntry &entry = owner_.directory().entry(editItem_ - 1);
-        setBoxText(txtName, entry.name);
-        chkBold->setChecked(entry.bold);
-        lstNumbers->addItems(core::splitNumberLines(entry.numbers));
+    if (editing) {
+        setBoxText(txtName, editing->name);
+        chkBold->setChecked(editing->bold);
+        lstNumbers->addItems(core::splitNumberLines(editing->numbers));
     }
     for (QPushButton *button : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
         officeBorders::ApplyStaticEdge(button);
@@ -185,24 +178,16 @@ void frmAddEdit::cmdDone_Click()
         txtNumber->setFocus();
         return;
     }
+    accept();
+}
 
+core::DirectoryEntry frmAddEdit::entry() const
+{
     QStringList rows;
     rows.reserve(lstNumbers->count());
     for (int row = 0; row < lstNumbers->count(); ++row)
         rows.append(lstNumbers->item(row)->text());
-    core::DirectoryEntry entry{name, core::joinNumberLines(rows), chkBold->isChecked()};
-
-    core::DirectoryModel &directory = owner_.directory();
-    if (editing_) {
-        // Without a selected entry there is nothing to change.
-        if (editItem_ > 0) {
-            directory.replace(editItem_ - 1, std::move(entry));
-            owner_.lvwQuorvel_ItemClick(editItem_);
-        }
-    } else {
-        directory.append(std::move(entry));
-    }
-    accept();
+    return {txtName->text(), core::joinNumberLines(rows), chkBold->isChecked()};
 }
 
 void frmAddEdit::cmdCancel_Click()

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/directory/directoryfile.h"
+
 #include <QDialog>
 
-class EntryListOwner;
+#include <optional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -10,18 +13,20 @@ class QListWidget;
 class QPushButton;
 
 // The entry editor: the modal dialog in which one entry is added or changed.
-// It opens in the mode its owner gives (0 add, 1 edit the owner's selected
-// entry), keeps the entry only in its controls while it is open, and on Done
-// writes it straight into the owner's entry list. Cancel, Esc and the close
-// box write nothing.
+// It opens on an entry to edit, or on empty fields to add one, keeps the
+// entry only in its controls while it is open, and on Done gives back the
+// edited entry (entry()) for its owner to store. Cancel, Esc and the close
+// box give back nothing.
 class frmAddEdit : public QDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmAddEdit)
 
 public:
-    // Builds the controls and runs Form_Load.
-    explicit frmAddEdit(EntryListOwner &owner, QWidget *parent = nullptr);
+    // Builds the controls and runs Form_Load: the fields show the entry to
+    // edit, or are empty to add one.
+    explicit frmAddEdit(const std::optional<core::DirectoryEntry> &editing = std::nullopt,
+                        QWidget *parent = nullptr);
     ~frmAddEdit() override;
 
     static constexpr int kNameLimit = 25;   // typed characters in txtName
@@ -40,6 +45,9 @@ public:
     QPushButton *cmdCancel;
     QPushButton *cmdDone;
 
+    // The entry as the fields hold it (what Done accepted).
+    core::DirectoryEntry entry() const;
+
     void cmdDone_Click();
     void cmdCancel_Click();
 
@@ -56,13 +64,9 @@ public:
 private:
     // Runs once, when the dialog is created: fills the controls in edit mode
     // and gives the buttons their static edge.
-    void Form_Load();
+    void Form_Load(const std::optional<core::DirectoryEntry> &editing);
     void buildControls();
     // The selected row of lstNumbers, or -1 when none is.
     int listIndex() const;
     void moveSelectedRow(int offset);
-
-    EntryListOwner &owner_;
-    bool editing_ = false;
-    int editItem_ = 0; // the entry list's item being edited, 0 in add mode
 };

@@ -7,6 +7,7 @@
 #include "core/directory/directoryfile.h"
 #include "core/directory/directorymodel.h"
 #include "core/directory/directorystore.h"
+#include "core/directory/entrylinesmodel.h"
 #include "core/directory/undohistory.h"
 #include "entryeditor/frmAddEdit.h"
 #include "platform/controls/accessibility.h"
@@ -15,7 +16,6 @@
 #include "platform/controls/tabstrip.h"
 #include "platform/runtime/keyevents.h"
 #include "platform/runtime/messagebox.h"
-#include "platform/runtime/sendkeys.h"
 #include "platform/runtime/twips.h"
 #include "platform/system/system.h"
 #include "quorvel_version.h"
@@ -82,6 +82,8 @@ void frmMain::buildControls()
     lstNumbers = new platform::ListView(tr("Item"), this);
     lstNumbers->setGeometry(twipRect(30, 4110, 4305, 1095));
     lstNumbers->setSelectFirstOnAdd(false);
+    entryLines_ = new core::EntryLinesModel(this);
+    lstNumbers->showModel(entryLines_);
     lstNumbers->header()->hide();
 
     const auto button = [this](const QString &text, int left, int width) {
@@ -125,7 +127,6 @@ void frmMain::buildControls()
     connect(mnuSearch, &QAction::triggered, this, &frmMain::mnuSearch_Click);
     connect(mnuUndo, &QAction::triggered, this, &frmMain::mnuUndo_Click);
     connect(mnuRedo, &QAction::triggered, this, &frmMain::mnuRedo_Click);
-    followDirectoryInSearch();
     connect(lvwQuorvel, &platform::ListView::itemClick, this, &frmMain::lvwQuorvel_ItemClick);
     connect(lvwQuorvel, &platform::ListView::mouseUp, this, &frmMain::lvwQuorvel_MouseUp);
     auto *findKeys = new platform::KeyNotifier(txtFind);
@@ -187,7 +188,7 @@ void frmMain::popupAtSelectedEntry()
         return;
     QPoint at;
     if (const int selected = lvwQuorvel->selectedItem()) {
-        lvwQuorvel->scrollTo(lvwQuorvel->model()->index(selected - 1, 0));
+        lvwQuorvel->scrollToItem(selected);
         const QRect row = lvwQuorvel->itemRect(selected);
         at = QPoint(row.left() + row.height(), row.center().y());
     }
@@ -397,11 +398,6 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-int frmMain::selectedEntry() const
-{
-    return lvwQuorvel->selectedItem();
-}
-
 void frmMain::cmdExit_Click()
 {
     close();
@@ -409,35 +405,23 @@ void frmMain::cmdExit_Click()
 
 void frmMain::lvwQuorvel_ItemClick(int item)
 {
-    const QStringList numberLines = core::splitNumberLines(lvwQuorvel->subItem(item));
+    const int row = lvwQuorvel->rowOf(item);
+    const QString numbers = row < 0 ? QString() : directory_->entry(row).numbers;
     // One fresh reading of the colour file serves every line of this entry;
     // an entry without lines reads (and creates) nothing.
-    const core::KeywordTable keywords =
-        numberLines.isEmpty()
-            ? core::KeywordTable()
-            : core::KeywordTable::fromLines(core::readKeywordLinesForLookup(appFolder_));
-    platform::ListRows rows;
-    for (const QString &line : numberLines) {
-        core::DisplayLine shown = core::displayLine(line);
-        const core::ColorValue color = GetLineColor(keywords, shown.text);
-        rows.push_back({std::move(shown.text), {}, shown.bold, color});
-    }
-    lstNumbers->clearItems();
-    lstNumbers->addItems(std::move(rows));
+    entryLines_->show(
+        numbers, numbers.isEmpty()
+                     ? core::KeywordTable()
+                     : core::KeywordTable::fromLines(core::readKeywordLinesForLookup(appFolder_)));
     // With no selected entry the find box keeps its text.
-    if (const int selected = lvwQuorvel->selectedItem())
-        txtFind->setText(lvwQuorvel->text(selected));
+    if (const int selected = lvwQuorvel->selectedRow(); selected >= 0)
+        txtFind->setText(directory_->entry(selected).name);
 }
 
 void frmMain::lvwQuorvel_MouseUp(int button, int, QPoint position)
 {
     if (button == 2 && lvwQuorvel->count() > 0)
         mnuPopup->popup(lvwQuorvel->viewport()->mapToGlobal(position));
-}
-
-core::ColorValue frmMain::GetLineColor(const core::KeywordTable &keywords, const QString &line)
-{
-    return keywords.colorOf(line);
 }
 
 void frmMain::cmdAdd_Click()
@@ -457,22 +441,32 @@ void frmMain::cmdEdit_Click()
 
 void frmMain::showEntryEditor()
 {
-    frmAddEdit editor(*this, this);
+    const int row = eMode == 1 ? lvwQuorvel->selectedRow() : -1;
+    frmAddEdit editor(row < 0 ? std::nullopt : std::optional(directory_->entry(row)), this);
     const bool done = editor.exec() == QDialog::Accepted;
     lvwQuorvel->setFocus();
-    if (done)
-        directoryChanged();
+    if (!done)
+        return;
+    if (eMode != 1) {
+        directory_->append(editor.entry());
+    } else if (row >= 0) {
+        // Without a selected entry there is nothing to change.
+        directory_->replace(row, editor.entry());
+        lvwQuorvel_ItemClick(lvwQuorvel->selectedItem());
+    }
+    directoryChanged();
 }
 
 void frmMain::cmdDelete_Click()
 {
-    const int item = lvwQuorvel->selectedItem();
-    if (item == 0)
+    const int row = lvwQuorvel->selectedRow();
+    if (row < 0)
         return;
-    const QString prompt = tr("Are you sure you want to remove %1?").arg(lvwQuorvel->text(item));
+    const QString prompt =
+        tr("Are you sure you want to remove %1?").arg(directory_->entry(row).name);
     if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, {}, this) ==
         platform::vbYes) {
-        directory_->remove(item - 1);
+        directory_->remove(row);
         directoryChanged();
     }
 }
@@ -505,43 +499,15 @@ void frmMain::mnuSearch_Click()
             return [keywords = core::KeywordTable::fromLines(core::readKeywordLinesForLookup(
                         appFolder_))](const QString &line) { return keywords.colorOf(line); };
         };
-        search_ = new frmSearch(*this, colors, this);
-        connect(search_, &frmSearch::entryChosen, this, [this](int item) {
-            lvwQuorvel->setSelectedItem(item);
-            lvwQuorvel->scrollTo(lvwQuorvel->model()->index(item - 1, 0));
+        search_ = new frmSearch(*directory_, colors, this);
+        connect(search_, &frmSearch::entryChosen, this, [this](int row) {
             lvwQuorvel->setFocus();
-            lvwQuorvel_ItemClick(item);
+            showEntry(row);
         });
     }
     search_->show();
     search_->raise();
     search_->activateWindow();
-}
-
-void frmMain::followDirectoryInSearch()
-{
-    const auto each = [this](int first, int last, void (frmSearch::*tell)(int)) {
-        for (int row = first; search_ && row <= last; ++row)
-            (search_->*tell)(row + 1);
-    };
-    connect(directory_, &QAbstractItemModel::rowsInserted, this,
-            [each](const QModelIndex &, int first, int last) {
-                each(first, last, &frmSearch::entryInserted);
-            });
-    connect(directory_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [each](const QModelIndex &, int first, int last) {
-                // From the last, so the numbers of the others stay right.
-                for (int row = last; row >= first; --row)
-                    each(row, row, &frmSearch::entryRemoved);
-            });
-    connect(directory_, &QAbstractItemModel::dataChanged, this,
-            [each](const QModelIndex &from, const QModelIndex &to) {
-                each(from.row(), to.row(), &frmSearch::entryChanged);
-            });
-    connect(directory_, &QAbstractItemModel::modelReset, this, [this] {
-        if (search_)
-            search_->entriesReset();
-    });
 }
 
 void frmMain::mnuUndo_Click()
@@ -559,21 +525,15 @@ void frmMain::mnuRedo_Click()
 void frmMain::historyStepDone(int row)
 {
     directoryChanged();
-    if (row < 0)
-        return;
-    lvwQuorvel->setSelectedItem(row + 1);
-    lvwQuorvel->scrollTo(lvwQuorvel->model()->index(row, 0));
-    lvwQuorvel_ItemClick(row + 1);
+    if (row >= 0)
+        showEntry(row);
 }
 
-int frmMain::count() const
+void frmMain::showEntry(int row)
 {
-    return directory_->count();
-}
-
-core::DirectoryEntry frmMain::entry(int item) const
-{
-    return directory_->entry(item - 1);
+    lvwQuorvel->setSelectedRow(row);
+    lvwQuorvel->scrollToItem(lvwQuorvel->selectedItem());
+    lvwQuorvel_ItemClick(lvwQuorvel->selectedItem());
 }
 
 void frmMain::txtFind_KeyDown(int keyCode, int)
@@ -599,11 +559,11 @@ void frmMain::txtFind_Change()
         const QString typed = txtFind->text();
         const int row = directory_->firstWithPrefix(typed);
         if (row >= 0) {
-            lvwQuorvel->setSelectedItem(row + 1);
+            lvwQuorvel->setSelectedRow(row);
             const int typedLength = static_cast<int>(typed.size());
             // Changes the text again; the nested search finds the same entry
             // and sets the same text, which raises no further change.
-            txtFind->setText(lvwQuorvel->text(lvwQuorvel->selectedItem()));
+            txtFind->setText(directory_->entry(row).name);
             txtFind->setSelection(typedLength, 65535);
         }
     }
@@ -616,9 +576,10 @@ void frmMain::TS_Click()
         TS->setHighlighted(i, false);
     TS->setHighlighted(TS->selectedTab(), true);
     lvwQuorvel->setFocus();
-    // Each tab is a jump of its own, not a continuation of earlier typing.
+    // Each tab is a jump of its own, not a continuation of earlier typing:
+    // the list's type-to-select moves to the next entry with its letter.
     lvwQuorvel->resetTypeToSelect();
-    platform::SendKeys(TS->caption(TS->selectedTab()));
+    lvwQuorvel->keyboardSearch(TS->caption(TS->selectedTab()));
 }
 
 void frmMain::Form_KeyUp(int keyCode, int)

@@ -1,9 +1,5 @@
 #pragma once
 
-#include "core/colors/colortext.h"
-#include "entryeditor/entrylistowner.h"
-#include "search/searchsource.h"
-
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -17,7 +13,7 @@ class QPushButton;
 namespace core {
 class DirectoryModel;
 class DirectoryStore;
-class KeywordTable;
+class EntryLinesModel;
 class UndoHistory;
 } // namespace core
 
@@ -27,12 +23,13 @@ class TabStrip;
 } // namespace platform
 
 // The main window: the entry list, the selected entry's number lines, the
-// find box and letter tabs, and the commands. While it runs, the entry list
-// is the directory; it is read from the directory file when the window loads
-// and written back when it closes.
+// find box and letter tabs, and the commands. While it runs, its directory
+// model is the directory, which every view and dialog reads and changes; it
+// is read from the directory file when the window loads and written back when
+// it closes.
 class frmSearch;
 
-class frmMain : public QWidget, public EntryListOwner, public SearchSource
+class frmMain : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
@@ -48,7 +45,10 @@ public:
 
     // Shows an entry's number lines in the detail list and puts the selected
     // entry's name into the find box.
-    void lvwQuorvel_ItemClick(int item) override;
+    void lvwQuorvel_ItemClick(int item);
+
+    // The directory the entry list shows, one entry per row.
+    core::DirectoryModel &directory() { return *directory_; }
 
     // Asked when another copy holds the data folder, before the user is told;
     // it returns true when that copy has taken over, and the load then fails
@@ -118,10 +118,6 @@ public:
     void mnuCopyNumber_Click();
     void mnuOpen_Click();
 
-    // What the search window reads.
-    int count() const override;
-    core::DirectoryEntry entry(int item) const override;
-
     // Find box and letter tabs.
     void txtFind_KeyDown(int keyCode, int shift);
     void txtFind_Change();
@@ -135,11 +131,6 @@ public:
     // shows the About box.
     void Form_KeyUp(int keyCode, int shift);
 
-    // What the entry editor reads and writes.
-    qint16 entryEditorMode() const override { return eMode; }
-    core::DirectoryModel &directory() override { return *directory_; }
-    int selectedEntry() const override;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     // Contact files dropped on the window are imported.
@@ -151,8 +142,6 @@ private:
     // the user chose to keep the window open after a failed save.
     bool Form_Unload();
     void lvwQuorvel_MouseUp(int button, int shift, QPoint position);
-    // The colour of a number line from the keyword lines read for this showing.
-    static core::ColorValue GetLineColor(const core::KeywordTable &keywords, const QString &line);
 
     // A change to the directory is committed: it is saved at once.
     void directoryChanged();
@@ -175,10 +164,13 @@ private:
     void buildKeyboardAccess();
     // Shift+F10 or the Menu key: the context menu at the selected entry.
     void popupAtSelectedEntry();
-    void followDirectoryInSearch();
     // After an undo or redo: saved as any change, and the entry it put back
     // (row from 0, or -1) selected and shown.
     void historyStepDone(int row);
+    // Selects the entry of a directory row, scrolls it into view and shows it.
+    void showEntry(int row);
+    // Opens the entry editor (eMode 0 add, 1 edit the selected entry) and
+    // applies what it gives back as one change of the directory.
     void showEntryEditor();
     bool prepareDataFolder();
     bool fillEntryList();
@@ -188,6 +180,8 @@ private:
     QString directoryFile_;
     std::unique_ptr<core::DirectoryStore> store_;
     core::DirectoryModel *directory_;
+    // The selected entry's lines as the detail list shows them.
+    core::EntryLinesModel *entryLines_;
     bool loaded_ = false;
     // Something changed here since the file was last read or written.
     bool unsaved_ = false;

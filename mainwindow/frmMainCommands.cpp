@@ -175,7 +175,7 @@ void frmMain::popupLineMenu(QPoint at)
 {
     // A click on a line selects it first; the menu acts on the selected line.
     if (const QModelIndex index = lstNumbers->indexAt(at); index.isValid())
-        lstNumbers->setSelectedItem(index.row() + 1);
+        lstNumbers->setSelectedRow(index.row());
     const QString line = selectedLine();
     if (lstNumbers->selectedItem() == 0)
         return;

@@ -1,9 +1,9 @@
 #include "frmSearch.h"
 
+#include "core/directory/directorymodel.h"
 #include "core/search/searchmatch.h"
 #include "platform/controls/staticedge.h"
 #include "platform/runtime/twips.h"
-#include "searchsource.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -14,13 +14,15 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-frmSearch::frmSearch(const SearchSource &source, ColorLookupFactory colors, QWidget *parent)
-    : QDialog(parent), source_(source), colors_(std::move(colors)),
-      results_(new SearchResults(source, this))
+frmSearch::frmSearch(const core::DirectoryModel &directory, ColorLookupFactory colors,
+                     QWidget *parent)
+    : QDialog(parent), directory_(directory), colors_(std::move(colors)),
+      results_(new SearchResults(directory, this))
 {
     setWindowTitle(tr("Search"));
     setFont(platform::controlFont());
     buildControls();
+    followDirectory();
     entriesReset();
 }
 
@@ -77,40 +79,50 @@ void frmSearch::buildControls()
     connect(lstResults, &QAbstractItemView::doubleClicked, this, &frmSearch::lstResults_DblClick);
 }
 
+void frmSearch::followDirectory()
+{
+    const auto rows = [this](void (frmSearch::*follow)(int, int)) {
+        return [this, follow](const QModelIndex &, int first, int last) {
+            (this->*follow)(first, last);
+        };
+    };
+    connect(&directory_, &QAbstractItemModel::rowsInserted, this,
+            rows(&frmSearch::entriesInserted));
+    connect(&directory_, &QAbstractItemModel::rowsRemoved, this, rows(&frmSearch::entriesRemoved));
+    connect(&directory_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &from, const QModelIndex &to) {
+                entriesChanged(from.row(), to.row());
+            });
+    connect(&directory_, &QAbstractItemModel::modelReset, this, &frmSearch::entriesReset);
+}
+
 void frmSearch::entriesReset()
 {
     index_.clear();
-    for (int item = 1; item <= source_.count(); ++item)
-        index_.insert(item - 1, source_.entry(item));
+    for (int row = 0; row < directory_.count(); ++row)
+        index_.insert(row, directory_.entry(row));
     resultsChanged();
 }
 
-bool frmSearch::inIndex(int item, bool inserting) const
+void frmSearch::entriesInserted(int first, int last)
 {
-    return item >= 1 && item <= index_.size() + (inserting ? 1 : 0);
-}
-
-void frmSearch::entryInserted(int item)
-{
-    if (!inIndex(item, true))
-        return entriesReset();
-    index_.insert(item - 1, source_.entry(item));
+    for (int row = first; row <= last; ++row)
+        index_.insert(row, directory_.entry(row));
     resultsChanged();
 }
 
-void frmSearch::entryChanged(int item)
+void frmSearch::entriesChanged(int first, int last)
 {
-    if (!inIndex(item))
-        return entriesReset();
-    index_.replace(item - 1, source_.entry(item));
+    for (int row = first; row <= last; ++row)
+        index_.replace(row, directory_.entry(row));
     resultsChanged();
 }
 
-void frmSearch::entryRemoved(int item)
+void frmSearch::entriesRemoved(int first, int last)
 {
-    if (!inIndex(item))
-        return entriesReset();
-    index_.remove(item - 1);
+    // From the last, so the positions of the others stay right.
+    for (int row = last; row >= first; --row)
+        index_.remove(row);
     resultsChanged();
 }
 
@@ -123,9 +135,6 @@ void frmSearch::resultsChanged()
 
 void frmSearch::txtSearch_Change()
 {
-    // An owner that missed telling of a change still gets a sound list.
-    if (index_.size() != source_.count())
-        entriesReset();
     core::SearchQuery query = core::parseSearchQuery(txtSearch->text());
     if (query.isEmpty()) {
         results_->clear();
@@ -134,7 +143,7 @@ void frmSearch::txtSearch_Change()
     std::vector<int> found = index_.find(query);
     results_->showFound(index_, std::move(query), std::move(found),
                         colors_ ? colors_() : ColorLookup());
-    if (results_->item(0) != 0)
+    if (results_->entryRow(0) >= 0)
         lstResults->setCurrentIndex(results_->index(0, 0));
 }
 
@@ -146,11 +155,11 @@ void frmSearch::lstResults_DblClick(const QModelIndex &index)
 
 void frmSearch::chooseRow(int row)
 {
-    const int item = results_->item(row);
-    if (item == 0)
+    const int entry = results_->entryRow(row);
+    if (entry < 0)
         return;
     close();
-    emit entryChosen(item);
+    emit entryChosen(entry);
 }
 
 bool frmSearch::eventFilter(QObject *watched, QEvent *event)

@@ -9,14 +9,17 @@
 class QLineEdit;
 class QModelIndex;
 class QTableView;
-class SearchSource;
+
+namespace core {
+class DirectoryModel;
+}
 
 // The search window: finds entries by any word or number of their name and
 // lines as the user types, lists them in entry order, and hands the one the
 // user chooses (Enter or a double click) back to its owner. Up and Down move
 // in the results while the text box keeps the focus; Esc closes the window.
-// It keeps the entries folded for searching and must be told when they
-// change.
+// It keeps the directory's entries folded for searching, and follows every
+// change of the directory model through the model's own signals.
 class frmSearch : public QDialog
 {
     Q_OBJECT
@@ -27,27 +30,21 @@ public:
     // it is asked once per update of the results.
     using ColorLookupFactory = std::function<ColorLookup()>;
 
-    // Reads the source's entries at once; the source must outlive the window.
-    explicit frmSearch(const SearchSource &source, ColorLookupFactory colors,
+    // Reads the directory's entries at once; the model must outlive the window.
+    explicit frmSearch(const core::DirectoryModel &directory, ColorLookupFactory colors,
                        QWidget *parent = nullptr);
     ~frmSearch() override;
 
     QLineEdit *txtSearch;
     QTableView *lstResults;
 
-    // The source's entries changed: all of them, or the item given (its
-    // number from 1, as the source numbers it now). The results follow.
-    void entriesReset();
-    void entryInserted(int item);
-    void entryChanged(int item);
-    void entryRemoved(int item);
-
     void txtSearch_Change();
     void lstResults_DblClick(const QModelIndex &index);
 
 signals:
-    // The user chose the entry of this item (from 1); the window has closed.
-    void entryChosen(int item);
+    // The user chose the entry of this row of the directory model (from 0);
+    // the window has closed.
+    void entryChosen(int row);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -56,11 +53,16 @@ protected:
 private:
     void buildControls();
     void chooseRow(int row);
+    // Follows the directory model: every entry anew, rows put in, changed
+    // or taken out (rows from 0, as the model numbers them).
+    void followDirectory();
+    void entriesReset();
+    void entriesInserted(int first, int last);
+    void entriesChanged(int first, int last);
+    void entriesRemoved(int first, int last);
     void resultsChanged();
-    // Whether item is 1..count() of the index (plus one more when inserting).
-    bool inIndex(int item, bool inserting = false) const;
 
-    const SearchSource &source_;
+    const core::DirectoryModel &directory_;
     ColorLookupFactory colors_;
     core::SearchIndex index_;
     SearchResults *results_;

@@ -1,19 +1,11 @@
 #include "searchresults.h"
 
-#include "searchsource.h"
+#include "core/directory/directorymodel.h"
 
 #include <QColor>
 
-namespace {
-
-// A row shows at most this many characters of a name or line: laying out a
-// hostile line of millions of characters would cost much for nothing seen.
-constexpr qsizetype kMostShownCharacters = 1000;
-
-} // namespace
-
-SearchResults::SearchResults(const SearchSource &source, QObject *parent)
-    : QAbstractTableModel(parent), source_(source)
+SearchResults::SearchResults(const core::DirectoryModel &directory, QObject *parent)
+    : QAbstractTableModel(parent), directory_(directory)
 {
 }
 
@@ -39,11 +31,11 @@ void SearchResults::clear()
     endResetModel();
 }
 
-int SearchResults::item(int row) const
+int SearchResults::entryRow(int row) const
 {
     if (row < 0 || static_cast<std::size_t>(row) >= found_.size())
-        return 0;
-    return found_[static_cast<std::size_t>(row)] + 1;
+        return -1;
+    return found_[static_cast<std::size_t>(row)];
 }
 
 int SearchResults::rowCount(const QModelIndex &parent) const
@@ -65,17 +57,17 @@ const SearchResults::Row &SearchResults::row(int row) const
         return *cached;
     Row made;
     const int position = found_[static_cast<std::size_t>(row)];
-    // An entry the source no longer has shows nothing until the next search.
-    if (position < source_.count()) {
-        const core::DirectoryEntry entry = source_.entry(position + 1);
-        made.name = entry.name.left(kMostShownCharacters);
+    // An entry the directory no longer has shows nothing until the next search.
+    if (position < directory_.count()) {
+        const core::DirectoryEntry &entry = directory_.entry(position);
+        made.name = core::shownText(entry.name);
         made.nameBold = entry.bold;
         const QStringList lines = core::splitNumberLines(entry.numbers);
         const int line = index_->firstLineHolding(query_, position);
         const int shown = line == core::kNameOnly ? 0 : line;
         if (shown < lines.size()) {
             const core::DisplayLine display = core::displayLine(lines.at(shown));
-            made.line = display.text.left(kMostShownCharacters);
+            made.line = core::shownText(display.text);
             made.lineBold = display.bold;
             made.color = colors_ ? colors_(display.text) : 0;
         }

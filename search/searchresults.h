@@ -10,7 +10,9 @@
 #include <functional>
 #include <vector>
 
-class SearchSource;
+namespace core {
+class DirectoryModel;
+}
 
 // The colour of a shown number line, from one reading of the colour file.
 using ColorLookup = std::function<core::ColorValue(const QString &line)>;
@@ -26,7 +28,7 @@ class SearchResults final : public QAbstractTableModel
     Q_DISABLE_COPY_MOVE(SearchResults)
 
 public:
-    explicit SearchResults(const SearchSource &source, QObject *parent = nullptr);
+    explicit SearchResults(const core::DirectoryModel &directory, QObject *parent = nullptr);
 
     // Shows the entries the index found for the query (positions from 0),
     // colouring their lines with the lookup.
@@ -36,8 +38,8 @@ public:
     void clear();
     void setBoldFont(const QFont &font) { boldFont_ = font; }
 
-    // The entry-list item number (from 1) a row shows, or 0 for none.
-    int item(int row) const;
+    // The directory model's row (from 0) of the entry a row shows, or -1 for none.
+    int entryRow(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -57,7 +59,7 @@ private:
     const Row &row(int row) const;
     bool saysNoMatch() const { return searched_ && found_.empty(); }
 
-    const SearchSource &source_;
+    const core::DirectoryModel &directory_;
     const core::SearchIndex *index_ = nullptr;
     core::SearchQuery query_;
     std::vector<int> found_;

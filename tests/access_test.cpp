@@ -63,8 +63,7 @@ struct Windows
 TEST(KeyboardAccess, TabOrderNamesAndMnemonics)
 {
     Windows w;
-    w.main.eMode = 1;
-    frmAddEdit entry(w.main);
+    frmAddEdit entry(w.main.directory().entry(1));
     entry.lstNumbers->setCurrentRow(1); // Up and Down then work on it
     frmColorEditor colors(w.folder.path());
     colors.txtCaption->setText("fax"); // an edit to save or cancel

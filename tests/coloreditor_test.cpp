@@ -1,5 +1,6 @@
 #include "coloreditor/frmColorEditor.h"
 #include "core/colors/keywordfile.h"
+#include "core/colors/keywordmodel.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/picturebox.h"
 #include "support/fixtures.h"
@@ -87,8 +88,8 @@ struct Editor
     QStringList rows() const
     {
         QStringList result;
-        for (const platform::ListRow &row : dlg->lstColors->rows())
-            result.append(row.text + '\t' + row.subItem);
+        for (const core::KeywordLine &row : dlg->keywords().rows())
+            result.append(row.keyword + '\t' + row.colorText);
         return result;
     }
 

@@ -1,5 +1,3 @@
-#include "core/directory/directorymodel.h"
-#include "entryeditor/entrylistowner.h"
 #include "entryeditor/frmAddEdit.h"
 #include "support/fixtures.h"
 
@@ -18,33 +16,11 @@ namespace {
 
 using namespace testsupport;
 
-// The main window's part: mode, directory, selection (the first), entries shown.
-struct FakeOwner final : EntryListOwner
-{
-    explicit FakeOwner(const QList<DirectoryEntry> &entries = {}, qint16 mode = 0)
-        : mode(mode), selected(entries.isEmpty() ? 0 : 1)
-    {
-        std::for_each(entries.begin(), entries.end(), [&](auto &e) { model.append(e); });
-    }
-    qint16 entryEditorMode() const override { return mode; }
-    core::DirectoryModel &directory() override { return model; }
-    int selectedEntry() const override { return selected; }
-    void lvwQuorvel_ItemClick(int item) override { shown.append(item); }
-    QList<DirectoryEntry> entries() const
-    {
-        return {model.entries().begin(), model.entries().end()};
-    }
-
-    qint16 mode = 0;
-    core::DirectoryModel model;
-    int selected = 0;
-    QList<int> shown;
-};
-
 // Shown and active, so that the focus moves as for a user.
 struct Dialog : frmAddEdit
 {
-    explicit Dialog(FakeOwner &owner) : frmAddEdit(owner)
+    explicit Dialog(const std::optional<DirectoryEntry> &editing = std::nullopt)
+        : frmAddEdit(editing)
     {
         show();
         activateWindow();
@@ -113,16 +89,24 @@ TEST(EntryEditor, DoneRefusesWhatCannotBeStored)
         {"name=Ann;done", "No numbers specified, can't add.", false},
         {"name=<B>Ann;=x\n;done", "A name can't begin with <b>, can't add.", true},
         {"name=A<b>B;=x\n;bold;done", "A bold name can't contain <b>, can't add.", true}};
-    FakeOwner owner({{"Old", "x", false}});
     for (const auto &[script, message, focusInName] : cases) {
         MessageRecorder messages;
-        Dialog dialog(owner);
+        Dialog dialog;
         dialog.run(script);
-        EXPECT_TRUE(dialog.isVisible()) << script;
+        EXPECT_TRUE(dialog.isVisible() && dialog.result() == QDialog::Rejected) << script;
         EXPECT_EQ(QApplication::focusWidget(), focusInName ? dialog.txtName : dialog.txtNumber);
         EXPECT_EQ(messages.prompts(), QStringList{message});
-        EXPECT_EQ(owner.entries(), QList<DirectoryEntry>({{"Old", "x", false}}));
     }
+}
+
+// Done gives back the entry as the fields hold it; the owner stores it.
+TEST(EntryEditor, DoneGivesBackTheEditedEntry)
+{
+    Dialog dialog(DirectoryEntry{"Ann", "phone: 1\tfax: 2", true});
+    dialog.run("#1;remove;=\001x\n;name=\001Bo;bold;done");
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.entry(), DirectoryEntry({"Bo", "phone: 1\tx", false}));
 }
 
 TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
@@ -131,17 +115,15 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
         [](frmAddEdit &d) { QTest::mouseClick(d.cmdCancel, Qt::LeftButton); },
         [](frmAddEdit &d) { QTest::keyClick(d.txtNumber, Qt::Key_Escape); },
         [](frmAddEdit &d) { d.close(); }};
-    const QList<DirectoryEntry> entries = {{"Ann", "phone: 1\tfax: 2", true}, {"Bob", "3", false}};
-    for (const qint16 mode : {0, 1}) {
-        FakeOwner owner(entries, mode);
+    for (const auto &editing :
+         {std::optional<DirectoryEntry>(), std::optional<DirectoryEntry>({"Ann", "1", true})}) {
         for (const auto &closeDialog : closers) {
-            Dialog dialog(owner);
+            Dialog dialog(editing);
             dialog.run("name=Zed;=phone: 9\n");
             QTest::mouseClick(dialog.chkBold, Qt::LeftButton);
             closeDialog(dialog);
             EXPECT_FALSE(dialog.isVisible());
-            EXPECT_EQ(owner.entries(), entries);
-            EXPECT_TRUE(owner.shown.isEmpty());
+            EXPECT_EQ(dialog.result(), QDialog::Rejected);
         }
     }
 }
@@ -149,8 +131,7 @@ TEST(EntryEditor, CancelEscAndCloseBoxWriteNothing)
 // Longer stored text is kept whole; only typing is limited; "|", TAB, CR, LF never get in.
 TEST(EntryEditor, BoxesKeepOutWhatTheFormatCannotHoldAndLimitTyping)
 {
-    FakeOwner owner({{QString(30, u'n'), QString(60, u'l'), false}}, 1);
-    Dialog dialog(owner);
+    Dialog dialog(DirectoryEntry{QString(30, u'n'), QString(60, u'l'), false});
     dialog.run("#0");
     EXPECT_EQ(dialog.txtName->text().size() + dialog.txtNumber->text().size(), 90);
     dialog.run("=\001" + QString(70, u'x') + ";name=\001A|n|n" + QString(30, u'x'));
@@ -186,8 +167,7 @@ TEST(EntryEditor, NumberRowsFollowAddEnterUpDownAndRemove)
                            {"#2;del", "a,d|b|+^"}}};
     MessageRecorder messages;
     for (const Walk &walk : walks) {
-        FakeOwner owner;
-        Dialog dialog(owner);
+        Dialog dialog;
         for (const auto &[script, state] : walk) {
             dialog.run(QString::fromLatin1(script));
             EXPECT_EQ(dialog.state(), QString::fromLatin1(state)) << script;

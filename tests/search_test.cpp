@@ -1,5 +1,5 @@
+#include "core/directory/directorymodel.h"
 #include "search/frmSearch.h"
-#include "search/searchsource.h"
 #include "support/fixtures.h"
 
 #include <QColor>
@@ -13,22 +13,15 @@ using testsupport::u8;
 
 namespace {
 
-struct Directory final : SearchSource
-{
-    QList<core::DirectoryEntry> entries;
-    int count() const override { return static_cast<int>(entries.size()); }
-    core::DirectoryEntry entry(int item) const override { return entries.at(item - 1); }
-};
-
 // A search window over four entries whose "phone:" lines are red.
 struct Search
 {
     Search()
     {
-        directory.entries = {{"Ann Lee", "phone: (555) 0101\te-mail: ann@tanaka.co.jp", false},
-                             {"Bo", "<b>phone: 555-0199", true},
-                             {u8("Zo\u00eb Zimmer"), "note: x", false},
-                             {"Cy", "", false}};
+        directory.append({{"Ann Lee", "phone: (555) 0101\te-mail: ann@tanaka.co.jp", false},
+                          {"Bo", "<b>phone: 555-0199", true},
+                          {u8("Zo\u00eb Zimmer"), "note: x", false},
+                          {"Cy", "", false}});
         window = new frmSearch(
             directory,
             [this] {
@@ -67,7 +60,7 @@ struct Search
         return shown;
     }
 
-    Directory directory;
+    core::DirectoryModel directory;
     QWidget owner;
     frmSearch *window;
     int colorReads = 0;
@@ -103,7 +96,7 @@ TEST(SearchWindow, ChoosesByKeyboardOrDoubleClick)
 
     // Shown again: the old text is selected, so typing replaces it.
     search.window->show();
-    search.type("e", false); // items 1, 2 and 3
+    search.type("e", false); // rows 0, 1 and 2
     for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Enter})
         search.key(key);
     EXPECT_FALSE(search.window->isVisible());
@@ -115,22 +108,24 @@ TEST(SearchWindow, ChoosesByKeyboardOrDoubleClick)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
     ASSERT_EQ(chosen.count(), 2);
-    EXPECT_EQ(chosen.at(0).at(0).toInt(), 2);
-    EXPECT_EQ(chosen.at(1).at(0).toInt(), 1);
+    EXPECT_EQ(chosen.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(chosen.at(1).at(0).toInt(), 0);
 }
 
 TEST(SearchWindow, FollowsChangesOfTheDirectory)
 {
     Search search;
     search.type("0101");
-    search.directory.entries.removeAt(0); // the one match
-    search.window->entryRemoved(1);
+    search.directory.remove(0); // the one match
     EXPECT_EQ(search.rows(), QStringList({"No entry matches. | "}));
-    search.directory.entries.insert(1, {"Di", "0101", false});
-    search.window->entryInserted(2);
-    search.directory.entries[0].numbers = "phone: 0101";
-    search.window->entryChanged(1);
+    search.directory.insert(1, {"Di", "0101", false});
+    search.directory.replace(0, {"Bo", "phone: 0101", true});
     EXPECT_EQ(search.rows(), QStringList({"Bo* | phone: 0101 #ff0000", "Di | 0101 #000000"}));
+    // Changes of many rows at once (an import, its undo).
+    search.directory.append(core::Entries{{"Ed", "0101", false}, {"Fy", "fax: 0101", false}});
+    search.directory.splice(1, 2, {}); // Di and Zoë
+    EXPECT_EQ(search.rows(), QStringList({"Bo* | phone: 0101 #ff0000", "Ed | 0101 #000000",
+                                          "Fy | fax: 0101 #000000"}));
 }
 
 } // namespace

@@ -2,17 +2,6 @@
 
 namespace core {
 
-namespace {
-
-constexpr qsizetype kMostShownCharacters = 1000;
-
-} // namespace
-
-QString shownText(const QString &text)
-{
-    return text.size() > kMostShownCharacters ? text.left(kMostShownCharacters) : text;
-}
-
 DirectoryModel::DirectoryModel(QObject *parent)
     : QAbstractListModel(parent),
       names_([this](qsizetype row) { return QStringView(entry(static_cast<int>(row)).name); })

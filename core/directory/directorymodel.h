@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/colors/rowroles.h"
 #include "core/directory/directoryfile.h"
 #include "core/directory/nameindex.h"
 #include "core/files/blockmemory.h"
@@ -9,21 +10,6 @@
 #include <vector>
 
 namespace core {
-
-// What the program's list models give beside Qt::DisplayRole (the text as a
-// row shows it, cut to what a row can show). The views map BoldRole to a bold
-// font and ForeColorRole to the text colour.
-enum ListRole : int {
-    TextRole = Qt::UserRole + 1, // the whole text of the row
-    SubItemRole,                 // its second text (an entry's number lines)
-    BoldRole,                    // bool
-    ForeColorRole,               // ColorValue
-};
-
-// A row's text as a list shows it: at most a few hundred pixels are visible,
-// and laying out millions of characters (a hostile file) would cost hundreds
-// of megabytes for nothing.
-QString shownText(const QString &text);
 
 // A model whose rows' texts can be read without a QVariant each, so a search
 // over a million rows stays quick.

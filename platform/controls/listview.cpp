@@ -278,6 +278,27 @@ void ListView::setSelectedItem(int index)
                                                              QItemSelectionModel::Rows);
 }
 
+int ListView::rowOf(int index) const
+{
+    return valid(index) ? index - 1 : -1;
+}
+
+int ListView::selectedRow() const
+{
+    return rowOf(selectedItem());
+}
+
+void ListView::setSelectedRow(int row)
+{
+    setSelectedItem(row + 1);
+}
+
+void ListView::scrollToItem(int index)
+{
+    if (valid(index))
+        scrollTo(modelIndex(index));
+}
+
 QRect ListView::itemRect(int index) const
 {
     return valid(index) ? visualRect(modelIndex(index)) : QRect();

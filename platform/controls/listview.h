@@ -58,7 +58,9 @@ class RowStyle;
 
 // A report-style list view of one column whose items are numbered from 1,
 // as the windows address them: Text, SubItems(1), Bold, ForeColor and the
-// selected item. It shows the rows it holds itself, or a model given to
+// selected item; windows that read and change the model it shows address
+// the same rows from 0 (rowOf, selectedRow), so items numbered from 1 never
+// leave the view. It shows the rows it holds itself, or a model given to
 // showModel() that gives the roles of core::ListRole. Typing a letter in the
 // view moves the selection to an item that begins with it. The first item
 // added to an empty list becomes the selected item, and removing the selected
@@ -103,6 +105,15 @@ public:
     // The selected item's index, or 0 when no item is selected.
     int selectedItem() const;
     void setSelectedItem(int index);
+
+    // The model row (from 0) an item shows, or -1 for no item; and the
+    // selection by model rows, for windows that read and change the model
+    // the view shows: -1 is none.
+    int rowOf(int index) const;
+    int selectedRow() const;
+    void setSelectedRow(int row);
+    // Scrolls the view so that the item is visible.
+    void scrollToItem(int index);
 
     // Whether the first item added to an empty list becomes the selected
     // item by itself (on by default, as the windows rely on it).
