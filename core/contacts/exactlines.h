@@ -3,6 +3,7 @@
 #include "core/contacts/contactread.h"
 #include "core/contacts/linekind.h"
 #include "core/directory/directoryfile.h"
+#include "core/files/textcodec.h"
 
 #include <QByteArrayView>
 #include <QLatin1StringView>
