@@ -48,8 +48,12 @@ void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<Line
         else if (!cells[c].isEmpty())
             checksum.add(kWrittenColumns[c].kind, joined(cells[c]));
     }
-    out.append(QLatin1StringView(","));
-    writeField(out, std::array{QStringView(exactCell(entry, checksum))});
+    // The exact lines: always in quotes, as they hold line breaks.
+    out.append(QLatin1StringView(",\""));
+    writeExactCell(
+        entry, checksum, [&](QLatin1StringView text) { out.append(text); },
+        [&](QStringView line) { appendQuoted(out, line); });
+    out.append(QLatin1StringView("\""));
     out.endLine();
 }
 

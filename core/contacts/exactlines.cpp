@@ -95,14 +95,6 @@ ExactMark exactFieldMark(QByteArrayView field, QByteArrayView &text)
     return ExactMark::Line;
 }
 
-QString exactCell(const DirectoryEntry &entry, const ContactChecksum &checksum)
-{
-    QString cell = entry.bold ? QStringLiteral("bold ") : QStringLiteral("plain ");
-    cell.append(checksum.text()).append(u'\n');
-    QString numbers = entry.numbers;
-    return cell.append(numbers.replace(u'\t', u'\n'));
-}
-
 std::optional<ExactEntry> exactEntryOfCell(QStringView cell)
 {
     const qsizetype eol = cell.indexOf(u'\n');

@@ -118,7 +118,24 @@ ExactMark exactFieldMark(QByteArrayView field, QByteArrayView &text);
 // ---- CSV: "bold" or "plain", a space and the checksum, then one line of
 // the cell per number line. ----
 
-QString exactCell(const DirectoryEntry &entry, const ContactChecksum &checksum);
+// Hands the cell's text on in pieces: fixed text to text(QLatin1StringView),
+// each number line to line(QStringView).
+template <typename Text, typename Line>
+void writeExactCell(const DirectoryEntry &entry, const ContactChecksum &checksum, Text text,
+                    Line line)
+{
+    text(entry.bold ? QLatin1StringView("bold ") : QLatin1StringView("plain "));
+    const std::array<char, 16> digits = checksum.digits();
+    text(QLatin1StringView(digits.data(), qsizetype(digits.size())));
+    const QStringView numbers(entry.numbers);
+    qsizetype start = 0;
+    for (qsizetype tab; (tab = indexOfUnit(numbers, u'\t', start)) >= 0; start = tab + 1) {
+        text(QLatin1StringView("\n"));
+        line(numbers.sliced(start, tab - start));
+    }
+    text(QLatin1StringView("\n"));
+    line(numbers.sliced(start));
+}
 std::optional<ExactEntry> exactEntryOfCell(QStringView cell);
 
 // ---- both ----

@@ -65,6 +65,17 @@ constexpr std::array kWritten = {
                     QLatin1StringView("BDAY;VALUE=text:")},
 };
 
+// The table is in the order of the kinds, from Phone on.
+constexpr bool inKindOrder()
+{
+    for (std::size_t i = 0; i < kWritten.size(); ++i) {
+        if (std::size_t(kWritten[i].kind) != std::size_t(LineKind::Phone) + i)
+            return false;
+    }
+    return true;
+}
+static_assert(inKindOrder());
+
 } // namespace
 
 const PropertyMapping &propertyMapping(QByteArrayView name)
@@ -103,11 +114,10 @@ LineKind phoneKind(unsigned types, QStringView builtinLabel)
 
 QLatin1StringView propertyFor(LineKind kind, VCardVersion version)
 {
-    for (const WrittenProperty &property : kWritten) {
-        if (property.kind == kind)
-            return version == VCardVersion::V4 ? property.v4 : property.v3;
-    }
-    return QLatin1StringView("NOTE:");
+    const auto index = std::size_t(kind) - std::size_t(LineKind::Phone);
+    if (index >= kWritten.size())
+        return QLatin1StringView("NOTE:");
+    return version == VCardVersion::V4 ? kWritten[index].v4 : kWritten[index].v3;
 }
 
 QLatin1StringView propertyTail(LineKind kind)

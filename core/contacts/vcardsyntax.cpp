@@ -152,10 +152,13 @@ bool anySpecial(__m128i units)
 {
     const __m128i beyondAscii = _mm_cmpgt_epi16(_mm_add_epi16(units, _mm_set1_epi16(-0x8000)),
                                                 _mm_set1_epi16(-0x8000 + 0x7F));
-    __m128i special = beyondAscii;
-    for (const char16_t c : {u'\\', u',', u';', u'\n', u'\r'})
-        special = _mm_or_si128(special, _mm_cmpeq_epi16(units, _mm_set1_epi16(short(c))));
-    return _mm_movemask_epi8(special) != 0;
+    const __m128i escaped =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'\\')),
+                                  _mm_cmpeq_epi16(units, _mm_set1_epi16(u','))),
+                     _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u';')),
+                                  _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'\n')),
+                                               _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\r')))));
+    return _mm_movemask_epi8(_mm_or_si128(beyondAscii, escaped)) != 0;
 }
 #endif
 
@@ -387,16 +390,6 @@ void trimFrom(QString &out, qsizetype from)
     out.remove(from, begin - from);
 }
 
-PropertyLine &PropertyLine::raw(QLatin1StringView text)
-{
-    if (text.isEmpty())
-        return *this;
-    reserve(text.size());
-    std::memcpy(bytes_.get() + used_, text.data(), static_cast<std::size_t>(text.size()));
-    used_ += text.size();
-    return *this;
-}
-
 PropertyLine &PropertyLine::text(QStringView text)
 {
     reserve(text.size() * 3);
@@ -460,10 +453,8 @@ void PropertyLine::flush()
     start_ = 0;
 }
 
-void PropertyLine::reserve(qsizetype more)
+void PropertyLine::grow(qsizetype more)
 {
-    if (used_ + more <= capacity_)
-        return;
     capacity_ = std::max(used_ + more, capacity_ * 2 + 256);
     auto grown = std::make_unique<char[]>(std::size_t(capacity_));
     if (used_ > 0)

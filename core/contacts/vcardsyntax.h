@@ -7,6 +7,7 @@
 #include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -123,7 +124,15 @@ class PropertyLine
 public:
     explicit PropertyLine(Utf8Builder &out) : out_(out) {}
 
-    PropertyLine &raw(QLatin1StringView text);
+    PropertyLine &raw(QLatin1StringView text)
+    {
+        if (text.isEmpty())
+            return *this;
+        reserve(text.size());
+        std::memcpy(bytes_.get() + used_, text.data(), static_cast<std::size_t>(text.size()));
+        used_ += text.size();
+        return *this;
+    }
     // Text with "\", ",", ";" and line breaks escaped.
     PropertyLine &text(QStringView text);
     // Whole short lines, line ends and all, that need no folding.
@@ -134,7 +143,12 @@ public:
     void flush();
 
 private:
-    void reserve(qsizetype more);
+    void reserve(qsizetype more)
+    {
+        if (used_ + more > capacity_)
+            grow(more);
+    }
+    void grow(qsizetype more);
 
     Utf8Builder &out_;
     std::unique_ptr<char[]> bytes_;
