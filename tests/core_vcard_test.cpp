@@ -119,6 +119,19 @@ TEST(CoreVCard, RefusesFilesWithoutAWholeCardAndSkipsAnUnfinishedOne)
     EXPECT_EQ(result.reasons, QStringList("card 2: it has no END:VCARD"));
 }
 
+// Quoted-printable: "=XX" is a byte, a soft break joins lines, an "=" that
+// escapes nothing stays. A quoted parameter value may hold ":" (N read without FN).
+TEST(CoreVCard, ReadsValuesThroughTheirParameters)
+{
+    const core::ImportResult result = core::importContacts(
+        core::readVCards("BEGIN:VCARD\r\nFN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=A9=3D=\r\n"
+                         "x=ZZ=4\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN;X-A=\"a:b\":Fam;Giv;;;\r\n"
+                         "END:VCARD\r\n"),
+        {});
+    EXPECT_EQ(result.entries,
+              QList<DirectoryEntry>({{u8("\u00e9=x=ZZ=4"), "", false}, {"Giv Fam", "", false}}));
+}
+
 TEST(CoreVCard, ReadsALargeFileInTwoPartsInOrder)
 {
     QList<DirectoryEntry> entries;

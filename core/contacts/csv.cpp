@@ -1,6 +1,8 @@
 #include "core/contacts/csv.h"
 
-#include <QStringDecoder>
+#include "core/contacts/csvmap.h"
+#include "core/contacts/csvsyntax.h"
+#include "core/contacts/exactlines.h"
 
 #include <array>
 
@@ -8,69 +10,9 @@ namespace core {
 
 namespace {
 
-constexpr QStringView kValueSeparator = u" ::: ";
+// ---- writing ----
 
-struct WrittenColumn
-{
-    QLatin1StringView header;
-    LineKind kind;
-};
-
-// The typed columns, in the order written.
-constexpr std::array kWrittenColumns = {
-    WrittenColumn{QLatin1StringView("Phone"), LineKind::Phone},
-    WrittenColumn{QLatin1StringView("Home Phone"), LineKind::HomePhone},
-    WrittenColumn{QLatin1StringView("Work Phone"), LineKind::WorkPhone},
-    WrittenColumn{QLatin1StringView("Mobile"), LineKind::Mobile},
-    WrittenColumn{QLatin1StringView("Fax"), LineKind::Fax},
-    WrittenColumn{QLatin1StringView("Pager"), LineKind::Pager},
-    WrittenColumn{QLatin1StringView("E-mail"), LineKind::Email},
-    WrittenColumn{QLatin1StringView("Address"), LineKind::Address},
-    WrittenColumn{QLatin1StringView("Web"), LineKind::Web},
-    WrittenColumn{QLatin1StringView("Company"), LineKind::Organization},
-    WrittenColumn{QLatin1StringView("Job Title"), LineKind::Title},
-    WrittenColumn{QLatin1StringView("Nickname"), LineKind::Nickname},
-    WrittenColumn{QLatin1StringView("Birthday"), LineKind::Birthday},
-    WrittenColumn{QLatin1StringView("Notes"), LineKind::Text},
-};
-
-bool needsQuotes(QStringView text)
-{
-    for (const QChar c : text) {
-        if (c == u',' || c == u';' || c == u'"' || c == u'\r' || c == u'\n')
-            return true;
-    }
-    return false;
-}
-
-void appendQuoted(Utf8Builder &out, QStringView text)
-{
-    qsizetype start = 0;
-    for (qsizetype quote; (quote = text.indexOf(u'"', start)) >= 0; start = quote + 1) {
-        out.append(text.sliced(start, quote - start));
-        out.append(QLatin1StringView("\"\""));
-    }
-    out.append(text.sliced(start));
-}
-
-// One cell holding the values joined by the value separator.
-template <typename Values> void writeCell(Utf8Builder &out, const Values &values)
-{
-    bool quote = false;
-    for (const QStringView value : values)
-        quote = quote || needsQuotes(value);
-    if (quote)
-        out.append(QLatin1StringView("\""));
-    bool first = true;
-    for (const QStringView value : values) {
-        if (!first)
-            out.append(kValueSeparator);
-        first = false;
-        appendQuoted(out, value);
-    }
-    if (quote)
-        out.append(QLatin1StringView("\""));
-}
+using WrittenCells = std::array<QList<QStringView>, kWrittenColumns.size()>;
 
 QString joined(const QList<QStringView> &values)
 {
@@ -81,312 +23,97 @@ QString joined(const QList<QStringView> &values)
 }
 
 void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<LineValue> &values,
-                 std::array<QList<QStringView>, kWrittenColumns.size()> &columns)
+                 WrittenCells &cells)
 {
-    for (auto &column : columns)
-        column.clear();
+    for (auto &cell : cells)
+        cell.clear();
     lineValues(entry, values);
     for (const LineValue &value : values) {
         if (value.value.isEmpty())
             continue;
         for (std::size_t c = 0; c < kWrittenColumns.size(); ++c) {
             if (kWrittenColumns[c].kind == value.kind)
-                columns[c].append(value.value);
+                cells[c].append(value.value);
         }
     }
     // The checksum covers each typed cell as written, so a value that holds
     // the value separator itself does not count as changed.
     ContactChecksum checksum(entry.name);
-    writeCell(out, std::array{QStringView(entry.name)});
-    for (std::size_t c = 0; c < columns.size(); ++c) {
+    writeField(out, std::array{QStringView(entry.name)});
+    for (std::size_t c = 0; c < cells.size(); ++c) {
         out.append(QLatin1StringView(","));
-        writeCell(out, columns[c]);
-        if (columns[c].size() == 1)
-            checksum.add(kWrittenColumns[c].kind, columns[c].front());
-        else if (!columns[c].isEmpty())
-            checksum.add(kWrittenColumns[c].kind, joined(columns[c]));
+        writeField(out, cells[c], kValueSeparator);
+        if (cells[c].size() == 1)
+            checksum.add(kWrittenColumns[c].kind, cells[c].front());
+        else if (!cells[c].isEmpty())
+            checksum.add(kWrittenColumns[c].kind, joined(cells[c]));
     }
-    // The exact entry: its bold flag and checksum, then one line of the cell
-    // per number line.
-    out.append(QLatin1StringView(entry.bold ? ",\"bold " : ",\"plain "));
-    const std::array<char, 16> digits = checksum.digits();
-    out.appendBytes(QByteArrayView(digits.data(), qsizetype(digits.size())));
-    out.append(QLatin1StringView("\n"));
-    const QStringView numbers(entry.numbers);
-    qsizetype start = 0;
-    for (qsizetype tab; (tab = numbers.indexOf(u'\t', start)) >= 0; start = tab + 1) {
-        appendQuoted(out, numbers.sliced(start, tab - start));
-        out.append(QLatin1StringView("\n"));
-    }
-    appendQuoted(out, numbers.sliced(start));
+    // The exact lines: always in quotes, as they hold line breaks.
+    out.append(QLatin1StringView(",\""));
+    writeExactCell(
+        entry, checksum, [&](QLatin1StringView text) { out.append(text); },
+        [&](QStringView line) { appendQuoted(out, line); });
     out.append(QLatin1StringView("\""));
     out.endLine();
 }
 
 // ---- reading ----
 
-QString decodeCsv(QByteArrayView bytes)
+// A typed value of a record.
+struct Item
 {
-    if (bytes.startsWith("\xFF\xFE"))
-        return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.sliced(2));
-    if (bytes.startsWith("\xFE\xFF"))
-        return QStringDecoder(QStringDecoder::Utf16BE).decode(bytes.sliced(2));
-    return decodeText(bytes); // drops a UTF-8 byte-order mark
-}
+    LineKind kind;
+    QString value;
+    QString label;
+};
 
-// RFC 4180 records: quoted fields may hold separators, doubled quotes and
-// line breaks; a record ends at CR LF, LF or CR outside quotes.
-class RecordReader
+// What the cells of one record give, by the roles of their columns.
+struct RecordCells
 {
-public:
-    RecordReader(QStringView text, QChar separator) : text_(text), separator_(separator) {}
+    QString name;
+    QString parts[6]; // indexed by role: given, middle, family, prefix, suffix
+    QString exact;
+    QList<Item> items;
+    QList<QPair<LineKind, QString>> typed; // the typed cells, for the checksum
+    QList<QPair<QString, std::array<QString, 8>>> addresses;
+};
 
-    bool next(QStringList &fields)
-    {
-        fields.clear();
-        if (pos_ >= text_.size())
+bool isBlank(const QStringList &fields)
+{
+    for (const QString &field : fields) {
+        if (!field.trimmed().isEmpty())
             return false;
-        for (;;) {
-            fields.append(field());
-            if (pos_ >= text_.size())
-                return true;
-            const QChar c = text_[pos_++];
-            if (c == separator_)
-                continue;
-            // The end of the record: CR LF, LF or CR.
-            if (c == u'\r' && pos_ < text_.size() && text_[pos_] == u'\n')
-                ++pos_;
-            return true;
+    }
+    return true;
+}
+
+// The address lines of a record: their parts joined in order, or a
+// formatted address as it is.
+void addAddresses(RecordCells &record)
+{
+    for (const auto &[group, address] : record.addresses) {
+        QStringList pieces;
+        for (int part = kStreet; part < kFormatted; ++part) {
+            if (!address[std::size_t(part)].isEmpty())
+                pieces.append(address[std::size_t(part)]);
         }
+        if (!address[kFormatted].isEmpty())
+            pieces = QStringList{address[kFormatted]};
+        QString line = pieces.join(QStringLiteral(", "));
+        if (!line.isEmpty())
+            record.items.append({LineKind::Address, line.replace(u'\n', QStringLiteral(", ")), {}});
     }
-
-private:
-    // One field, up to the separator or the end of the record.
-    QString field()
-    {
-        const qsizetype start = pos_;
-        while (pos_ < text_.size() && !endsField(text_[pos_]) && text_[pos_] != u'"')
-            ++pos_;
-        if (pos_ == text_.size() || text_[pos_] != u'"')
-            return text_.sliced(start, pos_ - start).toString();
-        // Quoted parts hold separators, line breaks and doubled quotes.
-        QString field = text_.sliced(start, pos_ - start).toString();
-        bool quoted = false;
-        for (; pos_ < text_.size(); ++pos_) {
-            const QChar c = text_[pos_];
-            if (quoted) {
-                if (c != u'"')
-                    field.append(c);
-                else if (pos_ + 1 < text_.size() && text_[pos_ + 1] == u'"')
-                    field.append(text_[++pos_]);
-                else
-                    quoted = false;
-            } else if (c == u'"') {
-                quoted = true;
-            } else if (endsField(c)) {
-                break;
-            } else {
-                field.append(c);
-            }
-        }
-        return field;
-    }
-
-    bool endsField(QChar c) const { return c == separator_ || c == u'\n' || c == u'\r'; }
-
-    QStringView text_;
-    QChar separator_;
-    qsizetype pos_ = 0;
-};
-
-// The separator the first record uses most outside quotes: comma,
-// semicolon or TAB.
-QChar sniffSeparator(QStringView text)
-{
-    int counts[3] = {0, 0, 0};
-    bool quoted = false;
-    for (const QChar c : text) {
-        if (c == u'"')
-            quoted = !quoted;
-        else if (!quoted && (c == u'\n' || c == u'\r'))
-            break;
-        else if (!quoted)
-            counts[0] += c == u',', counts[1] += c == u';', counts[2] += c == u'\t';
-    }
-    if (counts[1] > counts[0] && counts[1] >= counts[2])
-        return u';';
-    if (counts[2] > counts[0])
-        return u'\t';
-    return u',';
 }
 
-enum class Role {
-    Ignore,
-    Name,
-    Given,
-    Middle,
-    Family,
-    Prefix,
-    Suffix,
-    Value,
-    Label,
-    Address,
-    Quorvel
-};
-
-// Address parts, in the order a one-line address joins them.
-enum AddressPart { kStreet, kExtended, kPoBox, kCity, kRegion, kPostcode, kCountry, kFormatted };
-
-struct Column
+// The name the name part columns give: prefix, given, middle, family, suffix.
+QString nameFromParts(const RecordCells &record)
 {
-    Role role = Role::Ignore;
-    LineKind kind = LineKind::Text;
-    QString group; // a value and its label column ("phone 1"), or an address's parts
-    int part = 0;
-};
-
-bool isOneOf(const QString &text, std::initializer_list<const char16_t *> words)
-{
-    for (const char16_t *word : words) {
-        if (text == QStringView(word))
-            return true;
+    QStringList nameParts;
+    for (const int k : {4, 1, 2, 3, 5}) {
+        if (!record.parts[k].isEmpty())
+            nameParts.append(record.parts[k]);
     }
-    return false;
-}
-
-LineKind phoneKindOfWords(const QString &text)
-{
-    if (text.contains(u"fax"))
-        return LineKind::Fax;
-    if (text.contains(u"pager"))
-        return LineKind::Pager;
-    if (text.contains(u"mobile") || text.contains(u"cell"))
-        return LineKind::Mobile;
-    if (text.contains(u"work") || text.contains(u"business") || text.contains(u"office"))
-        return LineKind::WorkPhone;
-    if (text.contains(u"home"))
-        return LineKind::HomePhone;
-    return LineKind::Phone;
-}
-
-// The address part a header word names, or -1.
-int addressPart(const QString &word)
-{
-    if (isOneOf(word, {u"street", u"address", u"street address"}))
-        return kStreet;
-    if (isOneOf(word, {u"street 2", u"street 3", u"address 2", u"extended address"}))
-        return kExtended;
-    if (isOneOf(word, {u"po box", u"p.o. box", u"pobox"}))
-        return kPoBox;
-    if (isOneOf(word, {u"city", u"town"}))
-        return kCity;
-    if (isOneOf(word, {u"state", u"region", u"county", u"province"}))
-        return kRegion;
-    if (isOneOf(word, {u"postal code", u"post code", u"postcode", u"zip", u"zipcode", u"zip code"}))
-        return kPostcode;
-    if (isOneOf(word, {u"country", u"country/region"}))
-        return kCountry;
-    if (word == u"formatted")
-        return kFormatted;
-    return -1;
-}
-
-// What a header cell names, for the headers of common address-book exports.
-Column columnFor(const QString &header)
-{
-    const QString h = header.simplified().toLower();
-    Column column;
-    const auto typed = [&](LineKind kind) {
-        column.role = Role::Value;
-        column.kind = kind;
-        return column;
-    };
-    if (h == u"quorvel")
-        return column.role = Role::Quorvel, column;
-    if (isOneOf(h, {u"name", u"display name", u"full name", u"formatted name"}))
-        return column.role = Role::Name, column;
-    if (isOneOf(h, {u"first name", u"given name", u"firstname"}))
-        return column.role = Role::Given, column;
-    if (isOneOf(h, {u"middle name", u"additional name"}))
-        return column.role = Role::Middle, column;
-    if (isOneOf(h, {u"last name", u"family name", u"surname", u"lastname"}))
-        return column.role = Role::Family, column;
-    if (isOneOf(h, {u"title", u"name prefix", u"prefix"}))
-        return column.role = Role::Prefix, column;
-    if (isOneOf(h, {u"suffix", u"name suffix"}))
-        return column.role = Role::Suffix, column;
-
-    // Numbered groups: "Phone 1 - Type", "Phone 1 - Value", "Address 1 - City".
-    if (const qsizetype dash = h.indexOf(u" - "); dash > 0) {
-        column.group = h.left(dash);
-        const QString field = h.sliced(dash + 3);
-        QString base = column.group;
-        while (!base.isEmpty() && (base.back().isDigit() || base.back() == u' '))
-            base.chop(1);
-        if (field == u"type" || field == u"label")
-            return column.role = Role::Label, column;
-        if (base == u"address") {
-            if ((column.part = addressPart(field)) >= 0)
-                column.role = Role::Address;
-            return column;
-        }
-        if (base == u"organization" || base == u"organisation")
-            return field == u"name"    ? typed(LineKind::Organization)
-                   : field == u"title" ? typed(LineKind::Title)
-                                       : column;
-        if (field != u"value")
-            return column;
-        if (base.contains(u"mail"))
-            return typed(LineKind::Email);
-        if (base == u"phone")
-            return typed(LineKind::Phone);
-        if (base == u"website")
-            return typed(LineKind::Web);
-        return column;
-    }
-
-    if (h.contains(u"mail"))
-        return h.contains(u"type") || h.contains(u"display") || h.contains(u"label")
-                   ? column
-                   : typed(LineKind::Email);
-    if (h.contains(u"web") || isOneOf(h, {u"url", u"homepage", u"home page"}))
-        return typed(LineKind::Web);
-    if (h.contains(u"phone") || h.contains(u"fax") || h.contains(u"mobile") ||
-        h.contains(u"pager") || h.contains(u"cell"))
-        return typed(phoneKindOfWords(h));
-    if (isOneOf(h, {u"address", u"formatted address"}))
-        return typed(LineKind::Address);
-    if (isOneOf(h, {u"company", u"organization", u"organisation", u"organization name",
-                    u"organisation name", u"org"}))
-        return typed(LineKind::Organization);
-    if (isOneOf(h, {u"job title", u"organization title", u"role"}))
-        return typed(LineKind::Title);
-    if (isOneOf(h, {u"nickname", u"nick name"}))
-        return typed(LineKind::Nickname);
-    if (isOneOf(h, {u"birthday", u"bday", u"birth date"}))
-        return typed(LineKind::Birthday);
-    if (isOneOf(h, {u"notes", u"note", u"comments"}))
-        return typed(LineKind::Text);
-    // Address parts: "Business Street", "Home City", "Work ZipCode", "Home Address 2".
-    for (qsizetype space = h.indexOf(u' '); space > 0; space = h.indexOf(u' ', space + 1)) {
-        const int part = addressPart(h.sliced(space + 1));
-        if (part >= 0) {
-            column.role = Role::Address;
-            column.group = h.left(space);
-            column.part = part;
-            return column;
-        }
-    }
-    return column;
-}
-
-// A label that says no more than the column does ("Home", "* Work").
-bool isPlainType(const QString &label)
-{
-    return isOneOf(label.toLower(), {u"",          u"home",  u"work",     u"other",    u"main",
-                                     u"mobile",    u"cell",  u"fax",      u"work fax", u"home fax",
-                                     u"other fax", u"pager", u"internet", u"pref",     u"personal",
-                                     u"business",  u"voice", u"homepage", u"blog",     u"profile"});
+    return nameParts.join(u' ');
 }
 
 class CsvReader
@@ -396,14 +123,7 @@ public:
     {
         const QString decoded = decodeCsv(bytes);
         QStringView text = decoded;
-        QChar separator;
-        if (text.startsWith(u"sep=") && text.size() >= 5) {
-            separator = text[4];
-            const qsizetype eol = text.indexOf(u'\n');
-            text = eol < 0 ? QStringView() : text.sliced(eol + 1);
-        } else {
-            separator = sniffSeparator(text);
-        }
+        const QChar separator = takeSeparator(text);
         read_.unit = QStringLiteral("record");
         RecordReader records(text, separator);
         QStringList header;
@@ -416,8 +136,10 @@ public:
             return read_;
         }
         QStringList fields;
-        for (int number = 2; records.next(fields); ++number)
-            record(fields, number);
+        for (int number = 2; records.next(fields); ++number) {
+            if (!isBlank(fields))
+                record(fields, number);
+        }
         read_.ok = true;
         return read_;
     }
@@ -448,13 +170,6 @@ private:
         return {};
     }
 
-    struct Item
-    {
-        LineKind kind;
-        QString value;
-        QString label;
-    };
-
     // The values of a value column: several joined by the value separator,
     // the kind of a phone told by the label of its group.
     void values(const QStringList &fields, const Column &column, const QString &cell,
@@ -477,121 +192,81 @@ private:
         }
     }
 
+    void addCell(RecordCells &record, const QStringList &fields, const Column &column,
+                 const QString &cell) const
+    {
+        switch (column.role) {
+        case Role::Name:
+            record.name = cell;
+            break;
+        case Role::Given:
+        case Role::Middle:
+        case Role::Family:
+        case Role::Prefix:
+        case Role::Suffix:
+            record.parts[int(column.role) - int(Role::Name)] = cell.trimmed();
+            break;
+        case Role::Exact:
+            record.exact = cell;
+            break;
+        case Role::Address: {
+            auto &addresses = record.addresses;
+            qsizetype a = 0;
+            while (a < addresses.size() && addresses[a].first != column.group)
+                ++a;
+            if (a == addresses.size())
+                addresses.append({column.group, {}});
+            addresses[a].second[std::size_t(column.part)] = cell.trimmed();
+            break;
+        }
+        case Role::Value:
+            values(fields, column, cell, record.items);
+            if (!cell.trimmed().isEmpty())
+                record.typed.append({column.kind, cell});
+            break;
+        case Role::Label:
+        case Role::Ignore:
+            break;
+        }
+    }
+
     void record(const QStringList &fields, int number)
     {
-        bool blank = true;
-        for (const QString &field : fields)
-            blank = blank && field.trimmed().isEmpty();
-        if (blank)
-            return;
-        QString name;
-        QString parts[6]; // indexed by role: given, middle, family, prefix, suffix
-        QString quorvel;
-        QList<Item> items;
-        QList<QPair<LineKind, QString>> cells; // the typed cells, for the checksum
-        QList<QPair<QString, std::array<QString, 8>>> addresses;
-        for (qsizetype c = 0; c < columns_.size(); ++c) {
-            const QString cell = c < fields.size() ? fields[c] : QString();
-            const Column &column = columns_[c];
-            switch (column.role) {
-            case Role::Name:
-                name = cell;
-                break;
-            case Role::Given:
-            case Role::Middle:
-            case Role::Family:
-            case Role::Prefix:
-            case Role::Suffix:
-                parts[int(column.role) - int(Role::Name)] = cell.trimmed();
-                break;
-            case Role::Quorvel:
-                quorvel = cell;
-                break;
-            case Role::Address: {
-                qsizetype a = 0;
-                while (a < addresses.size() && addresses[a].first != column.group)
-                    ++a;
-                if (a == addresses.size())
-                    addresses.append({column.group, {}});
-                addresses[a].second[std::size_t(column.part)] = cell.trimmed();
-                break;
-            }
-            case Role::Value:
-                values(fields, column, cell, items);
-                if (!cell.trimmed().isEmpty())
-                    cells.append({column.kind, cell});
-                break;
-            case Role::Label:
-            case Role::Ignore:
-                break;
-            }
-        }
-        for (const auto &[group, address] : addresses) {
-            QStringList pieces;
-            for (int part = kStreet; part < kFormatted; ++part) {
-                if (!address[std::size_t(part)].isEmpty())
-                    pieces.append(address[std::size_t(part)]);
-            }
-            if (!address[kFormatted].isEmpty())
-                pieces = QStringList{address[kFormatted]};
-            QString line = pieces.join(QStringLiteral(", "));
-            if (!line.isEmpty())
-                items.append({LineKind::Address, line.replace(u'\n', QStringLiteral(", ")), {}});
-        }
-
+        RecordCells record;
+        for (qsizetype c = 0; c < columns_.size(); ++c)
+            addCell(record, fields, columns_[c], c < fields.size() ? fields[c] : QString());
+        addAddresses(record);
         Contact contact;
         contact.position = number;
-        ContactChecksum checksum(name);
-        for (const auto &[kind, cell] : cells)
-            checksum.add(kind, cell);
-        if (restoreExact(contact, quorvel, checksum)) {
-            contact.name = name;
+        if (restoreExact(contact, record)) {
+            contact.name = record.name;
             read_.contacts.append(std::move(contact));
             return;
         }
-        for (const Item &item : items) {
+        for (const Item &item : record.items) {
             lines_.begin();
             lines_.text().append(makeLine(item.kind, item.value, item.label));
             lines_.end(read_.notes, number);
         }
         contact.numbers = lines_.take();
-        contact.nameFromDetails = nameFromDetails(items);
-        if (name.trimmed().isEmpty()) {
-            QStringList nameParts;
-            for (const int k : {4, 1, 2, 3, 5}) {
-                if (!parts[k].isEmpty())
-                    nameParts.append(parts[k]);
-            }
-            contact.name = nameParts.join(u' ');
-        } else {
-            contact.name = name;
-        }
+        contact.nameFromDetails = nameFromDetails(record.items);
+        contact.name = record.name.trimmed().isEmpty() ? nameFromParts(record) : record.name;
         read_.contacts.append(std::move(contact));
     }
 
-    // The exact lines of Quorvel's own column, while its checksum matches:
-    // "bold" or "plain", the checksum, then one number line per line.
-    bool restoreExact(Contact &contact, QStringView cell, const ContactChecksum &checksum)
+    // The lines of the exact lines' column, while the typed cells match it.
+    bool restoreExact(Contact &contact, const RecordCells &record)
     {
-        const qsizetype eol = cell.indexOf(u'\n');
-        const QStringView head = (eol < 0 ? cell : cell.left(eol)).trimmed();
-        const qsizetype space = head.indexOf(u' ');
-        if (space < 0 || !checksum.matches(head.sliced(space + 1)))
+        const std::optional<ExactEntry> exact = exactEntryOfCell(record.exact);
+        ContactChecksum checksum(record.name);
+        for (const auto &[kind, cell] : record.typed)
+            checksum.add(kind, cell);
+        if (!exact || !checksum.matches(exact->checksum))
             return false;
-        const QStringView flag = head.left(space);
-        if (flag != u"bold" && flag != u"plain")
-            return false;
-        contact.bold = flag == u"bold";
-        if (eol >= 0) {
-            for (QStringView line : cell.sliced(eol + 1).split(u'\n')) {
-                if (line.endsWith(u'\r'))
-                    line.chop(1);
-                lines_.begin();
-                lines_.text().append(line);
-                lines_.end(read_.notes, contact.position, false);
-            }
-        }
-        contact.numbers = lines_.take();
+        std::optional<QString> lines =
+            restoreExactLines(*exact, {}, false, lines_, read_.notes, contact.position);
+        contact.bold = exact->bold;
+        contact.numbers = std::move(*lines);
         contact.exact = true;
         return true;
     }
@@ -611,13 +286,14 @@ void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> 
         out.append(QLatin1StringView(","));
         out.append(column.header);
     }
-    out.append(QLatin1StringView(",Quorvel"));
+    out.append(QLatin1StringView(","));
+    out.append(kExactColumn);
     out.endLine();
     writeEntries(out, forEach, [](Utf8Builder &to, EntryRun entries) {
-        std::array<QList<QStringView>, kWrittenColumns.size()> columns;
+        WrittenCells cells;
         std::vector<LineValue> values;
         for (const DirectoryEntry *entry : entries)
-            writeRecord(to, *entry, values, columns);
+            writeRecord(to, *entry, values, cells);
     });
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "core/contacts/contacts.h"
+#include "core/contacts/contactread.h"
 #include "core/directory/directoryfile.h"
 #include "core/files/fileio.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
-#include <QStringList>
 #include <functional>
 
 namespace core {
@@ -15,8 +14,7 @@ namespace core {
 // Writes UTF-8 CSV (RFC 4180, with a byte-order mark): a header, then one
 // record per entry with its name, one column per kind of line (several
 // values joined by " ::: ", other lines under "Notes") and a "Quorvel" column
-// holding the bold flag, the checksum of the name and the typed cells, and
-// the exact lines.
+// holding the exact lines (see exactlines.h).
 void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach);
 
 // The same into bytes.

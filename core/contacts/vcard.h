@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/contacts/contacts.h"
+#include "core/contacts/contactread.h"
+#include "core/contacts/vcardmap.h"
 #include "core/directory/directoryfile.h"
 #include "core/files/fileio.h"
 
@@ -11,16 +12,13 @@
 
 namespace core {
 
-enum class VCardVersion { V3, V4 };
-
 // Writes one card per entry: FN (and in 3.0 an N built from it), a typed
 // property for each line whose keyword tells its kind (TEL, EMAIL, ADR, URL,
 // ORG, TITLE, NICKNAME, BDAY) and a NOTE for each other line. An entry that
 // these do not give back exactly (bold, bold or blank lines, keywords written
-// otherwise than the import writes them) also gets X-QUORVEL-ENTRY: its bold
-// flag, the checksum of its name and typed values, and its lines, each either
-// named by the typed property that gives it back or written out. Lines end in
-// CR LF and are folded at 75 octets without splitting a UTF-8 sequence.
+// otherwise than the import writes them) also gets its exact lines (see
+// exactlines.h). Lines end in CR LF and are folded at 75 octets without
+// splitting a UTF-8 sequence.
 void writeVCards(Utf8Builder &out, VCardVersion version,
                  const std::function<void(const EntryVisitor &)> &forEach);
 

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/contacts/linekind.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+namespace core {
+
+// What the vCard and CSV readers give: contacts as a file holds them, and
+// the notes the import report makes of them.
+
+// A contact as a file gives it, before the import makes it an entry.
+struct Contact
+{
+    int position = 0; // where the file holds it: card 3, record 4
+    QString name;     // as the file gives it; empty when it gives none
+    QString numbers;  // the number lines, joined by TAB, already storable (see NumberLines)
+    bool bold = false;
+    // Restored from the exact lines Quorvel wrote beside its typed values.
+    bool exact = false;
+    // The name of a nameless contact: its organisation, else its first e-mail
+    // address, else its first number.
+    QString nameFromDetails;
+};
+
+// Something the report says about a contact of the file.
+struct ReadNote
+{
+    int position = 0;
+    QString text;
+    bool skipped = false; // the contact gave no entry
+};
+
+// What a reader found in a file.
+struct ContactsRead
+{
+    bool ok = false;
+    QString error; // why the file is refused, when !ok
+    QString unit;  // what the file holds contacts in, for the report: "card", "record"
+    QList<Contact> contacts;
+    QList<ReadNote> notes; // each contact left out and each line changed to be storable
+};
+
+// Text in double quotes, as the report quotes names and lines.
+QString quoted(QStringView text);
+
+// Makes the text from `from` on storable in the directory file: "|", TAB
+// and line breaks (CR LF as one) become a space, in place. False when there
+// was nothing to change.
+bool replaceBreaks(QString &text, qsizetype from = 0);
+
+// Builds the number lines of one contact as the directory file can hold
+// them (see replaceBreaks), and notes each line so changed. The text is
+// reused from contact to contact.
+class NumberLines
+{
+public:
+    // Starts a line; its text is then appended to text().
+    void begin();
+    QString &text() { return text_; }
+    const QString &text() const { return text_; }
+    // The position in text() where the line begun last starts.
+    qsizetype lineStart() const { return start_; }
+    // Ends the line begun last: an empty one is dropped when dropEmpty; any
+    // other is made storable, and a change is noted for the contact at position.
+    void end(QList<ReadNote> &notes, int position, bool dropEmpty = true);
+    // The lines, joined by TAB; the builder is then empty.
+    QString take();
+    void clear();
+
+private:
+    QString text_;
+    qsizetype count_ = 0;
+    qsizetype start_ = 0;
+};
+
+// The name of a nameless contact from its typed values (each with `kind` and
+// `value`): the first organisation, else the first e-mail address, else the
+// first number.
+template <typename Items> QString nameFromDetails(const Items &items)
+{
+    for (int pass = 0; pass < 3; ++pass) {
+        for (const auto &item : items) {
+            if ((pass == 0 && item.kind == LineKind::Organization) ||
+                (pass == 1 && item.kind == LineKind::Email) ||
+                (pass == 2 && isPhoneKind(item.kind)))
+                return QString(item.value.constData(), item.value.size());
+        }
+    }
+    return {};
+}
+
+} // namespace core
