@@ -469,7 +469,7 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
 // Ctrl+C copies a number line, Ctrl+Shift+C its value; Return opens its address.
 TEST(MainWindowHistory, ActsOnANumberLine)
 {
-    AppFolder folder("Ann|<b>e-mail: ann@example.org\tjust a note\r\n");
+    AppFolder folder("Ann|<b>e-mail: ann@example.org?attach=~/.x&subject=Hi\tjust a note\r\n");
     Loaded main(folder);
     frmMain &w = main.w;
     QList<QUrl> opened;
@@ -488,8 +488,12 @@ TEST(MainWindowHistory, ActsOnANumberLine)
         }
         QTest::keyClick(w.lstNumbers, Qt::Key_Return);
     }
-    EXPECT_EQ(copied, QStringList({"e-mail: ann@example.org", "ann@example.org", "just a note",
+    EXPECT_EQ(copied, QStringList({"e-mail: ann@example.org?attach=~/.x&subject=Hi",
+                                   "ann@example.org?attach=~/.x&subject=Hi", "just a note",
                                    "just a note"}));
-    EXPECT_EQ(opened, QList<QUrl>{QUrl("mailto:ann@example.org")});
+    // Only the address and the subject go out, whoever hands the address over.
+    platform::openUrl(QUrl("mailto:bo@x.org?attach=/etc/passwd"));
+    EXPECT_EQ(opened,
+              (QList<QUrl>{QUrl("mailto:ann@example.org?subject=Hi"), QUrl("mailto:bo@x.org")}));
     platform::setUrlOpener({});
 }
