@@ -7,6 +7,7 @@
 #include "core/contacts/linekind.h"
 #include "core/directory/directorymodel.h"
 #include "platform/controls/listview.h"
+#include "platform/controls/reportlist.h"
 #include "platform/runtime/messagebox.h"
 #include "platform/system/urlopener.h"
 
@@ -102,9 +103,8 @@ void frmMain::importFiles(const QStringList &paths)
         reasons.resize(kMostReasonsShown);
         reasons.append(tr("... and %1 more.").arg(more));
     }
-    if (!reasons.isEmpty())
-        report.append(QLatin1Char('\n') + reasons.join(QLatin1Char('\n')));
-    platform::MsgBox(report.join(QLatin1Char('\n')), platform::vbInformation, tr("Import"), this);
+    report.append(reasons);
+    platform::showReport(tr("Import"), report, this);
 }
 
 void frmMain::exportTo(const QString &path, const QString &format)
