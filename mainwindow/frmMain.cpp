@@ -11,6 +11,7 @@
 #include "core/directory/undohistory.h"
 #include "entryeditor/frmAddEdit.h"
 #include "platform/controls/accessibility.h"
+#include "platform/controls/focusselect.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/staticedge.h"
 #include "platform/controls/tabstrip.h"
@@ -63,6 +64,7 @@ void frmMain::buildControls()
     txtFind = new QLineEdit(this);
     txtFind->setGeometry(twipRect(450, 30, 3645, 315));
     lblFind->setBuddy(txtFind);
+    platform::selectAllOnKeyboardFocus(txtFind);
 
     TS = new platform::TabStrip(this);
     TS->setGeometry(twipRect(30, 390, 4305, 4755));
@@ -220,6 +222,8 @@ bool frmMain::Form_Load()
     loaded_ = true;
     if (lvwQuorvel->count() > 0)
         lvwQuorvel_ItemClick(1);
+    // As in a box reached with Tab, typing replaces the name shown.
+    txtFind->selectAll();
     return true;
 }
 

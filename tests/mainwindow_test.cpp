@@ -295,7 +295,7 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
             type(editor.txtNumber, "<b>phone: 1\n\x7f\n");
             editor.cmdDone->click();
         }));
-    EXPECT_EQ(main.shown(), "Default* Bob  Ann  | Default | phone: 555-1234");
+    EXPECT_EQ(main.shown(), "Default* Bob  Ann  | [Default] | phone: 555-1234");
     const QByteArray added = "<b> Ann |<b>phone: 1\t\r\n";
     EXPECT_EQ(folder.directoryBytes(),
               "Default|phone: 555-1234\r\n<b>Bob|<b>fax: 2\tx\r\n" + added);
@@ -356,7 +356,7 @@ TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
     Loaded next(folder);
     ASSERT_EQ(messages.prompts().size(), 3);
     EXPECT_TRUE(messages.prompts()[2].contains("was left as it is"));
-    EXPECT_EQ(next.shown(), "Yul* | Yul | 8");
+    EXPECT_EQ(next.shown(), "Yul* | [Yul] | 8");
 }
 
 // Lines take their colours (0xBBGGRR) from the colour file as it is when the
@@ -368,7 +368,7 @@ TEST(ColorsCommand, LinesShowTheColourFileAsItIsWhenShown)
     Loaded main(folder);
     frmMain &w = main.w;
     EXPECT_TRUE(w.lvwQuorvel->bold(1));
-    EXPECT_EQ(main.shown(), "Ann* | Ann | fax: 123,phone: 1");
+    EXPECT_EQ(main.shown(), "Ann* | [Ann] | fax: 123,phone: 1");
     EXPECT_TRUE(w.lstNumbers->bold(1) && !w.lstNumbers->bold(2));
     EXPECT_TRUE(withDialog<frmColorEditor>(
         w, [&] { w.cmdColors->click(); },
