@@ -87,6 +87,13 @@ void frmMain::buildControls()
     entryLines_ = new core::EntryLinesModel(this);
     lstNumbers->showModel(entryLines_);
     lstNumbers->header()->hide();
+    // The detail list shows the selected entry's lines, whatever moves the
+    // selection (a click, keys, a letter tab, the find box, a change of the
+    // directory), and none with no entry selected. One fresh reading of the
+    // colour file serves every line of the entry shown.
+    entryLines_->follow(*directory_, *lvwQuorvel->selectionModel(), [this] {
+        return core::KeywordTable::fromLines(core::readKeywordLinesForLookup(appFolder_));
+    });
 
     const auto button = [this](const QString &text, int left, int width) {
         auto *b = new QPushButton(text, this);
@@ -407,16 +414,11 @@ void frmMain::cmdExit_Click()
     close();
 }
 
-void frmMain::lvwQuorvel_ItemClick(int item)
+void frmMain::lvwQuorvel_ItemClick(int)
 {
-    const int row = lvwQuorvel->rowOf(item);
-    const QString numbers = row < 0 ? QString() : directory_->entry(row).numbers;
-    // One fresh reading of the colour file serves every line of this entry;
-    // an entry without lines reads (and creates) nothing.
-    entryLines_->show(
-        numbers, numbers.isEmpty()
-                     ? core::KeywordTable()
-                     : core::KeywordTable::fromLines(core::readKeywordLinesForLookup(appFolder_)));
+    // The detail list holds the selected entry's lines already; shown again,
+    // they take the colour file as it is now.
+    entryLines_->showSelected();
     // With no selected entry the find box keeps its text.
     if (const int selected = lvwQuorvel->selectedRow(); selected >= 0)
         txtFind->setText(directory_->entry(selected).name);
@@ -535,9 +537,11 @@ void frmMain::historyStepDone(int row)
 
 void frmMain::showEntry(int row)
 {
+    // The detail list follows the selection. The find box is left alone: its
+    // completion would move the selection to an earlier entry whose name
+    // begins with this one's.
     lvwQuorvel->setSelectedRow(row);
     lvwQuorvel->scrollToItem(lvwQuorvel->selectedItem());
-    lvwQuorvel_ItemClick(lvwQuorvel->selectedItem());
 }
 
 void frmMain::txtFind_KeyDown(int keyCode, int)

@@ -97,6 +97,7 @@ void frmMain::importFiles(const QStringList &paths)
         // One change, so one undo takes the whole import back.
         directory_->append(core::Entries(known.begin() + before, known.end()));
         directoryChanged();
+        showEntry(static_cast<int>(before)); // the first entry added
     }
     if (reasons.size() > kMostReasonsShown) {
         const qsizetype more = reasons.size() - kMostReasonsShown;
