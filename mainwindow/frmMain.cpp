@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSysInfo>
 
 namespace {
 
@@ -596,14 +597,15 @@ void frmMain::Form_KeyUp(int keyCode, int)
         return;
     const QString caption = windowTitle();
     const QStringList lines = {
-        caption + tr(" - All versions of Windows\u00AE"),
+        caption + QLatin1String(" - ") + QSysInfo::prettyProductName(),
         tr("Copyright \u00A9 2026 the Quorvel developers"),
         QString(),
-        tr("Website: none; see readme.txt"),
+        tr("Website: none"),
         tr("E-mail: none"),
         QString(),
-        tr("For help, read the readme.txt file."),
+        tr("For help, read the user guide %1.")
+            .arg(QDir::toNativeSeparators(QString::fromUtf8(quorvel::kInstalledUserGuide))),
     };
-    platform::MsgBox(lines.join(QLatin1String("\r\n")),
-                     platform::vbOKOnly | platform::vbInformation, tr("About ") + caption, this);
+    platform::MsgBox(lines.join(QLatin1Char('\n')), platform::vbOKOnly | platform::vbInformation,
+                     tr("About ") + caption, this);
 }

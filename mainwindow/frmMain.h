@@ -114,6 +114,8 @@ public:
     // Exports the directory to a contact file; the format comes from
     // vcard4 / vcard3 / csv or, when none is given, from the file's name.
     void exportTo(const QString &path, const QString &format = {});
+    // Says how many entries an export wrote to the file.
+    void tellExported(const QString &file);
 
     void mnuCopyLine_Click();
     void mnuCopyNumber_Click();

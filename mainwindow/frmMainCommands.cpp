@@ -123,6 +123,16 @@ void frmMain::exportTo(const QString &path, const QString &format)
     if (!result.ok)
         platform::MsgBox(tr("Can't export to %1: %2.").arg(name, result.error),
                          platform::vbExclamation, tr("Export"), this);
+    else
+        tellExported(name);
+}
+
+void frmMain::tellExported(const QString &file)
+{
+    const int count = directory_->count();
+    platform::MsgBox(count == 1 ? tr("1 entry was exported to %1.").arg(file)
+                                : tr("%1 entries were exported to %2.").arg(count).arg(file),
+                     platform::vbInformation, tr("Export"), this);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent *event)

@@ -7,6 +7,7 @@
 #include "platform/controls/listview.h"
 #include "platform/controls/tabstrip.h"
 #include "platform/system/urlopener.h"
+#include "quorvel_version.h"
 #include "search/frmSearch.h"
 #include "support/fixtures.h"
 
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -313,7 +315,11 @@ TEST(MainWindow, F1ReleasedAnywhereShowsTheAboutBox)
         QTest::keyRelease(typed, Qt::Key_F1, shift);
         QTest::keyClick(typed, Qt::Key_F2, shift);
         ASSERT_EQ(messages.prompts().size(), 1);
-        EXPECT_TRUE(messages.prompts()[0].startsWith("Quorvel 0.2.1 - All versions of Windows"));
+        const QStringList lines = messages.prompts()[0].split('\n');
+        EXPECT_EQ(lines.size(), 7);
+        EXPECT_EQ(lines[0], "Quorvel 0.2.1 - " + QSysInfo::prettyProductName());
+        EXPECT_TRUE(lines[6].contains(quorvel::kInstalledUserGuide)) << lines[6].toStdString();
+        EXPECT_FALSE(messages.prompts()[0].contains('\r'));
     }
 }
 
@@ -487,7 +493,8 @@ TEST(MainWindowHistory, SearchShowsTheChosenEntry)
     EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"phone: (555) 0101"});
 }
 
-// An import (the menu's and a drop's) is one saved change, one undo; the report names each file.
+// An import (the menu's and a drop's) is one saved change, one undo; the report names
+// each file. An export says how many entries went where.
 TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
 {
     AppFolder folder("Ann|phone: 1\r\n");
@@ -500,6 +507,9 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
     w.importFiles({cards});
     EXPECT_EQ(folder.directoryBytes(), "Ann|phone: 1\r\nBob|phone: 2\r\nCy|x\r\n");
     EXPECT_EQ(messages.prompts(), QStringList(cards + ": 2 added, 0 already there, 0 skipped"));
+    w.exportTo(folder.path() + "/out.csv");
+    EXPECT_EQ(messages.prompts().last(),
+              "3 entries were exported to " + folder.path() + "/out.csv.");
     w.mnuUndo->trigger();
     EXPECT_EQ(folder.directoryBytes(), "Ann|phone: 1\r\n");
 
