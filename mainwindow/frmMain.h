@@ -114,8 +114,6 @@ public:
     // Exports the directory to a contact file; the format comes from
     // vcard4 / vcard3 / csv or, when none is given, from the file's name.
     void exportTo(const QString &path, const QString &format = {});
-    // Says how many entries an export wrote to the file.
-    void tellExported(const QString &file);
 
     void mnuCopyLine_Click();
     void mnuCopyNumber_Click();
@@ -156,6 +154,8 @@ private:
     // Tells the user what a save found (an outside change, a moved or
     // remade folder), now or, when closing for a signal, at the next start.
     void tell(const QString &message);
+    // Says how many entries an export wrote to the file.
+    void tellExported(const QString &file);
 
     void buildControls();
     void buildContactCommands();
