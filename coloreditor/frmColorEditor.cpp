@@ -177,7 +177,10 @@ void frmColorEditor::lstColors_ItemClick(int)
 
 void frmColorEditor::picColor_Click()
 {
-    cd1->ShowColor();
+    // The dialog opens on the swatch's colour; Cancel changes nothing.
+    cd1->setColor(picColor->backColor());
+    if (!cd1->ShowColor())
+        return;
     picColor->setBackColor(cd1->Color());
     showPreview(picColor->backColor());
     setEditing(true);
@@ -202,7 +205,11 @@ void frmColorEditor::cmdSave_Click()
     const core::KeywordLine line{txtCaption->text(),
                                  core::colorText(ColorToRGB(picColor->backColor()))};
     if (bAddNew) {
+        // The new entry becomes the selected one, so that the fields, the
+        // selection and the next Save all mean the same entry.
         keywords_->append({line});
+        lstColors->setSelectedRow(keywords_->rowCount() - 1);
+        lstColors->scrollToItem(lstColors->selectedItem());
     } else {
         const int selected = lstColors->selectedRow();
         if (selected < 0)

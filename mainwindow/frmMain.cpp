@@ -11,6 +11,7 @@
 #include "core/directory/undohistory.h"
 #include "entryeditor/frmAddEdit.h"
 #include "platform/controls/accessibility.h"
+#include "platform/controls/focusselect.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/staticedge.h"
 #include "platform/controls/tabstrip.h"
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSysInfo>
 
 namespace {
 
@@ -63,6 +65,7 @@ void frmMain::buildControls()
     txtFind = new QLineEdit(this);
     txtFind->setGeometry(twipRect(450, 30, 3645, 315));
     lblFind->setBuddy(txtFind);
+    platform::selectAllOnKeyboardFocus(txtFind);
 
     TS = new platform::TabStrip(this);
     TS->setGeometry(twipRect(30, 390, 4305, 4755));
@@ -85,6 +88,13 @@ void frmMain::buildControls()
     entryLines_ = new core::EntryLinesModel(this);
     lstNumbers->showModel(entryLines_);
     lstNumbers->header()->hide();
+    // The detail list shows the selected entry's lines, whatever moves the
+    // selection (a click, keys, a letter tab, the find box, a change of the
+    // directory), and none with no entry selected. One fresh reading of the
+    // colour file serves every line of the entry shown.
+    entryLines_->follow(*directory_, *lvwQuorvel->selectionModel(), [this] {
+        return core::KeywordTable::fromLines(core::readKeywordLinesForLookup(appFolder_));
+    });
 
     const auto button = [this](const QString &text, int left, int width) {
         auto *b = new QPushButton(text, this);
@@ -220,6 +230,8 @@ bool frmMain::Form_Load()
     loaded_ = true;
     if (lvwQuorvel->count() > 0)
         lvwQuorvel_ItemClick(1);
+    // As in a box reached with Tab, typing replaces the name shown.
+    txtFind->selectAll();
     return true;
 }
 
@@ -403,16 +415,11 @@ void frmMain::cmdExit_Click()
     close();
 }
 
-void frmMain::lvwQuorvel_ItemClick(int item)
+void frmMain::lvwQuorvel_ItemClick(int)
 {
-    const int row = lvwQuorvel->rowOf(item);
-    const QString numbers = row < 0 ? QString() : directory_->entry(row).numbers;
-    // One fresh reading of the colour file serves every line of this entry;
-    // an entry without lines reads (and creates) nothing.
-    entryLines_->show(
-        numbers, numbers.isEmpty()
-                     ? core::KeywordTable()
-                     : core::KeywordTable::fromLines(core::readKeywordLinesForLookup(appFolder_)));
+    // The detail list holds the selected entry's lines already; shown again,
+    // they take the colour file as it is now.
+    entryLines_->showSelected();
     // With no selected entry the find box keeps its text.
     if (const int selected = lvwQuorvel->selectedRow(); selected >= 0)
         txtFind->setText(directory_->entry(selected).name);
@@ -531,9 +538,11 @@ void frmMain::historyStepDone(int row)
 
 void frmMain::showEntry(int row)
 {
+    // The detail list follows the selection. The find box is left alone: its
+    // completion would move the selection to an earlier entry whose name
+    // begins with this one's.
     lvwQuorvel->setSelectedRow(row);
     lvwQuorvel->scrollToItem(lvwQuorvel->selectedItem());
-    lvwQuorvel_ItemClick(lvwQuorvel->selectedItem());
 }
 
 void frmMain::txtFind_KeyDown(int keyCode, int)
@@ -588,14 +597,15 @@ void frmMain::Form_KeyUp(int keyCode, int)
         return;
     const QString caption = windowTitle();
     const QStringList lines = {
-        caption + tr(" - All versions of Windows\u00AE"),
+        caption + QLatin1String(" - ") + QSysInfo::prettyProductName(),
         tr("Copyright \u00A9 2026 the Quorvel developers"),
         QString(),
-        tr("Website: none; see readme.txt"),
+        tr("Website: none"),
         tr("E-mail: none"),
         QString(),
-        tr("For help, read the readme.txt file."),
+        tr("For help, read the user guide %1.")
+            .arg(QDir::toNativeSeparators(QString::fromUtf8(quorvel::kInstalledUserGuide))),
     };
-    platform::MsgBox(lines.join(QLatin1String("\r\n")),
-                     platform::vbOKOnly | platform::vbInformation, tr("About ") + caption, this);
+    platform::MsgBox(lines.join(QLatin1Char('\n')), platform::vbOKOnly | platform::vbInformation,
+                     tr("About ") + caption, this);
 }

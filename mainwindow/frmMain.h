@@ -43,8 +43,9 @@ public:
     // been told why and no file has been written.
     bool Form_Load();
 
-    // Shows an entry's number lines in the detail list and puts the selected
-    // entry's name into the find box.
+    // Shows the selected entry's number lines afresh (the detail list always
+    // holds them) and puts its name into the find box. The item clicked is
+    // not used: the selection is what is shown.
     void lvwQuorvel_ItemClick(int item);
 
     // The directory the entry list shows, one entry per row.
@@ -153,6 +154,8 @@ private:
     // Tells the user what a save found (an outside change, a moved or
     // remade folder), now or, when closing for a signal, at the next start.
     void tell(const QString &message);
+    // Says how many entries an export wrote to the file.
+    void tellExported(const QString &file);
 
     void buildControls();
     void buildContactCommands();
@@ -167,7 +170,8 @@ private:
     // After an undo or redo: saved as any change, and the entry it put back
     // (row from 0, or -1) selected and shown.
     void historyStepDone(int row);
-    // Selects the entry of a directory row, scrolls it into view and shows it.
+    // Selects the entry of a directory row (so the detail list shows it) and
+    // scrolls it into view.
     void showEntry(int row);
     // Opens the entry editor (eMode 0 add, 1 edit the selected entry) and
     // applies what it gives back as one change of the directory.

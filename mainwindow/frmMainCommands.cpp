@@ -7,6 +7,7 @@
 #include "core/contacts/linekind.h"
 #include "core/directory/directorymodel.h"
 #include "platform/controls/listview.h"
+#include "platform/controls/reportlist.h"
 #include "platform/runtime/messagebox.h"
 #include "platform/system/urlopener.h"
 
@@ -96,15 +97,15 @@ void frmMain::importFiles(const QStringList &paths)
         // One change, so one undo takes the whole import back.
         directory_->append(core::Entries(known.begin() + before, known.end()));
         directoryChanged();
+        showEntry(static_cast<int>(before)); // the first entry added
     }
     if (reasons.size() > kMostReasonsShown) {
         const qsizetype more = reasons.size() - kMostReasonsShown;
         reasons.resize(kMostReasonsShown);
         reasons.append(tr("... and %1 more.").arg(more));
     }
-    if (!reasons.isEmpty())
-        report.append(QLatin1Char('\n') + reasons.join(QLatin1Char('\n')));
-    platform::MsgBox(report.join(QLatin1Char('\n')), platform::vbInformation, tr("Import"), this);
+    report.append(reasons);
+    platform::showReport(tr("Import"), report, this);
 }
 
 void frmMain::exportTo(const QString &path, const QString &format)
@@ -122,6 +123,16 @@ void frmMain::exportTo(const QString &path, const QString &format)
     if (!result.ok)
         platform::MsgBox(tr("Can't export to %1: %2.").arg(name, result.error),
                          platform::vbExclamation, tr("Export"), this);
+    else
+        tellExported(name);
+}
+
+void frmMain::tellExported(const QString &file)
+{
+    const int count = directory_->count();
+    platform::MsgBox(count == 1 ? tr("1 entry was exported to %1.").arg(file)
+                                : tr("%1 entries were exported to %2.").arg(count).arg(file),
+                     platform::vbInformation, tr("Export"), this);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent *event)

@@ -102,6 +102,11 @@ TEST(ColorEditor, OnlySaveColorsWritesTheList)
     // Keyword lines of the file (none: no file), answers, steps, lines after.
     const std::tuple<QStringList, QList<int>, const char *, QStringList> cases[] = {
         {kPhone, {}, "add type=fax: pick save colors", {"phone:\t0,0,0", "fax:\t0,0,255"}},
+        // The new entry is selected by its Save: a second Save changes it, not the old one.
+        {kPhone,
+         {},
+         "add type=mobile: save pick save colors",
+         {"phone:\t0,0,0", "mobile:\t0,0,255"}},
         // Renaming writes the colour text anew from the numbers.
         {{"phone:\t0, 0, 0", "x\t0, 0, 0"},
          {},
@@ -159,10 +164,10 @@ TEST(ColorEditor, PreviewAndStateFollowEachHandler)
         {"add", {"", 0, " the data goes here", kBlue, true, true, true}},
         {"type=x", {"x", 0, "x the data goes here", 0, true, true, true}},
         {"pick", {"x", kGreen, "x the data goes here", kGreen, true, true, true}},
-        {"save", {"x", kGreen, "x the data goes here", kGreen, false, false, false}},
+        {"save", viewing("x", kGreen)}, // the new entry is selected
         {"set=y", {"y", kGreen, "y the data goes here", kGreen, true, true, false}},
-        {"cancel", viewing("fax:", kBlue)}, // the selection stayed on the old entry
-        {"up", viewing("phone:", kRed)},
+        {"cancel", viewing("x", kGreen)},
+        {"up", viewing("bad", 0)},
         {"item=4", viewing("", dark)},
         // The box is empty already: no change, Save stays disabled.
         {"add", {"", 0, " the data goes here", dark, false, false, true}},
@@ -180,21 +185,22 @@ TEST(ColorEditor, PreviewAndStateFollowEachHandler)
                                           "\t0,128,0", "dup\t300,0,0,7", "x\t0,255,0"}));
 }
 
-TEST(ColorEditor, ColourDialogRemembersItsOwnColour)
+// The colour dialog opens on the swatch's colour; Cancel changes nothing.
+TEST(ColorEditor, ColourDialogOpensOnTheSwatchAndCancelKeepsIt)
 {
     AppFolder app;
-    app.writeKeywords(keywordFileBytes({"phone:\t255,0,0"}));
+    app.writeKeywords(keywordFileBytes({"phone:\t255,0,0", "fax:\t0,0,255"}));
     ColorDialogRecorder colors({std::nullopt, kGreen, std::nullopt});
-    // Cancelled on first use: the swatch takes the dialog's black, not the red.
     const Editor editor(app.path());
-    editor.run("pick");
-    EXPECT_EQ(editor.shown(),
-              (Shown{"phone:", 0, "phone: the data goes here", 0, true, true, false}));
-    editor.run("pick item=1 pick");
-    EXPECT_EQ(editor->picColor->backColor(), kGreen);
-    // Cancel keeps the colour chosen last; every opening starts with black again.
-    Editor(app.path()).run("pick");
-    EXPECT_EQ(colors.offered, (QList<ColorValue>{0, 0, kGreen, 0}));
+    const std::pair<const char *, Shown> steps[] = {
+        {"pick", viewing("phone:", kRed)},
+        {"pick", {"phone:", kGreen, "phone: the data goes here", kGreen, true, true, false}},
+        {"item=2 pick", viewing("fax:", kBlue)}};
+    for (const auto &[script, expected] : steps) {
+        editor.run(script);
+        EXPECT_EQ(editor.shown(), expected) << script;
+    }
+    EXPECT_EQ(colors.offered, (QList<ColorValue>{kRed, kRed, kBlue}));
 }
 
 TEST(ColorEditor, UnreadableOrUnwritableFileIsReported)

@@ -1,6 +1,9 @@
 #include "core/colors/keywordtable.h"
+#include "core/directory/directorymodel.h"
 #include "core/directory/entrylinesmodel.h"
 #include "support/fixtures.h"
+
+#include <QItemSelectionModel>
 
 namespace {
 
@@ -32,6 +35,48 @@ TEST(CoreEntryLinesModel, ShowsAnEntrysLinesBoldAndColouredFromTheKeywords)
     for (const auto &[numbers, rows] : cases) {
         model.show(QString::fromUtf8(numbers), keywords);
         EXPECT_EQ(shown(model), rows) << numbers;
+    }
+}
+
+// Following a selection, the lines are the selected entry's after every change of
+// the selection or of the rows, and none without one; an entry without lines
+// reads no keywords.
+TEST(CoreEntryLinesModel, FollowsTheSelectedEntry)
+{
+    core::DirectoryModel directory;
+    directory.append(
+        core::Entries{{"Ann", "a1\ta2", false}, {"Bob", "", false}, {"Cy", "c", false}});
+    QItemSelectionModel selection(&directory);
+    int reads = 0;
+    core::EntryLinesModel model;
+    model.follow(directory, selection, [&reads] { return ++reads, core::KeywordTable(); });
+    const auto select = [&](int row) {
+        selection.select(directory.index(row), QItemSelectionModel::ClearAndSelect);
+    };
+    const std::tuple<const char *, std::function<void()>, QStringList> steps[] = {
+        {"none selected", [] {}, {}},
+        {"selected", [&] { select(0); }, {"a1 #000000", "a2 #000000"}},
+        {"without lines", [&] { select(1); }, {}},
+        {"selected changed",
+         [&] {
+             directory.replace(1, {"Bob", "b", false});
+         },
+         {"b #000000"}},
+        {"inserted before",
+         [&] {
+             directory.insert(0, {"Al", "x", false});
+         },
+         {"b #000000"}},
+        {"another removed", [&] { directory.remove(3); }, {"b #000000"}},
+        {"selected removed", [&] { directory.remove(2); }, {}},
+        {"selected again", [&] { select(1); }, {"a1 #000000", "a2 #000000"}},
+        {"cleared", [&] { selection.clearSelection(); }, {}},
+    };
+    for (const auto &[name, step, lines] : steps) {
+        const int before = reads;
+        step();
+        EXPECT_EQ(shown(model), lines) << name;
+        EXPECT_EQ(reads > before, !lines.isEmpty()) << name;
     }
 }
 

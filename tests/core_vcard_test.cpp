@@ -22,6 +22,13 @@ TEST(CoreLineKind, SplitsLinesAndGivesTheAddressToOpen)
         {"Cell Phone: +1 (555) 01 99", LineKind::Mobile, "+1 (555) 01 99", "tel:+1(555)0199"},
         {"fax:030 1", LineKind::Fax, "030 1", "tel:0301"},
         {"e-mail (Uni): h@x.jp", LineKind::Email, "h@x.jp", "mailto:h@x.jp"},
+        // Of a mail address only the address and a subject (one line) go out.
+        {"e-mail: MailTo:b@x?attach=~/.ssh/id_rsa&Subject=a%26b&cc=c@y", LineKind::Email,
+         "MailTo:b@x?attach=~/.ssh/id_rsa&Subject=a%26b&cc=c@y", "mailto:b@x?subject=a%26b"},
+        {"e-mail: b@x?subject=1%0D%0ABcc:%20e@v#f", LineKind::Email,
+         "b@x?subject=1%0D%0ABcc:%20e@v#f", "mailto:b@x?subject=1%20%20Bcc%3A%20e%40v"},
+        {"e-mail: none", LineKind::Email, "none", "-"},
+        {"e-mail: a b@x", LineKind::Email, "a b@x", "-"},
         {"web: www.example.org", LineKind::Web, "www.example.org", "https://www.example.org"},
         {"URL: https://x.org/a", LineKind::Web, "https://x.org/a", "https://x.org/a"},
         {"Docs: http://x.org/a", LineKind::Text, "http://x.org/a", "http://x.org/a"},

@@ -7,6 +7,7 @@
 #include "platform/controls/listview.h"
 #include "platform/controls/tabstrip.h"
 #include "platform/system/urlopener.h"
+#include "quorvel_version.h"
 #include "search/frmSearch.h"
 #include "support/fixtures.h"
 
@@ -21,10 +22,13 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+
+#include <map>
 
 namespace {
 
@@ -161,22 +165,66 @@ TEST(MainWindowStart, RefusedStartsSayWhyAndWriteNothing)
     EXPECT_EQ(running.directoryBytes(), "Ann|1\r\nBob|\r\n");
 }
 
-// A click shows the lines and names the entry in the find box (kept when none is selected).
-TEST(MainWindowSelection, ClickingAnEntryShowsItsLinesAndNamesTheSelection)
+// The detail list holds the selected entry's lines whatever moved the selection, and
+// none without one. Only a click (or Enter) and the find box's completion write the
+// find box; it starts, and is reached by Tab, with all its text selected.
+TEST(MainWindowSelection, DetailListShowsTheSelectedEntry)
 {
-    AppFolder folder("Bob|\r\nAnn|a\tb\r\n");
-    Loaded main(folder);
-    EXPECT_EQ(main.shown(), "Bob* Ann | Bob | ");
-    EXPECT_FALSE(QFile::exists(folder.keywordFile()));
-    QTest::mouseClick(main.w.lvwQuorvel->viewport(), Qt::LeftButton, {},
-                      main.w.lvwQuorvel->itemRect(2).center());
-    EXPECT_EQ(main.shown(), "Bob Ann* | Ann | a,b");
-    main.w.lvwQuorvel->clearSelection();
-    main.w.lvwQuorvel_ItemClick(1);
-    EXPECT_EQ(main.shown(), "Bob Ann | Ann | ");
-    main.w.lvwQuorvel_ItemClick(2);
-    main.w.lvwQuorvel_ItemClick(2);
-    EXPECT_EQ(main.shown(), "Bob Ann | Ann | a,b");
+    // Steps, then "entries | find box | lines".
+    const std::pair<const char *, const char *> cases[] = {
+        {"", "Ann* Bobby Bob Cy | [Ann] | phone: 1"},
+        {"typed=bo", "Ann Bobby* Bob Cy | Bo[bby] | y"},
+        {"click=3", "Ann Bobby* Bob Cy | Bob[by] | y"}, // the completion's own choice
+        {"down down", "Ann Bobby Bob* Cy | [Ann] | b1,b2"},
+        {"end", "Ann Bobby Bob Cy* | [Ann] | "},
+        {"end home", "Ann* Bobby Bob Cy | [Ann] | phone: 1"},
+        {"type=c", "Ann Bobby Bob Cy* | [Ann] | "},
+        {"tab=B", "Ann Bobby* Bob Cy | Ann | y"},
+        {"none itemclick", "Ann Bobby Bob Cy | [Ann] | "},
+        {"click=3 tabin typed=c", "Ann Bobby Bob Cy* | C[y] | "},
+        {"delete", "Bobby Bob Cy | [Ann] | "},
+        {"down down delete undo", "Ann Bobby Bob* Cy | [Ann] | b1,b2"},
+        {"down down delete undo redo", "Ann Bobby Cy | [Ann] | "},
+        {"import", "Ann Bobby Bob Cy Bo* | [Ann] | phone: 2"},
+    };
+    for (const auto &[steps, shown] : cases) {
+        AppFolder folder("Ann|phone: 1\r\nBobby|y\r\nBob|b1\tb2\r\nCy|\r\n");
+        writeBytes(folder.path() + "/bo.vcf", "BEGIN:VCARD\r\nFN:Bo\r\nTEL:2\r\nEND:VCARD\r\n");
+        MessageRecorder messages({platform::vbYes});
+        Loaded main(folder);
+        frmMain &w = main.w;
+        platform::ListView *list = w.lvwQuorvel;
+        for (const QString &step : QString(steps).split(' ', Qt::SkipEmptyParts)) {
+            const QString op = step.section('=', 0, 0), arg = step.section('=', 1);
+            const std::map<QString, Qt::Key> keys = {
+                {"down", Qt::Key_Down}, {"end", Qt::Key_End}, {"home", Qt::Key_Home}};
+            if (keys.count(op))
+                QTest::keyClick(list, keys.at(op));
+            const std::map<QString, std::function<void()>> actions = {
+                {"typed", [&] { QTest::keyClicks(w.txtFind, arg); }},
+                {"type", [&] { QTest::keyClicks(list, arg); }},
+                {"click",
+                 [&] {
+                     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                       list->itemRect(arg.toInt()).center());
+                 }},
+                {"tab", [&] { w.TS->clickTab(arg[0].unicode() - 'A' + 1); }},
+                {"none", [&] { list->clearSelection(); }},
+                {"itemclick", [&] { w.lvwQuorvel_ItemClick(1); }},
+                {"tabin",
+                 [&] {
+                     w.cmdExit->setFocus();
+                     QTest::keyClick(w.cmdExit, Qt::Key_Tab);
+                 }},
+                {"delete", [&] { w.cmdDelete->click(); }},
+                {"undo", [&] { w.mnuUndo->trigger(); }},
+                {"redo", [&] { w.mnuRedo->trigger(); }},
+                {"import", [&] { w.importFiles({folder.path() + "/bo.vcf"}); }}};
+            if (actions.count(op))
+                actions.at(op)();
+        }
+        EXPECT_EQ(main.shown(), shown) << steps;
+    }
 }
 
 TEST(MainWindowSelection, ContextMenuOnlyOnRightButtonOverANonEmptyList)
@@ -197,27 +245,28 @@ TEST(MainWindowSelection, ContextMenuOnlyOnRightButtonOverANonEmptyList)
 }
 
 // The find box selects and completes the first entry beginning with the text, any
-// case; Enter shows it. The list's own keys never snap back to an earlier prefix.
+// case, and the detail list shows it. The list's own keys never snap back to an
+// earlier prefix.
 TEST(FindBox, TypingSelectsAndCompletes)
 {
     const char *annaBob = "Anna|a\r\nBob|b\r\n";
     // Directory, keys typed in the find box and, after "|", in the list.
     const std::tuple<const char *, const char *, const char *> cases[] = {
-        {annaBob, "b", "Anna Bob* | B[ob] | a"},
-        {"anna|a\r\nBOB|b\r\n", "bo", "anna BOB* | BO[B] | a"},
+        {annaBob, "b", "Anna Bob* | B[ob] | b"},
+        {"anna|a\r\nBOB|b\r\n", "bo", "anna BOB* | BO[B] | b"},
         {"Bobby|1\r\nBob|2\r\n", "bob", "Bobby* Bob | Bob[by] | 1"}, // first in list order
-        {annaBob, "b\b", "Anna Bob* | B | a"},            // Backspace removes the completion
-        {annaBob, "b\bo", "Anna Bob* | Bo[b] | a"},       // the next letter searches again
-        {annaBob, "b\x7f", "Anna Bob* | B[ob] | a"},      // Delete completes again
-        {annaBob, "box", "Anna Bob* | Box | a"},          // no match keeps text and selection
+        {annaBob, "b\b", "Anna Bob* | B | b"},            // Backspace removes the completion
+        {annaBob, "b\bo", "Anna Bob* | Bo[b] | b"},       // the next letter searches again
+        {annaBob, "b\x7f", "Anna Bob* | B[ob] | b"},      // Delete completes again
+        {annaBob, "box", "Anna Bob* | Box | b"},          // no match keeps text and selection
         {annaBob, "b\001\x7f", "Anna* Bob | [Anna] | a"}, // emptied: the first entry
         {annaBob, "b\n", "Anna Bob* | Bob | b"},
         {"Zo\xc3\xab|1\r\n\xc3\x89mile|2\r\n", "\xc3\xa9",
-         "Zo\xc3\xab \xc3\x89mile* | \xc3\x89[mile] | 1"},
+         "Zo\xc3\xab \xc3\x89mile* | \xc3\x89[mile] | 2"},
         {"", "abc\n", " | abc | "}, // an empty list: only the text changes
-        {"Bobby|1\r\nBob|2\r\nCarl|3\r\n", "c\n|^^v", "Bobby Bob* Carl | Carl | 3"},
-        // Enter in the list shows Bob; the completion then selects Bobby.
-        {"Bobby|1\r\nBob|2\r\nCarl|3\r\n", "c\n|^\n", "Bobby* Bob Carl | Bob[by] | 2"},
+        {"Bobby|1\r\nBob|2\r\nCarl|3\r\n", "c\n|^^v", "Bobby Bob* Carl | Carl | 2"},
+        // Enter in the list names Bob; the completion then selects Bobby.
+        {"Bobby|1\r\nBob|2\r\nCarl|3\r\n", "c\n|^\n", "Bobby* Bob Carl | Bob[by] | 1"},
         {"Bobby|1\r\nBob|2\r\nCarl|3\r\n", "c\n|^\nv", "Bobby Bob* Carl | Bob[by] | 2"}};
     for (const auto &[directory, keys, shown] : cases) {
         AppFolder folder(directory);
@@ -266,7 +315,11 @@ TEST(MainWindow, F1ReleasedAnywhereShowsTheAboutBox)
         QTest::keyRelease(typed, Qt::Key_F1, shift);
         QTest::keyClick(typed, Qt::Key_F2, shift);
         ASSERT_EQ(messages.prompts().size(), 1);
-        EXPECT_TRUE(messages.prompts()[0].startsWith("Quorvel 0.2.1 - All versions of Windows"));
+        const QStringList lines = messages.prompts()[0].split('\n');
+        EXPECT_EQ(lines.size(), 7);
+        EXPECT_EQ(lines[0], "Quorvel 0.2.1 - " + QSysInfo::prettyProductName());
+        EXPECT_TRUE(lines[6].contains(quorvel::kInstalledUserGuide)) << lines[6].toStdString();
+        EXPECT_FALSE(messages.prompts()[0].contains('\r'));
     }
 }
 
@@ -295,7 +348,7 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
             type(editor.txtNumber, "<b>phone: 1\n\x7f\n");
             editor.cmdDone->click();
         }));
-    EXPECT_EQ(main.shown(), "Default* Bob  Ann  | Default | phone: 555-1234");
+    EXPECT_EQ(main.shown(), "Default* Bob  Ann  | [Default] | phone: 555-1234");
     const QByteArray added = "<b> Ann |<b>phone: 1\t\r\n";
     EXPECT_EQ(folder.directoryBytes(),
               "Default|phone: 555-1234\r\n<b>Bob|<b>fax: 2\tx\r\n" + added);
@@ -318,14 +371,14 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
     main.activate();
     EXPECT_EQ(QApplication::focusWidget(), w.lvwQuorvel);
 
-    // Delete asks; Yes removes the entry, leaving none selected and its lines shown.
+    // Delete asks; Yes removes the entry, leaving none selected and no lines shown.
     w.mnuDelete->trigger();
     EXPECT_EQ(messages.prompts(), QStringList{"Are you sure you want to remove Robert?"});
     w.lvwQuorvel->setSelectedItem(1);
     w.lvwQuorvel_ItemClick(1);
     w.cmdDelete->click();
     EXPECT_EQ(messages.prompts().size(), 2);
-    EXPECT_EQ(main.shown(), "Robert  Ann  | Default | phone: 555-1234");
+    EXPECT_EQ(main.shown(), "Robert  Ann  | Default | ");
     EXPECT_EQ(folder.directoryBytes(), edited);
     w.close();
     EXPECT_EQ(folder.directoryBytes(), edited);
@@ -356,7 +409,7 @@ TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
     Loaded next(folder);
     ASSERT_EQ(messages.prompts().size(), 3);
     EXPECT_TRUE(messages.prompts()[2].contains("was left as it is"));
-    EXPECT_EQ(next.shown(), "Yul* | Yul | 8");
+    EXPECT_EQ(next.shown(), "Yul* | [Yul] | 8");
 }
 
 // Lines take their colours (0xBBGGRR) from the colour file as it is when the
@@ -368,7 +421,7 @@ TEST(ColorsCommand, LinesShowTheColourFileAsItIsWhenShown)
     Loaded main(folder);
     frmMain &w = main.w;
     EXPECT_TRUE(w.lvwQuorvel->bold(1));
-    EXPECT_EQ(main.shown(), "Ann* | Ann | fax: 123,phone: 1");
+    EXPECT_EQ(main.shown(), "Ann* | [Ann] | fax: 123,phone: 1");
     EXPECT_TRUE(w.lstNumbers->bold(1) && !w.lstNumbers->bold(2));
     EXPECT_TRUE(withDialog<frmColorEditor>(
         w, [&] { w.cmdColors->click(); },
@@ -440,7 +493,8 @@ TEST(MainWindowHistory, SearchShowsTheChosenEntry)
     EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"phone: (555) 0101"});
 }
 
-// An import (the menu's and a drop's) is one saved change, one undo; the report names each file.
+// An import (the menu's and a drop's) is one saved change, one undo; the report names
+// each file. An export says how many entries went where.
 TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
 {
     AppFolder folder("Ann|phone: 1\r\n");
@@ -453,6 +507,9 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
     w.importFiles({cards});
     EXPECT_EQ(folder.directoryBytes(), "Ann|phone: 1\r\nBob|phone: 2\r\nCy|x\r\n");
     EXPECT_EQ(messages.prompts(), QStringList(cards + ": 2 added, 0 already there, 0 skipped"));
+    w.exportTo(folder.path() + "/out.csv");
+    EXPECT_EQ(messages.prompts().last(),
+              "3 entries were exported to " + folder.path() + "/out.csv.");
     w.mnuUndo->trigger();
     EXPECT_EQ(folder.directoryBytes(), "Ann|phone: 1\r\n");
 
@@ -469,7 +526,7 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
 // Ctrl+C copies a number line, Ctrl+Shift+C its value; Return opens its address.
 TEST(MainWindowHistory, ActsOnANumberLine)
 {
-    AppFolder folder("Ann|<b>e-mail: ann@example.org\tjust a note\r\n");
+    AppFolder folder("Ann|<b>e-mail: ann@example.org?attach=~/.x&subject=Hi\tjust a note\r\n");
     Loaded main(folder);
     frmMain &w = main.w;
     QList<QUrl> opened;
@@ -488,8 +545,12 @@ TEST(MainWindowHistory, ActsOnANumberLine)
         }
         QTest::keyClick(w.lstNumbers, Qt::Key_Return);
     }
-    EXPECT_EQ(copied, QStringList({"e-mail: ann@example.org", "ann@example.org", "just a note",
+    EXPECT_EQ(copied, QStringList({"e-mail: ann@example.org?attach=~/.x&subject=Hi",
+                                   "ann@example.org?attach=~/.x&subject=Hi", "just a note",
                                    "just a note"}));
-    EXPECT_EQ(opened, QList<QUrl>{QUrl("mailto:ann@example.org")});
+    // Only the address and the subject go out, whoever hands the address over.
+    platform::openUrl(QUrl("mailto:bo@x.org?attach=/etc/passwd"));
+    EXPECT_EQ(opened,
+              (QList<QUrl>{QUrl("mailto:ann@example.org?subject=Hi"), QUrl("mailto:bo@x.org")}));
     platform::setUrlOpener({});
 }

@@ -3,6 +3,9 @@
 #include "core/directory/directoryfile.h"
 #include "core/files/fileio.h"
 
+#include <QUrl>
+
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -193,6 +196,57 @@ QString makeLine(LineKind kind, QStringView value, QStringView label)
     return line;
 }
 
+namespace {
+
+// The value of the first field `name` (without regard to case) of a query
+// "a=1&b=2", as it is written (still percent-encoded); nothing without one.
+std::optional<QStringView> queryField(QStringView query, QStringView name)
+{
+    for (const QStringView field : query.tokenize(u'&')) {
+        const qsizetype equals = field.indexOf(u'=');
+        if (equals >= 0 && field.left(equals).compare(name, Qt::CaseInsensitive) == 0)
+            return field.mid(equals + 1);
+    }
+    return std::nullopt;
+}
+
+QString decoded(QStringView encoded)
+{
+    return QUrl::fromPercentEncoding(encoded.toUtf8());
+}
+
+} // namespace
+
+std::optional<QString> mailtoUrl(QStringView value)
+{
+    value = value.trimmed();
+    if (value.startsWith(u"mailto:", Qt::CaseInsensitive))
+        value = value.mid(7);
+    if (const qsizetype hash = value.indexOf(u'#'); hash >= 0)
+        value = value.left(hash);
+    const qsizetype question = value.indexOf(u'?');
+    const QString address = decoded(question < 0 ? value : value.left(question));
+    const bool unsafe = std::any_of(address.begin(), address.end(), [](QChar c) {
+        return c.isSpace() || c.category() == QChar::Other_Control;
+    });
+    if (!address.contains(u'@') || unsafe)
+        return std::nullopt;
+    QString url = QLatin1StringView("mailto:") +
+                  QString::fromLatin1(QUrl::toPercentEncoding(address, "@!$'*+.-_~"));
+    if (question < 0)
+        return url;
+    if (const auto subject = queryField(value.mid(question + 1), u"subject")) {
+        QString text = decoded(*subject);
+        // A subject is one line.
+        for (QChar &c : text) {
+            if (c.category() == QChar::Other_Control)
+                c = u' ';
+        }
+        url += QLatin1StringView("?subject=") + QString::fromLatin1(QUrl::toPercentEncoding(text));
+    }
+    return url;
+}
+
 std::optional<QString> urlToOpen(QStringView line)
 {
     const LineParts parts = splitLine(line);
@@ -211,7 +265,7 @@ std::optional<QString> urlToOpen(QStringView line)
         return url;
     }
     if (parts.kind == LineKind::Email)
-        return QLatin1StringView("mailto:") + value.toString();
+        return mailtoUrl(value);
     if (web && !value.contains(u' '))
         return value.toString();
     // A web line without a scheme ("www.example.org").

@@ -54,6 +54,13 @@ QStringView keywordOf(LineKind kind);
 // the keyword: "e-mail (Uni): value", or before a Text value: "Uni: value".
 QString makeLine(LineKind kind, QStringView value, QStringView label = {});
 
+// The mailto: address for an e-mail value ("ann@example.org", or one already
+// written as "mailto:ann@example.org?subject=Hi"): the address and, when the
+// value gives one, its subject, and nothing else, so a line cannot make the
+// mail program attach a file or add recipients. Nothing when the value holds
+// no address (no "@", or a blank or control character in it).
+std::optional<QString> mailtoUrl(QStringView value);
+
 // The address to open for a line: "mailto:" for an e-mail address, "tel:" for
 // a phone, mobile, fax or pager number, a web address as itself ("https://"
 // in front of one without a scheme). Nothing when the line holds none.

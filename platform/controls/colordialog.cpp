@@ -36,12 +36,13 @@ ColorHandler setColorHandler(ColorHandler newHandler)
 
 ColorDialog::ColorDialog(QWidget *owner) : QObject(owner), owner_(owner) {}
 
-void ColorDialog::ShowColor()
+bool ColorDialog::ShowColor()
 {
     const std::optional<core::ColorValue> chosen =
         handler() ? handler()(color_) : showReal(color_, owner_);
     if (chosen)
-        color_ = *chosen & 0xFFFFFFu;
+        setColor(*chosen);
+    return chosen.has_value();
 }
 
 } // namespace platform

@@ -18,8 +18,8 @@ using ColorHandler = std::function<std::optional<core::ColorValue>(core::ColorVa
 // handler that was in place. An empty handler restores the real dialog.
 ColorHandler setColorHandler(ColorHandler handler);
 
-// The colour picker of a window. It remembers the colour last chosen in it,
-// black before the first choice; cancelling keeps the colour it held.
+// The colour picker of a window. It opens on the colour it holds (black until
+// one is set or chosen); cancelling keeps that colour.
 class ColorDialog final : public QObject
 {
     Q_OBJECT
@@ -29,10 +29,12 @@ public:
     // The dialog is shown over the owner window.
     explicit ColorDialog(QWidget *owner);
 
-    // Shows the dialog modally, opening on the colour it holds.
-    void ShowColor();
+    // Shows the dialog modally, opening on the colour it holds. True when the
+    // user chose a colour (it then holds it), false when they cancelled.
+    bool ShowColor();
 
     core::ColorValue Color() const { return color_; }
+    void setColor(core::ColorValue color) { color_ = color & 0xFFFFFFu; }
 
 private:
     QWidget *owner_;

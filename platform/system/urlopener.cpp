@@ -1,5 +1,7 @@
 #include "platform/system/urlopener.h"
 
+#include "core/contacts/linekind.h"
+
 #include <QDesktopServices>
 
 namespace platform {
@@ -14,8 +16,17 @@ UrlOpener &opener()
 
 } // namespace
 
-bool openUrl(const QUrl &url)
+bool openUrl(const QUrl &given)
 {
+    QUrl url = given;
+    // A mail address goes out with its subject at most: never a header that
+    // attaches a file or adds a recipient.
+    if (url.scheme().compare(QLatin1String("mailto"), Qt::CaseInsensitive) == 0) {
+        const std::optional<QString> safe = core::mailtoUrl(url.toString(QUrl::FullyEncoded));
+        if (!safe)
+            return false;
+        url = QUrl(*safe);
+    }
     if (opener())
         return opener()(url);
     return QDesktopServices::openUrl(url);

@@ -85,6 +85,9 @@ MessageRecorder::MessageRecorder(QList<int> answers, std::function<void()> while
             whileShown();
         return answers.isEmpty() ? int(platform::vbOK) : answers.takeFirst();
     });
+    previousReport_ = platform::setReportHandler([this](const platform::ReportRequest &r) {
+        requests.append({r.lines.join('\n'), platform::vbInformation, r.title});
+    });
 }
 
 QStringList MessageRecorder::prompts() const

@@ -4,6 +4,7 @@
 #include "core/directory/datafolder.h"
 #include "core/directory/directoryfile.h"
 #include "platform/controls/colordialog.h"
+#include "platform/controls/reportlist.h"
 #include "platform/runtime/messagebox.h"
 #include "platform/system/system.h"
 
@@ -74,17 +75,23 @@ struct AppFolder
 };
 
 // While it lives: records message boxes, runs `whileShown`, answers from the queue (then OK).
+// A report is recorded as a box of its lines, one a line.
 class MessageRecorder
 {
 public:
     explicit MessageRecorder(QList<int> answers = {}, std::function<void()> whileShown = {});
-    ~MessageRecorder() { platform::setMessageHandler(std::move(previous_)); }
+    ~MessageRecorder()
+    {
+        platform::setMessageHandler(std::move(previous_));
+        platform::setReportHandler(std::move(previousReport_));
+    }
     Q_DISABLE_COPY_MOVE(MessageRecorder)
     QStringList prompts() const;
     QList<platform::MessageRequest> requests;
 
 private:
     platform::MessageHandler previous_;
+    platform::ReportHandler previousReport_;
 };
 
 // While it lives: records the colour offered, answers from the queue (nullopt: Cancel; then that).
