@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace core {
 class DirectoryModel;
-class DirectoryStore;
+class DirectoryService;
 class KeywordTable;
 class UndoHistory;
 } // namespace core
@@ -56,7 +56,7 @@ public:
     std::function<bool()> askRunningCopy;
 
     // The data folder in use (valid after a successful load).
-    QString dataFolder() const { return dataFolder_; }
+    QString dataFolder() const;
 
     // Closes the window for a signal (logout, kill): the directory is saved
     // as on Exit, and what the user must be told waits for the next start.
@@ -184,17 +184,13 @@ private:
     bool fillEntryList();
 
     QString appFolder_;
-    QString dataFolder_;
-    QString directoryFile_;
-    std::unique_ptr<core::DirectoryStore> store_;
+    std::unique_ptr<core::DirectoryService> service_;
     core::DirectoryModel *directory_;
     bool loaded_ = false;
     // Something changed here since the file was last read or written.
     bool unsaved_ = false;
     bool closingForSignal_ = false;
-    bool toldBackupFailure_ = false;
     std::unique_ptr<core::UndoHistory> history_;
     frmSearch *search_ = nullptr;
     QStringList untold_;
-    QString toldMovedTo_;
 };
