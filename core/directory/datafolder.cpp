@@ -77,13 +77,20 @@ Result<FolderState> refuse(const QString &path, const QString &reason)
 
 } // namespace
 
+Result<> checkUserName(const QString &userName)
+{
+    if (isUsableUserName(userName))
+        return {};
+    return Result<>::failure(
+        userName.isEmpty()
+            ? QStringLiteral("No user name could be found, can't open a directory.")
+            : QStringLiteral("The user name \"%1\" can't name a data folder.").arg(userName));
+}
+
 Result<FolderState> checkDataFolder(const QString &appFolder, const QString &userName)
 {
-    if (!isUsableUserName(userName))
-        return Result<FolderState>::failure(
-            userName.isEmpty()
-                ? QStringLiteral("No user name could be found, can't open a directory.")
-                : QStringLiteral("The user name \"%1\" can't name a data folder.").arg(userName));
+    if (const Result<> name = checkUserName(userName); !name)
+        return Result<FolderState>::failure(name);
     const QString path = dataFolderPath(appFolder, userName);
     bool created = false;
     if (!pathExists(path)) {

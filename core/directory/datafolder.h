@@ -11,6 +11,10 @@ namespace core {
 // "..", and without a path separator or NUL.
 bool isUsableUserName(const QString &userName);
 
+// Fails, saying what the user is told, for a user name that cannot name a
+// data folder.
+Result<> checkUserName(const QString &userName);
+
 // <appFolder>/<userName>
 QString dataFolderPath(const QString &appFolder, const QString &userName);
 

@@ -12,8 +12,6 @@
 
 namespace core {
 
-enum class ReadStatus { Ok, Missing, Failed };
-
 // What a file was when last seen: enough to tell that another program has
 // replaced or changed it since.
 struct FileStamp
@@ -94,16 +92,6 @@ struct FileBytes
 // (when not negative).
 Result<FileBytes> readRegularFile(const Folder &folder, const QString &name, qint64 maxBytes = -1);
 
-// Reads a whole text file into lines (see readRegularFile and decodeText),
-// for the files a person names by path; the status is Failed with the reason.
-struct ReadResult
-{
-    ReadStatus status = ReadStatus::Failed;
-    QStringList lines;
-    QString error; // the reason, when status is Failed
-};
-ReadResult readTextLines(const QString &path, qint64 maxBytes = -1);
-
 // Reads and decodes a whole text file (as decodeText) into memory that stays
 // until the program ends, so that strings made from it with
 // QString::fromRawData stay valid. Large files go to memory that fills
@@ -155,8 +143,11 @@ QStringList removeInterruptedWrites(const Folder &folder, const QString &target)
 Result<> keepSideCopy(const Folder &folder, const QString &name, const QString &newName);
 
 // Files a person names by path (contact files, the keyword file), in the
-// shapes their readers and writers still take; they go through the
-// functions above, in the folder that holds the path.
+// shapes their readers and writers still take: each goes through the
+// functions above, in the folder that holds the path. A missing file (or
+// folder) is Missing; any other failure is Failed with the reason.
+enum class ReadStatus { Ok, Missing, Failed };
+
 struct ReadBytesResult
 {
     ReadStatus status = ReadStatus::Failed;
@@ -164,6 +155,16 @@ struct ReadBytesResult
     QString error; // the reason, when status is Failed
 };
 ReadBytesResult readRegularFile(const QString &path, qint64 maxBytes = -1);
+
+// The same, decoded (see decodeText) into lines.
+struct ReadResult
+{
+    ReadStatus status = ReadStatus::Failed;
+    QStringList lines;
+    QString error; // the reason, when status is Failed
+};
+ReadResult readTextLines(const QString &path, qint64 maxBytes = -1);
+
 struct WriteResult
 {
     QString error; // empty on success, otherwise the reason

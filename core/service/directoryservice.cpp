@@ -89,8 +89,8 @@ Result<> DirectoryService::read(DirectoryModel &model)
 
 Result<> DirectoryService::readSaved(DirectoryModel &model) const
 {
-    if (!isUsableUserName(userName_))
-        return checkDataFolder({}, userName_).status();
+    if (const Result<> name = checkUserName(userName_); !name)
+        return name;
     return readInto(model, store_.filePath(), [&](const auto &expect, const auto &add) {
         const Result<Folder> folder = Folder::open(store_.folderPath(), Folder::Link::Follow);
         if (!folder)
