@@ -1,8 +1,8 @@
 #include "commandline.h"
 
 #include "core/contacts/contacts.h"
-#include "core/directory/datafolder.h"
-#include "core/directory/directorystore.h"
+#include "core/directory/directorymodel.h"
+#include "core/service/directoryservice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -109,62 +109,50 @@ int runWithoutWindow(const CommandLine &commandLine, const QString &dataNote)
 
 namespace {
 
-int importFiles(const CommandLine &commandLine, const QString &appFolder, const QString &userName)
+using core::Result;
+
+void printError(const QString &text)
 {
-    core::DirectoryStore store(appFolder, userName);
-    const core::PrepareResult folder = store.open();
-    if (!folder.ok) {
-        print(stderr, QStringLiteral("quorvel: %1\n").arg(folder.error));
-        return kExitCannotStart;
-    }
-    if (const auto state = store.lock(); state != core::DirectoryStore::LockState::Locked) {
-        print(stderr, (state == core::DirectoryStore::LockState::HeldByAnother
-                           ? QStringLiteral("quorvel: Quorvel is running for %1 (lock file %2); "
-                                            "close it and import again.\n")
-                           : QStringLiteral("quorvel: can't create the lock file %2 for %1, can't "
-                                            "import.\n"))
-                          .arg(userName, store.lockPath()));
-        return kExitCannotStart;
-    }
-    store.removeInterruptedSaves();
-    QList<core::DirectoryEntry> entries;
-    QString error = folder.created ? store.writeDefaultFile() : QString();
-    if (error.isEmpty())
-        error = store.read([&](qsizetype count) { entries.reserve(count); },
-                           [&](core::DirectoryEntry &&entry) { entries.append(std::move(entry)); });
-    if (!error.isEmpty()) {
-        print(stderr, QStringLiteral("quorvel: can't read the directory file %1: %2.\n")
-                          .arg(store.filePath(), error));
-        return kExitCannotStart;
-    }
-    const qsizetype before = entries.size();
+    print(stderr, QStringLiteral("quorvel: %1\n").arg(text));
+}
+
+// Prints what came of each file: a summary line on standard output, the
+// reasons on standard error. Returns whether every file could be read.
+bool printImport(const QList<core::ImportFileReport> &reports)
+{
     bool allRead = true;
-    for (const QString &file : commandLine.files) {
-        const core::ImportResult result = core::importContactsFile(file, entries);
-        if (!result.ok) {
-            print(stderr, QStringLiteral("%1: not imported: %2.\n").arg(file, result.error));
+    for (const core::ImportFileReport &report : reports) {
+        if (!report.read) {
+            print(stderr, QStringLiteral("%1: not imported: %2.\n").arg(report.file, report.error));
             allRead = false;
             continue;
         }
-        print(stdout, core::importSummary(file, result) + QLatin1Char('\n'));
-        for (const QString &reason : result.reasons)
-            print(stderr, QStringLiteral("%1: %2\n").arg(file, reason));
-        entries.append(result.entries);
+        print(stdout, core::importSummary(report.file, report.counts) + QLatin1Char('\n'));
+        for (const QString &reason : report.counts.reasons)
+            print(stderr, QStringLiteral("%1: %2\n").arg(report.file, reason));
     }
-    if (entries.size() > before) {
-        const core::DirectoryStore::SaveResult saved = store.save(
-            [&](const core::EntryVisitor &visit) {
-                for (const core::DirectoryEntry &entry : entries)
-                    visit(entry);
-            },
-            true);
-        if (!saved.sideCopy.isEmpty())
-            print(stderr, QStringLiteral("quorvel: the directory file had been changed by another "
-                                         "program; that version was kept as %1.\n")
-                              .arg(saved.sideCopy));
-        if (saved.outcome != core::DirectoryStore::Outcome::Saved) {
-            print(stderr, QStringLiteral("quorvel: can't save the directory to %1: %2.\n")
-                              .arg(store.filePath(), saved.error));
+    return allRead;
+}
+
+int importFiles(const CommandLine &commandLine, const QString &appFolder, const QString &userName)
+{
+    core::DirectoryService service(appFolder, userName);
+    core::DirectoryModel directory;
+    Result<> ready = service.open();
+    if (ready)
+        ready = service.read(directory);
+    if (!ready) {
+        printError(ready.error());
+        return kExitCannotStart;
+    }
+    const int before = directory.count();
+    const bool allRead = printImport(service.import(directory, commandLine.files));
+    if (directory.count() > before) {
+        const core::Result<QStringList> saved = service.save(directory, true);
+        for (const QString &note : *saved)
+            printError(note);
+        if (!saved) {
+            printError(saved.error());
             return kExitCannotStart;
         }
     }
@@ -175,25 +163,18 @@ int exportFile(const CommandLine &commandLine, const QString &appFolder, const Q
 {
     const QString file = commandLine.files.constFirst();
     // The saved file is read without the lock: export works while the window is open.
-    const core::DirectoryReadResult read =
-        core::ReadDirectoryFile(core::directoryFilePath(appFolder, userName));
-    if (!read.ok) {
-        print(stderr, QStringLiteral("quorvel: can't read the directory file %1: %2.\n")
-                          .arg(core::directoryFilePath(appFolder, userName), read.error));
-        return kExitCannotStart;
-    }
+    const core::DirectoryService service(appFolder, userName);
+    core::DirectoryModel directory;
     const auto format = commandLine.format.isEmpty() ? core::formatForFileName(file)
                                                      : core::formatForName(commandLine.format);
-    const core::ExportResult result =
-        core::exportContacts(file, *format, [&](const core::EntryVisitor &visit) {
-            for (const core::DirectoryEntry &entry : read.entries)
-                visit(entry);
-        });
-    if (!result.ok) {
-        print(stderr, QStringLiteral("quorvel: can't export to %1: %2.\n").arg(file, result.error));
+    Result<> done = service.readSaved(directory);
+    if (done)
+        done = core::DirectoryService::exportTo(directory, file, *format);
+    if (!done) {
+        printError(done.error());
         return kExitCannotStart;
     }
-    print(stdout, QStringLiteral("%1: %2 exported\n").arg(file).arg(read.entries.size()));
+    print(stdout, QStringLiteral("%1: %2 exported\n").arg(file).arg(directory.count()));
     return kExitOk;
 }
 
@@ -201,10 +182,6 @@ int exportFile(const CommandLine &commandLine, const QString &appFolder, const Q
 
 int runContacts(const CommandLine &commandLine, const QString &appFolder, const QString &userName)
 {
-    if (!core::isUsableUserName(userName)) {
-        print(stderr, QStringLiteral("quorvel: no usable user name, can't open a directory.\n"));
-        return kExitCannotStart;
-    }
     return commandLine.action == CommandLine::Action::Import
                ? importFiles(commandLine, appFolder, userName)
                : exportFile(commandLine, appFolder, userName);

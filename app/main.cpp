@@ -68,7 +68,7 @@ private:
     std::function<void()> then_;
 };
 
-core::DataLocation chooseLocation(const QString &userName)
+core::Result<core::DataLocation> chooseLocation(const QString &userName)
 {
     return core::chooseDataLocation({QCoreApplication::applicationDirPath(), userName,
                                      qEnvironmentVariable("XDG_DATA_HOME"),
@@ -76,16 +76,16 @@ core::DataLocation chooseLocation(const QString &userName)
 }
 
 // Where the data lives, for the help.
-QString dataNote(const core::DataLocation &location, const QString &userName)
+QString dataNote(const core::Result<core::DataLocation> &location, const QString &userName)
 {
     if (!location)
-        return QStringLiteral("Data: none can be used.\n") + location.error;
+        return QStringLiteral("Data: none can be used.\n") + location.error();
     const QString directory =
         core::isUsableUserName(userName)
-            ? QDir::toNativeSeparators(core::directoryFilePath(location.folder, userName))
+            ? QDir::toNativeSeparators(core::directoryFilePath(location->folder, userName))
             : QStringLiteral("none: no usable user name");
     return QStringLiteral("Data:\n  your directory   %1\n  keyword colours  %2")
-        .arg(directory, QDir::toNativeSeparators(core::keywordFilePath(location.folder)));
+        .arg(directory, QDir::toNativeSeparators(core::keywordFilePath(location->folder)));
 }
 
 } // namespace
@@ -101,16 +101,16 @@ int main(int argc, char *argv[])
         // arguments there is nothing to read: the window opens.)
         const QCoreApplication console(argc, argv);
         const app::CommandLine commandLine = app::parseCommandLine(QCoreApplication::arguments());
-        core::DataLocation location = chooseLocation(userName);
+        core::Result<core::DataLocation> location = chooseLocation(userName);
         if (commandLine.action == app::CommandLine::Action::Import ||
             commandLine.action == app::CommandLine::Action::Export) {
             // Contacts in and out need no display, on the window's data folder.
             location = core::createDataLocation(location);
             if (!location) {
-                std::fprintf(stderr, "quorvel: %s\n", qPrintable(location.error));
+                std::fprintf(stderr, "quorvel: %s\n", qPrintable(location.error()));
                 return app::kExitCannotStart;
             }
-            return app::runContacts(commandLine, location.folder, userName);
+            return app::runContacts(commandLine, location->folder, userName);
         }
         if (!commandLine.needsWindow())
             return app::runWithoutWindow(commandLine, dataNote(location, userName));
@@ -133,20 +133,21 @@ int main(int argc, char *argv[])
     QObject::connect(&watcher, &platform::TerminationWatcher::terminationRequested, &watcher,
                      [&mainWindow](int) { closeForSignal(mainWindow); });
 
-    const core::DataLocation location = core::createDataLocation(chooseLocation(userName));
+    const core::Result<core::DataLocation> location =
+        core::createDataLocation(chooseLocation(userName));
     if (!location) {
-        platform::MsgBox(location.error, platform::vbCritical);
+        platform::MsgBox(location.error(), platform::vbCritical);
         return app::kExitCannotStart;
     }
 
-    frmMain window(location.folder);
+    frmMain window(location->folder);
     mainWindow = &window;
     // A copy already running for this data folder brings its window forward
     // instead of this one starting.
     bool handedOver = false;
     window.askRunningCopy = [&] {
         handedOver =
-            platform::askRunningCopyToShow(core::dataFolderPath(location.folder, userName));
+            platform::askRunningCopyToShow(core::dataFolderPath(location->folder, userName));
         return handedOver;
     };
     if (!window.Form_Load())

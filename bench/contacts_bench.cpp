@@ -58,7 +58,8 @@ int main(int argc, char *argv[])
                 "ratio", "target");
 
     // The save goes where the program saves: into a held folder.
-    const core::Folder folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
+    const core::Folder folder =
+        std::move(*core::Folder::open(dir.path(), core::Folder::Link::Refuse));
     for (const auto &[name, format, target] :
          {std::tuple{"export, vCard 3.0 / directory save", core::ContactFormat::VCard3, 3.0},
           std::tuple{"export, vCard 4.0 / directory save", core::ContactFormat::VCard4, 3.0},

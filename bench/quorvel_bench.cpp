@@ -483,12 +483,11 @@ void saveRow(const QString &appFolder, const QByteArray &small, std::vector<Row>
 {
     QDir().mkpath(appFolder);
     core::DirectoryStore store(appFolder, platform::GetName());
-    if (!store.open().ok || store.lock() != core::DirectoryStore::LockState::Locked)
+    if (!store.open() || store.lock() != core::DirectoryStore::LockState::Locked)
         qFatal("cannot open the data folder in %s", qPrintable(appFolder));
     writeFile(store.filePath(), small);
     QList<core::DirectoryEntry> entries;
-    if (!store.read([](qsizetype) {}, [&](core::DirectoryEntry &&e) { entries.append(e); })
-             .isEmpty())
+    if (!store.read([](qsizetype) {}, [&](core::DirectoryEntry &&e) { entries.append(e); }))
         qFatal("cannot read %s", qPrintable(store.filePath()));
     const auto eachEntry = [&entries](const core::EntryVisitor &visit) {
         for (const core::DirectoryEntry &entry : entries)
@@ -501,7 +500,7 @@ void saveRow(const QString &appFolder, const QByteArray &small, std::vector<Row>
         // The change: one entry renamed, as the entry editor's Done does.
         entries[entries.size() / 2].name = QStringLiteral("Changed %1").arg(i);
         const double a = elapsedMilliseconds([&] {
-            if (store.save(eachEntry, true).outcome != core::DirectoryStore::Outcome::Saved)
+            if (!store.save(eachEntry, true))
                 qFatal("the save failed");
         });
         const QByteArray bytes = core::formatDirectoryFile(entries);

@@ -3,12 +3,11 @@
 #include "coloreditor/frmColorEditor.h"
 #include "core/colors/keywordfile.h"
 #include "core/colors/keywordtable.h"
-#include "core/directory/datafolder.h"
 #include "core/directory/directoryfile.h"
 #include "core/directory/directorymodel.h"
-#include "core/directory/directorystore.h"
 #include "core/directory/entrylinesmodel.h"
 #include "core/directory/undohistory.h"
+#include "core/service/directoryservice.h"
 #include "entryeditor/frmAddEdit.h"
 #include "platform/controls/accessibility.h"
 #include "platform/controls/focusselect.h"
@@ -237,119 +236,64 @@ bool frmMain::Form_Load()
 
 bool frmMain::prepareDataFolder()
 {
-    const QString userName = platform::GetName();
-    store_ = std::make_unique<core::DirectoryStore>(appFolder_, userName);
-    const core::PrepareResult folder = store_->open();
-    if (!folder.ok) {
-        platform::MsgBox(folder.error, platform::vbCritical);
-        return false;
-    }
-    dataFolder_ = store_->folderPath();
-    directoryFile_ = store_->filePath();
-
-    // One running copy per user: a second one would write its own list over
-    // the first one's changes.
-    if (const auto state = store_->lock(); state != core::DirectoryStore::LockState::Locked) {
-        if (state == core::DirectoryStore::LockState::HeldByAnother && askRunningCopy &&
-            askRunningCopy())
+    service_ = std::make_unique<core::DirectoryService>(appFolder_, platform::GetName());
+    const core::Result<> opened = service_->open();
+    if (!opened) {
+        // Taken over by the copy that runs: nothing to tell.
+        if (service_->heldByAnother() && askRunningCopy && askRunningCopy())
             return false;
-        const QString why =
-            state == core::DirectoryStore::LockState::HeldByAnother
-                ? tr("Quorvel is already running for %1 (lock file %2), can't start a second copy.")
-                : tr("Can't create the lock file %2 for %1, can't start.");
-        platform::MsgBox(why.arg(userName, QDir::toNativeSeparators(store_->lockPath())),
-                         platform::vbCritical);
+        platform::MsgBox(opened.error(), platform::vbCritical);
         return false;
-    }
-    // What a save cut short by a kill left behind; no save runs now.
-    store_->removeInterruptedSaves();
-
-    if (folder.created) {
-        const QString error = store_->writeDefaultFile();
-        if (!error.isEmpty()) {
-            platform::MsgBox(tr("Can't write the directory file %1: %2.")
-                                 .arg(QDir::toNativeSeparators(directoryFile_), error),
-                             platform::vbCritical);
-            return false;
-        }
     }
     return true;
 }
 
+QString frmMain::dataFolder() const
+{
+    return service_ ? service_->folderPath() : QString();
+}
+
 bool frmMain::fillEntryList()
 {
-    core::Entries entries;
-    const QString error =
-        store_->read([&](qsizetype count) { entries.reserve(static_cast<std::size_t>(count)); },
-                     [&](core::DirectoryEntry &&entry) { entries.push_back(std::move(entry)); });
-    if (!error.isEmpty()) {
-        platform::MsgBox(tr("Can't read the directory file %1: %2.\nQuorvel will close without "
-                            "changing it.")
-                             .arg(QDir::toNativeSeparators(directoryFile_), error),
+    if (const core::Result<> read = service_->read(*directory_); !read) {
+        platform::MsgBox(read.error() + tr("\nQuorvel will close without changing it."),
                          platform::vbCritical);
         return false;
     }
-    directory_->append(std::move(entries));
     unsaved_ = false; // the list holds what the file holds
     // What was read is where undo stops.
     history_ = std::make_unique<core::UndoHistory>(*directory_);
     updateUndoActions();
     // What the last run could not tell (it was closed by a signal).
-    if (const QString notice = store_->takeNotice(); !notice.isEmpty())
+    if (const QString notice = service_->takeNotice(); !notice.isEmpty())
         platform::MsgBox(notice, platform::vbInformation);
     return true;
 }
 
 frmMain::SaveEnd frmMain::saveDirectory(bool atExit)
 {
-    const auto eachEntry = [this](const core::EntryVisitor &visit) { directory_->forEach(visit); };
     for (;;) {
-        const core::DirectoryStore::SaveResult result = store_->save(eachEntry, unsaved_);
-        const QString file = QDir::toNativeSeparators(directoryFile_);
-        if (result.recreated)
-            tell(tr("The data folder %1 had been removed while Quorvel ran. It was made again and "
-                    "the directory was saved there.")
-                     .arg(QDir::toNativeSeparators(dataFolder_)));
-        if (!result.movedTo.isEmpty() && result.movedTo != toldMovedTo_) {
-            toldMovedTo_ = result.movedTo;
-            tell(tr("The data folder %1 was moved to %2 while Quorvel ran. The directory was "
-                    "saved there, in %3.")
-                     .arg(QDir::toNativeSeparators(dataFolder_),
-                          QDir::toNativeSeparators(result.movedTo),
-                          QDir::toNativeSeparators(store_->currentFilePath())));
-        }
-        if (result.outcome == core::DirectoryStore::Outcome::LeftOutsideVersion) {
-            tell(tr("The directory file %1 was changed by another program. Nothing has changed "
-                    "in Quorvel since, so that version was left as it is.")
-                     .arg(file));
-            return SaveEnd::Saved;
-        }
-        if (result.outcome == core::DirectoryStore::Outcome::Saved) {
-            // A backup that failed is told once, and only beside a save that worked.
-            if (!result.backupError.isEmpty() && !std::exchange(toldBackupFailure_, true))
-                tell(result.backupError + tr("\nThe directory itself was saved."));
-            if (!result.sideCopy.isEmpty())
-                tell(tr("The directory file %1 was changed by another program. That version was "
-                        "kept as %2, and Quorvel's directory was saved in %1.")
-                         .arg(file, QDir::toNativeSeparators(result.sideCopy)));
+        const core::Result<QStringList> saved = service_->save(*directory_, unsaved_);
+        for (const QString &note : *saved)
+            tell(note);
+        if (saved) {
             unsaved_ = false;
             return SaveEnd::Saved;
         }
-        const bool oldFileThere = store_->currentFileExists();
-        const QString keeps = oldFileThere ? tr("the file keeps its old content")
-                                           : tr("there is no saved copy of the directory");
+        const QString keeps = service_->fileExists()
+                                  ? tr("the file keeps its old content")
+                                  : tr("there is no saved copy of the directory");
         const int answer =
             atExit ? platform::MsgBox(
-                         tr("Can't save the directory to %1: %2.\n\nRetry to try again, Discard "
-                            "to close without saving (%3), Cancel to keep Quorvel open.")
-                             .arg(file, result.error, keeps),
+                         saved.error() + tr("\n\nRetry to try again, Discard to close without "
+                                            "saving (%1), Cancel to keep Quorvel open.")
+                                             .arg(keeps),
                          platform::vbRetryDiscardCancel | platform::vbExclamation, {}, this)
-                   : platform::MsgBox(
-                         tr("Can't save the directory to %1: %2.\n\nRetry to try again, Cancel "
-                            "to go on: your change stays in the window and is saved with the "
-                            "next change or when Quorvel closes.")
-                             .arg(file, result.error),
-                         platform::vbRetryCancel | platform::vbExclamation, {}, this);
+                   : platform::MsgBox(saved.error() +
+                                          tr("\n\nRetry to try again, Cancel to go on: your change "
+                                             "stays in the window and is saved with the next "
+                                             "change or when Quorvel closes."),
+                                      platform::vbRetryCancel | platform::vbExclamation, {}, this);
         if (answer == platform::vbRetry)
             continue;
         return answer == platform::vbDiscard ? SaveEnd::Discarded : SaveEnd::Cancelled;
@@ -388,10 +332,10 @@ bool frmMain::Form_Unload()
     if (saveDirectory(true) == SaveEnd::Cancelled)
         return false;
     if (!untold_.isEmpty())
-        store_->leaveNotice(untold_.join(QLatin1String("\n\n")));
+        (void)service_->leaveNotice(untold_.join(QLatin1String("\n\n")));
     untold_.clear();
     loaded_ = false;
-    store_->unlock();
+    service_->close();
     return true;
 }
 

@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace core {
 class DirectoryModel;
-class DirectoryStore;
+class DirectoryService;
 class EntryLinesModel;
 class UndoHistory;
 } // namespace core
@@ -57,7 +57,7 @@ public:
     std::function<bool()> askRunningCopy;
 
     // The data folder in use (valid after a successful load).
-    QString dataFolder() const { return dataFolder_; }
+    QString dataFolder() const;
 
     // Closes the window for a signal (logout, kill): the directory is saved
     // as on Exit, and what the user must be told waits for the next start.
@@ -180,9 +180,7 @@ private:
     bool fillEntryList();
 
     QString appFolder_;
-    QString dataFolder_;
-    QString directoryFile_;
-    std::unique_ptr<core::DirectoryStore> store_;
+    std::unique_ptr<core::DirectoryService> service_;
     core::DirectoryModel *directory_;
     // The selected entry's lines as the detail list shows them.
     core::EntryLinesModel *entryLines_;
@@ -190,9 +188,7 @@ private:
     // Something changed here since the file was last read or written.
     bool unsaved_ = false;
     bool closingForSignal_ = false;
-    bool toldBackupFailure_ = false;
     std::unique_ptr<core::UndoHistory> history_;
     frmSearch *search_ = nullptr;
     QStringList untold_;
-    QString toldMovedTo_;
 };

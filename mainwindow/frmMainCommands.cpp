@@ -3,6 +3,8 @@
 
 #include "frmMain.h"
 
+#include "core/service/directoryservice.h"
+
 #include "core/contacts/contacts.h"
 #include "core/contacts/linekind.h"
 #include "core/directory/directorymodel.h"
@@ -77,27 +79,22 @@ void frmMain::mnuExport_Click()
 
 void frmMain::importFiles(const QStringList &paths)
 {
-    QList<core::DirectoryEntry> known(directory_->entries().begin(), directory_->entries().end());
-    const qsizetype before = known.size();
+    const int before = directory_->count();
     QStringList report;
     QStringList reasons;
-    for (const QString &path : paths) {
-        const QString name = QDir::toNativeSeparators(path);
-        const core::ImportResult result = core::importContactsFile(path, known);
-        if (!result.ok) {
-            report.append(tr("%1 was not imported: %2.").arg(name, result.error));
+    for (const core::ImportFileReport &file : service_->import(*directory_, paths)) {
+        const QString name = QDir::toNativeSeparators(file.file);
+        if (!file.read) {
+            report.append(tr("%1 was not imported: %2.").arg(name, file.error));
             continue;
         }
-        report.append(core::importSummary(name, result));
-        for (const QString &reason : result.reasons)
-            reasons.append(QFileInfo(path).fileName() + QLatin1String(", ") + reason);
-        known.append(result.entries);
+        report.append(core::importSummary(name, file.counts));
+        for (const QString &reason : file.counts.reasons)
+            reasons.append(QFileInfo(file.file).fileName() + QLatin1String(", ") + reason);
     }
-    if (known.size() > before) {
-        // One change, so one undo takes the whole import back.
-        directory_->append(core::Entries(known.begin() + before, known.end()));
+    if (directory_->count() > before) {
         directoryChanged();
-        showEntry(static_cast<int>(before)); // the first entry added
+        showEntry(before); // the first entry added
     }
     if (reasons.size() > kMostReasonsShown) {
         const qsizetype more = reasons.size() - kMostReasonsShown;
@@ -112,19 +109,18 @@ void frmMain::exportTo(const QString &path, const QString &format)
 {
     const auto chosen =
         format.isEmpty() ? core::formatForFileName(path) : core::formatForName(format);
-    const QString name = QDir::toNativeSeparators(path);
     if (!chosen) {
-        platform::MsgBox(tr("Can't export to %1: name it .vcf or .csv.").arg(name),
-                         platform::vbExclamation, tr("Export"), this);
+        platform::MsgBox(
+            tr("Can't export to %1: name it .vcf or .csv.").arg(QDir::toNativeSeparators(path)),
+            platform::vbExclamation, tr("Export"), this);
         return;
     }
-    const core::ExportResult result = core::exportContacts(
-        path, *chosen, [this](const core::EntryVisitor &visit) { directory_->forEach(visit); });
-    if (!result.ok)
-        platform::MsgBox(tr("Can't export to %1: %2.").arg(name, result.error),
-                         platform::vbExclamation, tr("Export"), this);
+    if (const core::Result<> exported =
+            core::DirectoryService::exportTo(*directory_, path, *chosen);
+        !exported)
+        platform::MsgBox(exported.error(), platform::vbExclamation, tr("Export"), this);
     else
-        tellExported(name);
+        tellExported(QDir::toNativeSeparators(path));
 }
 
 void frmMain::tellExported(const QString &file)

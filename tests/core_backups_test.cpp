@@ -32,9 +32,10 @@ struct DataFolder
     }
     QString folder() const { return dir.filePath("backups"); }
     QString directoryFile() const { return dir.filePath("quorvel.dat"); }
-    core::BackupResult keep() const
+    core::Result<core::BackupReport> keep() const
     {
-        return core::keepDailyBackup(dir.path(), kToday, directoryFile());
+        const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
+        return core::keepDailyBackup(*folder, "quorvel.dat", kToday);
     }
     QTemporaryDir dir;
 };
@@ -67,14 +68,14 @@ TEST(Backups, OncePerDayNewestFourteenNothingElse)
     for (const auto &[name, before, directory, after, made, removed] : rows) {
         SCOPED_TRACE(name);
         const DataFolder data(before, directory);
-        const core::BackupResult result = data.keep();
-        EXPECT_TRUE(result) << result.error.toStdString();
+        const auto result = data.keep();
+        EXPECT_TRUE(result) << result.error().toStdString();
         QStringList sorted = after;
         sorted.sort();
         EXPECT_EQ(folderContents(data.folder()), sorted);
         EXPECT_EQ(QFileInfo::exists(data.folder()), !after.isEmpty());
-        EXPECT_EQ(result.made, made ? kTodayName : "");
-        EXPECT_EQ(result.removed, removed);
+        EXPECT_EQ(result->made, made ? kTodayName : "");
+        EXPECT_EQ(result->removed, removed);
         const QString today = QDir(data.folder()).filePath(kTodayName);
         const auto mode = [](const QString &p) { return int(QFile::permissions(p) & 0x7077); };
         if (made) {
@@ -105,11 +106,11 @@ TEST(Backups, RefusesLinksAndWhatIsNoFolder)
             writeBytes(data.folder(), "x");
         else if (QFile::rename(data.directoryFile(), elsewhere.filePath("real")))
             QFile::link(elsewhere.filePath("real"), data.directoryFile());
-        const core::BackupResult result = data.keep();
+        const auto result = data.keep();
         EXPECT_FALSE(result);
-        EXPECT_TRUE(result.error.contains(QString::fromLatin1(message)))
-            << result.error.toStdString();
-        EXPECT_TRUE(result.made.isEmpty());
+        EXPECT_TRUE(result.error().contains(QString::fromLatin1(message)))
+            << result.error().toStdString();
+        EXPECT_TRUE(result->made.isEmpty());
         EXPECT_EQ(folderContents(elsewhere.path()).filter("quorvel-"), QStringList());
     }
 }

@@ -29,14 +29,14 @@ TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
         if (user == "foreign" && !given)
             continue;
         const QStringList before = folderContents(app.path());
-        const core::PrepareResult r = core::checkDataFolder(app.path(), user);
+        const auto r = core::checkDataFolder(app.path(), user);
         const bool created = why.isEmpty() && user != "existing";
-        EXPECT_EQ(r.ok, why.isEmpty()) << row.toStdString();
-        EXPECT_EQ(r.created, created) << row.toStdString();
-        EXPECT_TRUE(r.error.contains(why)) << r.error.toStdString();
+        EXPECT_EQ(r.ok(), why.isEmpty()) << row.toStdString();
+        EXPECT_EQ(r.ok() && *r == core::FolderState::Created, created) << row.toStdString();
+        EXPECT_TRUE(r.error().contains(why)) << r.error().toStdString();
         // A refused folder is named.
         EXPECT_TRUE(!why.startsWith("it ") ||
-                    r.error.contains(QDir::toNativeSeparators(a.filePath(user))));
+                    r.error().contains(QDir::toNativeSeparators(a.filePath(user))));
         EXPECT_EQ(folderContents(app.path()).size(), before.size() + (created ? 1 : 0));
     }
     EXPECT_EQ(modeOf(a.filePath("alice")), 0700);

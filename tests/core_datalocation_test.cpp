@@ -37,13 +37,13 @@ TEST(CoreDataLocation, ChoosesTheFolderForTheData)
         const auto at = [&](const QString &path) {
             return path.isEmpty() || path == "rel" ? path : root.filePath(path);
         };
-        const core::DataLocation location =
+        const auto location =
             core::chooseDataLocation({root.filePath("bin"), "ann", at(xdgDataHome), at(home)});
-        EXPECT_EQ(location.folder, at(folder));
-        EXPECT_EQ(location.besideExecutable, folder == "bin");
-        EXPECT_TRUE(location.error.contains(error)) << location.error.toStdString();
+        EXPECT_EQ(location->folder, at(folder));
+        EXPECT_EQ(location->besideExecutable, folder == "bin");
+        EXPECT_TRUE(location.error().contains(error)) << location.error().toStdString();
         // Nothing is made in choosing.
-        EXPECT_EQ(location && !QFile::exists(location.folder), location.mustCreate);
+        EXPECT_EQ(location && !QFile::exists(location->folder), location->mustCreate);
     }
 }
 
@@ -51,23 +51,23 @@ TEST(CoreDataLocation, CreatesTheFolderAndMissingParentsPrivate)
 {
     QTemporaryDir temp;
     const QDir root(temp.path());
-    const core::DataLocation made = core::createDataLocation(
+    const auto made = core::createDataLocation(
         core::chooseDataLocation({root.filePath("bin"), "ann", {}, root.filePath("home")}));
-    ASSERT_TRUE(made) << made.error.toStdString();
-    EXPECT_FALSE(made.mustCreate);
+    ASSERT_TRUE(made) << made.error().toStdString();
+    EXPECT_FALSE(made->mustCreate);
     for (const char *path :
          {"home", "home/.local", "home/.local/share", "home/.local/share/quorvel"})
         EXPECT_EQ(QFile::permissions(root.filePath(path)) & 0x7077, 0x7000) << path;
 
     // Root writes anywhere: a file where a parent folder belongs stops it.
     make(root, "blocked");
-    const core::DataLocation refused = core::createDataLocation(
+    const auto refused = core::createDataLocation(
         core::chooseDataLocation({root.filePath("bin"), "ann", root.filePath("blocked/x"), {}}));
     EXPECT_FALSE(refused);
     EXPECT_TRUE(
-        refused.error.contains(root.filePath("blocked/x/quorvel") +
-                               " for Quorvel's data can't be used: it could not be created"))
-        << refused.error.toStdString();
+        refused.error().contains(root.filePath("blocked/x/quorvel") +
+                                 " for Quorvel's data can't be used: it could not be created"))
+        << refused.error().toStdString();
 }
 
 } // namespace

@@ -5,6 +5,27 @@ using namespace testsupport;
 
 using core::DirectoryEntry;
 
+namespace {
+
+QList<DirectoryEntry> readAll(const core::Folder &folder)
+{
+    QList<DirectoryEntry> entries;
+    const auto read = core::ReadDirectoryFile(
+        folder, [](qsizetype) {}, [&](DirectoryEntry &&entry) { entries.append(entry); });
+    EXPECT_TRUE(read) << read.error().toStdString();
+    return entries;
+}
+
+std::function<void(const core::EntryVisitor &)> eachOf(const QList<DirectoryEntry> &entries)
+{
+    return [&entries](const core::EntryVisitor &visit) {
+        for (const DirectoryEntry &entry : entries)
+            visit(entry);
+    };
+}
+
+} // namespace
+
 TEST(CoreDirectoryFile, ParsesLines)
 {
     const std::pair<const char *, std::optional<DirectoryEntry>> rows[] = {
@@ -47,16 +68,16 @@ TEST(CoreDirectoryFile, ReadsAndWritesBackInNormalForm)
          "\xEF\xBB\xBF\xEF\xBB\xBFZ|1\r\n"}};
     QTemporaryDir dir;
     const QString path = dir.filePath("quorvel.dat");
-    const core::DirectoryReadResult missing = core::ReadDirectoryFile(path);
-    EXPECT_TRUE(missing.ok && missing.entries.isEmpty());
+    const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
+    EXPECT_EQ(readAll(*folder), QList<DirectoryEntry>());
     for (const auto &[bytes, entries, rewritten] : rows) {
         SCOPED_TRACE(bytes.toStdString());
         writeBytes(path, bytes);
-        EXPECT_EQ(core::ReadDirectoryFile(path).entries, entries);
-        EXPECT_EQ(core::WriteDirectoryFile(path, entries), QString());
+        EXPECT_EQ(readAll(*folder), entries);
+        EXPECT_TRUE(core::WriteDirectoryFile(*folder, eachOf(entries)));
         EXPECT_EQ(fileBytes(path), rewritten);
         EXPECT_EQ(modeOf(path), 0600);
-        EXPECT_EQ(core::ReadDirectoryFile(path).entries, entries);
+        EXPECT_EQ(readAll(*folder), entries);
     }
 }
 
@@ -73,7 +94,8 @@ TEST(CoreDirectoryFile, WritesALargeDirectoryInOrder)
     }
     QTemporaryDir dir;
     const QString path = dir.filePath("quorvel.dat");
-    ASSERT_EQ(core::WriteDirectoryFile(path, entries), QString());
+    const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
+    ASSERT_TRUE(core::WriteDirectoryFile(*folder, eachOf(entries)));
     EXPECT_TRUE(fileBytes(path) == expected);
 }
 

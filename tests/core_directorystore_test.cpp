@@ -17,12 +17,12 @@ struct Opened
 {
     Opened()
     {
-        EXPECT_TRUE(store.open().ok);
+        EXPECT_TRUE(store.open());
         EXPECT_EQ(store.lock(), Store::LockState::Locked);
         writeBytes(file, "Ann|1\r\n");
-        EXPECT_EQ(store.read([](qsizetype) {}, [](core::DirectoryEntry &&) {}), QString());
+        EXPECT_TRUE(store.read([](qsizetype) {}, [](core::DirectoryEntry &&) {}));
     }
-    Store::SaveResult save(bool changed)
+    core::Result<Store::SaveReport> save(bool changed)
     {
         const core::DirectoryEntry bob{"Bob", "2", false};
         return store.save([&](const core::EntryVisitor &visit) { visit(bob); }, changed, kNow);
@@ -51,20 +51,21 @@ TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
             QFile::remove(o.file);
         else if (outside)
             replaceFile(o.file, outside);
-        const Store::SaveResult r = o.save(changed);
-        EXPECT_EQ(r.outcome, outcome) << r.error.toStdString();
+        const auto r = o.save(changed);
+        EXPECT_TRUE(r) << r.error().toStdString();
+        EXPECT_EQ(r->outcome, outcome);
         EXPECT_EQ(fileBytes(o.file), bytes);
-        EXPECT_EQ(r.sideCopy, sideCopy.isEmpty() ? QString() : o.folder + '/' + kSide);
+        EXPECT_EQ(r->sideCopy, sideCopy.isEmpty() ? QString() : o.folder + '/' + kSide);
         EXPECT_EQ(fileBytes(o.folder + '/' + kSide),
                   sideCopy.isEmpty() ? "<unreadable>" : sideCopy);
         // Once saved, the next save has nothing new to find.
-        EXPECT_TRUE(outcome != Store::Outcome::Saved || o.save(true).sideCopy.isEmpty());
+        EXPECT_TRUE(outcome != Store::Outcome::Saved || o.save(true)->sideCopy.isEmpty());
     }
     // Side copies never replace each other.
     Opened o;
     for (const char *outside : {"A|1\r\n", "B|2\r\n"}) {
         replaceFile(o.file, outside);
-        EXPECT_EQ(o.save(true).outcome, Store::Outcome::Saved);
+        EXPECT_TRUE(o.save(true));
     }
     EXPECT_EQ(fileBytes(o.folder + '/' + kSide), "A|1\r\n");
     EXPECT_EQ(fileBytes(o.folder + '/' + kSide + "-2"), "B|2\r\n");
@@ -78,25 +79,25 @@ TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
     const QString movedTo = moved.app.filePath("moved");
     ASSERT_TRUE(QDir().rename(moved.folder, movedTo) && QDir().mkdir(moved.folder));
     writeBytes(moved.file, "planted\r\n");
-    const Store::SaveResult r = moved.save(true);
-    EXPECT_EQ(r.outcome, Store::Outcome::Saved);
-    EXPECT_EQ(r.movedTo, QFileInfo(movedTo).canonicalFilePath());
+    const auto r = moved.save(true);
+    EXPECT_TRUE(r && r->outcome == Store::Outcome::Saved);
+    EXPECT_EQ(r->movedTo, QFileInfo(movedTo).canonicalFilePath());
     EXPECT_EQ(fileBytes(movedTo + "/quorvel.dat"), "Bob|2\r\n");
     EXPECT_EQ(fileBytes(moved.file), "planted\r\n");
 
     Opened removed;
     ASSERT_TRUE(QDir(removed.folder).removeRecursively());
     const mode_t oldMask = ::umask(0);
-    const Store::SaveResult again = removed.save(true);
+    const auto again = removed.save(true);
     ::umask(oldMask);
-    EXPECT_EQ(again.outcome, Store::Outcome::Saved) << again.error.toStdString();
-    EXPECT_TRUE(again.recreated);
+    EXPECT_TRUE(again && again->outcome == Store::Outcome::Saved) << again.error().toStdString();
+    EXPECT_TRUE(again->recreated);
     EXPECT_EQ(fileBytes(removed.file), "Bob|2\r\n");
     for (const auto &[name, mode] :
          {std::pair{"", 0700}, {"/quorvel.dat", 0600}, {"/quorvel.lock", 0600}})
         EXPECT_EQ(modeOf(removed.folder + name), mode) << name;
     Store second(removed.app.path(), "alice");
-    ASSERT_TRUE(second.open().ok);
+    ASSERT_TRUE(second.open());
     EXPECT_EQ(second.lock(), Store::LockState::HeldByAnother);
 }
 
@@ -125,8 +126,9 @@ TEST(CoreDirectoryStore, UnchangedSaveWritesOnlyAFileInAnotherForm)
             Opened o;
             replaceFile(o.file, bytes);
             ASSERT_EQ(::chmod(QFile::encodeName(o.file), mode), 0);
-            ASSERT_EQ(o.store.read([](qsizetype) {}, [](core::DirectoryEntry &&) {}), QString());
-            EXPECT_EQ(o.save(false).outcome, Store::Outcome::Saved);
+            ASSERT_TRUE(o.store.read([](qsizetype) {}, [](core::DirectoryEntry &&) {}));
+            const auto saved = o.save(false);
+            EXPECT_TRUE(saved && saved->outcome == Store::Outcome::Saved);
             EXPECT_EQ(fileBytes(o.file), rewritten || mode != 0600 ? "Bob|2\r\n" : bytes);
             EXPECT_EQ(modeOf(o.file), 0600);
         }
@@ -143,15 +145,14 @@ TEST(CoreDirectoryStore, AnotherCopysLockIsLeftAlone)
         ASSERT_TRUE(folderRemoved ? QDir(a.folder).removeRecursively()
                                   : QFile::remove(a.folder + "/quorvel.lock"));
         Store b(a.app.path(), "alice");
-        ASSERT_TRUE(b.open().ok);
+        ASSERT_TRUE(b.open());
         ASSERT_EQ(b.lock(), Store::LockState::Locked);
         for (int i = 0; i < 2; ++i)
-            EXPECT_EQ(a.save(true).outcome,
-                      folderRemoved ? Store::Outcome::Failed : Store::Outcome::Saved);
+            EXPECT_EQ(a.save(true).ok(), !folderRemoved);
         EXPECT_EQ(QFile::exists(a.file), !folderRemoved);
         a.store.unlock();
         Store c(a.app.path(), "alice");
-        ASSERT_TRUE(c.open().ok);
+        ASSERT_TRUE(c.open());
         EXPECT_EQ(c.lock(), Store::LockState::HeldByAnother);
     }
 }
@@ -159,7 +160,7 @@ TEST(CoreDirectoryStore, AnotherCopysLockIsLeftAlone)
 TEST(CoreDirectoryStore, NoticeIsTakenOnce)
 {
     Opened o;
-    EXPECT_EQ(o.store.leaveNotice(u8("Zo\xC3\xAB")), QString());
+    EXPECT_TRUE(o.store.leaveNotice(u8("Zo\xC3\xAB")));
     EXPECT_EQ(o.store.takeNotice(), u8("Zo\xC3\xAB"));
     EXPECT_EQ(o.store.takeNotice(), QString());
 }

@@ -29,16 +29,21 @@ TEST(CoreFileIo, ReadsOnlyRegularFiles)
             writeBytes(path, kind);
         ASSERT_TRUE(what.isEmpty() || what.startsWith("abcd") || makeAt(path, what));
         const QStringList before = folderContents(dir.path());
+        const auto statusOf = [](const auto &result) {
+            return !result           ? ReadStatus::Failed
+                   : result->missing ? ReadStatus::Missing
+                                     : ReadStatus::Ok;
+        };
+        const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
         // The size limit is 4 bytes.
-        const core::ReadBytesResult r = core::readRegularFile(path, 4);
-        EXPECT_EQ(r.status, status) << kind;
-        EXPECT_EQ(r.bytes, status == ReadStatus::Ok ? "abcd" : QByteArray()) << kind;
-        EXPECT_EQ(r.error.isEmpty(), status != ReadStatus::Failed) << kind;
+        const auto r = core::readRegularFile(*folder, "f", 4);
+        EXPECT_EQ(statusOf(r), status) << kind;
+        EXPECT_EQ(r->bytes, status == ReadStatus::Ok ? "abcd" : QByteArray()) << kind;
+        EXPECT_EQ(r.error().isEmpty(), status != ReadStatus::Failed) << kind;
         if (QByteArray(kind) != "abcde") {
-            const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
-            const core::KeptText kept = core::readTextKeptUntilExit(folder, "f");
-            EXPECT_EQ(kept.status, status) << kind;
-            EXPECT_EQ(kept.text.toString(), status == ReadStatus::Ok ? "abcd" : "") << kind;
+            const auto kept = core::readTextKeptUntilExit(*folder, "f");
+            EXPECT_EQ(statusOf(kept), status) << kind;
+            EXPECT_EQ(kept->text.toString(), status == ReadStatus::Ok ? "abcd" : "") << kind;
         }
         EXPECT_EQ(folderContents(dir.path()), before) << kind;
         EXPECT_EQ(fileBytes(dir.filePath("victim")), "abcd") << kind;
@@ -53,7 +58,9 @@ TEST(CoreFileIo, WriteReplacesWholeFileWithItsOwnModeAndNeverThroughALink)
     // A longer old file must not leave a tail; bytes go out untouched.
     writeBytes(path, "old content that is much longer than the new one\n");
     const QByteArray raw("x\0\xFF\r\ny", 6);
-    EXPECT_TRUE(core::writeFileAtomically(path, raw));
+    const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
+    EXPECT_TRUE(core::writeFileAtomically(*folder, "t.txt",
+                                          [&](core::Utf8Builder &out) { out.appendBytes(raw); }));
     EXPECT_EQ(fileBytes(path), raw);
     EXPECT_EQ(modeOf(path), 0600);
 
@@ -91,7 +98,7 @@ TEST(CoreFileIo, FailedWriteReportsAndKeepsOldData)
     // A folder where the file should be, and a path whose parent is a regular file.
     for (const QString &target : {d.filePath("folder"), d.filePath("plain/child.txt")}) {
         SCOPED_TRACE(target.toStdString());
-        EXPECT_FALSE(core::writeFileAtomically(target, "new\r\n").error.isEmpty());
+        EXPECT_FALSE(core::writeTextLines(target, {"new"}));
         EXPECT_EQ(fileBytes(d.filePath("plain")), "keep me\r\n");
         EXPECT_EQ(folderContents(d.path()), QStringList({"folder", "plain"}));
     }
@@ -115,8 +122,8 @@ TEST(CoreFileIo, RemovesOnlyItsOwnInterruptedWrites)
     ASSERT_TRUE(QDir(dir.path()).mkdir(ourFolder));
     ASSERT_TRUE(QFile::link(dir.filePath("quorvel.dat"), dir.filePath(ourLink)));
 
-    const core::Folder folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
-    EXPECT_EQ(core::removeInterruptedWrites(folder, "quorvel.dat"), QStringList{ours});
+    const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
+    EXPECT_EQ(core::removeInterruptedWrites(*folder, "quorvel.dat"), QStringList{ours});
     QStringList left = kept + QStringList{ourFolder, ourLink};
     left.sort();
     EXPECT_EQ(folderContents(dir.path()), left);

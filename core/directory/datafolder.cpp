@@ -69,26 +69,28 @@ bool pathExists(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
-PrepareResult refuse(const QString &path, const QString &reason)
+Result<FolderState> refuse(const QString &path, const QString &reason)
 {
-    PrepareResult result;
-    result.error = QStringLiteral("The data folder %1 can't be used: %2.")
-                       .arg(QDir::toNativeSeparators(path), reason);
-    return result;
+    return Result<FolderState>::failure(QStringLiteral("The data folder %1 can't be used: %2.")
+                                            .arg(QDir::toNativeSeparators(path), reason));
 }
 
 } // namespace
 
-PrepareResult checkDataFolder(const QString &appFolder, const QString &userName)
+Result<> checkUserName(const QString &userName)
 {
-    if (!isUsableUserName(userName)) {
-        PrepareResult result;
-        result.error =
-            userName.isEmpty()
-                ? QStringLiteral("No user name could be found, can't open a directory.")
-                : QStringLiteral("The user name \"%1\" can't name a data folder.").arg(userName);
-        return result;
-    }
+    if (isUsableUserName(userName))
+        return {};
+    return Result<>::failure(
+        userName.isEmpty()
+            ? QStringLiteral("No user name could be found, can't open a directory.")
+            : QStringLiteral("The user name \"%1\" can't name a data folder.").arg(userName));
+}
+
+Result<FolderState> checkDataFolder(const QString &appFolder, const QString &userName)
+{
+    if (const Result<> name = checkUserName(userName); !name)
+        return Result<FolderState>::failure(name);
     const QString path = dataFolderPath(appFolder, userName);
     bool created = false;
     if (!pathExists(path)) {
@@ -100,10 +102,7 @@ PrepareResult checkDataFolder(const QString &appFolder, const QString &userName)
     const QString reason = unsafeFolderReason(path);
     if (!reason.isEmpty())
         return refuse(path, reason);
-    PrepareResult result;
-    result.ok = true;
-    result.created = created;
-    return result;
+    return created ? FolderState::Created : FolderState::Existing;
 }
 
 } // namespace core

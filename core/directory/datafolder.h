@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,23 +11,24 @@ namespace core {
 // "..", and without a path separator or NUL.
 bool isUsableUserName(const QString &userName);
 
+// Fails, saying what the user is told, for a user name that cannot name a
+// data folder.
+Result<> checkUserName(const QString &userName);
+
 // <appFolder>/<userName>
 QString dataFolderPath(const QString &appFolder, const QString &userName);
 
 // <appFolder>/<userName>/quorvel.dat
 QString directoryFilePath(const QString &appFolder, const QString &userName);
 
-struct PrepareResult
-{
-    bool ok = false;
-    bool created = false; // the folder did not exist and was made here
-    QString error;        // what the user is told, naming the folder and the reason
-};
+// Whether the data folder was there already or has just been made.
+enum class FolderState { Existing, Created };
 
 // Makes sure the user's data folder exists and is safe to use. A missing
 // folder is created private to its owner (mode 0700). An existing path that
 // is a symbolic link, not a folder, or owned by another user is refused, and
-// so is an unusable user name; nothing is read or written then.
-PrepareResult checkDataFolder(const QString &appFolder, const QString &userName);
+// so is an unusable user name; nothing is read or written then. A failure
+// says what the user is told, naming the folder and the reason.
+Result<FolderState> checkDataFolder(const QString &appFolder, const QString &userName);
 
 } // namespace core

@@ -67,12 +67,11 @@ QString remedy(const DataLocationInput &input)
         .arg(QLatin1String(kPortableMarkerName), QDir::toNativeSeparators(input.executableFolder));
 }
 
-DataLocation refuse(const QString &folder, const QString &reason, const QString &remedy)
+Result<DataLocation> refuse(const QString &folder, const QString &reason, const QString &remedy)
 {
-    DataLocation refused;
-    refused.error = QStringLiteral("The folder %1 for Quorvel's data can't be used: %2.\n%3")
-                        .arg(QDir::toNativeSeparators(folder), reason, remedy);
-    return refused;
+    return Result<DataLocation>::failure(
+        QStringLiteral("The folder %1 for Quorvel's data can't be used: %2.\n%3")
+            .arg(QDir::toNativeSeparators(folder), reason, remedy));
 }
 
 // The folder in the user's home: $XDG_DATA_HOME/quorvel, or
@@ -105,7 +104,7 @@ bool makeFolder(const QString &path, QString *reason)
 
 } // namespace
 
-DataLocation chooseDataLocation(const DataLocationInput &input)
+Result<DataLocation> chooseDataLocation(const DataLocationInput &input)
 {
     DataLocation location;
     if (isInUseBesideExecutable(input)) {
@@ -114,13 +113,11 @@ DataLocation chooseDataLocation(const DataLocationInput &input)
         return location;
     }
     const QString folder = userDataFolder(input);
-    if (folder.isEmpty()) {
-        location.error =
+    if (folder.isEmpty())
+        return Result<DataLocation>::failure(
             QStringLiteral("Quorvel can't find a folder for its data: neither HOME nor "
                            "XDG_DATA_HOME is set to an absolute path.\n%1")
-                .arg(remedy(input));
-        return location;
-    }
+                .arg(remedy(input)));
     const QString moveAway = QStringLiteral("Move it out of the way. ") + remedy(input);
     switch (kindOf(folder)) {
     case PathKind::Missing:
@@ -141,10 +138,11 @@ DataLocation chooseDataLocation(const DataLocationInput &input)
     return location;
 }
 
-DataLocation createDataLocation(const DataLocation &location)
+Result<DataLocation> createDataLocation(const Result<DataLocation> &chosen)
 {
-    if (!location || !location.mustCreate)
-        return location;
+    if (!chosen || !chosen->mustCreate)
+        return chosen;
+    const DataLocation &location = *chosen;
     QStringList missing;
     for (QString path = location.folder; kindOf(path) == PathKind::Missing;) {
         missing.prepend(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files/result.h"
+
 #include <QString>
 
 namespace core {
@@ -17,16 +19,12 @@ struct DataLocationInput
 };
 
 // The application folder: the one that holds colorkeys.dat and each user's
-// data folder. Empty when no folder can be used; `error` then says which
-// folder, why, and what the user can do.
+// data folder.
 struct DataLocation
 {
     QString folder;
     bool besideExecutable = false;
     bool mustCreate = false; // it does not exist yet
-    QString error;
-
-    explicit operator bool() const { return !folder.isEmpty(); }
 };
 
 // The executable's folder when it holds quorvel.portable, colorkeys.dat or a
@@ -34,11 +32,13 @@ struct DataLocation
 // otherwise $XDG_DATA_HOME/quorvel, or ~/.local/share/quorvel when that
 // variable is unset or not absolute. An existing folder there must be a
 // folder of the user's own, not a symbolic link. Nothing is created here.
-DataLocation chooseDataLocation(const DataLocationInput &input);
+// When no folder can be used, the failure says which folder, why, and what
+// the user can do.
+Result<DataLocation> chooseDataLocation(const DataLocationInput &input);
 
 // Creates a location that must be created: the folder and any missing parent
-// with mode 0700. Returns the location unchanged when nothing had to be made,
-// and a refused one (with its error) when the folder cannot be made.
-DataLocation createDataLocation(const DataLocation &location);
+// with mode 0700. Returns the location unchanged when nothing had to be made
+// (a refused one too), and a failure when the folder cannot be made.
+Result<DataLocation> createDataLocation(const Result<DataLocation> &location);
 
 } // namespace core

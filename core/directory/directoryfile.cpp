@@ -3,8 +3,6 @@
 #include "core/files/fileio.h"
 
 #include <QFile>
-
-#include <QFileInfo>
 #include <algorithm>
 #include <exception>
 #include <system_error>
@@ -231,39 +229,23 @@ bool parseDirectoryText(QStringView text, bool plainUtf8,
     return asWritten;
 }
 
-DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
-                                      const std::function<void(qsizetype)> &expect,
-                                      const std::function<void(DirectoryEntry &&)> &add)
+Result<DirectoryRead> ReadDirectoryFile(const Folder &folder,
+                                        const std::function<void(qsizetype)> &expect,
+                                        const std::function<void(DirectoryEntry &&)> &add)
 {
-    const KeptText file = readTextKeptUntilExit(folder, QLatin1String(kDirectoryFileName));
-    DirectoryReadStatus result{file.error, file.stamp};
-    if (file.status != ReadStatus::Ok)
-        return result;
-    expect(countUnit(file.text, u'\n') + 1);
-    result.asWritten = parseDirectoryText(file.text, file.plainUtf8, add);
-    return result;
+    const Result<KeptText> file = readTextKeptUntilExit(folder, QLatin1String(kDirectoryFileName));
+    if (!file)
+        return Result<DirectoryRead>::failure(file.error());
+    DirectoryRead read{file->stamp, false};
+    if (file->missing)
+        return read;
+    expect(countUnit(file->text, u'\n') + 1);
+    read.asWritten = parseDirectoryText(file->text, file->plainUtf8, add);
+    return read;
 }
 
-DirectoryReadResult ReadDirectoryFile(const QString &path)
-{
-    DirectoryReadResult result;
-    const QString folderPath = QFileInfo(path).absolutePath();
-    QString error;
-    const Folder folder = Folder::open(folderPath, Folder::Link::Follow, &error);
-    if (!folder.isOpen()) {
-        result.error = error;
-        return result;
-    }
-    result.error = ReadDirectoryFile(
-                       folder, [&](qsizetype count) { result.entries.reserve(count); },
-                       [&](DirectoryEntry &&entry) { result.entries.append(std::move(entry)); })
-                       .error;
-    result.ok = result.error.isEmpty();
-    return result;
-}
-
-WriteResult WriteDirectoryFile(const Folder &folder,
-                               const std::function<void(const EntryVisitor &)> &forEach)
+Result<FileStamp> WriteDirectoryFile(const Folder &folder,
+                                     const std::function<void(const EntryVisitor &)> &forEach)
 {
     // Private to its owner from the moment it exists.
     WriteOptions options;
@@ -271,15 +253,6 @@ WriteResult WriteDirectoryFile(const Folder &folder,
     return writeFileAtomically(
         folder, QLatin1String(kDirectoryFileName),
         [&](Utf8Builder &out) { writeDirectoryLines(out, forEach); }, options);
-}
-
-QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries)
-{
-    WriteOptions options;
-    options.mode = 0600;
-    return writeFileAtomically(
-               path, [&](Utf8Builder &out) { writeDirectoryLines(out, eachOf(entries)); }, options)
-        .error;
 }
 
 QStringList splitNumberLines(const QString &numbers)

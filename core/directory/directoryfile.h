@@ -63,44 +63,30 @@ QByteArray formatDirectoryFile(const QList<DirectoryEntry> &entries);
 
 QStringList formatDirectoryLines(const QList<DirectoryEntry> &entries);
 
-struct DirectoryReadResult
+// What the directory file was when read.
+struct DirectoryRead
 {
-    bool ok = false;
-    QList<DirectoryEntry> entries;
-    QString error; // the reason, when !ok
-};
-
-// Reads the directory file at path. A missing file is an empty directory; a
-// file that exists but cannot be read (a link, a FIFO, no permission) is an
-// error with the reason.
-DirectoryReadResult ReadDirectoryFile(const QString &path);
-
-struct DirectoryReadStatus
-{
-    QString error;   // empty on success, otherwise the reason
-    FileStamp stamp; // what the file was when read (exists false when missing)
+    FileStamp stamp; // exists false when there was no file
     // The file holds exactly the bytes that writing its entries back would
     // give (UTF-8, CR LF after every line, each line as the writer makes it).
     bool asWritten = false;
 };
 
-// The same for the directory file of a held folder, handing each entry to
-// `add` in file order instead of collecting them; `expect` is told first how
-// many entries there are at most.
-DirectoryReadStatus ReadDirectoryFile(const Folder &folder,
-                                      const std::function<void(qsizetype)> &expect,
-                                      const std::function<void(DirectoryEntry &&)> &add);
+// Reads the directory file of a held folder, handing each entry to `add` in
+// file order; `expect` is told first how many entries there are at most. A
+// missing file is an empty directory; a file that exists but cannot be read
+// (a link, a FIFO, no permission) fails with the reason.
+Result<DirectoryRead> ReadDirectoryFile(const Folder &folder,
+                                        const std::function<void(qsizetype)> &expect,
+                                        const std::function<void(DirectoryEntry &&)> &add);
 
-// Replaces the directory file at path atomically with the entries, private
-// to its owner. Returns an empty text on success, otherwise the reason.
-QString WriteDirectoryFile(const QString &path, const QList<DirectoryEntry> &entries);
-
-// The same in a held folder, for entries that forEach hands, in order, to
-// the visitor it is given; they must stay where they are until the write
-// returns. The file is written without a copy of them all.
+// Replaces the directory file of a held folder atomically, private to its
+// owner, with the entries that forEach hands, in order, to the visitor it
+// is given; they must stay where they are until the write returns. The file
+// is written without a copy of them all.
 using EntryVisitor = std::function<void(const DirectoryEntry &)>;
-WriteResult WriteDirectoryFile(const Folder &folder,
-                               const std::function<void(const EntryVisitor &)> &forEach);
+Result<FileStamp> WriteDirectoryFile(const Folder &folder,
+                                     const std::function<void(const EntryVisitor &)> &forEach);
 
 // Writes the entries that forEach hands, in order, with writeSome, which
 // writes a run of them to the builder it is given (keeping any scratch space

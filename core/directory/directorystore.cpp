@@ -37,26 +37,23 @@ DirectoryStore::~DirectoryStore()
     unlock();
 }
 
-PrepareResult DirectoryStore::open()
+Result<FolderState> DirectoryStore::open()
 {
-    PrepareResult result = checkDataFolder(appFolder_, userName_);
-    if (!result.ok)
+    const Result<FolderState> result = checkDataFolder(appFolder_, userName_);
+    if (!result)
         return result;
     // The folder checked by path is opened without following a link and
     // checked again through the descriptor, which is what every later read
     // and write goes through: a swap between the two is caught here.
     const QString path = dataFolderPath(appFolder_, userName_);
-    QString why;
-    Folder folder = Folder::open(path, Folder::Link::Refuse, &why);
-    if (folder.isOpen() && !folder.isOwnedByUser())
-        why = QStringLiteral("it belongs to another user");
-    if (!folder.isOpen() || !why.isEmpty()) {
-        result.ok = false;
-        result.error = QStringLiteral("The data folder %1 can't be used: %2.")
-                           .arg(QDir::toNativeSeparators(path), why);
-        return result;
-    }
-    folder_ = std::move(folder);
+    Result<Folder> folder = Folder::open(path, Folder::Link::Refuse);
+    const QString why = !folder                    ? folder.error()
+                        : !folder->isOwnedByUser() ? QStringLiteral("it belongs to another user")
+                                                   : QString();
+    if (!why.isEmpty())
+        return Result<FolderState>::failure(QStringLiteral("The data folder %1 can't be used: %2.")
+                                                .arg(QDir::toNativeSeparators(path), why));
+    folder_ = std::move(*folder);
     return result;
 }
 
@@ -124,58 +121,72 @@ QStringList DirectoryStore::removeInterruptedSaves()
     return removeInterruptedWrites(folder_, QLatin1String(kDirectoryFileName));
 }
 
-QString DirectoryStore::writeDefaultFile()
+Result<> DirectoryStore::writeDefaultFile()
 {
     const DirectoryEntry entry = *parseDirectoryLine(QString::fromLatin1(kDefaultDirectoryLine));
-    const WriteResult written =
+    const Result<FileStamp> written =
         WriteDirectoryFile(folder_, [&](const EntryVisitor &visit) { visit(entry); });
     if (written) {
-        known_ = written.stamp;
+        known_ = *written;
         asWritten_ = true;
     }
-    return written.error;
+    return written.status();
 }
 
-QString DirectoryStore::read(const std::function<void(qsizetype)> &expect,
-                             const std::function<void(DirectoryEntry &&)> &add)
+Result<> DirectoryStore::read(const std::function<void(qsizetype)> &expect,
+                              const std::function<void(DirectoryEntry &&)> &add)
 {
-    const DirectoryReadStatus result = ReadDirectoryFile(folder_, expect, add);
-    if (result.error.isEmpty()) {
-        known_ = result.stamp;
-        asWritten_ = result.asWritten;
+    const Result<DirectoryRead> result = ReadDirectoryFile(folder_, expect, add);
+    if (result) {
+        known_ = result->stamp;
+        asWritten_ = result->asWritten;
     }
-    return result.error;
+    return result.status();
 }
 
-QString DirectoryStore::reopenRemovedFolder()
+Result<> DirectoryStore::reopenRemovedFolder()
 {
     lock_.reset();
     folder_ = Folder();
-    const PrepareResult reopened = open();
-    if (!reopened.ok)
-        return reopened.error;
+    const Result<FolderState> reopened = open();
+    if (!reopened)
+        return reopened.status();
     if (lock() != LockState::Locked) {
         const QString error = QStringLiteral("its lock file %1 can't be taken")
                                   .arg(QDir::toNativeSeparators(lockPath()));
         // Not kept without its lock: the next save tries again from the start.
         folder_ = Folder();
-        return error;
+        return Result<>::failure(error);
     }
     return {};
 }
 
-DirectoryStore::SaveResult
+Result<> DirectoryStore::keepOutsideVersion(const QDateTime &now, SaveReport &report)
+{
+    const QString name = QLatin1String(kDirectoryFileName);
+    QString sideName = outsideCopyName(now);
+    for (int n = 2; folder_.stampOf(sideName).exists; ++n)
+        sideName = outsideCopyName(now) + QStringLiteral("-%1").arg(n);
+    if (const Result<> kept = keepSideCopy(folder_, name, sideName); !kept)
+        return Result<>::failure(QStringLiteral("the version another program wrote can't be kept "
+                                                "as %1: %2")
+                                     .arg(sideName, kept.error()));
+    report.sideCopy = folder_.filePath(sideName);
+    return {};
+}
+
+Result<DirectoryStore::SaveReport>
 DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
                      const QDateTime &now)
 {
-    SaveResult result;
+    using Saved = Result<SaveReport>;
+    SaveReport report;
     if (!folder_.isOpen() || folder_.isRemoved()) {
-        result.error = reopenRemovedFolder();
-        if (!result.error.isEmpty())
-            return result;
-        result.recreated = true;
+        if (const Result<> reopened = reopenRemovedFolder(); !reopened)
+            return Saved::failure(reopened.error(), report);
+        report.recreated = true;
     } else if (!folder_.isAtPath()) {
-        result.movedTo = folder_.currentPath();
+        report.movedTo = folder_.currentPath();
     }
 
     const QString name = QLatin1String(kDirectoryFileName);
@@ -183,73 +194,55 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
     // Nothing changed here, and the file in its place already holds exactly
     // what would be written, private to its owner: there is nothing to write.
     if (!changed && asWritten_ && onDisk.regular && onDisk.privateToOwner && onDisk == known_ &&
-        !result.recreated && result.movedTo.isEmpty()) {
-        result.outcome = Outcome::Saved;
-        return result;
-    }
+        !report.recreated && report.movedTo.isEmpty())
+        return report;
     // A file that changed holds another program's version. Nothing there, or
     // something that is not a regular file, holds none: the save restores
     // the file (or, over a folder, fails and says so).
     if (onDisk.regular && onDisk != known_) {
         if (!changed) {
-            result.outcome = Outcome::LeftOutsideVersion;
-            return result;
+            report.outcome = Outcome::LeftOutsideVersion;
+            return report;
         }
-        QString sideName = outsideCopyName(now);
-        for (int n = 2; folder_.stampOf(sideName).exists; ++n)
-            sideName = outsideCopyName(now) + QStringLiteral("-%1").arg(n);
-        if (const QString error = keepSideCopy(folder_, name, sideName); !error.isEmpty()) {
-            result.error = QStringLiteral("the version another program wrote can't be kept "
-                                          "as %1: %2")
-                               .arg(sideName, error);
-            return result;
-        }
-        result.sideCopy = folder_.filePath(sideName);
+        if (const Result<> kept = keepOutsideVersion(now, report); !kept)
+            return Saved::failure(kept.error(), report);
     }
 
     // The day's first save keeps the file as it was; a backup that fails
     // never stops the save.
     if (onDisk.regular) {
-        const QString held = folder_.currentPath();
-        const QString where = held.isEmpty() ? folderPath() : held;
-        if (const BackupResult backup =
-                keepDailyBackup(where, now.date(), QDir(where).filePath(name));
-            !backup)
-            result.backupError = backup.error;
+        if (const Result<BackupReport> backup = keepDailyBackup(folder_, name, now.date()); !backup)
+            report.backupError = backup.error();
     }
 
-    const WriteResult written = WriteDirectoryFile(folder_, forEach);
-    if (!written) {
-        result.error = written.error;
-        return result;
-    }
-    known_ = written.stamp;
+    const Result<FileStamp> written = WriteDirectoryFile(folder_, forEach);
+    if (!written)
+        return Saved::failure(written.error(), report);
+    known_ = *written;
     asWritten_ = true;
-    result.outcome = Outcome::Saved;
-    return result;
+    return report;
 }
 
-QString DirectoryStore::leaveNotice(const QString &text)
+Result<> DirectoryStore::leaveNotice(const QString &text)
 {
     WriteOptions options;
     options.mode = 0600;
     return writeFileAtomically(
                folder_, QLatin1String(kNoticeFileName), [&](Utf8Builder &out) { out.append(text); },
                options)
-        .error;
+        .status();
 }
 
 QString DirectoryStore::takeNotice()
 {
-    const ReadBytesResult notice =
+    const Result<FileBytes> notice =
         readRegularFile(folder_, QLatin1String(kNoticeFileName), kNoticeLimit);
     // Only a regular file goes: anything else at that name is not ours.
-    if (notice.status != ReadStatus::Ok)
+    if (!notice || notice->missing)
         return {};
     ::unlinkat(folder_.descriptor(), kNoticeFileName, 0);
-    return decodeText(notice.bytes);
+    return decodeText(notice->bytes);
 }
-
 QString DirectoryStore::folderPath() const
 {
     return dataFolderPath(appFolder_, userName_);

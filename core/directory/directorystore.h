@@ -29,8 +29,8 @@ public:
     DirectoryStore &operator=(const DirectoryStore &) = delete;
 
     // Checks the data folder (making it, private, when missing) and holds it
-    // open. On failure the text says which folder and why.
-    PrepareResult open();
+    // open. A failure says which folder and why.
+    Result<FolderState> open();
 
     enum class LockState { Locked, HeldByAnother, Failed };
     // Takes the data folder's lock (its file private to the user).
@@ -42,18 +42,18 @@ public:
     QStringList removeInterruptedSaves();
 
     // Writes the Default directory file into a folder just made.
-    QString writeDefaultFile();
+    Result<> writeDefaultFile();
 
-    // Reads the directory file into add; an empty text on success, otherwise
-    // the reason. Remembers what the file was.
-    QString read(const std::function<void(qsizetype)> &expect,
-                 const std::function<void(DirectoryEntry &&)> &add);
+    // Reads the directory file into add; a failure says why. Remembers what
+    // the file was.
+    Result<> read(const std::function<void(qsizetype)> &expect,
+                  const std::function<void(DirectoryEntry &&)> &add);
 
-    enum class Outcome { Saved, LeftOutsideVersion, Failed };
-    struct SaveResult
+    enum class Outcome { Saved, LeftOutsideVersion };
+    // What a save did; a failed save still says what it did before failing.
+    struct SaveReport
     {
-        Outcome outcome = Outcome::Failed;
-        QString error;          // the reason, when Failed
+        Outcome outcome = Outcome::Saved;
         QString sideCopy;       // the file the outside version was kept as, if any
         QString movedTo;        // where the data folder is now, when it was moved away
         bool recreated = false; // the data folder had been removed and was made again
@@ -67,11 +67,11 @@ public:
     // checked, held and locked before the save. With `changed` false and the
     // file as it was last read or written, holding exactly what would be
     // written, nothing is written.
-    SaveResult save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
-                    const QDateTime &now = QDateTime::currentDateTime());
+    Result<SaveReport> save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
+                            const QDateTime &now = QDateTime::currentDateTime());
 
     // A message left for the next start (written atomically), and taking it.
-    QString leaveNotice(const QString &text);
+    Result<> leaveNotice(const QString &text);
     QString takeNotice();
 
     // The folder and the file as they were opened (for messages).
@@ -83,7 +83,8 @@ public:
     bool currentFileExists() const;
 
 private:
-    QString reopenRemovedFolder();
+    Result<> reopenRemovedFolder();
+    Result<> keepOutsideVersion(const QDateTime &now, SaveReport &report);
 
     QString appFolder_;
     QString userName_;

@@ -187,21 +187,55 @@ Folder &Folder::operator=(Folder &&other) noexcept
     return *this;
 }
 
-Folder Folder::open(const QString &path, Link link, QString *error)
+namespace {
+
+QString folderOpenReason(int code)
+{
+    return code == ELOOP     ? QStringLiteral("it is a symbolic link")
+           : code == ENOTDIR ? QStringLiteral("it is not a folder")
+                             : reasonOf(code);
+}
+
+} // namespace
+
+Result<Folder> Folder::open(const QString &path, Link link)
 {
     Folder folder;
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     if (link == Link::Refuse)
         flags |= O_NOFOLLOW;
     folder.fd_ = ::open(nativeName(path).constData(), flags);
-    if (folder.fd_ < 0 && error) {
-        const int code = errno;
-        *error = code == ELOOP     ? QStringLiteral("it is a symbolic link")
-                 : code == ENOTDIR ? QStringLiteral("it is not a folder")
-                                   : reasonOf(code);
-    }
     folder.path_ = path;
+    if (folder.fd_ < 0)
+        return Result<Folder>::failure(folderOpenReason(errno));
     return folder;
+}
+
+Result<Folder> Folder::openHolding(const QString &path)
+{
+    return open(parentOf(path), Link::Follow);
+}
+
+Result<Folder> Folder::openSub(const QString &name) const
+{
+    Folder folder;
+    folder.path_ = filePath(name);
+    folder.fd_ = fd_ < 0 ? -1
+                         : ::openat(fd_, nativeName(name).constData(),
+                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder.fd_ >= 0)
+        return folder;
+    const int code = fd_ < 0 ? EBADF : errno;
+    // A link to a folder is refused as not being one: say what it is.
+    if (code == ENOTDIR) {
+        struct stat st
+        {
+        };
+        if (::fstatat(fd_, nativeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(st.st_mode))
+            return Result<Folder>::failure(folderOpenReason(ELOOP));
+    }
+    return Result<Folder>::failure(folderOpenReason(code));
 }
 
 bool Folder::isRemoved() const
@@ -257,39 +291,42 @@ FileStamp Folder::stampOf(const QString &name) const
     return stampFrom(st);
 }
 
-ReadBytesResult readRegularFile(const Folder &folder, const QString &name, qint64 maxBytes)
+Result<FileBytes> readRegularFile(const Folder &folder, const QString &name, qint64 maxBytes)
 {
-    ReadBytesResult result;
-    OpenedFile file = openRegular(folder, name, maxBytes);
-    result.status = file.status;
-    result.error = file.error;
-    if (file.status != ReadStatus::Ok)
-        return result;
-    result.stamp = stampFrom(file.st);
-    if (!readRest(file.fd->get(), result.bytes) ||
-        (maxBytes >= 0 && result.bytes.size() > maxBytes)) {
-        result.error = result.bytes.size() > maxBytes && maxBytes >= 0
-                           ? QStringLiteral("it is larger than %1 bytes").arg(maxBytes)
-                           : reasonOf(errno);
-        result.bytes.clear();
-        result.status = ReadStatus::Failed;
-    }
-    return result;
+    FileBytes read;
+    const OpenedFile file = openRegular(folder, name, maxBytes);
+    read.missing = file.status == ReadStatus::Missing;
+    if (file.status == ReadStatus::Failed)
+        return Result<FileBytes>::failure(file.error, read);
+    if (read.missing)
+        return read;
+    read.stamp = stampFrom(file.st);
+    if (!readRest(file.fd->get(), read.bytes))
+        return Result<FileBytes>::failure(reasonOf(errno));
+    if (maxBytes >= 0 && read.bytes.size() > maxBytes)
+        return Result<FileBytes>::failure(
+            QStringLiteral("it is larger than %1 bytes").arg(maxBytes));
+    return read;
 }
 
 ReadBytesResult readRegularFile(const QString &path, qint64 maxBytes)
 {
-    QString error;
-    const Folder folder = Folder::open(parentOf(path), Folder::Link::Follow, &error);
-    if (!folder.isOpen()) {
-        ReadBytesResult result;
+    ReadBytesResult result;
+    const Result<Folder> folder = Folder::openHolding(path);
+    if (!folder) {
         // No folder there (or a file in its place): no file either.
         if (!QFileInfo(parentOf(path)).isDir())
             result.status = ReadStatus::Missing;
-        result.error = error;
+        result.error = folder.error();
         return result;
     }
-    return readRegularFile(folder, nameOf(path), maxBytes);
+    Result<FileBytes> read = readRegularFile(*folder, nameOf(path), maxBytes);
+    result.status = !read           ? ReadStatus::Failed
+                    : read->missing ? ReadStatus::Missing
+                                    : ReadStatus::Ok;
+    result.error = read.error();
+    result.bytes = std::move(read->bytes);
+    return result;
 }
 
 ReadResult readTextLines(const QString &path, qint64 maxBytes)
@@ -301,87 +338,75 @@ ReadResult readTextLines(const QString &path, qint64 maxBytes)
     return result;
 }
 
-KeptText readTextKeptUntilExit(const Folder &folder, const QString &name)
+namespace {
+
+// Reads what is left of the file after the first got bytes of expected are
+// in bytes; the whole content, or a failure.
+Result<QByteArrayView> readToEnd(int fd, char *bytes, std::size_t expected, QByteArray &grown)
 {
-    KeptText result;
-    OpenedFile file = openRegular(folder, name, -1);
-    result.status = file.status;
-    result.error = file.error;
+    const qint64 got = readUpTo(fd, bytes, static_cast<qint64>(expected) + 1);
+    if (got < 0)
+        return Result<QByteArrayView>::failure(reasonOf(errno));
+    if (got <= static_cast<qint64>(expected))
+        return QByteArrayView(bytes, got);
+    // Read to the end whatever the size said: the file grew meanwhile.
+    grown = QByteArray(bytes, got);
+    if (!readRest(fd, grown))
+        return Result<QByteArrayView>::failure(reasonOf(errno));
+    return QByteArrayView(grown);
+}
+
+} // namespace
+
+Result<KeptText> readTextKeptUntilExit(const Folder &folder, const QString &name)
+{
+    KeptText kept;
+    const OpenedFile file = openRegular(folder, name, -1);
+    kept.missing = file.status == ReadStatus::Missing;
     if (file.status != ReadStatus::Ok)
-        return result;
-    result.status = ReadStatus::Failed;
-    result.stamp = stampFrom(file.st);
-    // Read to the end whatever the size said: the file may grow meanwhile.
+        return file.status == ReadStatus::Failed ? Result<KeptText>::failure(file.error, kept)
+                                                 : Result<KeptText>(kept);
+    kept.stamp = stampFrom(file.st);
+    const QString noMemory = QStringLiteral("there is not enough memory");
     const auto expected = static_cast<std::size_t>(std::max<qint64>(file.st.st_size, 0));
     std::unique_ptr<char, decltype(&std::free)> bytes(
         static_cast<char *>(allocateBlock(expected + 1)), &std::free);
-    if (!bytes) {
-        result.error = QStringLiteral("there is not enough memory");
-        return result;
-    }
-    const qint64 got = readUpTo(file.fd->get(), bytes.get(), static_cast<qint64>(expected) + 1);
-    if (got < 0) {
-        result.error = reasonOf(errno);
-        return result;
-    }
-    QByteArrayView content(bytes.get(), got);
+    if (!bytes)
+        return Result<KeptText>::failure(noMemory);
     QByteArray grown;
-    if (got > static_cast<qint64>(expected)) {
-        grown = QByteArray(bytes.get(), got);
-        if (!readRest(file.fd->get(), grown)) {
-            result.error = reasonOf(errno);
-            return result;
-        }
-        content = grown;
-    }
+    const Result<QByteArrayView> content = readToEnd(file.fd->get(), bytes.get(), expected, grown);
+    if (!content)
+        return Result<KeptText>::failure(content.error());
     auto *text = static_cast<QChar *>(allocateBlock(
-        static_cast<std::size_t>(std::max<qsizetype>(content.size(), 1)) * sizeof(QChar)));
-    if (!text) {
-        result.error = QStringLiteral("there is not enough memory");
-        return result;
-    }
+        static_cast<std::size_t>(std::max<qsizetype>(content->size(), 1)) * sizeof(QChar)));
+    if (!text)
+        return Result<KeptText>::failure(noMemory);
     keepUntilExit(text);
-    result.text = QStringView(text, decodeTextInto(text, content, &result.plainUtf8));
-    result.status = ReadStatus::Ok;
-    return result;
+    kept.text = QStringView(text, decodeTextInto(text, *content, &kept.plainUtf8));
+    return kept;
 }
 
-WriteResult writeFileAtomically(const Folder &folder, const QString &name,
-                                const std::function<void(Utf8Builder &)> &fill,
-                                WriteOptions options)
+namespace {
+
+// The mode a new file written at target gets.
+unsigned modeFor(int dir, const QByteArray &target, const WriteOptions &options)
 {
-    WriteResult result;
-    if (!folder.isOpen()) {
-        result.error = QStringLiteral("its folder can't be opened");
-        return result;
-    }
-    const int dir = folder.descriptor();
-    const QByteArray target = nativeName(name);
-    unsigned mode = options.mode;
-    if (options.keepMode) {
-        struct stat old
-        {
-        };
-        if (::fstatat(dir, target.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(old.st_mode))
-            mode = old.st_mode & 07777;
-    }
-    const QByteArray temporary = nativeName(temporaryNameFor(name));
-    const int fd = ::openat(dir, temporary.constData(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        result.error = reasonOf(errno);
-        return result;
-    }
-    Descriptor file(fd);
-    const auto fail = [&](int error) {
-        result.error = reasonOf(error);
-        ::unlinkat(dir, temporary.constData(), 0);
-        return result;
+    struct stat old
+    {
     };
-    // The mode is set on the descriptor, so the umask has no say.
+    if (options.keepMode && ::fstatat(dir, target.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(old.st_mode))
+        return old.st_mode & 07777;
+    return options.mode;
+}
+
+// Fills the new file open as fd, with its mode set on the descriptor (so the
+// umask has no say), and puts it on disk; 0 or the error.
+int fillFile(int fd, unsigned mode, const std::function<void(Utf8Builder &)> &fill,
+             struct stat &written)
+{
     if (::fchmod(fd, static_cast<mode_t>(mode)) != 0)
-        return fail(errno);
+        return errno;
     int writeError = 0;
     Utf8Builder out([&](const char *data, qsizetype size) {
         if (writeAll(fd, data, size))
@@ -391,50 +416,74 @@ WriteResult writeFileAtomically(const Folder &folder, const QString &name,
     });
     fill(out);
     if (!out.finish())
-        return fail(writeError);
-    struct stat written
-    {
-    };
+        return writeError;
     if (::fsync(fd) != 0 || ::fstat(fd, &written) != 0)
-        return fail(errno);
-    if (!file.close())
-        return fail(errno);
+        return errno;
+    return 0;
+}
+
+// Gives the temporary file the target's name; 0 or the error.
+int putInPlace(int dir, const QByteArray &temporary, const QByteArray &target,
+               const WriteOptions &options)
+{
     if (options.onlyIfMissing) {
         // A hard link never replaces what is there; the temporary name goes.
         if (::linkat(dir, temporary.constData(), dir, target.constData(), 0) != 0)
-            return fail(errno);
+            return errno;
         ::unlinkat(dir, temporary.constData(), 0);
-    } else if (::renameat(dir, temporary.constData(), dir, target.constData()) != 0) {
-        return fail(errno);
+        return 0;
+    }
+    return ::renameat(dir, temporary.constData(), dir, target.constData()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+Result<FileStamp> writeFileAtomically(const Folder &folder, const QString &name,
+                                      const std::function<void(Utf8Builder &)> &fill,
+                                      WriteOptions options)
+{
+    if (!folder.isOpen())
+        return Result<FileStamp>::failure(QStringLiteral("its folder can't be opened"));
+    const int dir = folder.descriptor();
+    const QByteArray target = nativeName(name);
+    const unsigned mode = modeFor(dir, target, options);
+    const QByteArray temporary = nativeName(temporaryNameFor(name));
+    Descriptor file(::openat(dir, temporary.constData(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!file.valid())
+        return Result<FileStamp>::failure(reasonOf(errno));
+    struct stat written
+    {
+    };
+    int error = fillFile(file.get(), mode, fill, written);
+    if (error == 0 && !file.close())
+        error = errno;
+    if (error == 0)
+        error = putInPlace(dir, temporary, target, options);
+    if (error != 0) {
+        ::unlinkat(dir, temporary.constData(), 0);
+        return Result<FileStamp>::failure(reasonOf(error));
     }
     // The rename itself is on disk only once the folder is.
-    if (::fsync(dir) != 0) {
-        result.error = reasonOf(errno);
-        return result;
-    }
-    result.stamp = stampFrom(written);
-    return result;
+    if (::fsync(dir) != 0)
+        return Result<FileStamp>::failure(reasonOf(errno));
+    return stampFrom(written);
 }
 
 WriteResult writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
                                 WriteOptions options)
 {
-    QString error;
-    const Folder folder = Folder::open(parentOf(path), Folder::Link::Follow, &error);
-    if (!folder.isOpen())
-        return {error, {}};
-    return writeFileAtomically(folder, nameOf(path), fill, options);
-}
-
-WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes, WriteOptions options)
-{
-    return writeFileAtomically(
-        path, [&](Utf8Builder &out) { out.appendBytes(bytes); }, options);
+    const Result<Folder> folder = Folder::openHolding(path);
+    if (!folder)
+        return {folder.error()};
+    return {writeFileAtomically(*folder, nameOf(path), fill, options).error()};
 }
 
 WriteResult writeTextLines(const QString &path, const QStringList &lines, WriteOptions options)
 {
-    return writeFileAtomically(path, joinLines(lines), options);
+    const QByteArray bytes = joinLines(lines);
+    return writeFileAtomically(
+        path, [&](Utf8Builder &out) { out.appendBytes(bytes); }, options);
 }
 
 bool isTemporaryNameFor(const QString &fileName, const QString &target)
@@ -482,7 +531,7 @@ QStringList removeInterruptedWrites(const Folder &folder, const QString &target)
     return removed;
 }
 
-QString keepSideCopy(const Folder &folder, const QString &name, const QString &newName)
+Result<> keepSideCopy(const Folder &folder, const QString &name, const QString &newName)
 {
     const int dir = folder.descriptor();
     const QByteArray from = nativeName(name);
@@ -490,16 +539,16 @@ QString keepSideCopy(const Folder &folder, const QString &name, const QString &n
     if (::linkat(dir, from.constData(), dir, to.constData(), 0) == 0)
         return {};
     if (errno == EEXIST)
-        return reasonOf(EEXIST);
+        return Result<>::failure(reasonOf(EEXIST));
     // No hard links here: copy what can be read.
-    const ReadBytesResult old = readRegularFile(folder, name);
-    if (old.status != ReadStatus::Ok)
-        return old.status == ReadStatus::Missing ? reasonOf(ENOENT) : old.error;
+    const Result<FileBytes> old = readRegularFile(folder, name);
+    if (!old || old->missing)
+        return Result<>::failure(old ? reasonOf(ENOENT) : old.error());
     WriteOptions options;
     options.onlyIfMissing = true;
     return writeFileAtomically(
-               folder, newName, [&](Utf8Builder &out) { out.appendBytes(old.bytes); }, options)
-        .error;
+               folder, newName, [&](Utf8Builder &out) { out.appendBytes(old->bytes); }, options)
+        .status();
 }
 
 } // namespace core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/files/result.h"
 #include "core/files/textcodec.h"
 
 #include <QByteArray>
@@ -10,8 +11,6 @@
 #include <functional>
 
 namespace core {
-
-enum class ReadStatus { Ok, Missing, Failed };
 
 // What a file was when last seen: enough to tell that another program has
 // replaced or changed it since.
@@ -48,9 +47,13 @@ public:
     Folder &operator=(const Folder &) = delete;
 
     // Opens the folder at path; with Link::Refuse a symbolic link there is
-    // refused. On failure the folder is not open and error (when given) holds
-    // the reason.
-    static Folder open(const QString &path, Link link, QString *error = nullptr);
+    // refused. A failure says why.
+    static Result<Folder> open(const QString &path, Link link);
+    // Opens the folder that holds the file at path (a link to it followed).
+    static Result<Folder> openHolding(const QString &path);
+    // Opens the sub-folder name of this folder; a symbolic link there is
+    // refused. A failure says why.
+    Result<Folder> openSub(const QString &name) const;
 
     bool isOpen() const { return fd_ >= 0; }
     int descriptor() const { return fd_; }
@@ -74,53 +77,34 @@ private:
     QString path_;
 };
 
-struct ReadBytesResult
+// A whole regular file as read. Nothing at all at the name is missing, not
+// a failure.
+struct FileBytes
 {
-    ReadStatus status = ReadStatus::Failed;
+    bool missing = false;
     QByteArray bytes;
-    QString error; // the reason, when status is Failed
     FileStamp stamp;
 };
 
 // Reads a whole regular file of the folder. It never follows a symbolic link
 // and never waits: a link (a dangling one too), a FIFO, a device or a folder
-// at name is Failed with the reason, and so is a file larger than maxBytes
-// (when not negative). Only nothing at all at name is Missing.
-ReadBytesResult readRegularFile(const Folder &folder, const QString &name, qint64 maxBytes = -1);
-
-// The same for a path, in the folder that holds it.
-ReadBytesResult readRegularFile(const QString &path, qint64 maxBytes = -1);
-
-struct ReadResult
-{
-    ReadStatus status = ReadStatus::Failed;
-    QStringList lines;
-    QString error; // the reason, when status is Failed
-};
-
-// Reads a whole text file into lines (see readRegularFile and decodeText).
-ReadResult readTextLines(const QString &path, qint64 maxBytes = -1);
+// at name fails with the reason, and so does a file larger than maxBytes
+// (when not negative).
+Result<FileBytes> readRegularFile(const Folder &folder, const QString &name, qint64 maxBytes = -1);
 
 // Reads and decodes a whole text file (as decodeText) into memory that stays
 // until the program ends, so that strings made from it with
 // QString::fromRawData stay valid. Large files go to memory that fills
-// quickly (huge pages where the system offers them).
+// quickly (huge pages where the system offers them). Reads as
+// readRegularFile does.
 struct KeptText
 {
-    ReadStatus status = ReadStatus::Failed;
+    bool missing = false;
     QStringView text;
     bool plainUtf8 = false; // UTF-8 throughout, without a byte-order mark
-    QString error;          // the reason, when status is Failed
     FileStamp stamp;
 };
-KeptText readTextKeptUntilExit(const Folder &folder, const QString &name);
-
-struct WriteResult
-{
-    QString error; // empty on success, otherwise the reason
-    FileStamp stamp;
-    explicit operator bool() const { return error.isEmpty(); }
-};
+Result<KeptText> readTextKeptUntilExit(const Folder &folder, const QString &name);
 
 struct WriteOptions
 {
@@ -138,19 +122,10 @@ struct WriteOptions
 // to disk, then renamed over name and the folder flushed. A failure at any
 // point leaves what stood at name untouched and removes the temporary file.
 // A symbolic link at name is replaced, never written through.
-WriteResult writeFileAtomically(const Folder &folder, const QString &name,
-                                const std::function<void(Utf8Builder &)> &fill,
-                                WriteOptions options = {});
-
-// The same for a path, in the folder that holds it.
-WriteResult writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
-                                WriteOptions options = {});
-WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes,
-                                WriteOptions options = {});
-
-// The same for lines, written as joinLines encodes them.
-WriteResult writeTextLines(const QString &path, const QStringList &lines,
-                           WriteOptions options = {});
+// Gives the stamp of the file written.
+Result<FileStamp> writeFileAtomically(const Folder &folder, const QString &name,
+                                      const std::function<void(Utf8Builder &)> &fill,
+                                      WriteOptions options = {});
 
 // True for the names of the temporary files writeFileAtomically makes for
 // target, and for nothing a person would name a file.
@@ -164,7 +139,41 @@ QStringList removeInterruptedWrites(const Folder &folder, const QString &target)
 
 // Keeps what stands at name under a second name newName in the same folder
 // (a hard link, or a copy where the file system has none), never replacing
-// anything at newName. Returns an empty text on success, otherwise the reason.
-QString keepSideCopy(const Folder &folder, const QString &name, const QString &newName);
+// anything at newName. A failure says why.
+Result<> keepSideCopy(const Folder &folder, const QString &name, const QString &newName);
+
+// Files a person names by path (contact files, the keyword file), in the
+// shapes their readers and writers still take: each goes through the
+// functions above, in the folder that holds the path. A missing file (or
+// folder) is Missing; any other failure is Failed with the reason.
+enum class ReadStatus { Ok, Missing, Failed };
+
+struct ReadBytesResult
+{
+    ReadStatus status = ReadStatus::Failed;
+    QByteArray bytes;
+    QString error; // the reason, when status is Failed
+};
+ReadBytesResult readRegularFile(const QString &path, qint64 maxBytes = -1);
+
+// The same, decoded (see decodeText) into lines.
+struct ReadResult
+{
+    ReadStatus status = ReadStatus::Failed;
+    QStringList lines;
+    QString error; // the reason, when status is Failed
+};
+ReadResult readTextLines(const QString &path, qint64 maxBytes = -1);
+
+struct WriteResult
+{
+    QString error; // empty on success, otherwise the reason
+    explicit operator bool() const { return error.isEmpty(); }
+};
+WriteResult writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
+                                WriteOptions options = {});
+// Lines as joinLines encodes them.
+WriteResult writeTextLines(const QString &path, const QStringList &lines,
+                           WriteOptions options = {});
 
 } // namespace core

@@ -1,0 +1,179 @@
+#include "core/service/directoryservice.h"
+
+#include "core/directory/datafolder.h"
+#include "core/directory/directoryfile.h"
+#include "core/directory/directorymodel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace core {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("DirectoryService", text);
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Reads the directory file of the folder into the model, as one change.
+Result<>
+readInto(DirectoryModel &model, const QString &file,
+         const std::function<Result<>(const std::function<void(qsizetype)> &,
+                                      const std::function<void(DirectoryEntry &&)> &)> &readFile)
+{
+    Entries entries;
+    const Result<> read =
+        readFile([&](qsizetype count) { entries.reserve(static_cast<std::size_t>(count)); },
+                 [&](DirectoryEntry &&entry) { entries.push_back(std::move(entry)); });
+    if (!read)
+        return Result<>::failure(
+            tr("Can't read the directory file %1: %2.").arg(native(file), read.error()));
+    model.append(std::move(entries));
+    return {};
+}
+
+} // namespace
+
+DirectoryService::DirectoryService(QString appFolder, QString userName)
+    : userName_(userName), store_(std::move(appFolder), std::move(userName))
+{
+}
+
+DirectoryService::~DirectoryService()
+{
+    close();
+}
+
+Result<> DirectoryService::open()
+{
+    heldByAnother_ = false;
+    const Result<FolderState> folder = store_.open();
+    if (!folder)
+        return folder.status();
+    // One running copy per user: a second one would write its own list over
+    // the first one's changes.
+    if (const auto state = store_.lock(); state != DirectoryStore::LockState::Locked) {
+        heldByAnother_ = state == DirectoryStore::LockState::HeldByAnother;
+        const QString why =
+            heldByAnother_
+                ? tr("Quorvel is already running for %1 (lock file %2), can't start a second copy.")
+                : tr("Can't create the lock file %2 for %1, can't start.");
+        return Result<>::failure(why.arg(userName_, native(store_.lockPath())));
+    }
+    // What a save cut short by a kill left behind; no save runs now.
+    store_.removeInterruptedSaves();
+    if (*folder == FolderState::Created) {
+        if (const Result<> written = store_.writeDefaultFile(); !written)
+            return Result<>::failure(tr("Can't write the directory file %1: %2.")
+                                         .arg(native(store_.filePath()), written.error()));
+    }
+    return {};
+}
+
+void DirectoryService::close()
+{
+    store_.unlock();
+}
+
+Result<> DirectoryService::read(DirectoryModel &model)
+{
+    return readInto(model, store_.filePath(),
+                    [&](const auto &expect, const auto &add) { return store_.read(expect, add); });
+}
+
+Result<> DirectoryService::readSaved(DirectoryModel &model) const
+{
+    if (const Result<> name = checkUserName(userName_); !name)
+        return name;
+    return readInto(model, store_.filePath(), [&](const auto &expect, const auto &add) {
+        const Result<Folder> folder = Folder::open(store_.folderPath(), Folder::Link::Follow);
+        if (!folder)
+            return folder.status();
+        return ReadDirectoryFile(*folder, expect, add).status();
+    });
+}
+
+QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
+                                                 const QStringList &files) const
+{
+    QList<DirectoryEntry> known(model.entries().begin(), model.entries().end());
+    const qsizetype before = known.size();
+    QList<ImportFileReport> reports;
+    for (const QString &file : files) {
+        ImportFileReport report;
+        report.file = file;
+        report.counts = importContactsFile(file, known);
+        report.read = report.counts.ok;
+        report.error = report.counts.error;
+        known.append(report.counts.entries);
+        report.counts.entries.clear();
+        reports.append(std::move(report));
+    }
+    // One change, so one undo takes the whole import back.
+    if (known.size() > before)
+        model.append(Entries(known.begin() + before, known.end()));
+    return reports;
+}
+
+Result<> DirectoryService::exportTo(const DirectoryModel &model, const QString &path,
+                                    ContactFormat format)
+{
+    const ExportResult result =
+        exportContacts(path, format, [&](const EntryVisitor &visit) { model.forEach(visit); });
+    if (!result.ok)
+        return Result<>::failure(tr("Can't export to %1: %2.").arg(native(path), result.error));
+    return {};
+}
+
+QStringList DirectoryService::notesOf(const DirectoryStore::SaveReport &report)
+{
+    const QString file = native(store_.filePath());
+    QStringList notes;
+    if (report.recreated)
+        notes.append(tr("The data folder %1 had been removed while Quorvel ran. It was made "
+                        "again and the directory was saved there.")
+                         .arg(native(store_.folderPath())));
+    if (!report.movedTo.isEmpty() && report.movedTo != toldMovedTo_) {
+        toldMovedTo_ = report.movedTo;
+        notes.append(tr("The data folder %1 was moved to %2 while Quorvel ran. The directory "
+                        "was saved there, in %3.")
+                         .arg(native(store_.folderPath()), native(report.movedTo),
+                              native(store_.currentFilePath())));
+    }
+    if (report.outcome == DirectoryStore::Outcome::LeftOutsideVersion)
+        notes.append(tr("The directory file %1 was changed by another program. Nothing has "
+                        "changed in Quorvel since, so that version was left as it is.")
+                         .arg(file));
+    // A backup that failed is told once a run, and only beside a save that worked.
+    if (!report.backupError.isEmpty() && !std::exchange(toldBackupFailure_, true))
+        notes.append(report.backupError + tr("\nThe directory itself was saved."));
+    if (!report.sideCopy.isEmpty())
+        notes.append(tr("The directory file %1 was changed by another program. That version "
+                        "was kept as %2, and Quorvel's directory was saved in %1.")
+                         .arg(file, native(report.sideCopy)));
+    return notes;
+}
+
+Result<QStringList> DirectoryService::save(const DirectoryModel &model, bool changed,
+                                           const QDateTime &now)
+{
+    const Result<DirectoryStore::SaveReport> saved =
+        store_.save([&](const EntryVisitor &visit) { model.forEach(visit); }, changed, now);
+    if (!saved) {
+        DirectoryStore::SaveReport told = *saved;
+        told.backupError.clear(); // never told beside a failed save
+        told.sideCopy.clear();
+        return Result<QStringList>::failure(
+            tr("Can't save the directory to %1: %2.").arg(native(store_.filePath()), saved.error()),
+            notesOf(told));
+    }
+    return notesOf(*saved);
+}
+
+} // namespace core

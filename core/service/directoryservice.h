@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/contacts/contacts.h"
+#include "core/directory/directorystore.h"
+#include "core/files/result.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace core {
+
+class DirectoryModel;
+
+// What importing one contact file came to.
+struct ImportFileReport
+{
+    QString file;      // as it was given
+    bool read = false; // false: refused as a whole, error says why
+    QString error;
+    ImportResult counts; // added, already there, skipped and the reasons (entries emptied)
+};
+
+// The user's directory for every client (the window, the command line): it
+// opens the data folder, reads the directory into a model, imports, exports
+// and saves, and says in texts the user is told what went wrong or what a
+// save found. It never shows anything itself.
+class DirectoryService
+{
+public:
+    DirectoryService(QString appFolder, QString userName);
+    ~DirectoryService();
+    DirectoryService(const DirectoryService &) = delete;
+    DirectoryService &operator=(const DirectoryService &) = delete;
+
+    // Opens the data folder to read and save: checks it (making it, private,
+    // when missing), holds it open, takes its lock, removes what saves cut
+    // short left behind and writes the Default directory file into a folder
+    // just made. A failure is what the user is told.
+    Result<> open();
+    // The last open failed because another copy of Quorvel holds the lock.
+    bool heldByAnother() const { return heldByAnother_; }
+    // Lets the lock go (also when the service ends).
+    void close();
+
+    // Appends the directory file's entries to the model (after open). A
+    // failure names the file and says why.
+    Result<> read(DirectoryModel &model);
+    // The same without open and without the lock, for reading the saved
+    // directory while a window may hold it.
+    Result<> readSaved(DirectoryModel &model) const;
+
+    // Imports contact files into the model: each is read against what the
+    // model and the files before it hold, and all that is new is appended as
+    // one change. One report per file, in order.
+    QList<ImportFileReport> import(DirectoryModel &model, const QStringList &files) const;
+
+    // Exports the model's entries to a contact file. A failure is what the
+    // user is told.
+    static Result<> exportTo(const DirectoryModel &model, const QString &path,
+                             ContactFormat format);
+
+    // Saves the model's entries (changed: something changed since the last
+    // read or save; see DirectoryStore::save). The texts are what the user
+    // is told of what the save found: an outside version left or kept, the
+    // data folder moved or made again, and a backup that failed (once per
+    // run). A failure is what the user is told, and still carries the texts.
+    Result<QStringList> save(const DirectoryModel &model, bool changed,
+                             const QDateTime &now = QDateTime::currentDateTime());
+    // Something stands at the directory file's name (after a failed save:
+    // whether the old file is still there).
+    bool fileExists() const { return store_.currentFileExists(); }
+
+    // A message left for the next start, and taking it.
+    Result<> leaveNotice(const QString &text) { return store_.leaveNotice(text); }
+    QString takeNotice() { return store_.takeNotice(); }
+
+    QString folderPath() const { return store_.folderPath(); }
+    QString filePath() const { return store_.filePath(); }
+
+private:
+    QStringList notesOf(const DirectoryStore::SaveReport &report);
+
+    QString userName_;
+    DirectoryStore store_;
+    bool heldByAnother_ = false;
+    bool toldBackupFailure_ = false;
+    QString toldMovedTo_;
+};
+
+} // namespace core
