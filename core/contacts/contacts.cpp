@@ -137,6 +137,7 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
     for (const ReadNote &note : notes)
         result.reasons.append(read.unit + u' ' + QString::number(note.position) +
                               QLatin1StringView(": ") + note.text);
+    result.reasons.append(notKeptCounts(read));
     return result;
 }
 
