@@ -65,8 +65,9 @@ QStringList notKeptCounts(const ContactsRead &read)
     for (int k = 0; k < kNotKeptKinds; ++k) {
         const int n = read.notKept[std::size_t(k)];
         if (n > 0)
-            counts.append(QStringLiteral("%1 %2 not kept").arg(n).arg(
-                QLatin1StringView(kinds[k][n == 1 ? 0 : 1])));
+            counts.append(QStringLiteral("%1 %2 not kept")
+                              .arg(n)
+                              .arg(QLatin1StringView(kinds[k][n == 1 ? 0 : 1])));
     }
     return counts;
 }

@@ -178,9 +178,8 @@ private:
 
     QString leftOutNote(qsizetype index, qsizetype length) const
     {
-        // Characters of UTF-16, counted as two bytes each.
         return QStringLiteral("a value of %1 left out (%2)")
-            .arg(sizeText(length * 2),
+            .arg(sizeText(length),
                  index < header_.size() ? quoted(header_[index]) : QStringLiteral("no column"));
     }
 

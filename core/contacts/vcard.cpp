@@ -250,9 +250,9 @@ private:
             afterAgent_ = true; // a card may hold several
         } else if (tooLong_) {
             inCard_ = false;
-            read_.notes.append({cards_,
-                                QStringLiteral("it is longer than %1").arg(sizeText(kLongestContact)),
-                                true});
+            read_.notes.append(
+                {cards_, QStringLiteral("it is longer than %1").arg(sizeText(kLongestContact)),
+                 true});
         } else {
             ++whole_;
             finishCard();

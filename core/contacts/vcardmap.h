@@ -21,10 +21,10 @@ enum class PropertyRole {
     End,
     Version,
     Fn,
-    N,     // read only when the card has no FN
-    Label, // X-ABLabel: the label of the typed values of its group
-    Exact, // the entry's exact lines
-    Value, // a typed value: a number line of its kind
+    N,       // read only when the card has no FN
+    Label,   // X-ABLabel: the label of the typed values of its group
+    Exact,   // the entry's exact lines
+    Value,   // a typed value: a number line of its kind
     NotKept, // what an entry cannot keep (PHOTO, LOGO, SOUND, KEY): counted
 };
 

@@ -315,8 +315,8 @@ bool ContentLines::nextLineHasColon() const
 {
     const char *const begin = data_.data() + pos_;
     const void *eol = std::memchr(begin, '\n', size_t(data_.size() - pos_));
-    const size_t length = eol ? size_t(static_cast<const char *>(eol) - begin)
-                              : size_t(data_.size() - pos_);
+    const size_t length =
+        eol ? size_t(static_cast<const char *>(eol) - begin) : size_t(data_.size() - pos_);
     return std::memchr(begin, ':', length) != nullptr;
 }
 
