@@ -53,6 +53,12 @@ TEST(CoreImport, ChoosesTheReaderByNameOrContent)
                            "(\"Name\", \"First Name\", \"E-mail\" ...)";
     const std::tuple<const char *, QByteArray, const char *> rows[] = {
         {"a.txt", card, added},
+        {"a16.txt",
+         QByteArray("\xFF\xFE") +
+             QByteArray(
+                 "B\0E\0G\0I\0N\0:\0V\0C\0A\0R\0D\0\n\0F\0N\0:\0A\0\n\0E\0N\0D\0:\0V\0C\0A\0R\0D\0",
+                 52),
+         added},
         {"b.dat", "Name\r\nAnn\r\n", added},
         {"c.VCF", "Name\r\nAnn\r\n", noCard},
         {"d.csv", card, noHeader},

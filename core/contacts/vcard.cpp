@@ -248,7 +248,7 @@ private:
         if (nested_ > 0) {
             --nested_;
             afterAgent_ = true; // a card may hold several
-        } else if (tooLong_) {
+        } else if (tooLong_ || content_.position() - cardStart_ > kLongestContact) {
             inCard_ = false;
             read_.notes.append(
                 {cards_, QStringLiteral("it is longer than %1").arg(sizeText(kLongestContact)),
