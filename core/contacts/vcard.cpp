@@ -250,6 +250,7 @@ private:
             afterAgent_ = true; // a card may hold several
         } else if (tooLong_ || content_.position() - cardStart_ > kLongestContact) {
             inCard_ = false;
+            ++whole_;
             read_.notes.append(
                 {cards_, QStringLiteral("it is longer than %1").arg(sizeText(kLongestContact)),
                  true});
