@@ -35,7 +35,7 @@ TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
     EXPECT_EQ(
         result.reasons,
         QStringList({"card 1: line \"x|y\" stored as \"x y\"",
-                     "card 1: name \"A|B\tC\r\nD\" stored as \"A B C D\"",
+                     testsupport::u8("card 1: name \"A|B\tC\u21b5D\" stored as \"A B C D\""),
                      "card 2: name \"<B>old\" stored as \"(b)old\"", "card 3: no name, named \"1\"",
                      "card 4: no name, named \"Acme\"", "card 5: it holds nothing",
                      "card 9: name \"Cy<b>x\" stored as \"Cy(b)x\"",
@@ -43,21 +43,26 @@ TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
     EXPECT_EQ(core::importSummary("f.vcf", result), "f.vcf: 8 added, 1 already there, 2 skipped");
 }
 
-// By the file's name, else by its content; CSV needs a header of name columns.
+// By the file's name, else by its content; CSV needs a header of contact columns.
 TEST(CoreImport, ChoosesTheReaderByNameOrContent)
 {
     const QByteArray card = "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n";
     const char *added = "1 added, 0 already there, 0 skipped";
     const char *noCard = "not imported, it holds no vCard (BEGIN:VCARD ... END:VCARD)";
-    const char *noHeader = "not imported, its first record is not a header with name columns "
-                           "(\"Name\", or \"First Name\" and \"Last Name\")";
+    const char *noHeader = "not imported, its first record is not a header of contact columns "
+                           "(\"Name\", \"First Name\", \"E-mail\" ...)";
     const std::tuple<const char *, QByteArray, const char *> rows[] = {
         {"a.txt", card, added},
+        {"a16.txt",
+         QByteArray("\xFF\xFE") +
+             QByteArray(
+                 "B\0E\0G\0I\0N\0:\0V\0C\0A\0R\0D\0\n\0F\0N\0:\0A\0\n\0E\0N\0D\0:\0V\0C\0A\0R\0D\0",
+                 52),
+         added},
         {"b.dat", "Name\r\nAnn\r\n", added},
         {"c.VCF", "Name\r\nAnn\r\n", noCard},
         {"d.csv", card, noHeader},
         {"e.csv", "", noHeader},
-        {"f.csv", "Vorname,Nachname\r\nAnn,Smith\r\n", noHeader},
         {"g.csv", "Ann,555-1234\r\n", noHeader},
     };
     QTemporaryDir dir;

@@ -37,7 +37,39 @@ bool holdsBreaks(const char16_t *p, const char16_t *const end)
 
 QString quoted(QStringView text)
 {
-    return u'"' + text.toString() + u'"';
+    constexpr qsizetype kLongest = 60;
+    QString out(1, u'"');
+    for (qsizetype i = 0; i < text.size() && i < kLongest; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            continue; // CR LF is one line break
+        out.append(c == u'\r' || c == u'\n' ? QChar(0x21B5) : c);
+    }
+    if (text.size() > kLongest)
+        out.append(QLatin1StringView("..."));
+    return out + u'"';
+}
+
+QString sizeText(qsizetype bytes)
+{
+    if (bytes >= (qsizetype(1) << 20))
+        return QString::number(bytes >> 20) + QLatin1StringView(" MiB");
+    return QString::number(bytes >> 10) + QLatin1StringView(" KiB");
+}
+
+QStringList notKeptCounts(const ContactsRead &read)
+{
+    static const char *const kinds[][2] = {
+        {"photo", "photos"}, {"logo", "logos"}, {"sound", "sounds"}, {"key", "keys"}};
+    QStringList counts;
+    for (int k = 0; k < kNotKeptKinds; ++k) {
+        const int n = read.notKept[std::size_t(k)];
+        if (n > 0)
+            counts.append(QStringLiteral("%1 %2 not kept")
+                              .arg(n)
+                              .arg(QLatin1StringView(kinds[k][n == 1 ? 0 : 1])));
+    }
+    return counts;
 }
 
 bool replaceBreaks(QString &text, qsizetype from)

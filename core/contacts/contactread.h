@@ -4,12 +4,24 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
+
+#include <array>
 
 namespace core {
 
 // What the vCard and CSV readers give: contacts as a file holds them, and
 // the notes the import report makes of them.
+
+// Limits that keep a hostile or broken file from taking the memory: a value
+// longer than kLongestValue (bytes of vCard, characters of CSV) is left out of
+// its contact, and a card or record longer than kLongestContact is skipped.
+inline constexpr qsizetype kLongestValue = qsizetype(1) << 20;
+inline constexpr qsizetype kLongestContact = qsizetype(16) << 20;
+
+// What a file may hold that an entry cannot keep, counted for the report.
+enum NotKept { kPhotos, kLogos, kSounds, kKeys, kNotKeptKinds };
 
 // A contact as a file gives it, before the import makes it an entry.
 struct Contact
@@ -41,10 +53,19 @@ struct ContactsRead
     QString unit;  // what the file holds contacts in, for the report: "card", "record"
     QList<Contact> contacts;
     QList<ReadNote> notes; // each contact left out and each line changed to be storable
+    std::array<int, kNotKeptKinds> notKept{}; // by NotKept
 };
 
-// Text in double quotes, as the report quotes names and lines.
+// "2 photos not kept", for each kind of NotKept the read counted.
+QStringList notKeptCounts(const ContactsRead &read);
+
+// Text in double quotes, as the report quotes names and lines: at most its
+// first 60 characters (then "..."), each line break shown as "↵", so
+// that a reason stays one short line.
 QString quoted(QStringView text);
+
+// "5 MiB", "300 KiB": the size of what a limit left out.
+QString sizeText(qsizetype bytes);
 
 // Makes the text from `from` on storable in the directory file: "|", TAB
 // and line breaks (CR LF as one) become a space, in place. False when there

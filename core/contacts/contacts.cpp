@@ -2,6 +2,7 @@
 
 #include "core/contacts/csv.h"
 #include "core/contacts/vcard.h"
+#include "core/contacts/vcardsyntax.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -137,6 +138,7 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
     for (const ReadNote &note : notes)
         result.reasons.append(read.unit + u' ' + QString::number(note.position) +
                               QLatin1StringView(": ") + note.text);
+    result.reasons.append(notKeptCounts(read));
     return result;
 }
 
@@ -151,9 +153,13 @@ ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry>
     }
     std::optional<ContactFormat> format = formatForFileName(path);
     if (!format) {
-        // Neither ".vcf" nor ".csv": a file holding a card is vCard, any other CSV.
-        format = file.bytes.toUpper().contains("BEGIN:VCARD") ? ContactFormat::VCard3
-                                                              : ContactFormat::Csv;
+        // Neither ".vcf" nor ".csv": a file holding a card (in UTF-8 or
+        // UTF-16) is vCard, any other CSV.
+        QByteArray utf8;
+        const QLatin1StringView text(utf8OfVCards(file.bytes, utf8));
+        format = text.contains(QLatin1StringView("BEGIN:VCARD"), Qt::CaseInsensitive)
+                     ? ContactFormat::VCard3
+                     : ContactFormat::Csv;
     }
     return importContacts(
         *format == ContactFormat::Csv ? readCsv(file.bytes) : readVCards(file.bytes), existing);

@@ -47,7 +47,9 @@ struct ImportResult
     int added = 0;                 // entries.size()
     int alreadyThere = 0;          // equal to an entry the directory held before
     int skipped = 0;               // cards or records that gave no entry
-    QStringList reasons;           // each skip and each value changed to be storable
+    // Each skip and each value changed to be storable or left out ("card 3:
+    // ..."), then what the file held that no entry keeps ("2 photos not kept").
+    QStringList reasons;
 };
 
 // Makes entries of what a reader found. Names are made storable in the

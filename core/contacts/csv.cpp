@@ -4,6 +4,8 @@
 #include "core/contacts/csvsyntax.h"
 #include "core/contacts/exactlines.h"
 
+#include <QRegularExpression>
+
 #include <array>
 
 namespace core {
@@ -78,6 +80,15 @@ struct RecordCells
     QList<QPair<QString, std::array<QString, 8>>> addresses;
 };
 
+// Each line break, with the blanks around it, made ", ".
+void commaForBreaks(QString &text)
+{
+    if (!text.contains(u'\n') && !text.contains(u'\r'))
+        return;
+    static const QRegularExpression breaks(QStringLiteral("[ \t]*(\r\n|\r|\n)\\s*"));
+    text.replace(breaks, QStringLiteral(", "));
+}
+
 bool isBlank(const QStringList &fields)
 {
     for (const QString &field : fields) {
@@ -100,8 +111,9 @@ void addAddresses(RecordCells &record)
         if (!address[kFormatted].isEmpty())
             pieces = QStringList{address[kFormatted]};
         QString line = pieces.join(QStringLiteral(", "));
+        commaForBreaks(line);
         if (!line.isEmpty())
-            record.items.append({LineKind::Address, line.replace(u'\n', QStringLiteral(", ")), {}});
+            record.items.append({LineKind::Address, std::move(line), {}});
     }
 }
 
@@ -128,15 +140,24 @@ public:
         RecordReader records(text, separator);
         QStringList header;
         records.next(header);
+        header_ = header;
         for (const QString &h : header)
             columns_.append(columnFor(h));
         if (!recognised()) {
-            read_.error = QStringLiteral("its first record is not a header with name columns "
-                                         "(\"Name\", or \"First Name\" and \"Last Name\")");
+            read_.error = QStringLiteral("its first record is not a header of contact columns "
+                                         "(\"Name\", \"First Name\", \"E-mail\" ...)");
             return read_;
         }
         QStringList fields;
         for (int number = 2; records.next(fields); ++number) {
+            if (records.length() > kLongestContact) {
+                read_.notes.append(
+                    {number, QStringLiteral("it is longer than %1").arg(sizeText(kLongestContact)),
+                     true});
+                continue;
+            }
+            for (const auto &[index, length] : records.leftOut())
+                read_.notes.append({number, leftOutNote(index, length), false});
             if (!isBlank(fields))
                 record(fields, number);
         }
@@ -145,14 +166,21 @@ public:
     }
 
 private:
+    // A header that names anything a contact holds.
     bool recognised() const
     {
         for (const Column &column : columns_) {
-            if (column.role == Role::Name || column.role == Role::Given ||
-                column.role == Role::Family)
+            if (column.role != Role::Ignore && column.role != Role::Label)
                 return true;
         }
         return false;
+    }
+
+    QString leftOutNote(qsizetype index, qsizetype length) const
+    {
+        return QStringLiteral("a value of %1 left out (%2)")
+            .arg(sizeText(length),
+                 index < header_.size() ? quoted(header_[index]) : QStringLiteral("no column"));
     }
 
     // The label of a value column's group in this record, without a web mail's
@@ -187,9 +215,36 @@ private:
         for (QStringView value : QStringView(cell).split(kValueSeparator)) {
             if (kind != LineKind::Text)
                 value = value.trimmed();
-            if (!value.trimmed().isEmpty())
-                items.append({kind, value.toString(), label});
+            if (kind == LineKind::Email) {
+                // Several addresses in one cell.
+                for (const QStringView address : value.split(u',')) {
+                    for (const QStringView one : address.split(u';'))
+                        addValue(items, kind, one.trimmed(), label);
+                }
+            } else if (kind != LineKind::Birthday || !isNoDate(value)) {
+                addValue(items, kind, value, label);
+            }
         }
+    }
+
+    // "0/0/00": a date a desktop mail program writes for none.
+    static bool isNoDate(QStringView value)
+    {
+        for (const QChar c : value) {
+            if (c.isDigit() && c != u'0')
+                return false;
+        }
+        return true;
+    }
+
+    // A value, its line breaks (and blanks around them) made ", ".
+    static void addValue(QList<Item> &items, LineKind kind, QStringView value, const QString &label)
+    {
+        if (value.trimmed().isEmpty())
+            return;
+        QString text = value.toString();
+        commaForBreaks(text);
+        items.append({kind, std::move(text), label});
     }
 
     void addCell(RecordCells &record, const QStringList &fields, const Column &column,
@@ -230,8 +285,10 @@ private:
         }
     }
 
-    void record(const QStringList &fields, int number)
+    void record(QStringList &fields, int number)
     {
+        for (QString &field : fields)
+            removeApostrophe(field);
         RecordCells record;
         for (qsizetype c = 0; c < columns_.size(); ++c)
             addCell(record, fields, columns_[c], c < fields.size() ? fields[c] : QString());
@@ -271,6 +328,7 @@ private:
         return true;
     }
 
+    QStringList header_;
     QList<Column> columns_;
     ContactsRead read_;
     NumberLines lines_;

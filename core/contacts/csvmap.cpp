@@ -53,6 +53,73 @@ const QHash<QString, Column> &wholeHeaders()
     return table;
 }
 
+struct LocalisedHeader
+{
+    const char16_t *header; // in lower case, blanks simplified
+    Column column;
+};
+
+Column part(const char16_t *group, AddressPart addressPart)
+{
+    return Column{Role::Address, LineKind::Text, QString::fromUtf16(group), addressPart};
+}
+
+Column role(Role r, LineKind kind = LineKind::Text)
+{
+    return Column{r, kind, {}, 0};
+}
+
+// Headers of address-book exports in other languages, which name words in
+// another order. Other languages join this table.
+const QHash<QString, Column> &localisedHeaders()
+{
+    static const QHash<QString, Column> table = [] {
+        const LocalisedHeader headers[] = {
+            // A German desktop mail program's export.
+            {u"vorname", role(Role::Given)},
+            {u"nachname", role(Role::Family)},
+            {u"weitere vornamen", role(Role::Middle)},
+            {u"anrede", role(Role::Prefix)},
+            {u"firma", role(Role::Value, LineKind::Organization)},
+            {u"position", role(Role::Value, LineKind::Title)},
+            {u"telefon geschäftlich", role(Role::Value, LineKind::WorkPhone)},
+            {u"telefon geschäftlich 2", role(Role::Value, LineKind::WorkPhone)},
+            {u"telefon privat", role(Role::Value, LineKind::HomePhone)},
+            {u"telefon privat 2", role(Role::Value, LineKind::HomePhone)},
+            {u"mobiltelefon", role(Role::Value, LineKind::Mobile)},
+            {u"fax geschäftlich", role(Role::Value, LineKind::Fax)},
+            {u"fax privat", role(Role::Value, LineKind::Fax)},
+            {u"pager", role(Role::Value, LineKind::Pager)},
+            {u"straße geschäftlich", part(u"business", kStreet)},
+            {u"ort geschäftlich", part(u"business", kCity)},
+            {u"region geschäftlich", part(u"business", kRegion)},
+            {u"postleitzahl geschäftlich", part(u"business", kPostcode)},
+            {u"land/region geschäftlich", part(u"business", kCountry)},
+            {u"straße privat", part(u"home", kStreet)},
+            {u"ort privat", part(u"home", kCity)},
+            {u"region privat", part(u"home", kRegion)},
+            {u"postleitzahl privat", part(u"home", kPostcode)},
+            {u"land/region privat", part(u"home", kCountry)},
+            {u"webseite", role(Role::Value, LineKind::Web)},
+            {u"geburtstag", role(Role::Value, LineKind::Birthday)},
+            {u"notizen", role(Role::Value, LineKind::Text)},
+            // E-mail columns ("E-Mail-Adresse", "E-Mail 2: Adresse") are told by
+            // "mail"; their type and display name columns are not values.
+            {u"e-mail-typ", Column{}},
+            {u"e-mail: angezeigter name", Column{}},
+            {u"e-mail 2: typ", Column{}},
+            {u"e-mail 2: angezeigter name", Column{}},
+            {u"e-mail 3: typ", Column{}},
+            {u"e-mail 3: angezeigter name", Column{}},
+        };
+        QHash<QString, Column> byHeader;
+        for (const LocalisedHeader &header : headers)
+            byHeader.insert(QString::fromUtf16(header.header), header.column);
+        return byHeader;
+    }();
+    return table;
+}
+
 // The address part each word names.
 const QHash<QString, int> &addressParts()
 {
@@ -137,7 +204,8 @@ std::optional<Column> wordColumn(const QString &h)
     }
     if (h.contains(u"web"))
         return typed(LineKind::Web);
-    for (const char16_t *word : {u"phone", u"fax", u"mobile", u"pager", u"cell"}) {
+    for (const char16_t *word :
+         {u"phone", u"fax", u"mobile", u"pager", u"cell", u"callback", u"isdn", u"telex"}) {
         if (h.contains(QStringView(word)))
             return typed(phoneKindOfWords(h));
     }
@@ -164,6 +232,11 @@ Column columnFor(const QString &header)
     const auto whole = wholeHeaders().constFind(h);
     if (whole != wholeHeaders().constEnd())
         return *whole;
+    const auto localised = localisedHeaders().constFind(h);
+    if (localised != localisedHeaders().constEnd())
+        return *localised;
+    if (const int part = addressPart(h); part >= 0) // "Street", "City": one address
+        return Column{Role::Address, LineKind::Text, {}, part};
     if (const qsizetype dash = h.indexOf(u" - "); dash > 0)
         return groupColumn(h, dash);
     if (const std::optional<Column> column = wordColumn(h))

@@ -1,5 +1,6 @@
 #include "core/contacts/csvsyntax.h"
 
+#include "core/contacts/contactread.h"
 #include "core/files/textcodec.h"
 
 #include <QStringDecoder>
@@ -53,10 +54,16 @@ QChar takeSeparator(QStringView &text)
 bool RecordReader::next(QStringList &fields)
 {
     fields.clear();
+    leftOut_.clear();
     if (pos_ >= text_.size())
         return false;
+    const qsizetype start = pos_;
     for (;;) {
+        fieldLength_ = 0;
         fields.append(field());
+        if (fieldLength_ > 0)
+            leftOut_.append({fields.size() - 1, fieldLength_});
+        length_ = pos_ - start;
         if (pos_ >= text_.size())
             return true;
         const QChar c = text_[pos_++];
@@ -75,18 +82,27 @@ QString RecordReader::field()
     const qsizetype start = pos_;
     while (pos_ < text_.size() && !endsField(text_[pos_]) && text_[pos_] != u'"')
         ++pos_;
-    if (pos_ == text_.size() || text_[pos_] != u'"')
-        return text_.sliced(start, pos_ - start).toString();
+    if (pos_ == text_.size() || text_[pos_] != u'"') {
+        if (pos_ - start <= kLongestValue)
+            return text_.sliced(start, pos_ - start).toString();
+        fieldLength_ = pos_ - start;
+        return {};
+    }
     // Quoted parts hold separators, line breaks and doubled quotes.
     QString field = text_.sliced(start, pos_ - start).toString();
+    qsizetype length = field.size();
+    const auto add = [&](QChar c) {
+        if (++length <= kLongestValue)
+            field.append(c);
+    };
     bool quoted = false;
     for (; pos_ < text_.size(); ++pos_) {
         const QChar c = text_[pos_];
         if (quoted) {
             if (c != u'"')
-                field.append(c);
+                add(c);
             else if (pos_ + 1 < text_.size() && text_[pos_ + 1] == u'"')
-                field.append(text_[++pos_]);
+                add(text_[++pos_]);
             else
                 quoted = false;
         } else if (c == u'"') {
@@ -94,10 +110,38 @@ QString RecordReader::field()
         } else if (endsField(c)) {
             break;
         } else {
-            field.append(c);
+            add(c);
         }
     }
-    return field;
+    if (length <= kLongestValue)
+        return field;
+    fieldLength_ = length;
+    return {};
+}
+
+bool needsApostrophe(QStringView cell)
+{
+    qsizetype i = 0;
+    while (i < cell.size() && cell[i] == u'\'')
+        ++i;
+    if (i == cell.size())
+        return false;
+    const QChar c = cell[i];
+    if (c == u'=' || c == u'@' || c == u'\t' || c == u'\r')
+        return true;
+    if (c != u'+' && c != u'-')
+        return false;
+    for (const QChar d : cell.sliced(i + 1)) {
+        if ((d < u'0' || d > u'9') && !QStringView(u" ().-/").contains(d))
+            return true;
+    }
+    return false;
+}
+
+void removeApostrophe(QString &cell)
+{
+    if (cell.startsWith(u'\'') && needsApostrophe(QStringView(cell).sliced(1)))
+        cell.remove(0, 1);
 }
 
 bool needsQuotes(QStringView text)

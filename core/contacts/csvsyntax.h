@@ -4,6 +4,8 @@
 
 #include <QByteArrayView>
 #include <QChar>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -26,8 +28,14 @@ QChar takeSeparator(QStringView &text);
 class RecordReader
 {
 public:
+    // A field longer than kLongestValue characters (see contactread.h) is given
+    // empty, and its index and length are in leftOut().
     RecordReader(QStringView text, QChar separator) : text_(text), separator_(separator) {}
     bool next(QStringList &fields);
+    // The fields of the last record left out, as (index, length).
+    const QList<QPair<qsizetype, qsizetype>> &leftOut() const { return leftOut_; }
+    // The length of the last record in characters.
+    qsizetype length() const { return length_; }
 
 private:
     QString field();
@@ -36,7 +44,20 @@ private:
     QStringView text_;
     QChar separator_;
     qsizetype pos_ = 0;
+    qsizetype length_ = 0;
+    qsizetype fieldLength_ = 0; // of the last field, when it was left out
+    QList<QPair<qsizetype, qsizetype>> leftOut_;
 };
+
+// A cell that a spreadsheet would take for a formula: it begins with "=",
+// "@", TAB or CR, or with "+" or "-" followed by anything but a phone
+// number's characters (digits, blanks, "(", ")", ".", "-", "/"), after any
+// apostrophes. A writer puts an apostrophe before it.
+bool needsApostrophe(QStringView cell);
+
+// Takes off the apostrophe a writer put before a cell (see needsApostrophe),
+// and no other.
+void removeApostrophe(QString &cell);
 
 bool needsQuotes(QStringView text);
 // The text with its quotes doubled.
@@ -52,6 +73,8 @@ void writeField(Utf8Builder &out, const Values &values, QStringView joiner = {})
         quote = quote || needsQuotes(value);
     if (quote)
         out.append(QLatin1StringView("\""));
+    if (!values.empty() && needsApostrophe(*values.begin()))
+        out.append(QLatin1StringView("'"));
     bool first = true;
     for (const QStringView value : values) {
         if (!first)

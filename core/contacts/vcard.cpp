@@ -57,8 +57,12 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
     for (const LineValue &value : values) {
         if (value.value.isEmpty())
             continue;
-        line.raw(propertyFor(value.kind, version)).text(value.value);
-        line.raw(propertyTail(value.kind)).end();
+        const QLatin1StringView property = propertyFor(value.kind, version);
+        if (needsTextValue(value.kind, value.value, version))
+            line.raw(property.chopped(1)).raw(QLatin1StringView(";VALUE=text:"));
+        else
+            line.raw(property);
+        line.text(value.value).raw(propertyTail(value.kind)).end();
     }
     if (exact)
         writeExactLines(line, entry, values);
@@ -78,6 +82,18 @@ struct Item
     qsizetype valueStart;
     qsizetype valueEnd;
 };
+
+// "19790321": a date without its dashes.
+bool isBasicDate(QStringView value)
+{
+    if (value.size() != 8)
+        return false;
+    for (const QChar c : value) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
 
 class CardReader
 {
@@ -99,13 +115,17 @@ public:
         bool joined = false;
         while (content_.next(line, joined, version_))
             property(line, joined);
+        endedInCard_ = inCard_;
         if (inCard_)
             read_.notes.append({cards_, QStringLiteral("it has no END:VCARD"), true});
-        read_.ok = cards_ - (inCard_ ? 1 : 0) > 0; // a whole card was read
+        read_.ok = whole_ > 0;
         return std::move(read_);
     }
 
     int cards() const { return cards_; }
+    // The part read ended inside a card, or met an END:VCARD outside one: it
+    // was not cut between cards.
+    bool cutInsideACard() const { return endedInCard_ || strayEnd_; }
 
 private:
     // `joined`: the line is in a buffer that the next line reuses.
@@ -115,12 +135,16 @@ private:
         if (!content)
             return;
         const PropertyMapping &mapping = propertyMapping(content->name);
+        const bool afterAgent = afterAgent_;
+        afterAgent_ = equalsAscii(content->name, "AGENT") && content->value.trimmed().isEmpty();
         const bool isCard = equalsAscii(content->value.trimmed(), "VCARD");
         if (mapping.role == PropertyRole::Begin) {
             if (isCard)
-                beginCard();
+                beginCard(afterAgent);
             return;
         }
+        if (mapping.role == PropertyRole::End && isCard && !inCard_)
+            strayEnd_ = true;
         if (!inCard_ || mapping.role == PropertyRole::Other)
             return;
         if (mapping.role == PropertyRole::End) {
@@ -128,21 +152,47 @@ private:
                 endCard();
             return;
         }
-        if (nested_ == 0)
+        if (nested_ > 0 || tooLong_)
+            return;
+        if (content_.position() - cardStart_ > kLongestContact) {
+            tooLong_ = true;
+            return;
+        }
+        if (content->value.size() > kLongestValue || content_.cut())
+            leaveOut(mapping, content->value.size());
+        else
             cardProperty(mapping, *content, line, joined);
+    }
+
+    // A value over the limit: what no entry keeps is counted, any other noted.
+    void leaveOut(const PropertyMapping &mapping, qsizetype size)
+    {
+        if (mapping.role == PropertyRole::NotKept)
+            ++read_.notKept[std::size_t(mapping.notKept)];
+        else
+            typedNotes_.append({cards_,
+                                QStringLiteral("a value of %1 left out (%2)")
+                                    .arg(sizeText(size), QLatin1StringView(mapping.name)),
+                                false});
     }
 
     void cardProperty(const PropertyMapping &mapping, const ContentLine &content,
                       QByteArrayView line, bool joined)
     {
-        const Params params = parseParams(content.params);
+        Params params = parseParams(content.params);
+        QByteArray storage;
+        const QByteArrayView value = mapping.role == PropertyRole::Fn ||
+                                             mapping.role == PropertyRole::Value ||
+                                             mapping.role == PropertyRole::Label
+                                         ? plainValue(content.value, params, storage)
+                                         : content.value;
         switch (mapping.role) {
         case PropertyRole::Version:
-            version_ = content.value.startsWith("2") ? 2 : content.value.startsWith("4") ? 4 : 3;
+            version_ = value.startsWith("2") ? 2 : value.startsWith("4") ? 4 : 3;
             break;
         case PropertyRole::Fn:
             if (!fn_)
-                fn_ = valueText(content.value, params, version_);
+                fn_ = valueText(value, params, version_);
             break;
         case PropertyRole::N:
             if (joined) {
@@ -152,11 +202,14 @@ private:
             nLine_ = line;
             break;
         case PropertyRole::Value:
-            addLine(content.group, mapping, content.value, params);
+            addLine(content.group, mapping, value, params);
             break;
         case PropertyRole::Label:
             labels_.insert(content.group.toByteArray().toUpper(),
-                           valueText(content.value, params, version_).trimmed());
+                           valueText(value, params, version_).trimmed());
+            break;
+        case PropertyRole::NotKept:
+            ++read_.notKept[std::size_t(mapping.notKept)];
             break;
         case PropertyRole::Exact:
             exact_ = readExact(content.value, params);
@@ -166,13 +219,19 @@ private:
         }
     }
 
-    void beginCard()
+    // `afterAgent`: the line before was "AGENT:", whose value is the card that follows.
+    void beginCard(bool afterAgent)
     {
-        if (inCard_) {
+        if (inCard_ && afterAgent) {
             ++nested_; // a card inside a card (2.1's AGENT) is not one of ours
             return;
         }
+        if (inCard_) // the card before has no END:VCARD: it is left out, the next read
+            read_.notes.append({cards_, QStringLiteral("it has no END:VCARD"), true});
         inCard_ = true;
+        nested_ = 0;
+        tooLong_ = false;
+        cardStart_ = content_.position();
         ++cards_;
         version_ = 3;
         fn_.reset();
@@ -186,10 +245,19 @@ private:
 
     void endCard()
     {
-        if (nested_ > 0)
+        if (nested_ > 0) {
             --nested_;
-        else
+            afterAgent_ = true; // a card may hold several
+        } else if (tooLong_ || content_.position() - cardStart_ > kLongestContact) {
+            inCard_ = false;
+            ++whole_;
+            read_.notes.append(
+                {cards_, QStringLiteral("it is longer than %1").arg(sizeText(kLongestContact)),
+                 true});
+        } else {
+            ++whole_;
             finishCard();
+        }
     }
 
     ExactEntry readExact(QByteArrayView value, const Params &params) const
@@ -216,10 +284,15 @@ private:
         appendValueText(out, raw, params, version_);
         if (kind != LineKind::Text)
             trimFrom(out, valueStart);
-        if (params.uri && isPhoneKind(kind) &&
-            QStringView(out).sliced(valueStart).startsWith(u"tel:", Qt::CaseInsensitive)) {
+        const QStringView value = QStringView(out).sliced(valueStart);
+        // 4.0 writes a number as a "tel:" URI, often without VALUE=uri.
+        if ((params.uri || (version_ == 4 && !params.text)) && isPhoneKind(kind) &&
+            value.startsWith(u"tel:", Qt::CaseInsensitive)) {
             out.remove(valueStart, 4);
             trimFrom(out, valueStart);
+        } else if (kind == LineKind::Birthday && !params.text && isBasicDate(value)) {
+            out.insert(valueStart + 6, u'-');
+            out.insert(valueStart + 4, u'-');
         }
     }
 
@@ -262,6 +335,8 @@ private:
         const qsizetype lineStart = out.size();
         if (kind != LineKind::Text)
             out.append(keywordOf(kind)).append(QLatin1StringView(": "));
+        else if (!mapping.keyword.isEmpty())
+            out.append(mapping.keyword).append(QLatin1StringView(": "));
         const qsizetype valueStart = out.size();
         if (mapping.shape == ValueShape::Single)
             appendSingle(out, kind, raw, params);
@@ -283,9 +358,10 @@ private:
         if (nLine_.isEmpty())
             return {};
         const std::optional<ContentLine> content = splitContentLine(nLine_);
-        const Params params = parseParams(content->params);
+        Params params = parseParams(content->params);
+        QByteArray storage;
         QStringList parts;
-        forEachPart(content->value, ';', [&](QByteArrayView part) {
+        forEachPart(plainValue(content->value, params, storage), ';', [&](QByteArrayView part) {
             parts.append(valueText(part, params, version_).trimmed());
         });
         QStringList name;
@@ -383,7 +459,13 @@ private:
     qsizetype room_ = 0;
     ContactsRead read_;
     int cards_ = 0;
+    int whole_ = 0; // cards with BEGIN and END
     bool inCard_ = false;
+    bool afterAgent_ = false;
+    bool endedInCard_ = false;
+    bool strayEnd_ = false;
+    bool tooLong_ = false; // the card is over kLongestContact
+    qsizetype cardStart_ = 0;
     int nested_ = 0;
     int version_ = 3;
     std::optional<QString> fn_;
@@ -428,7 +510,11 @@ ContactsRead readInTwoParts(QByteArrayView bytes, qsizetype split)
     CardReader first(bytes.first(split), bytes.size());
     ContactsRead read = first.run();
     thread->wait();
+    if (first.cutInsideACard() || second.cutInsideACard())
+        return CardReader(bytes).run(); // cut inside a card (cards within a card): read whole
     read.ok = read.ok || secondRead.ok;
+    for (std::size_t k = 0; k < read.notKept.size(); ++k)
+        read.notKept[k] += secondRead.notKept[k];
     read.contacts.reserve(read.contacts.size() + secondRead.contacts.size());
     for (Contact &contact : secondRead.contacts) {
         contact.position += first.cards();
@@ -466,11 +552,14 @@ QByteArray formatVCards(const QList<DirectoryEntry> &entries, VCardVersion versi
 
 ContactsRead readVCards(QByteArrayView bytes)
 {
+    QByteArray utf8;
+    bytes = utf8OfVCards(bytes, utf8);
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
     const qsizetype split =
         bytes.size() >= kTwoPartsFrom ? cardBoundary(bytes, bytes.size() / 2) : -1;
     ContactsRead read = split < 0 ? CardReader(bytes).run() : readInTwoParts(bytes, split);
+
     if (!read.ok) {
         read.error = QStringLiteral("it holds no vCard (BEGIN:VCARD ... END:VCARD)");
         read.notes.clear();

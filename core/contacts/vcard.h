@@ -25,9 +25,13 @@ void writeVCards(Utf8Builder &out, VCardVersion version,
 // The same into bytes.
 QByteArray formatVCards(const QList<DirectoryEntry> &entries, VCardVersion version);
 
-// Reads every card of a vCard 2.1, 3.0 or 4.0 file (a large file in two
-// parts at once). A file without a whole card (BEGIN:VCARD ... END:VCARD) is
-// refused; a card without END:VCARD at the end is noted and left out.
+// Reads every card of a vCard 2.1, 3.0 or 4.0 file in UTF-8 or UTF-16 (a
+// large file in two parts at once, cut only between cards). A file without a
+// whole card (BEGIN:VCARD ... END:VCARD) is refused; a card without
+// END:VCARD (the next BEGIN:VCARD, not after AGENT, or the end of the file
+// comes first) is noted and left out, as is a card longer than
+// kLongestContact; a value longer than kLongestValue is noted and left out
+// of its card. PHOTO, LOGO, SOUND and KEY are counted (see ContactsRead).
 ContactsRead readVCards(QByteArrayView bytes);
 
 } // namespace core

@@ -1,5 +1,6 @@
 #include "core/contacts/vcardmap.h"
 
+#include "core/contacts/contactread.h"
 #include "core/contacts/exactlines.h"
 #include "core/contacts/vcardsyntax.h"
 
@@ -28,9 +29,37 @@ constexpr std::array kProperties = {
     PropertyMapping{"TITLE", Value, LineKind::Title, ValueShape::Single},
     PropertyMapping{"BDAY", Value, LineKind::Birthday, ValueShape::Single},
     PropertyMapping{"NOTE", Value, LineKind::Text, ValueShape::Single},
+    PropertyMapping{"ANNIVERSARY", Value, LineKind::Text, ValueShape::Single,
+                    QLatin1StringView("anniversary")},
+    PropertyMapping{"X-ANNIVERSARY", Value, LineKind::Text, ValueShape::Single,
+                    QLatin1StringView("anniversary")},
+    PropertyMapping{"CATEGORIES", Value, LineKind::Text, ValueShape::Pieces,
+                    QLatin1StringView("categories")},
+    PropertyMapping{"PHOTO", NotKept, LineKind::Text, ValueShape::Single, {}, kPhotos},
+    PropertyMapping{"LOGO", NotKept, LineKind::Text, ValueShape::Single, {}, kLogos},
+    PropertyMapping{"SOUND", NotKept, LineKind::Text, ValueShape::Single, {}, kSounds},
+    PropertyMapping{"KEY", NotKept, LineKind::Text, ValueShape::Single, {}, kKeys},
     PropertyMapping{"X-ABLABEL", Label, LineKind::Text, ValueShape::Single},
     PropertyMapping{QByteArrayView(kExactProperty.data(), kExactProperty.size()), Exact,
                     LineKind::Text, ValueShape::Single},
+};
+
+struct TypeWord
+{
+    QByteArrayView word; // in upper case
+    unsigned bits;
+};
+
+// The TYPE words of the standard and those real exporters write.
+constexpr std::array kTypeWords = {
+    TypeWord{"HOME", kHome},           TypeWord{"WORK", kWork},
+    TypeWord{"CELL", kCell},           TypeWord{"FAX", kFax},
+    TypeWord{"PAGER", kPager},         TypeWord{"MOBILE", kCell},
+    TypeWord{"IPHONE", kCell},         TypeWord{"X-MOBILE", kCell},
+    TypeWord{"WORKFAX", kWork | kFax}, TypeWord{"HOMEFAX", kHome | kFax},
+    TypeWord{"OTHERFAX", kFax},        TypeWord{"X-FAX", kFax},
+    TypeWord{"HOME2", kHome},          TypeWord{"WORK2", kWork},
+    TypeWord{"BUSINESS", kWork},       TypeWord{"BEEPER", kPager},
 };
 
 constexpr PropertyMapping kOther{"", Other, LineKind::Text, ValueShape::Single};
@@ -85,6 +114,28 @@ const PropertyMapping &propertyMapping(QByteArrayView name)
             return mapping;
     }
     return kOther;
+}
+
+unsigned typeBitsOfWord(QByteArrayView word)
+{
+    for (const TypeWord &type : kTypeWords) {
+        if (equalsAscii(word, type.word))
+            return type.bits;
+    }
+    return 0;
+}
+
+bool needsTextValue(LineKind kind, QStringView value, VCardVersion version)
+{
+    if (isPhoneKind(kind))
+        return version == VCardVersion::V4 && value.startsWith(u"tel:", Qt::CaseInsensitive);
+    if (kind != LineKind::Birthday || version == VCardVersion::V4 || value.size() != 8)
+        return false; // 4.0 writes every birthday with VALUE=text
+    for (const QChar c : value) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
 }
 
 QList<int> fieldOrder(ValueShape shape)

@@ -21,10 +21,11 @@ enum class PropertyRole {
     End,
     Version,
     Fn,
-    N,     // read only when the card has no FN
-    Label, // X-ABLabel: the label of the typed values of its group
-    Exact, // the entry's exact lines
-    Value, // a typed value: a number line of its kind
+    N,       // read only when the card has no FN
+    Label,   // X-ABLabel: the label of the typed values of its group
+    Exact,   // the entry's exact lines
+    Value,   // a typed value: a number line of its kind
+    NotKept, // what an entry cannot keep (PHOTO, LOGO, SOUND, KEY): counted
 };
 
 // How a typed value's text is built.
@@ -41,11 +42,24 @@ struct PropertyMapping
     PropertyRole role;
     LineKind kind; // for Value; TEL's is settled by phoneKind
     ValueShape shape;
+    // For a Value of kind Text: the keyword its line begins with ("categories").
+    QLatin1StringView keyword{};
+    int notKept = -1; // for NotKept: what is counted (a NotKept of contactread.h)
 };
 
 // The mapping of a property name (without regard to case); Other for one
 // not read.
 const PropertyMapping &propertyMapping(QByteArrayView name);
+
+// The TYPE bits (TypeBit) a TYPE word gives, without regard to case: the
+// standard words and those exporters write besides them ("workfax",
+// "IPHONE", "home2"); 0 for a word that tells no kind of number.
+unsigned typeBitsOfWord(QByteArrayView word);
+
+// True when a writer gives the value of a kind of line with VALUE=text, as
+// readers would change it otherwise: a number beginning with "tel:" in 4.0
+// (read as a URI), a birthday of eight digits ("19790321", read as a date).
+bool needsTextValue(LineKind kind, QStringView value, VCardVersion version);
 
 // The order in which a shape joins the fields of a structured value, as
 // field numbers; empty for all fields in their order.

@@ -1,5 +1,7 @@
 #include "core/contacts/vcardsyntax.h"
 
+#include "core/contacts/contactread.h"
+#include "core/contacts/vcardmap.h"
 #include "core/files/textcodec.h"
 
 #include <QStringDecoder>
@@ -28,25 +30,12 @@ bool containsAscii(QByteArrayView text, QByteArrayView word)
     return false;
 }
 
-struct TypeWord
-{
-    QByteArrayView word;
-    TypeBit bit;
-};
-
-constexpr std::array kTypeWords = {
-    TypeWord{"HOME", kHome}, TypeWord{"WORK", kWork},   TypeWord{"CELL", kCell},
-    TypeWord{"FAX", kFax},   TypeWord{"PAGER", kPager},
-};
-
 // A TYPE value, a bare 2.1 parameter or an ENCODING.
 void addType(Params &params, QByteArrayView word)
 {
-    for (const TypeWord &type : kTypeWords) {
-        if (equalsAscii(word, type.word)) {
-            params.types |= type.bit;
-            return;
-        }
+    if (const unsigned bits = typeBitsOfWord(word)) {
+        params.types |= bits;
+        return;
     }
     if (equalsAscii(word, "QUOTED-PRINTABLE"))
         params.quotedPrintable = true;
@@ -71,21 +60,27 @@ qsizetype paramEnd(QByteArrayView text, qsizetype from)
     return from;
 }
 
+// TYPE words of a comma list: "work,voice", and 2.1's bare "FAX,WORK".
+void addTypes(Params &params, QByteArrayView value)
+{
+    for (qsizetype from = 0, comma = 0; from <= value.size(); from = comma + 1) {
+        comma = value.indexOf(',', from);
+        if (comma < 0)
+            comma = value.size();
+        addType(params, value.sliced(from, comma - from).trimmed());
+    }
+}
+
 void addParam(Params &params, QByteArrayView name, QByteArrayView value)
 {
     if (equalsAscii(name, "TYPE")) {
-        for (qsizetype from = 0, comma = 0; from <= value.size(); from = comma + 1) {
-            comma = value.indexOf(',', from);
-            if (comma < 0)
-                comma = value.size();
-            addType(params, value.sliced(from, comma - from).trimmed());
-        }
+        addTypes(params, value);
     } else if (equalsAscii(name, "ENCODING"))
         addType(params, value);
     else if (equalsAscii(name, "CHARSET"))
         params.charset = value;
     else if (equalsAscii(name, "VALUE"))
-        params.uri = equalsAscii(value, "URI");
+        params.uri = equalsAscii(value, "URI"), params.text = equalsAscii(value, "TEXT");
     else if (equalsAscii(name, "CHECKSUM"))
         params.checksum = value;
     else if (equalsAscii(name, "BOLD"))
@@ -209,7 +204,7 @@ Params parseParams(QByteArrayView text)
         start = end + 1;
         const qsizetype eq = param.indexOf('=');
         if (eq < 0)
-            addType(params, param.trimmed());
+            addTypes(params, param.trimmed());
         else
             addParam(params, param.first(eq).trimmed(), unquoted(param.sliced(eq + 1).trimmed()));
     }
@@ -255,23 +250,40 @@ bool ContentLines::next(QByteArrayView &line, bool &joined, int version)
         if (!nextRaw(line))
             return false;
     } while (line.isEmpty());
+    cut_ = false;
     const bool qp = declaresQuotedPrintable(line);
-    joined = continues(line, qp);
+    joined = continues(line, qp, version);
     if (!joined)
         return true;
     joined_.resize(0);
-    joined_.append(line);
-    while (continues(joined_, qp)) {
+    append(line);
+    while (continues(joined_, qp, version)) {
         const bool softBreak = qp && joined_.endsWith('=');
+        const bool indented = data_[pos_] == ' ' || data_[pos_] == '\t';
         nextRaw(line);
-        if (softBreak)
+        if (softBreak) {
             joined_.chop(1);
-        else if (version != 2)
+        } else if (!indented) { // 2.1: a line without ":" carries on the value
+            if (joined_.endsWith('\\'))
+                joined_.chop(1);
+            joined_.append('\n');
+        } else if (version != 2) {
             line = line.sliced(1);
-        joined_.append(line);
+        }
+        append(line);
     }
     line = joined_;
     return true;
+}
+
+void ContentLines::append(QByteArrayView piece)
+{
+    const qsizetype room = 2 * kLongestValue - joined_.size();
+    if (piece.size() > room) {
+        cut_ = true;
+        piece = piece.first(std::max<qsizetype>(room, 0));
+    }
+    joined_.append(piece);
 }
 
 bool ContentLines::nextRaw(QByteArrayView &line)
@@ -281,19 +293,49 @@ bool ContentLines::nextRaw(QByteArrayView &line)
     const void *found = std::memchr(data_.data() + pos_, '\n', size_t(data_.size() - pos_));
     const qsizetype end = found ? static_cast<const char *>(found) - data_.data() : data_.size();
     line = data_.sliced(pos_, end - pos_);
-    if (line.endsWith('\r'))
+    while (line.endsWith('\r'))
         line.chop(1);
     pos_ = end + 1;
     return true;
 }
 
-bool ContentLines::continues(QByteArrayView line, bool qp) const
+bool ContentLines::continues(QByteArrayView line, bool qp, int version) const
 {
     if (pos_ >= data_.size())
         return false;
     if (qp && line.endsWith('='))
         return true;
-    return data_[pos_] == ' ' || data_[pos_] == '\t';
+    const char c = data_[pos_];
+    if (c == ' ' || c == '\t')
+        return true;
+    return version == 2 && c != '\r' && c != '\n' && !nextLineHasColon();
+}
+
+bool ContentLines::nextLineHasColon() const
+{
+    const char *const begin = data_.data() + pos_;
+    const void *eol = std::memchr(begin, '\n', size_t(data_.size() - pos_));
+    const size_t length =
+        eol ? size_t(static_cast<const char *>(eol) - begin) : size_t(data_.size() - pos_);
+    return std::memchr(begin, ':', length) != nullptr;
+}
+
+QByteArrayView utf8OfVCards(QByteArrayView bytes, QByteArray &storage)
+{
+    std::optional<QStringDecoder::Encoding> encoding;
+    if (bytes.startsWith("\xFF\xFE"))
+        encoding = QStringDecoder::Utf16LE;
+    else if (bytes.startsWith("\xFE\xFF"))
+        encoding = QStringDecoder::Utf16BE;
+    else if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0)
+        encoding = QStringDecoder::Utf16LE;
+    else if (bytes.size() >= 2 && bytes[0] == 0 && bytes[1] != 0)
+        encoding = QStringDecoder::Utf16BE;
+    if (!encoding)
+        return bytes;
+    // The decoder drops the byte-order mark.
+    storage = QString(QStringDecoder(*encoding).decode(bytes)).toUtf8();
+    return storage;
 }
 
 QString decodeCharset(QByteArrayView bytes, QByteArrayView charset)
@@ -302,7 +344,7 @@ QString decodeCharset(QByteArrayView bytes, QByteArrayView charset)
         return charset.compare(QByteArrayView(name), Qt::CaseInsensitive) == 0;
     };
     if (charset.isEmpty() || is("utf-8") || is("utf8")) {
-        if (!bytes.isValidUtf8())
+        if (charset.isEmpty() && !bytes.isValidUtf8())
             return decodeWindows1252(bytes);
         // A value may begin with U+FEFF (even twice); it is part of the value,
         // not a byte-order mark to drop.
@@ -376,6 +418,21 @@ QString valueText(QByteArrayView raw, const Params &params, int version)
     QString out;
     appendValueText(out, raw, params, version);
     return out;
+}
+
+QByteArrayView plainValue(QByteArrayView raw, Params &params, QByteArray &storage)
+{
+    const bool utf8 = params.charset.isEmpty() ||
+                      params.charset.compare("utf-8", Qt::CaseInsensitive) == 0 ||
+                      params.charset.compare("utf8", Qt::CaseInsensitive) == 0;
+    if (!params.quotedPrintable && utf8)
+        return raw;
+    storage = (params.quotedPrintable ? decodeCharset(decodeQuotedPrintable(raw), params.charset)
+                                      : decodeCharset(raw, params.charset))
+                  .toUtf8();
+    params.quotedPrintable = false;
+    params.charset = "UTF-8";
+    return storage;
 }
 
 void trimFrom(QString &out, qsizetype from)

@@ -46,6 +46,7 @@ struct Params
     bool quotedPrintable = false;
     bool bold = false; // BOLD=1
     bool uri = false;  // VALUE=uri
+    bool text = false; // VALUE=text
     QByteArrayView charset;
     QByteArrayView checksum;
 };
@@ -63,8 +64,10 @@ struct ContentLine
 std::optional<ContentLine> splitContentLine(QByteArrayView line);
 
 // The content lines of a file, unfolded: a line carries on in the next one
-// that is indented (by one space or TAB, dropped from 3.0 on), or after a
-// quoted-printable soft break ("=" at the end).
+// that is indented (by one space or TAB, dropped from 3.0 on), after a
+// quoted-printable soft break ("=" at the end), and in 2.1 in a next line
+// without ":" (after a line break, in place of a "\" ending the line). Lines
+// end in LF, CR LF or CR CR LF.
 class ContentLines
 {
 public:
@@ -72,15 +75,26 @@ public:
     // The next line that is not empty; `joined` when it was unfolded into a
     // buffer that the next call reuses. `version` is the card's: 2, 3 or 4.
     bool next(QByteArrayView &line, bool &joined, int version);
+    // Where the next line begins.
+    qsizetype position() const { return pos_; }
+    // The line given last was longer than twice kLongestValue: its end is left out.
+    bool cut() const { return cut_; }
 
 private:
     bool nextRaw(QByteArrayView &line);
-    bool continues(QByteArrayView line, bool qp) const;
+    bool continues(QByteArrayView line, bool qp, int version) const;
+    bool nextLineHasColon() const;
+    void append(QByteArrayView piece);
 
     QByteArrayView data_;
     qsizetype pos_ = 0;
     QByteArray joined_;
+    bool cut_ = false;
 };
+
+// A vCard file in UTF-16 (with or without a byte-order mark: a zero byte
+// beside the first character) as UTF-8 in `storage`; other bytes as they are.
+QByteArrayView utf8OfVCards(QByteArrayView bytes, QByteArray &storage);
 
 // Parts of a value split at each unescaped separator.
 template <typename F> void forEachPart(QByteArrayView value, char separator, F f)
@@ -97,8 +111,9 @@ template <typename F> void forEachPart(QByteArrayView value, char separator, F f
     f(value.sliced(start));
 }
 
-// Decodes bytes in the named character set: UTF-8 (and no name) as the
-// directory file is read (UTF-8 when valid, otherwise Windows-1252),
+// Decodes bytes in the named character set: no name as the directory file is
+// read (UTF-8 when valid, otherwise Windows-1252), UTF-8 as UTF-8 (a byte
+// that is not is U+FFFD),
 // ISO-8859-1, ASCII and Windows-1252 as Windows-1252, any other set Qt
 // knows by its name.
 QString decodeCharset(QByteArrayView bytes, QByteArrayView charset);
@@ -112,6 +127,12 @@ QByteArray decodeQuotedPrintable(QByteArrayView text);
 // break; 2.1 escapes only "\", ";", "," and ":").
 void appendValueText(QString &out, QByteArrayView raw, const Params &params, int version);
 QString valueText(QByteArrayView raw, const Params &params, int version);
+
+// A value with quoted-printable and any character set but UTF-8 decoded, as
+// UTF-8 in `storage` (params then say so), so that it is split and unescaped
+// as text: a Shift_JIS or Big5 trail byte 0x5C is no backslash. Any other
+// value as it is.
+QByteArrayView plainValue(QByteArrayView raw, Params &params, QByteArray &storage);
 
 // White space at both ends of out from `from` on removed.
 void trimFrom(QString &out, qsizetype from);
