@@ -16,8 +16,11 @@ run | test) ;;
     ;;
 esac
 
+# qt6-tools-dev and qt6-l10n-tools build the translations, qt6-translations-l10n
+# holds Qt's own (the buttons of message boxes).
 # python3-vobject and abook: independent vCard readers the tests check exports against.
-packages=(g++ cmake ninja-build qt6-base-dev libgtest-dev fonts-liberation python3-vobject abook)
+packages=(g++ cmake ninja-build qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+    libgtest-dev fonts-liberation python3-vobject abook)
 
 missing=()
 for pkg in "${packages[@]}"; do

@@ -13,6 +13,12 @@ namespace app {
 
 namespace {
 
+// The texts of the command line, in the user's language.
+struct CommandLineText
+{
+    Q_DECLARE_TR_FUNCTIONS(CommandLineText)
+};
+
 void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -25,26 +31,26 @@ CommandLine parseCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Quorvel keeps a small personal directory of contacts."));
+        CommandLineText::tr("Quorvel keeps a small personal directory of contacts."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Prints this help and exits."));
+                                  CommandLineText::tr("Prints this help and exits."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Prints the version and exits."));
+                                     CommandLineText::tr("Prints the version and exits."));
     const QCommandLineOption import(
         QStringLiteral("import"),
-        QStringLiteral("Imports contacts from vCard (.vcf) or CSV (.csv) files into your "
-                       "directory; more files may follow."),
+        CommandLineText::tr("Imports contacts from vCard (.vcf) or CSV (.csv) files into your "
+                            "directory; more files may follow."),
         QStringLiteral("file"));
     const QCommandLineOption exportTo(
         QStringLiteral("export"),
-        QStringLiteral("Exports your directory to a vCard or CSV file (by its extension)."),
+        CommandLineText::tr("Exports your directory to a vCard or CSV file (by its extension)."),
         QStringLiteral("file"));
-    const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("The export format: vcard4, vcard3 or csv."),
-                                    QStringLiteral("format"));
+    const QCommandLineOption format(
+        QStringLiteral("format"), CommandLineText::tr("The export format: vcard4, vcard3 or csv."),
+        QStringLiteral("format"));
     parser.addOptions({help, version, import, exportTo, format});
-    parser.addPositionalArgument(QStringLiteral("[file...]"),
-                                 QStringLiteral("More files to import, after --import."));
+    parser.addPositionalArgument(CommandLineText::tr("[file...]"),
+                                 CommandLineText::tr("More files to import, after --import."));
 
     CommandLine result;
     result.helpText = parser.helpText();
@@ -53,7 +59,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.error = parser.errorText();
     } else if (!parser.positionalArguments().isEmpty() && !parser.isSet(import)) {
         result.action = CommandLine::Action::UsageError;
-        result.error = QStringLiteral("Unexpected argument '%1'.")
+        result.error = CommandLineText::tr("Unexpected argument '%1'.")
                            .arg(parser.positionalArguments().constFirst());
     } else if (parser.isSet(help)) {
         result.action = CommandLine::Action::ShowHelp;
@@ -61,13 +67,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.action = CommandLine::Action::ShowVersion;
     } else if (parser.isSet(import) && parser.isSet(exportTo)) {
         result.action = CommandLine::Action::UsageError;
-        result.error = QStringLiteral("--import and --export can't be used together.");
+        result.error = CommandLineText::tr("--import and --export can't be used together.");
     } else if (parser.isSet(format) && !parser.isSet(exportTo)) {
         result.action = CommandLine::Action::UsageError;
-        result.error = QStringLiteral("--format goes with --export.");
+        result.error = CommandLineText::tr("--format goes with --export.");
     } else if (parser.isSet(format) && !core::formatForName(parser.value(format))) {
         result.action = CommandLine::Action::UsageError;
-        result.error = QStringLiteral("Unknown format '%1'.").arg(parser.value(format));
+        result.error = CommandLineText::tr("Unknown format '%1'.").arg(parser.value(format));
     } else if (parser.isSet(import)) {
         result.action = CommandLine::Action::Import;
         result.files = parser.values(import) + parser.positionalArguments();
@@ -77,9 +83,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.format = parser.value(format);
         if (result.format.isEmpty() && !core::formatForFileName(result.files.constFirst())) {
             result.action = CommandLine::Action::UsageError;
-            result.error = QStringLiteral("Can't tell the format of '%1': name it .vcf or .csv, "
-                                          "or give --format.")
-                               .arg(result.files.constFirst());
+            result.error =
+                CommandLineText::tr("Can't tell the format of '%1': name it .vcf or .csv, "
+                                    "or give --format.")
+                    .arg(result.files.constFirst());
         }
     }
     return result;
@@ -123,7 +130,9 @@ bool printImport(const QList<core::ImportFileReport> &reports)
     bool allRead = true;
     for (const core::ImportFileReport &report : reports) {
         if (!report.read) {
-            print(stderr, QStringLiteral("%1: not imported: %2.\n").arg(report.file, report.error));
+            print(stderr,
+                  CommandLineText::tr("%1: not imported: %2.").arg(report.file, report.error) +
+                      QLatin1Char('\n'));
             allRead = false;
             continue;
         }
@@ -174,7 +183,8 @@ int exportFile(const CommandLine &commandLine, const QString &appFolder, const Q
         printError(done.error());
         return kExitCannotStart;
     }
-    print(stdout, QStringLiteral("%1: %2 exported\n").arg(file).arg(directory.count()));
+    print(stdout, CommandLineText::tr("%1: %2 exported").arg(file).arg(directory.count()) +
+                      QLatin1Char('\n'));
     return kExitOk;
 }
 

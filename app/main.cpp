@@ -13,14 +13,23 @@
 #include <QDir>
 #include <QEvent>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QTimer>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 
 namespace {
+
+// The texts of the help, in the user's language.
+struct MainText
+{
+    Q_DECLARE_TR_FUNCTIONS(MainText)
+};
 
 // Closes what is open the normal way: a dialog first, then the main window,
 // so the directory is saved as on Exit.
@@ -68,6 +77,21 @@ private:
     std::function<void()> then_;
 };
 
+// Speaks the user's language (QLocale::system(): LANGUAGE, LC_ALL, LC_MESSAGES,
+// LANG): Quorvel's texts, built into the program, and Qt's own, such as the
+// buttons of message boxes. Without a translation the design's English stays.
+void loadTranslations(QCoreApplication &app)
+{
+    const QLocale locale = QLocale::system();
+    auto *own = new QTranslator(&app);
+    if (own->load(locale, QStringLiteral("quorvel"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+        QCoreApplication::installTranslator(own);
+    auto *qt = new QTranslator(&app);
+    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+}
+
 core::Result<core::DataLocation> chooseLocation(const QString &userName)
 {
     return core::chooseDataLocation({QCoreApplication::applicationDirPath(), userName,
@@ -79,12 +103,12 @@ core::Result<core::DataLocation> chooseLocation(const QString &userName)
 QString dataNote(const core::Result<core::DataLocation> &location, const QString &userName)
 {
     if (!location)
-        return QStringLiteral("Data: none can be used.\n") + location.error();
+        return MainText::tr("Data: none can be used.") + QLatin1Char('\n') + location.error();
     const QString directory =
         core::isUsableUserName(userName)
             ? QDir::toNativeSeparators(core::directoryFilePath(location->folder, userName))
-            : QStringLiteral("none: no usable user name");
-    return QStringLiteral("Data:\n  your directory   %1\n  keyword colours  %2")
+            : MainText::tr("none: no usable user name");
+    return MainText::tr("Data:\n  your directory   %1\n  keyword colours  %2")
         .arg(directory, QDir::toNativeSeparators(core::keywordFilePath(location->folder)));
 }
 
@@ -99,7 +123,8 @@ int main(int argc, char *argv[])
         // The command line is read before any window exists, so the options
         // that open none work without a display and touch no file. (With no
         // arguments there is nothing to read: the window opens.)
-        const QCoreApplication console(argc, argv);
+        QCoreApplication console(argc, argv);
+        loadTranslations(console);
         const app::CommandLine commandLine = app::parseCommandLine(QCoreApplication::arguments());
         core::Result<core::DataLocation> location = chooseLocation(userName);
         if (commandLine.action == app::CommandLine::Action::Import ||
@@ -117,6 +142,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    loadTranslations(app);
     QGuiApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
     // The icon comes once a window has been painted: reading it loads the
     // image readers, which the window need not wait for. A window that closed

@@ -273,7 +273,7 @@ frmColorEditor::RGBTriple frmColorEditor::ColorToRGB(const core::ColorValue &col
 void frmColorEditor::showPreview(core::ColorValue color)
 {
     setViewColor(color);
-    txtView->setText(txtCaption->text() + tr(" the data goes here"));
+    txtView->setText(tr("%1 the data goes here").arg(txtCaption->text()));
 }
 
 void frmColorEditor::setViewColor(core::ColorValue color)

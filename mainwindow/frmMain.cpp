@@ -551,5 +551,5 @@ void frmMain::Form_KeyUp(int keyCode, int)
             .arg(QDir::toNativeSeparators(QString::fromUtf8(quorvel::kInstalledUserGuide))),
     };
     platform::MsgBox(lines.join(QLatin1Char('\n')), platform::vbOKOnly | platform::vbInformation,
-                     tr("About ") + caption, this);
+                     tr("About %1").arg(caption), this);
 }

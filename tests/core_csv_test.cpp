@@ -8,7 +8,7 @@ TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
 {
     core::ContactsRead read;
     read.ok = true;
-    read.unit = "card";
+    read.reasonFormat = "card %1: %2";
     read.notes = {{11, "it has no END:VCARD", true}, {1, "line \"x|y\" stored as \"x y\"", false}};
     read.contacts = {
         {1, "A|B\tC\r\nD", "x y", false, false, {}},

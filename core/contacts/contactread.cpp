@@ -1,5 +1,7 @@
 #include "core/contacts/contactread.h"
 
+#include <QCoreApplication>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -7,6 +9,12 @@
 namespace core {
 
 namespace {
+
+// The texts of this file, in the user's language.
+struct ContactReadText
+{
+    Q_DECLARE_TR_FUNCTIONS(ContactReadText)
+};
 
 bool breaksFormat(QChar c)
 {
@@ -59,15 +67,21 @@ QString sizeText(qsizetype bytes)
 
 QStringList notKeptCounts(const ContactsRead &read)
 {
+    // One and more of each kind, whole sentences for the translators.
     static const char *const kinds[][2] = {
-        {"photo", "photos"}, {"logo", "logos"}, {"sound", "sounds"}, {"key", "keys"}};
+        {QT_TRANSLATE_NOOP("ContactReadText", "%1 photo not kept"),
+         QT_TRANSLATE_NOOP("ContactReadText", "%1 photos not kept")},
+        {QT_TRANSLATE_NOOP("ContactReadText", "%1 logo not kept"),
+         QT_TRANSLATE_NOOP("ContactReadText", "%1 logos not kept")},
+        {QT_TRANSLATE_NOOP("ContactReadText", "%1 sound not kept"),
+         QT_TRANSLATE_NOOP("ContactReadText", "%1 sounds not kept")},
+        {QT_TRANSLATE_NOOP("ContactReadText", "%1 key not kept"),
+         QT_TRANSLATE_NOOP("ContactReadText", "%1 keys not kept")}};
     QStringList counts;
     for (int k = 0; k < kNotKeptKinds; ++k) {
         const int n = read.notKept[std::size_t(k)];
         if (n > 0)
-            counts.append(QStringLiteral("%1 %2 not kept")
-                              .arg(n)
-                              .arg(QLatin1StringView(kinds[k][n == 1 ? 0 : 1])));
+            counts.append(ContactReadText::tr(kinds[k][n == 1 ? 0 : 1]).arg(n));
     }
     return counts;
 }
@@ -111,8 +125,8 @@ void NumberLines::end(QList<ReadNote> &notes, int position, bool dropEmpty)
     const QString before = text_.sliced(start_);
     replaceBreaks(text_, start_);
     notes.append({position,
-                  QStringLiteral("line ") + quoted(before) + QStringLiteral(" stored as ") +
-                      quoted(QStringView(text_).sliced(start_)),
+                  ContactReadText::tr("line %1 stored as %2")
+                      .arg(quoted(before), quoted(QStringView(text_).sliced(start_))),
                   false});
 }
 

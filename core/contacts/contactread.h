@@ -50,7 +50,9 @@ struct ContactsRead
 {
     bool ok = false;
     QString error; // why the file is refused, when !ok
-    QString unit;  // what the file holds contacts in, for the report: "card", "record"
+    // A reason in the report: %1 the contact's position, %2 the note, as in
+    // "card %1: %2" or "record %1: %2".
+    QString reasonFormat;
     QList<Contact> contacts;
     QList<ReadNote> notes; // each contact left out and each line changed to be storable
     std::array<int, kNotKeptKinds> notKept{}; // by NotKept

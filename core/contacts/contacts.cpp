@@ -4,6 +4,7 @@
 #include "core/contacts/vcard.h"
 #include "core/contacts/vcardsyntax.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -63,6 +64,12 @@ ExportResult exportContacts(const QString &path, ContactFormat format,
 
 namespace {
 
+// The texts of this file, in the user's language.
+struct ContactsText
+{
+    Q_DECLARE_TR_FUNCTIONS(ContactsText)
+};
+
 // Makes a name storable in place; gives the name as it was when it changed.
 std::optional<QString> makeNameStorable(QString &name, bool bold)
 {
@@ -115,17 +122,17 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
                         .value.toString();
             if (entry.name.isEmpty()) {
                 ++result.skipped;
-                notes.append({contact.position, QStringLiteral("it holds nothing"), true});
+                notes.append({contact.position, ContactsText::tr("it holds nothing"), true});
                 continue;
             }
-            notes.append(
-                {contact.position, QStringLiteral("no name, named ") + quoted(entry.name), false});
+            notes.append({contact.position,
+                          ContactsText::tr("no name, named %1").arg(quoted(entry.name)), false});
         }
         if (const std::optional<QString> before = makeNameStorable(entry.name, entry.bold))
-            notes.append({contact.position,
-                          QStringLiteral("name ") + quoted(*before) +
-                              QStringLiteral(" stored as ") + quoted(entry.name),
-                          false});
+            notes.append(
+                {contact.position,
+                 ContactsText::tr("name %1 stored as %2").arg(quoted(*before), quoted(entry.name)),
+                 false});
         if (!before.isEmpty() && before.contains(entryKey(entry))) {
             ++result.alreadyThere;
             continue;
@@ -136,8 +143,7 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
     std::stable_sort(notes.begin(), notes.end(),
                      [](const ReadNote &a, const ReadNote &b) { return a.position < b.position; });
     for (const ReadNote &note : notes)
-        result.reasons.append(read.unit + u' ' + QString::number(note.position) +
-                              QLatin1StringView(": ") + note.text);
+        result.reasons.append(read.reasonFormat.arg(QString::number(note.position), note.text));
     result.reasons.append(notKeptCounts(read));
     return result;
 }
@@ -148,7 +154,7 @@ ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry>
     if (file.status != ReadStatus::Ok) {
         ImportResult refused;
         refused.error =
-            file.status == ReadStatus::Missing ? QStringLiteral("it does not exist") : file.error;
+            file.status == ReadStatus::Missing ? ContactsText::tr("it does not exist") : file.error;
         return refused;
     }
     std::optional<ContactFormat> format = formatForFileName(path);
@@ -168,8 +174,8 @@ ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry>
 QString importSummary(const QString &fileName, const ImportResult &result)
 {
     if (!result.ok)
-        return QStringLiteral("%1: not imported, %2").arg(fileName, result.error);
-    return QStringLiteral("%1: %2 added, %3 already there, %4 skipped")
+        return ContactsText::tr("%1: not imported, %2").arg(fileName, result.error);
+    return ContactsText::tr("%1: %2 added, %3 already there, %4 skipped")
         .arg(fileName)
         .arg(result.added)
         .arg(result.alreadyThere)

@@ -4,6 +4,7 @@
 #include "core/contacts/csvsyntax.h"
 #include "core/contacts/exactlines.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <array>
@@ -11,6 +12,12 @@
 namespace core {
 
 namespace {
+
+// The texts of this file, in the user's language.
+struct CsvText
+{
+    Q_DECLARE_TR_FUNCTIONS(CsvText)
+};
 
 // ---- writing ----
 
@@ -136,7 +143,7 @@ public:
         const QString decoded = decodeCsv(bytes);
         QStringView text = decoded;
         const QChar separator = takeSeparator(text);
-        read_.unit = QStringLiteral("record");
+        read_.reasonFormat = CsvText::tr("record %1: %2");
         RecordReader records(text, separator);
         QStringList header;
         records.next(header);
@@ -144,15 +151,15 @@ public:
         for (const QString &h : header)
             columns_.append(columnFor(h));
         if (!recognised()) {
-            read_.error = QStringLiteral("its first record is not a header of contact columns "
-                                         "(\"Name\", \"First Name\", \"E-mail\" ...)");
+            read_.error = CsvText::tr("its first record is not a header of contact columns "
+                                      "(\"Name\", \"First Name\", \"E-mail\" ...)");
             return read_;
         }
         QStringList fields;
         for (int number = 2; records.next(fields); ++number) {
             if (records.length() > kLongestContact) {
                 read_.notes.append(
-                    {number, QStringLiteral("it is longer than %1").arg(sizeText(kLongestContact)),
+                    {number, CsvText::tr("it is longer than %1").arg(sizeText(kLongestContact)),
                      true});
                 continue;
             }
@@ -178,9 +185,9 @@ private:
 
     QString leftOutNote(qsizetype index, qsizetype length) const
     {
-        return QStringLiteral("a value of %1 left out (%2)")
+        return CsvText::tr("a value of %1 left out (%2)")
             .arg(sizeText(length),
-                 index < header_.size() ? quoted(header_[index]) : QStringLiteral("no column"));
+                 index < header_.size() ? quoted(header_[index]) : CsvText::tr("no column"));
     }
 
     // The label of a value column's group in this record, without a web mail's

@@ -3,6 +3,7 @@
 #include "core/contacts/exactlines.h"
 #include "core/contacts/vcardsyntax.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QThread>
 
@@ -13,6 +14,12 @@
 namespace core {
 
 namespace {
+
+// The texts of this file, in the user's language.
+struct VCardText
+{
+    Q_DECLARE_TR_FUNCTIONS(VCardText)
+};
 
 // ---- writing ----
 
@@ -108,7 +115,7 @@ public:
     // read a file in parts, decides that.
     ContactsRead run()
     {
-        read_.unit = QStringLiteral("card");
+        read_.reasonFormat = VCardText::tr("card %1: %2");
         // Room for as many cards as a file of small ones holds.
         read_.contacts.reserve(room_ / 128);
         QByteArrayView line;
@@ -117,7 +124,7 @@ public:
             property(line, joined);
         endedInCard_ = inCard_;
         if (inCard_)
-            read_.notes.append({cards_, QStringLiteral("it has no END:VCARD"), true});
+            read_.notes.append({cards_, VCardText::tr("it has no END:VCARD"), true});
         read_.ok = whole_ > 0;
         return std::move(read_);
     }
@@ -171,7 +178,7 @@ private:
             ++read_.notKept[std::size_t(mapping.notKept)];
         else
             typedNotes_.append({cards_,
-                                QStringLiteral("a value of %1 left out (%2)")
+                                VCardText::tr("a value of %1 left out (%2)")
                                     .arg(sizeText(size), QLatin1StringView(mapping.name)),
                                 false});
     }
@@ -227,7 +234,7 @@ private:
             return;
         }
         if (inCard_) // the card before has no END:VCARD: it is left out, the next read
-            read_.notes.append({cards_, QStringLiteral("it has no END:VCARD"), true});
+            read_.notes.append({cards_, VCardText::tr("it has no END:VCARD"), true});
         inCard_ = true;
         nested_ = 0;
         tooLong_ = false;
@@ -252,7 +259,7 @@ private:
             inCard_ = false;
             ++whole_;
             read_.notes.append(
-                {cards_, QStringLiteral("it is longer than %1").arg(sizeText(kLongestContact)),
+                {cards_, VCardText::tr("it is longer than %1").arg(sizeText(kLongestContact)),
                  true});
         } else {
             ++whole_;
@@ -561,7 +568,7 @@ ContactsRead readVCards(QByteArrayView bytes)
     ContactsRead read = split < 0 ? CardReader(bytes).run() : readInTwoParts(bytes, split);
 
     if (!read.ok) {
-        read.error = QStringLiteral("it holds no vCard (BEGIN:VCARD ... END:VCARD)");
+        read.error = VCardText::tr("it holds no vCard (BEGIN:VCARD ... END:VCARD)");
         read.notes.clear();
     }
     return read;

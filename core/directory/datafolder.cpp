@@ -2,6 +2,7 @@
 
 #include "core/directory/directoryfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -35,6 +36,12 @@ QString directoryFilePath(const QString &appFolder, const QString &userName)
 
 namespace {
 
+// The texts of this file, in the user's language.
+struct DataFolderText
+{
+    Q_DECLARE_TR_FUNCTIONS(DataFolderText)
+};
+
 // Why an existing path cannot serve as this user's data folder, or an empty
 // text when it can. The path is examined without following a link.
 QString unsafeFolderReason(const QString &path)
@@ -45,20 +52,20 @@ QString unsafeFolderReason(const QString &path)
     };
     const QByteArray native = QFile::encodeName(path);
     if (::lstat(native.constData(), &st) != 0)
-        return QStringLiteral("it cannot be examined");
+        return DataFolderText::tr("it cannot be examined");
     if (S_ISLNK(st.st_mode))
-        return QStringLiteral("it is a symbolic link");
+        return DataFolderText::tr("it is a symbolic link");
     if (!S_ISDIR(st.st_mode))
-        return QStringLiteral("it is not a folder");
+        return DataFolderText::tr("it is not a folder");
     if (st.st_uid != ::geteuid())
-        return QStringLiteral("it belongs to another user");
+        return DataFolderText::tr("it belongs to another user");
     return {};
 #else
     const QFileInfo info(path);
     if (info.isSymLink() || info.isJunction())
-        return QStringLiteral("it is a symbolic link");
+        return DataFolderText::tr("it is a symbolic link");
     if (!info.isDir())
-        return QStringLiteral("it is not a folder");
+        return DataFolderText::tr("it is not a folder");
     return {};
 #endif
 }
@@ -71,7 +78,7 @@ bool pathExists(const QString &path)
 
 Result<FolderState> refuse(const QString &path, const QString &reason)
 {
-    return Result<FolderState>::failure(QStringLiteral("The data folder %1 can't be used: %2.")
+    return Result<FolderState>::failure(DataFolderText::tr("The data folder %1 can't be used: %2.")
                                             .arg(QDir::toNativeSeparators(path), reason));
 }
 
@@ -83,8 +90,8 @@ Result<> checkUserName(const QString &userName)
         return {};
     return Result<>::failure(
         userName.isEmpty()
-            ? QStringLiteral("No user name could be found, can't open a directory.")
-            : QStringLiteral("The user name \"%1\" can't name a data folder.").arg(userName));
+            ? DataFolderText::tr("No user name could be found, can't open a directory.")
+            : DataFolderText::tr("The user name \"%1\" can't name a data folder.").arg(userName));
 }
 
 Result<FolderState> checkDataFolder(const QString &appFolder, const QString &userName)
@@ -97,7 +104,7 @@ Result<FolderState> checkDataFolder(const QString &appFolder, const QString &use
         // 0700: the folder holds one user's contacts and nobody else's business.
         created = QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (!created && !pathExists(path))
-            return refuse(path, QStringLiteral("it could not be created"));
+            return refuse(path, DataFolderText::tr("it could not be created"));
     }
     const QString reason = unsafeFolderReason(path);
     if (!reason.isEmpty())

@@ -3,6 +3,7 @@
 #include "core/colors/keywordfile.h"
 #include "core/directory/datafolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -16,6 +17,12 @@
 namespace core {
 
 namespace {
+
+// The texts of this file, in the user's language.
+struct DataLocationText
+{
+    Q_DECLARE_TR_FUNCTIONS(DataLocationText)
+};
 
 enum class PathKind { Missing, Folder, File, Link, OtherUsersFolder, Unknown };
 
@@ -62,15 +69,15 @@ bool isInUseBesideExecutable(const DataLocationInput &input)
 // What the user can do when the folder in their home cannot be used.
 QString remedy(const DataLocationInput &input)
 {
-    return QStringLiteral("Set XDG_DATA_HOME to a folder of your own, or put an empty file "
-                          "named %1 beside the program (in %2) to keep the data there.")
+    return DataLocationText::tr("Set XDG_DATA_HOME to a folder of your own, or put an empty file "
+                                "named %1 beside the program (in %2) to keep the data there.")
         .arg(QLatin1String(kPortableMarkerName), QDir::toNativeSeparators(input.executableFolder));
 }
 
 Result<DataLocation> refuse(const QString &folder, const QString &reason, const QString &remedy)
 {
     return Result<DataLocation>::failure(
-        QStringLiteral("The folder %1 for Quorvel's data can't be used: %2.\n%3")
+        DataLocationText::tr("The folder %1 for Quorvel's data can't be used: %2.\n%3")
             .arg(QDir::toNativeSeparators(folder), reason, remedy));
 }
 
@@ -97,7 +104,7 @@ bool makeFolder(const QString &path, QString *reason)
     if (QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
         QFileInfo(path).isDir())
         return true;
-    *reason = QStringLiteral("access denied");
+    *reason = DataLocationText::tr("access denied");
     return false;
 #endif
 }
@@ -115,10 +122,10 @@ Result<DataLocation> chooseDataLocation(const DataLocationInput &input)
     const QString folder = userDataFolder(input);
     if (folder.isEmpty())
         return Result<DataLocation>::failure(
-            QStringLiteral("Quorvel can't find a folder for its data: neither HOME nor "
-                           "XDG_DATA_HOME is set to an absolute path.\n%1")
+            DataLocationText::tr("Quorvel can't find a folder for its data: neither HOME nor "
+                                 "XDG_DATA_HOME is set to an absolute path.\n%1")
                 .arg(remedy(input)));
-    const QString moveAway = QStringLiteral("Move it out of the way. ") + remedy(input);
+    const QString moveAway = DataLocationText::tr("Move it out of the way. ") + remedy(input);
     switch (kindOf(folder)) {
     case PathKind::Missing:
         location.mustCreate = true;
@@ -126,13 +133,13 @@ Result<DataLocation> chooseDataLocation(const DataLocationInput &input)
     case PathKind::Folder:
         break;
     case PathKind::File:
-        return refuse(folder, QStringLiteral("it is not a folder"), moveAway);
+        return refuse(folder, DataLocationText::tr("it is not a folder"), moveAway);
     case PathKind::Link:
-        return refuse(folder, QStringLiteral("it is a symbolic link"), moveAway);
+        return refuse(folder, DataLocationText::tr("it is a symbolic link"), moveAway);
     case PathKind::OtherUsersFolder:
-        return refuse(folder, QStringLiteral("it belongs to another user"), moveAway);
+        return refuse(folder, DataLocationText::tr("it belongs to another user"), moveAway);
     case PathKind::Unknown:
-        return refuse(folder, QStringLiteral("it cannot be examined"), remedy(input));
+        return refuse(folder, DataLocationText::tr("it cannot be examined"), remedy(input));
     }
     location.folder = folder;
     return location;
@@ -151,19 +158,21 @@ Result<DataLocation> createDataLocation(const Result<DataLocation> &chosen)
             break;
         path = parent;
     }
-    const QString what = QStringLiteral("Create it, or set XDG_DATA_HOME to a folder you can "
-                                        "write, or put an empty file named %1 beside the program "
-                                        "to keep the data there.")
-                             .arg(QLatin1String(kPortableMarkerName));
+    const QString what =
+        DataLocationText::tr("Create it, or set XDG_DATA_HOME to a folder you can "
+                             "write, or put an empty file named %1 beside the program "
+                             "to keep the data there.")
+            .arg(QLatin1String(kPortableMarkerName));
     for (const QString &path : std::as_const(missing)) {
         QString reason;
         if (!makeFolder(path, &reason))
             return refuse(location.folder,
-                          QStringLiteral("it could not be created (%1)").arg(reason), what);
+                          DataLocationText::tr("it could not be created (%1)").arg(reason), what);
     }
     // Made by someone else meanwhile: it must still be the user's own folder.
     if (kindOf(location.folder) != PathKind::Folder)
-        return refuse(location.folder, QStringLiteral("it is not a folder of your own"), what);
+        return refuse(location.folder, DataLocationText::tr("it is not a folder of your own"),
+                      what);
     DataLocation created = location;
     created.mustCreate = false;
     return created;

@@ -3,6 +3,7 @@
 #include "core/files/backups.h"
 
 #include "core/files/descriptor.h"
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -16,6 +17,12 @@
 namespace core {
 
 namespace {
+
+// The texts of this file, in the user's language.
+struct DirectoryStoreText
+{
+    Q_DECLARE_TR_FUNCTIONS(DirectoryStoreText)
+};
 
 constexpr qint64 kNoticeLimit = 64 * 1024;
 
@@ -47,12 +54,14 @@ Result<FolderState> DirectoryStore::open()
     // and write goes through: a swap between the two is caught here.
     const QString path = dataFolderPath(appFolder_, userName_);
     Result<Folder> folder = Folder::open(path, Folder::Link::Refuse);
-    const QString why = !folder                    ? folder.error()
-                        : !folder->isOwnedByUser() ? QStringLiteral("it belongs to another user")
-                                                   : QString();
+    const QString why = !folder ? folder.error()
+                        : !folder->isOwnedByUser()
+                            ? DirectoryStoreText::tr("it belongs to another user")
+                            : QString();
     if (!why.isEmpty())
-        return Result<FolderState>::failure(QStringLiteral("The data folder %1 can't be used: %2.")
-                                                .arg(QDir::toNativeSeparators(path), why));
+        return Result<FolderState>::failure(
+            DirectoryStoreText::tr("The data folder %1 can't be used: %2.")
+                .arg(QDir::toNativeSeparators(path), why));
     folder_ = std::move(*folder);
     return result;
 }
@@ -152,7 +161,7 @@ Result<> DirectoryStore::reopenRemovedFolder()
     if (!reopened)
         return reopened.status();
     if (lock() != LockState::Locked) {
-        const QString error = QStringLiteral("its lock file %1 can't be taken")
+        const QString error = DirectoryStoreText::tr("its lock file %1 can't be taken")
                                   .arg(QDir::toNativeSeparators(lockPath()));
         // Not kept without its lock: the next save tries again from the start.
         folder_ = Folder();
@@ -168,9 +177,10 @@ Result<> DirectoryStore::keepOutsideVersion(const QDateTime &now, SaveReport &re
     for (int n = 2; folder_.stampOf(sideName).exists; ++n)
         sideName = outsideCopyName(now) + QStringLiteral("-%1").arg(n);
     if (const Result<> kept = keepSideCopy(folder_, name, sideName); !kept)
-        return Result<>::failure(QStringLiteral("the version another program wrote can't be kept "
-                                                "as %1: %2")
-                                     .arg(sideName, kept.error()));
+        return Result<>::failure(
+            DirectoryStoreText::tr("the version another program wrote can't be kept "
+                                   "as %1: %2")
+                .arg(sideName, kept.error()));
     report.sideCopy = folder_.filePath(sideName);
     return {};
 }

@@ -1,5 +1,6 @@
 #include "core/files/backups.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -20,6 +21,12 @@ QString backupFileName(QDate day)
 }
 
 namespace {
+
+// The texts of this file, in the user's language.
+struct BackupsText
+{
+    Q_DECLARE_TR_FUNCTIONS(BackupsText)
+};
 
 using BackupResult = Result<BackupReport>;
 
@@ -58,7 +65,7 @@ QString unsafeFolderReason(const Folder &folder)
     if (::fstat(folder.descriptor(), &st) != 0)
         return lastReason();
     if (st.st_uid != ::geteuid())
-        return QStringLiteral("it belongs to another user");
+        return BackupsText::tr("it belongs to another user");
     if ((st.st_mode & 07777) != 0700 && ::fchmod(folder.descriptor(), 0700) != 0)
         return lastReason();
     return {};
@@ -69,13 +76,13 @@ Result<Folder> openBackupFolder(const Folder &data)
 {
     const QString path = QDir(whereIs(data)).filePath(QLatin1String(kBackupFolderName));
     if (::mkdirat(data.descriptor(), kBackupFolderName, 0700) != 0 && errno != EEXIST)
-        return Result<Folder>::failure(QStringLiteral("Can't create the backup folder %1: %2.")
+        return Result<Folder>::failure(BackupsText::tr("Can't create the backup folder %1: %2.")
                                            .arg(native(path), lastReason()));
     Result<Folder> folder = data.openSub(QLatin1String(kBackupFolderName));
     const QString unsafe = folder ? unsafeFolderReason(*folder) : folder.error();
     if (!unsafe.isEmpty())
         return Result<Folder>::failure(
-            QStringLiteral("The backup folder %1 can't be used: %2.").arg(native(path), unsafe));
+            BackupsText::tr("The backup folder %1 can't be used: %2.").arg(native(path), unsafe));
     return folder;
 }
 
@@ -104,7 +111,7 @@ BackupResult removeOldBackups(const Folder &folder, BackupReport report)
     for (qsizetype i = 0; i + kBackupsKept < backups.size(); ++i) {
         if (::unlinkat(folder.descriptor(), QFile::encodeName(backups.at(i)).constData(), 0) != 0)
             return BackupResult::failure(
-                QStringLiteral("Can't remove the old backup %1: %2.")
+                BackupsText::tr("Can't remove the old backup %1: %2.")
                     .arg(native(folder.filePath(backups.at(i))), lastReason()),
                 report);
         report.removed.append(backups.at(i));
@@ -122,7 +129,7 @@ Result<BackupReport> keepDailyBackup(const Folder &dataFolder, const QString &fi
         return BackupReport();
     if (!source)
         return BackupResult::failure(
-            QStringLiteral("Can't read %1 to keep a backup of it: %2.")
+            BackupsText::tr("Can't read %1 to keep a backup of it: %2.")
                 .arg(native(QDir(whereIs(dataFolder)).filePath(fileName)), source.error()));
     const Result<Folder> folder = openBackupFolder(dataFolder);
     if (!folder)
@@ -135,7 +142,7 @@ Result<BackupReport> keepDailyBackup(const Folder &dataFolder, const QString &fi
     const Result<FileStamp> written = writeFileAtomically(
         *folder, name, [&](Utf8Builder &out) { out.appendBytes(source->bytes); }, options);
     if (!written)
-        return BackupResult::failure(QStringLiteral("Can't write the backup %1: %2.")
+        return BackupResult::failure(BackupsText::tr("Can't write the backup %1: %2.")
                                          .arg(native(folder->filePath(name)), written.error()));
     BackupReport report;
     report.made = name;

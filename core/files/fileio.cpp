@@ -3,6 +3,7 @@
 #include "core/files/blockmemory.h"
 #include "core/files/descriptor.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -20,6 +21,12 @@
 namespace core {
 
 namespace {
+
+// The texts of this file, in the user's language.
+struct FileIoText
+{
+    Q_DECLARE_TR_FUNCTIONS(FileIoText)
+};
 
 QString reasonOf(int error)
 {
@@ -57,7 +64,7 @@ OpenedFile openRegular(const Folder &folder, const QString &name, qint64 maxByte
 {
     OpenedFile file;
     if (!folder.isOpen()) {
-        file.error = QStringLiteral("its folder can't be opened");
+        file.error = FileIoText::tr("its folder can't be opened");
         return file;
     }
     // No link followed, and no waiting for a writer at a FIFO.
@@ -68,7 +75,7 @@ OpenedFile openRegular(const Folder &folder, const QString &name, qint64 maxByte
         if (error == ENOENT)
             file.status = ReadStatus::Missing;
         else if (error == ELOOP)
-            file.error = QStringLiteral("it is a symbolic link");
+            file.error = FileIoText::tr("it is a symbolic link");
         else
             file.error = reasonOf(error);
         return file;
@@ -77,11 +84,11 @@ OpenedFile openRegular(const Folder &folder, const QString &name, qint64 maxByte
     if (::fstat(fd, &file.st) != 0) {
         file.error = reasonOf(errno);
     } else if (S_ISDIR(file.st.st_mode)) {
-        file.error = QStringLiteral("it is a folder, not a file");
+        file.error = FileIoText::tr("it is a folder, not a file");
     } else if (!S_ISREG(file.st.st_mode)) {
-        file.error = QStringLiteral("it is not a regular file");
+        file.error = FileIoText::tr("it is not a regular file");
     } else if (maxBytes >= 0 && file.st.st_size > maxBytes) {
-        file.error = QStringLiteral("it is larger than %1 bytes").arg(maxBytes);
+        file.error = FileIoText::tr("it is larger than %1 bytes").arg(maxBytes);
     } else {
         file.status = ReadStatus::Ok;
     }
@@ -191,8 +198,8 @@ namespace {
 
 QString folderOpenReason(int code)
 {
-    return code == ELOOP     ? QStringLiteral("it is a symbolic link")
-           : code == ENOTDIR ? QStringLiteral("it is not a folder")
+    return code == ELOOP     ? FileIoText::tr("it is a symbolic link")
+           : code == ENOTDIR ? FileIoText::tr("it is not a folder")
                              : reasonOf(code);
 }
 
@@ -305,7 +312,7 @@ Result<FileBytes> readRegularFile(const Folder &folder, const QString &name, qin
         return Result<FileBytes>::failure(reasonOf(errno));
     if (maxBytes >= 0 && read.bytes.size() > maxBytes)
         return Result<FileBytes>::failure(
-            QStringLiteral("it is larger than %1 bytes").arg(maxBytes));
+            FileIoText::tr("it is larger than %1 bytes").arg(maxBytes));
     return read;
 }
 
@@ -367,7 +374,7 @@ Result<KeptText> readTextKeptUntilExit(const Folder &folder, const QString &name
         return file.status == ReadStatus::Failed ? Result<KeptText>::failure(file.error, kept)
                                                  : Result<KeptText>(kept);
     kept.stamp = stampFrom(file.st);
-    const QString noMemory = QStringLiteral("there is not enough memory");
+    const QString noMemory = FileIoText::tr("there is not enough memory");
     const auto expected = static_cast<std::size_t>(std::max<qint64>(file.st.st_size, 0));
     std::unique_ptr<char, decltype(&std::free)> bytes(
         static_cast<char *>(allocateBlock(expected + 1)), &std::free);
@@ -443,7 +450,7 @@ Result<FileStamp> writeFileAtomically(const Folder &folder, const QString &name,
                                       WriteOptions options)
 {
     if (!folder.isOpen())
-        return Result<FileStamp>::failure(QStringLiteral("its folder can't be opened"));
+        return Result<FileStamp>::failure(FileIoText::tr("its folder can't be opened"));
     const int dir = folder.descriptor();
     const QByteArray target = nativeName(name);
     const unsigned mode = modeFor(dir, target, options);

@@ -11,10 +11,11 @@ namespace core {
 
 namespace {
 
-QString tr(const char *text)
+// The texts of this file, in the user's language.
+struct ServiceText
 {
-    return QCoreApplication::translate("DirectoryService", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ServiceText)
+};
 
 QString native(const QString &path)
 {
@@ -32,8 +33,8 @@ readInto(DirectoryModel &model, const QString &file,
         readFile([&](qsizetype count) { entries.reserve(static_cast<std::size_t>(count)); },
                  [&](DirectoryEntry &&entry) { entries.push_back(std::move(entry)); });
     if (!read)
-        return Result<>::failure(
-            tr("Can't read the directory file %1: %2.").arg(native(file), read.error()));
+        return Result<>::failure(ServiceText::tr("Can't read the directory file %1: %2.")
+                                     .arg(native(file), read.error()));
     model.append(std::move(entries));
     return {};
 }
@@ -61,16 +62,16 @@ Result<> DirectoryService::open()
     if (const auto state = store_.lock(); state != DirectoryStore::LockState::Locked) {
         heldByAnother_ = state == DirectoryStore::LockState::HeldByAnother;
         const QString why =
-            heldByAnother_
-                ? tr("Quorvel is already running for %1 (lock file %2), can't start a second copy.")
-                : tr("Can't create the lock file %2 for %1, can't start.");
+            heldByAnother_ ? ServiceText::tr("Quorvel is already running for %1 (lock file %2), "
+                                             "can't start a second copy.")
+                           : ServiceText::tr("Can't create the lock file %2 for %1, can't start.");
         return Result<>::failure(why.arg(userName_, native(store_.lockPath())));
     }
     // What a save cut short by a kill left behind; no save runs now.
     store_.removeInterruptedSaves();
     if (*folder == FolderState::Created) {
         if (const Result<> written = store_.writeDefaultFile(); !written)
-            return Result<>::failure(tr("Can't write the directory file %1: %2.")
+            return Result<>::failure(ServiceText::tr("Can't write the directory file %1: %2.")
                                          .arg(native(store_.filePath()), written.error()));
     }
     return {};
@@ -127,7 +128,8 @@ Result<> DirectoryService::exportTo(const DirectoryModel &model, const QString &
     const ExportResult result =
         exportContacts(path, format, [&](const EntryVisitor &visit) { model.forEach(visit); });
     if (!result.ok)
-        return Result<>::failure(tr("Can't export to %1: %2.").arg(native(path), result.error));
+        return Result<>::failure(
+            ServiceText::tr("Can't export to %1: %2.").arg(native(path), result.error));
     return {};
 }
 
@@ -136,27 +138,31 @@ QStringList DirectoryService::notesOf(const DirectoryStore::SaveReport &report)
     const QString file = native(store_.filePath());
     QStringList notes;
     if (report.recreated)
-        notes.append(tr("The data folder %1 had been removed while Quorvel ran. It was made "
-                        "again and the directory was saved there.")
-                         .arg(native(store_.folderPath())));
+        notes.append(
+            ServiceText::tr("The data folder %1 had been removed while Quorvel ran. It was made "
+                            "again and the directory was saved there.")
+                .arg(native(store_.folderPath())));
     if (!report.movedTo.isEmpty() && report.movedTo != toldMovedTo_) {
         toldMovedTo_ = report.movedTo;
-        notes.append(tr("The data folder %1 was moved to %2 while Quorvel ran. The directory "
-                        "was saved there, in %3.")
-                         .arg(native(store_.folderPath()), native(report.movedTo),
-                              native(store_.currentFilePath())));
+        notes.append(
+            ServiceText::tr("The data folder %1 was moved to %2 while Quorvel ran. The directory "
+                            "was saved there, in %3.")
+                .arg(native(store_.folderPath()), native(report.movedTo),
+                     native(store_.currentFilePath())));
     }
     if (report.outcome == DirectoryStore::Outcome::LeftOutsideVersion)
-        notes.append(tr("The directory file %1 was changed by another program. Nothing has "
-                        "changed in Quorvel since, so that version was left as it is.")
-                         .arg(file));
+        notes.append(
+            ServiceText::tr("The directory file %1 was changed by another program. Nothing has "
+                            "changed in Quorvel since, so that version was left as it is.")
+                .arg(file));
     // A backup that failed is told once a run, and only beside a save that worked.
     if (!report.backupError.isEmpty() && !std::exchange(toldBackupFailure_, true))
-        notes.append(report.backupError + tr("\nThe directory itself was saved."));
+        notes.append(report.backupError + ServiceText::tr("\nThe directory itself was saved."));
     if (!report.sideCopy.isEmpty())
-        notes.append(tr("The directory file %1 was changed by another program. That version "
-                        "was kept as %2, and Quorvel's directory was saved in %1.")
-                         .arg(file, native(report.sideCopy)));
+        notes.append(
+            ServiceText::tr("The directory file %1 was changed by another program. That version "
+                            "was kept as %2, and Quorvel's directory was saved in %1.")
+                .arg(file, native(report.sideCopy)));
     return notes;
 }
 
@@ -169,9 +175,9 @@ Result<QStringList> DirectoryService::save(const DirectoryModel &model, bool cha
         DirectoryStore::SaveReport told = *saved;
         told.backupError.clear(); // never told beside a failed save
         told.sideCopy.clear();
-        return Result<QStringList>::failure(
-            tr("Can't save the directory to %1: %2.").arg(native(store_.filePath()), saved.error()),
-            notesOf(told));
+        return Result<QStringList>::failure(ServiceText::tr("Can't save the directory to %1: %2.")
+                                                .arg(native(store_.filePath()), saved.error()),
+                                            notesOf(told));
     }
     return notesOf(*saved);
 }

@@ -26,6 +26,9 @@ InstalledQuorvel::InstalledQuorvel()
     for (char **e = environ; *e; ++e)
         environment_.append(*e);
     setEnvironment("QT_QPA_PLATFORM", "offscreen");
+    // The design's English texts, whatever the tester's language.
+    setEnvironment("LC_ALL", "C");
+    setEnvironment("LANGUAGE", "");
     setEnvironment("HOME", QFile::encodeName(home()));
     setEnvironment("XDG_DATA_HOME", QFile::encodeName(home() + QStringLiteral("/data")));
 }

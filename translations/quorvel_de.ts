@@ -1,0 +1,826 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>BackupsText</name>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>er gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>Can&apos;t create the backup folder %1: %2.</source>
+        <translation>Der Sicherungsordner %1 kann nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>The backup folder %1 can&apos;t be used: %2.</source>
+        <translation>Der Sicherungsordner %1 kann nicht verwendet werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t remove the old backup %1: %2.</source>
+        <translation>Die alte Sicherung %1 kann nicht entfernt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read %1 to keep a backup of it: %2.</source>
+        <translation>%1 kann nicht gelesen werden, um eine Sicherung davon anzulegen: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t write the backup %1: %2.</source>
+        <translation>Die Sicherung %1 kann nicht geschrieben werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLineText</name>
+    <message>
+        <source>Quorvel keeps a small personal directory of contacts.</source>
+        <translation>Quorvel führt ein kleines persönliches Verzeichnis von Kontakten.</translation>
+    </message>
+    <message>
+        <source>Prints this help and exits.</source>
+        <translation>Gibt diese Hilfe aus und beendet sich.</translation>
+    </message>
+    <message>
+        <source>Prints the version and exits.</source>
+        <translation>Gibt die Version aus und beendet sich.</translation>
+    </message>
+    <message>
+        <source>Imports contacts from vCard (.vcf) or CSV (.csv) files into your directory; more files may follow.</source>
+        <translation>Importiert Kontakte aus vCard- (.vcf) oder CSV-Dateien (.csv) in Ihr Verzeichnis; weitere Dateien dürfen folgen.</translation>
+    </message>
+    <message>
+        <source>Exports your directory to a vCard or CSV file (by its extension).</source>
+        <translation>Exportiert Ihr Verzeichnis in eine vCard- oder CSV-Datei (nach ihrer Endung).</translation>
+    </message>
+    <message>
+        <source>The export format: vcard4, vcard3 or csv.</source>
+        <translation>Das Exportformat: vcard4, vcard3 oder csv.</translation>
+    </message>
+    <message>
+        <source>[file...]</source>
+        <translation>[Datei...]</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &apos;%1&apos;.</source>
+        <translation>Unerwartetes Argument „%1“.</translation>
+    </message>
+    <message>
+        <source>--import and --export can&apos;t be used together.</source>
+        <translation>--import und --export können nicht zusammen verwendet werden.</translation>
+    </message>
+    <message>
+        <source>--format goes with --export.</source>
+        <translation>--format gehört zu --export.</translation>
+    </message>
+    <message>
+        <source>Unknown format &apos;%1&apos;.</source>
+        <translation>Unbekanntes Format „%1“.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t tell the format of &apos;%1&apos;: name it .vcf or .csv, or give --format.</source>
+        <translation>Das Format von „%1“ ist nicht zu erkennen: Benennen Sie die Datei .vcf oder .csv, oder geben Sie --format an.</translation>
+    </message>
+    <message>
+        <source>%1: not imported: %2.</source>
+        <translation>%1: nicht importiert: %2.</translation>
+    </message>
+    <message>
+        <source>%1: %2 exported</source>
+        <translation>%1: %2 exportiert</translation>
+    </message>
+    <message>
+        <source>More files to import, after --import.</source>
+        <translation>Weitere zu importierende Dateien, nach --import.</translation>
+    </message>
+</context>
+<context>
+    <name>ContactReadText</name>
+    <message>
+        <source>%1 photo not kept</source>
+        <translation>%1 Foto nicht übernommen</translation>
+    </message>
+    <message>
+        <source>%1 photos not kept</source>
+        <translation>%1 Fotos nicht übernommen</translation>
+    </message>
+    <message>
+        <source>%1 logo not kept</source>
+        <translation>%1 Logo nicht übernommen</translation>
+    </message>
+    <message>
+        <source>%1 logos not kept</source>
+        <translation>%1 Logos nicht übernommen</translation>
+    </message>
+    <message>
+        <source>%1 sound not kept</source>
+        <translation>%1 Tonaufnahme nicht übernommen</translation>
+    </message>
+    <message>
+        <source>%1 sounds not kept</source>
+        <translation>%1 Tonaufnahmen nicht übernommen</translation>
+    </message>
+    <message>
+        <source>%1 key not kept</source>
+        <translation>%1 Schlüssel nicht übernommen</translation>
+    </message>
+    <message>
+        <source>%1 keys not kept</source>
+        <translation>%1 Schlüssel nicht übernommen</translation>
+    </message>
+    <message>
+        <source>line %1 stored as %2</source>
+        <translation>Zeile %1 gespeichert als %2</translation>
+    </message>
+</context>
+<context>
+    <name>ContactsText</name>
+    <message>
+        <source>it holds nothing</source>
+        <translation>sie enthält nichts</translation>
+    </message>
+    <message>
+        <source>no name, named %1</source>
+        <translation>kein Name, benannt als %1</translation>
+    </message>
+    <message>
+        <source>name %1 stored as %2</source>
+        <translation>Name %1 gespeichert als %2</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>sie existiert nicht</translation>
+    </message>
+    <message>
+        <source>%1: not imported, %2</source>
+        <translation>%1: nicht importiert, %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 added, %3 already there, %4 skipped</source>
+        <translation>%1: %2 hinzugefügt, %3 schon vorhanden, %4 übersprungen</translation>
+    </message>
+</context>
+<context>
+    <name>CsvText</name>
+    <message>
+        <source>record %1: %2</source>
+        <translation>Datensatz %1: %2</translation>
+    </message>
+    <message>
+        <source>its first record is not a header of contact columns (&quot;Name&quot;, &quot;First Name&quot;, &quot;E-mail&quot; ...)</source>
+        <translation>ihr erster Datensatz ist keine Kopfzeile mit Kontaktspalten („Name“, „First Name“, „E-mail“ ...)</translation>
+    </message>
+    <message>
+        <source>it is longer than %1</source>
+        <translation>sie ist länger als %1</translation>
+    </message>
+    <message>
+        <source>a value of %1 left out (%2)</source>
+        <translation>ein Wert von %1 ausgelassen (%2)</translation>
+    </message>
+    <message>
+        <source>no column</source>
+        <translation>keine Spalte</translation>
+    </message>
+</context>
+<context>
+    <name>DataFolderText</name>
+    <message>
+        <source>it cannot be examined</source>
+        <translation>er kann nicht untersucht werden</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link</source>
+        <translation>es ist ein symbolischer Link</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>es ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>er gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>The data folder %1 can&apos;t be used: %2.</source>
+        <translation>Der Datenordner %1 kann nicht verwendet werden: %2.</translation>
+    </message>
+    <message>
+        <source>No user name could be found, can&apos;t open a directory.</source>
+        <translation>Es wurde kein Benutzername gefunden, ein Verzeichnis kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>The user name &quot;%1&quot; can&apos;t name a data folder.</source>
+        <translation>Der Benutzername „%1“ kann keinen Datenordner benennen.</translation>
+    </message>
+    <message>
+        <source>it could not be created</source>
+        <translation>er konnte nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>DataLocationText</name>
+    <message>
+        <source>Set XDG_DATA_HOME to a folder of your own, or put an empty file named %1 beside the program (in %2) to keep the data there.</source>
+        <translation>Setzen Sie XDG_DATA_HOME auf einen eigenen Ordner, oder legen Sie eine leere Datei namens %1 neben das Programm (in %2), um die Daten dort zu halten.</translation>
+    </message>
+    <message>
+        <source>The folder %1 for Quorvel&apos;s data can&apos;t be used: %2.
+%3</source>
+        <translation>Der Ordner %1 für die Daten von Quorvel kann nicht verwendet werden: %2.
+%3</translation>
+    </message>
+    <message>
+        <source>access denied</source>
+        <translation>Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>Quorvel can&apos;t find a folder for its data: neither HOME nor XDG_DATA_HOME is set to an absolute path.
+%1</source>
+        <translation>Quorvel findet keinen Ordner für seine Daten: weder HOME noch XDG_DATA_HOME ist auf einen absoluten Pfad gesetzt.
+%1</translation>
+    </message>
+    <message>
+        <source>Move it out of the way. </source>
+        <translation>Räumen Sie es aus dem Weg. </translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>es ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link</source>
+        <translation>es ist ein symbolischer Link</translation>
+    </message>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>er gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>it cannot be examined</source>
+        <translation>er kann nicht untersucht werden</translation>
+    </message>
+    <message>
+        <source>Create it, or set XDG_DATA_HOME to a folder you can write, or put an empty file named %1 beside the program to keep the data there.</source>
+        <translation>Legen Sie ihn an, oder setzen Sie XDG_DATA_HOME auf einen Ordner, in den Sie schreiben können, oder legen Sie eine leere Datei namens %1 neben das Programm, um die Daten dort zu halten.</translation>
+    </message>
+    <message>
+        <source>it could not be created (%1)</source>
+        <translation>er konnte nicht angelegt werden (%1)</translation>
+    </message>
+    <message>
+        <source>it is not a folder of your own</source>
+        <translation>es ist kein eigener Ordner</translation>
+    </message>
+</context>
+<context>
+    <name>DirectoryStoreText</name>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>er gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>The data folder %1 can&apos;t be used: %2.</source>
+        <translation>Der Datenordner %1 kann nicht verwendet werden: %2.</translation>
+    </message>
+    <message>
+        <source>its lock file %1 can&apos;t be taken</source>
+        <translation>seine Sperrdatei %1 kann nicht belegt werden</translation>
+    </message>
+    <message>
+        <source>the version another program wrote can&apos;t be kept as %1: %2</source>
+        <translation>die von einem anderen Programm geschriebene Fassung kann nicht als %1 behalten werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>FileIoText</name>
+    <message>
+        <source>its folder can&apos;t be opened</source>
+        <translation>ihr Ordner kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link</source>
+        <translation>es ist ein symbolischer Link</translation>
+    </message>
+    <message>
+        <source>it is a folder, not a file</source>
+        <translation>es ist ein Ordner, keine Datei</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>es ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it is larger than %1 bytes</source>
+        <translation>sie ist größer als %1 Bytes</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>es ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>there is not enough memory</source>
+        <translation>es ist nicht genug Speicher frei</translation>
+    </message>
+</context>
+<context>
+    <name>MainText</name>
+    <message>
+        <source>Data: none can be used.</source>
+        <translation>Daten: keiner kann verwendet werden.</translation>
+    </message>
+    <message>
+        <source>none: no usable user name</source>
+        <translation>keines: kein verwendbarer Benutzername</translation>
+    </message>
+    <message>
+        <source>Data:
+  your directory   %1
+  keyword colours  %2</source>
+        <translation>Daten:
+  Ihr Verzeichnis       %1
+  Schlüsselwortfarben   %2</translation>
+    </message>
+</context>
+<context>
+    <name>PictureBox</name>
+    <message>
+        <source>Color: %1, %2, %3</source>
+        <translation>Farbe: %1, %2, %3</translation>
+    </message>
+</context>
+<context>
+    <name>SearchResults</name>
+    <message>
+        <source>No entry matches.</source>
+        <translation>Kein Eintrag passt.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Zeile</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceText</name>
+    <message>
+        <source>Can&apos;t read the directory file %1: %2.</source>
+        <translation>Die Verzeichnisdatei %1 kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Quorvel is already running for %1 (lock file %2), can&apos;t start a second copy.</source>
+        <translation>Quorvel läuft bereits für %1 (Sperrdatei %2), eine zweite Instanz kann nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t create the lock file %2 for %1, can&apos;t start.</source>
+        <translation>Die Sperrdatei %2 für %1 kann nicht angelegt werden, Start nicht möglich.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t write the directory file %1: %2.</source>
+        <translation>Die Verzeichnisdatei %1 kann nicht geschrieben werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t export to %1: %2.</source>
+        <translation>Export nach %1 nicht möglich: %2.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 had been removed while Quorvel ran. It was made again and the directory was saved there.</source>
+        <translation>Der Datenordner %1 wurde entfernt, während Quorvel lief. Er wurde neu angelegt und das Verzeichnis dort gespeichert.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 was moved to %2 while Quorvel ran. The directory was saved there, in %3.</source>
+        <translation>Der Datenordner %1 wurde nach %2 verschoben, während Quorvel lief. Das Verzeichnis wurde dort gespeichert, in %3.</translation>
+    </message>
+    <message>
+        <source>The directory file %1 was changed by another program. Nothing has changed in Quorvel since, so that version was left as it is.</source>
+        <translation>Die Verzeichnisdatei %1 wurde von einem anderen Programm geändert. In Quorvel hat sich seitdem nichts geändert, daher wurde diese Fassung belassen, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>
+The directory itself was saved.</source>
+        <translation>
+Das Verzeichnis selbst wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>The directory file %1 was changed by another program. That version was kept as %2, and Quorvel&apos;s directory was saved in %1.</source>
+        <translation>Die Verzeichnisdatei %1 wurde von einem anderen Programm geändert. Diese Fassung wurde als %2 behalten, und das Verzeichnis von Quorvel wurde in %1 gespeichert.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save the directory to %1: %2.</source>
+        <translation>Das Verzeichnis kann nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>VCardText</name>
+    <message>
+        <source>card %1: %2</source>
+        <translation>Karte %1: %2</translation>
+    </message>
+    <message>
+        <source>it has no END:VCARD</source>
+        <translation>ihr fehlt END:VCARD</translation>
+    </message>
+    <message>
+        <source>a value of %1 left out (%2)</source>
+        <translation>ein Wert von %1 ausgelassen (%2)</translation>
+    </message>
+    <message>
+        <source>it is longer than %1</source>
+        <translation>sie ist länger als %1</translation>
+    </message>
+    <message>
+        <source>it holds no vCard (BEGIN:VCARD ... END:VCARD)</source>
+        <translation>sie enthält keine vCard (BEGIN:VCARD ... END:VCARD)</translation>
+    </message>
+</context>
+<context>
+    <name>frmAddEdit</name>
+    <message>
+        <source>Add/Edit</source>
+        <translation>Hinzufügen/Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>&amp;Bold</source>
+        <translation>&amp;Fett</translation>
+    </message>
+    <message>
+        <source>Nu&amp;mbers:</source>
+        <translation>&amp;Zeilen:</translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation>Nach &amp;oben</translation>
+    </message>
+    <message>
+        <source>D&amp;own</source>
+        <translation>Nach &amp;unten</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Hinzufügen</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbruch</translation>
+    </message>
+    <message>
+        <source>&amp;Done</source>
+        <translation>Fer&amp;tig</translation>
+    </message>
+    <message>
+        <source>Number lines</source>
+        <translation>Nummernzeilen</translation>
+    </message>
+    <message>
+        <source>Number line</source>
+        <translation>Nummernzeile</translation>
+    </message>
+    <message>
+        <source>No name specified, can&apos;t add.</source>
+        <translation>Kein Name angegeben, Hinzufügen nicht möglich.</translation>
+    </message>
+    <message>
+        <source>A name can&apos;t begin with &lt;b&gt;, can&apos;t add.</source>
+        <translation>Ein Name kann nicht mit &lt;b&gt; beginnen, Hinzufügen nicht möglich.</translation>
+    </message>
+    <message>
+        <source>A bold name can&apos;t contain &lt;b&gt;, can&apos;t add.</source>
+        <translation>Ein fetter Name kann kein &lt;b&gt; enthalten, Hinzufügen nicht möglich.</translation>
+    </message>
+    <message>
+        <source>No numbers specified, can&apos;t add.</source>
+        <translation>Keine Nummern angegeben, Hinzufügen nicht möglich.</translation>
+    </message>
+    <message>
+        <source>Nothing selected to remove.</source>
+        <translation>Nichts zum Entfernen ausgewählt.</translation>
+    </message>
+</context>
+<context>
+    <name>frmColorEditor</name>
+    <message>
+        <source>Color Editor</source>
+        <translation>Farbeditor</translation>
+    </message>
+    <message>
+        <source>Item</source>
+        <translation>Eintrag</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Ca&amp;ption:</source>
+        <translation>&amp;Text:</translation>
+    </message>
+    <message>
+        <source>C&amp;olor:</source>
+        <translation>&amp;Farbe:</translation>
+    </message>
+    <message>
+        <source>Ca&amp;ncel</source>
+        <translation>Z&amp;urück</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Setzen</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Save Co&amp;lors</source>
+        <translation>S&amp;peichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Keywords</source>
+        <translation>Schlüsselwörter</translation>
+    </message>
+    <message>
+        <source>Space, Enter or F4 chooses another color</source>
+        <translation>Leertaste, Eingabe oder F4 wählt eine andere Farbe</translation>
+    </message>
+    <message>
+        <source>Cancels the change to this keyword</source>
+        <translation>Verwirft die Änderung an diesem Schlüsselwort</translation>
+    </message>
+    <message>
+        <source>Closes the color editor without saving any change</source>
+        <translation>Schließt den Farbeditor, ohne Änderungen zu speichern</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read the color file %1: %2.</source>
+        <translation>Die Farbdatei %1 kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to remove &quot;%1&quot;?</source>
+        <translation>Möchten Sie „%1“ wirklich entfernen?</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save the colors to %1: %2.</source>
+        <translation>Die Farben können nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>%1 the data goes here</source>
+        <translation>%1 hier stehen die Daten</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>S&amp;uche:</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Item</source>
+        <translation>Eintrag</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>Än&amp;dern</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Colors</source>
+        <translation>&amp;Farben</translation>
+    </message>
+    <message>
+        <source>Edit the colors for individual types of entries</source>
+        <translation>Die Farben für einzelne Arten von Einträgen bearbeiten</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>B&amp;eenden</translation>
+    </message>
+    <message>
+        <source>Popup</source>
+        <translation>Kontextmenü</translation>
+    </message>
+    <message>
+        <source>&amp;Search...</source>
+        <translation>&amp;Suchen...</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+Z</source>
+        <translation>Ctrl+Shift+Z</translation>
+    </message>
+    <message>
+        <source>Ctrl+Y</source>
+        <translation>Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>Letters</source>
+        <translation>Buchstaben</translation>
+    </message>
+    <message>
+        <source>Entries</source>
+        <translation>Einträge</translation>
+    </message>
+    <message>
+        <source>Number lines</source>
+        <translation>Nummernzeilen</translation>
+    </message>
+    <message>
+        <source>
+Quorvel will close without changing it.</source>
+        <translation>
+Quorvel wird geschlossen, ohne sie zu ändern.</translation>
+    </message>
+    <message>
+        <source>the file keeps its old content</source>
+        <translation>die Datei behält ihren alten Inhalt</translation>
+    </message>
+    <message>
+        <source>there is no saved copy of the directory</source>
+        <translation>es gibt keine gespeicherte Kopie des Verzeichnisses</translation>
+    </message>
+    <message>
+        <source>
+
+Retry to try again, Discard to close without saving (%1), Cancel to keep Quorvel open.</source>
+        <translation>
+
+Wiederholen, um es erneut zu versuchen, Verwerfen, um ohne Speichern zu schließen (%1), Abbrechen, um Quorvel geöffnet zu lassen.</translation>
+    </message>
+    <message>
+        <source>
+
+Retry to try again, Cancel to go on: your change stays in the window and is saved with the next change or when Quorvel closes.</source>
+        <translation>
+
+Wiederholen, um es erneut zu versuchen, Abbrechen, um fortzufahren: Ihre Änderung bleibt im Fenster und wird mit der nächsten Änderung oder beim Schließen von Quorvel gespeichert.</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to remove %1?</source>
+        <translation>Möchten Sie %1 wirklich entfernen?</translation>
+    </message>
+    <message>
+        <source>Copyright © 2026 the Quorvel developers</source>
+        <translation>Copyright © 2026 die Quorvel-Entwickler</translation>
+    </message>
+    <message>
+        <source>Website: none</source>
+        <translation>Website: keine</translation>
+    </message>
+    <message>
+        <source>E-mail: none</source>
+        <translation>E-Mail: keine</translation>
+    </message>
+    <message>
+        <source>For help, read the user guide %1.</source>
+        <translation>Hilfe finden Sie im Benutzerhandbuch %1.</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Importieren...</translation>
+    </message>
+    <message>
+        <source>Ctrl+I</source>
+        <translation>Ctrl+I</translation>
+    </message>
+    <message>
+        <source>E&amp;xport...</source>
+        <translation>E&amp;xportieren...</translation>
+    </message>
+    <message>
+        <source>Ctrl+E</source>
+        <translation>Ctrl+E</translation>
+    </message>
+    <message>
+        <source>Import contacts</source>
+        <translation>Kontakte importieren</translation>
+    </message>
+    <message>
+        <source>Contacts (*.vcf *.vcard *.csv);;All files (*)</source>
+        <translation>Kontakte (*.vcf *.vcard *.csv);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>vCard 4.0 (*.vcf)</source>
+        <translation>vCard 4.0 (*.vcf)</translation>
+    </message>
+    <message>
+        <source>Export contacts</source>
+        <translation>Kontakte exportieren</translation>
+    </message>
+    <message>
+        <source>vCard 3.0 (*.vcf);;%1;;CSV (*.csv)</source>
+        <translation>vCard 3.0 (*.vcf);;%1;;CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>%1 was not imported: %2.</source>
+        <translation>%1 wurde nicht importiert: %2.</translation>
+    </message>
+    <message>
+        <source>... and %1 more.</source>
+        <translation>... und %1 weitere.</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>Can&apos;t export to %1: name it .vcf or .csv.</source>
+        <translation>Export nach %1 nicht möglich: Benennen Sie die Datei .vcf oder .csv.</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>1 entry was exported to %1.</source>
+        <translation>1 Eintrag wurde nach %1 exportiert.</translation>
+    </message>
+    <message>
+        <source>%1 entries were exported to %2.</source>
+        <translation>%1 Einträge wurden nach %2 exportiert.</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Zeile</translation>
+    </message>
+    <message>
+        <source>Copy &amp;line</source>
+        <translation>&amp;Zeile kopieren</translation>
+    </message>
+    <message>
+        <source>Copy &amp;number</source>
+        <translation>&amp;Nummer kopieren</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+C</source>
+        <translation>Ctrl+Shift+C</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>Ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open %1: no program of the desktop takes it.</source>
+        <translation>%1 kann nicht geöffnet werden: kein Programm des Desktops nimmt es an.</translation>
+    </message>
+</context>
+<context>
+    <name>frmSearch</name>
+    <message>
+        <source>Search</source>
+        <translation>Suche</translation>
+    </message>
+    <message>
+        <source>Search &amp;for:</source>
+        <translation>Suchen &amp;nach:</translation>
+    </message>
+    <message>
+        <source>A name, a number or any word of an entry</source>
+        <translation>Ein Name, eine Nummer oder ein beliebiges Wort eines Eintrags</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+</context>
+</TS>
