@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -49,14 +50,22 @@ CommandLine parseCommandLine(const QStringList &arguments)
         QStringLiteral("format"), CommandLineText::tr("The export format: vcard4, vcard3 or csv."),
         QStringLiteral("format"));
     parser.addOptions({help, version, import, exportTo, format});
-    parser.addPositionalArgument(CommandLineText::tr("[file...]"),
-                                 CommandLineText::tr("More files to import, after --import."));
+    parser.addPositionalArgument(
+        CommandLineText::tr("[file...]"),
+        CommandLineText::tr("Contact files to import: into the window, or after --import "
+                            "without one."));
 
     CommandLine result;
     result.helpText = parser.helpText();
     if (!parser.parse(arguments)) {
         result.action = CommandLine::Action::UsageError;
         result.error = parser.errorText();
+    } else if (parser.optionNames().isEmpty()) {
+        // Files alone, as the desktop opens them: imported into the window.
+        for (const QString &file : parser.positionalArguments()) {
+            if (!file.isEmpty())
+                result.files.append(QFileInfo(file).absoluteFilePath());
+        }
     } else if (!parser.positionalArguments().isEmpty() && !parser.isSet(import)) {
         result.action = CommandLine::Action::UsageError;
         result.error = CommandLineText::tr("Unexpected argument '%1'.")

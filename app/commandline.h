@@ -19,10 +19,13 @@ struct CommandLine
 {
     enum class Action { OpenWindow, ShowHelp, ShowVersion, UsageError, Import, Export };
     Action action = Action::OpenWindow;
-    QString error;     // for UsageError: what was not understood
-    QString helpText;  // usage and options, for ShowHelp and UsageError
-    QStringList files; // for Import: the files, in order; for Export: the one file
-    QString format;    // for Export: vcard4, vcard3 or csv; empty: from the file's name
+    QString error;    // for UsageError: what was not understood
+    QString helpText; // usage and options, for ShowHelp and UsageError
+    // For OpenWindow: contact files to import into the window, as absolute
+    // paths (a copy already running may be the one that imports them); for
+    // Import: the files, in order; for Export: the one file.
+    QStringList files;
+    QString format; // for Export: vcard4, vcard3 or csv; empty: from the file's name
 
     bool needsWindow() const { return action == Action::OpenWindow; }
 };

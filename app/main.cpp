@@ -119,6 +119,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationVersion(QLatin1String(quorvel::kVersion));
     const QString userName = platform::GetName();
+    // Contact files given without an option, as the desktop opens them: they
+    // are imported into the window, or into the copy already running.
+    QStringList filesToImport;
     if (argc > 1) {
         // The command line is read before any window exists, so the options
         // that open none work without a display and touch no file. (With no
@@ -139,6 +142,7 @@ int main(int argc, char *argv[])
         }
         if (!commandLine.needsWindow())
             return app::runWithoutWindow(commandLine, dataNote(location, userName));
+        filesToImport = commandLine.files;
     }
 
     QApplication app(argc, argv);
@@ -168,25 +172,33 @@ int main(int argc, char *argv[])
 
     frmMain window(location->folder);
     mainWindow = &window;
-    // A copy already running for this data folder brings its window forward
-    // instead of this one starting.
+    // A copy already running for this data folder brings its window forward,
+    // and imports the files, instead of this one starting.
     bool handedOver = false;
     window.askRunningCopy = [&] {
-        handedOver =
-            platform::askRunningCopyToShow(core::dataFolderPath(location->folder, userName));
+        handedOver = platform::askRunningCopyToShow(
+            core::dataFolderPath(location->folder, userName), filesToImport);
         return handedOver;
     };
     if (!window.Form_Load())
         return handedOver ? app::kExitOk : app::kExitCannotStart;
 
-    platform::HandOverServer handOver([&window] {
+    // The import waits for the event loop: the window shows first, and a
+    // request is confirmed before its report is up.
+    const auto importLater = [&window](const QStringList &files) {
+        if (!files.isEmpty())
+            QTimer::singleShot(0, &window, [&window, files] { window.importFiles(files); });
+    };
+    platform::HandOverServer handOver([&window, importLater](const QStringList &files) {
         // Once closed, the window is not brought back: this copy is ending.
         if (!window.isVisible())
             return false;
         platform::bringToFront(&window);
+        importLater(files);
         return true;
     });
     handOver.listen(window.dataFolder());
     window.show();
+    importLater(filesToImport);
     return QApplication::exec();
 }

@@ -276,8 +276,9 @@ bool waitForLine(const Installed &app, const QString &file, const QByteArray &te
     return true;
 }
 
-// A second copy has the first (started over a killed one's lock) bring its window forward.
-TEST(EndToEnd, SecondStartBringsTheFirstWindowForward)
+// A second copy has the first (started over a killed one's lock) bring its window forward,
+// and import the files it was opened with.
+TEST(EndToEnd, SecondStartBringsTheFirstWindowForwardWithItsFiles)
 {
     Installed app;
     const QString log = app.home() + "/first.log";
@@ -292,6 +293,16 @@ TEST(EndToEnd, SecondStartBringsTheFirstWindowForward)
     EXPECT_EQ(app.run({}, 20000).exitCode, 0);
     EXPECT_TRUE(waitForLine(app, log, "window brought forward and active"))
         << fileBytes(log).toStdString();
+
+    // Given relative to the second copy's folder, with a tab in the name.
+    writeBytes(app.home() + "/a\tcard.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zoe\r\n"
+                                            "TEL:555 0101\r\nEND:VCARD\r\n");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(app.home());
+    EXPECT_EQ(app.run({"a\tcard.vcf"}, 20000).exitCode, 0);
+    QDir::setCurrent(before);
+    EXPECT_TRUE(waitForLine(app, app.directoryFile(), "Zoe|phone: 555 0101\r\n"))
+        << fileBytes(app.directoryFile()).toStdString();
     EXPECT_EQ(app.stop(SIGTERM).exitCode, 0);
 }
 

@@ -7,8 +7,9 @@
 TEST(HandOver, NoConfirmationNoHandOver)
 {
     const QString folder = QStringLiteral("/nowhere/quorvel/ann");
-    EXPECT_FALSE(platform::askRunningCopyToShow(folder, 200)) << "nobody listens";
+    EXPECT_FALSE(platform::askRunningCopyToShow(folder, {}, 200)) << "nobody listens";
     QLocalServer silent;
     ASSERT_TRUE(silent.listen(platform::handOverSocketPath(folder)));
-    EXPECT_FALSE(platform::askRunningCopyToShow(folder, 200)) << "a listener that never answers";
+    EXPECT_FALSE(platform::askRunningCopyToShow(folder, {}, 200))
+        << "a listener that never answers";
 }

@@ -87,8 +87,8 @@
         <translation>%1: %2 exportiert</translation>
     </message>
     <message>
-        <source>More files to import, after --import.</source>
-        <translation>Weitere zu importierende Dateien, nach --import.</translation>
+        <source>Contact files to import: into the window, or after --import without one.</source>
+        <translation>Zu importierende Kontaktdateien: in das Fenster, oder nach --import ohne Fenster.</translation>
     </message>
 </context>
 <context>

@@ -10,7 +10,10 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
+
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <sys/un.h>
@@ -23,16 +26,39 @@ namespace platform {
 
 namespace {
 
-constexpr char kRequest[] = "show\n";
+// A request is one line: "show", then for each file to import a tab and its
+// path, percent-encoded UTF-8. A connection that sends a longer line, or
+// nothing for this long, is dropped.
+constexpr char kRequest[] = "show";
 constexpr char kConfirmation[] = "shown\n";
-// A request is one short line; a connection that sends more, or nothing for
-// this long, is dropped.
-constexpr qint64 kMaxRequestBytes = 64;
+constexpr qint64 kMaxRequestBytes = 1 << 20;
 constexpr int kConnectionTimeoutMs = 5000;
 constexpr unsigned long kRetryMs = 25;
 // How long the desktop has to give the window the focus before the window
 // asks for attention instead.
 constexpr int kActivationWaitMs = 500;
+
+QByteArray request(const QStringList &files)
+{
+    QByteArray line = kRequest;
+    for (const QString &file : files)
+        line += '\t' + QUrl::toPercentEncoding(file);
+    return line + '\n';
+}
+
+// The files of a request line, or nothing when it is not one.
+std::optional<QStringList> filesOfRequest(const QByteArray &line)
+{
+    if (!line.endsWith('\n'))
+        return std::nullopt;
+    const QList<QByteArray> fields = line.chopped(1).split('\t');
+    if (fields.constFirst() != kRequest)
+        return std::nullopt;
+    QStringList files;
+    for (qsizetype i = 1; i < fields.size(); ++i)
+        files.append(QString::fromUtf8(QByteArray::fromPercentEncoding(fields[i])));
+    return files;
+}
 
 } // namespace
 
@@ -56,7 +82,7 @@ QString handOverSocketPath(const QString &dataFolder)
     return path;
 }
 
-bool askRunningCopyToShow(const QString &dataFolder, int timeoutMs)
+bool askRunningCopyToShow(const QString &dataFolder, const QStringList &files, int timeoutMs)
 {
     const QString path = handOverSocketPath(dataFolder);
     if (path.isEmpty())
@@ -73,9 +99,9 @@ bool askRunningCopyToShow(const QString &dataFolder, int timeoutMs)
             return false;
         QThread::msleep(kRetryMs);
     }
-    socket.write(kRequest);
+    socket.write(request(files));
     QByteArray reply;
-    while (!reply.contains('\n') && reply.size() <= kMaxRequestBytes) {
+    while (!reply.contains('\n') && reply.size() <= qsizetype(sizeof(kConfirmation))) {
         if (!socket.waitForReadyRead(int(deadline.remainingTime())))
             return false;
         reply += socket.readAll();
@@ -103,7 +129,7 @@ void bringToFront(QWidget *window)
     });
 }
 
-HandOverServer::HandOverServer(std::function<bool()> showWindow, QObject *parent)
+HandOverServer::HandOverServer(std::function<bool(const QStringList &)> showWindow, QObject *parent)
     : QObject(parent), showWindow_(std::move(showWindow)), server_(new QLocalServer(this))
 {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -139,7 +165,9 @@ void HandOverServer::serve(QLocalSocket *connection)
                 connection->abort();
             return;
         }
-        if (connection->readLine(kMaxRequestBytes + 1) == kRequest && showWindow_())
+        const std::optional<QStringList> files =
+            filesOfRequest(connection->readLine(kMaxRequestBytes + 1));
+        if (files && showWindow_(*files))
             connection->write(kConfirmation);
         connection->disconnectFromServer();
     });

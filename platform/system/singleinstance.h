@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QLocalServer;
@@ -17,9 +18,11 @@ namespace platform {
 QString handOverSocketPath(const QString &dataFolder);
 
 // Asks the copy of Quorvel that holds the data folder to bring its window
-// forward, trying until it listens. True once that copy has confirmed; false
-// when no confirmation came within the time given.
-bool askRunningCopyToShow(const QString &dataFolder, int timeoutMs = 2000);
+// forward and import the contact files (absolute paths), trying until it
+// listens. True once that copy has confirmed; false when no confirmation came
+// within the time given.
+bool askRunningCopyToShow(const QString &dataFolder, const QStringList &files = {},
+                          int timeoutMs = 2000);
 
 // Shows, raises and activates the window, and any dialog it has open above
 // it. Where the desktop keeps the focus elsewhere (as Wayland may for a
@@ -27,17 +30,18 @@ bool askRunningCopyToShow(const QString &dataFolder, int timeoutMs = 2000);
 void bringToFront(QWidget *window);
 
 // Listens for later starts while this copy holds its data folder, and brings
-// its window forward for each.
+// its window forward for each, with the files it was started for.
 class HandOverServer : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(HandOverServer)
 
 public:
-    // showWindow brings the window forward; it returns false when there is no
-    // window to show any more (the program is closing), and the request is
-    // then left unconfirmed.
-    explicit HandOverServer(std::function<bool()> showWindow, QObject *parent = nullptr);
+    // showWindow brings the window forward and takes the files to import; it
+    // returns false when there is no window to show any more (the program is
+    // closing), and the request is then left unconfirmed.
+    explicit HandOverServer(std::function<bool(const QStringList &files)> showWindow,
+                            QObject *parent = nullptr);
     ~HandOverServer() override;
 
     // Removes a socket left by a copy that ended without closing it, then
@@ -48,7 +52,7 @@ public:
 private:
     void serve(QLocalSocket *connection);
 
-    std::function<bool()> showWindow_;
+    std::function<bool(const QStringList &)> showWindow_;
     QLocalServer *server_ = nullptr;
 };
 
