@@ -41,14 +41,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
         QStringLiteral("import"),
         CommandLineText::tr("Imports contacts from vCard (.vcf) or CSV (.csv) files into your "
                             "directory; more files may follow."),
-        QStringLiteral("file"));
+        CommandLineText::tr("file"));
     const QCommandLineOption exportTo(
         QStringLiteral("export"),
         CommandLineText::tr("Exports your directory to a vCard or CSV file (by its extension)."),
-        QStringLiteral("file"));
+        CommandLineText::tr("file"));
     const QCommandLineOption format(
         QStringLiteral("format"), CommandLineText::tr("The export format: vcard4, vcard3 or csv."),
-        QStringLiteral("format"));
+        CommandLineText::tr("format"));
     parser.addOptions({help, version, import, exportTo, format});
     parser.addPositionalArgument(
         CommandLineText::tr("[file...]"),

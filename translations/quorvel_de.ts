@@ -90,6 +90,14 @@
         <source>Contact files to import: into the window, or after --import without one.</source>
         <translation>Zu importierende Kontaktdateien: in das Fenster, oder nach --import ohne Fenster.</translation>
     </message>
+    <message>
+        <source>file</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>format</source>
+        <translation>Format</translation>
+    </message>
 </context>
 <context>
     <name>ContactReadText</name>
