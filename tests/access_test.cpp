@@ -6,15 +6,19 @@
 #include "platform/controls/listview.h"
 #include "platform/controls/picturebox.h"
 #include "platform/controls/tabstrip.h"
+#include "platform/system/urlopener.h"
+#include "quorvel_version.h"
 #include "support/fixtures.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
@@ -97,6 +101,23 @@ TEST(KeyboardAccess, TabOrderNamesAndMnemonics)
                 << text.toStdString();
             keys.insert(key);
         }
+        // The menu bar's titles have Alt keys of their own too; each menu's
+        // items have keys distinct within the menu.
+        for (const QMenuBar *bar : window->findChildren<QMenuBar *>()) {
+            for (const QAction *title : bar->actions()) {
+                const QKeySequence key = QKeySequence::mnemonic(title->text());
+                EXPECT_TRUE(!key.isEmpty() && !keys.contains(key)) << title->text().toStdString();
+                keys.insert(key);
+                QSet<QKeySequence> inMenu;
+                for (const QAction *item : title->menu()->actions()) {
+                    const QKeySequence itemKey = QKeySequence::mnemonic(item->text());
+                    EXPECT_TRUE(item->isSeparator() ||
+                                (!itemKey.isEmpty() && !inMenu.contains(itemKey)))
+                        << item->text().toStdString();
+                    inMenu.insert(itemKey);
+                }
+            }
+        }
     }
 }
 
@@ -108,7 +129,9 @@ TEST(KeyboardAccess, MainWindowKeys)
         {"Entries", Qt::Key_Delete, "ask, 2 phone: 2, Entries"},
         {"Find:", Qt::CTRL | Qt::Key_N, "add, 2 phone: 2, Entries"},
         {"Find:", Qt::Key_Delete, "2 phone: 2, Find:"},
-        {"Entries", Qt::ALT | Qt::Key_F, "2 phone: 2, Find:"},
+        {"Entries", Qt::ALT | Qt::Key_N, "2 phone: 2, Find:"},
+        {"Entries", Qt::ALT | Qt::Key_F, "File, 2 phone: 2, Entries"},
+        {"Find:", Qt::ALT | Qt::Key_I, "Edit, 2 phone: 2, Find:"},
         {"Entries", Qt::Key_Home, "1 1, Entries"},
         {"Entries", Qt::Key_End, "3 4, Entries"},
         {"Entries", Qt::SHIFT | Qt::Key_F10, "menu, 2 phone: 2, Entries"},
@@ -138,6 +161,14 @@ TEST(KeyboardAccess, MainWindowKeys)
             EXPECT_TRUE(w.main.lvwQuorvel->itemRect(2).contains(at)); // at the selected row
             seen.append("menu");
             w.main.mnuPopup->close();
+        }
+        for (const QAction *title : w.main.menuBar->actions()) {
+            if (title->menu()->isVisible()) {
+                seen.append(title->text().remove('&'));
+                // Escape closes the menu, and again leaves the menu bar.
+                QTest::keyClick(title->menu(), Qt::Key_Escape);
+                QTest::keyClick(w.main.menuBar, Qt::Key_Escape);
+            }
         }
         if (!w.main.isVisible())
             seen.append("closed");
@@ -193,4 +224,58 @@ TEST(Accessibility, WindowTabsAndSwatch)
     EXPECT_NE(edit, node(colors.cmdCancelColors)->text(QAccessible::Description));
     EXPECT_EQ(nameOf(colors.txtView), "Preview");
     EXPECT_TRUE(node(colors.txtView)->state().readOnly && !node(colors.txtView)->state().focusable);
+}
+
+// The menu bar as assistive tools read it: every command, by name, enabled
+// exactly when it can act; each item runs its command.
+TEST(Accessibility, MenuBarOffersEveryCommand)
+{
+    Windows w;
+    const auto menus = [&] {
+        QStringList shown;
+        QAccessibleInterface *bar = node(w.main.menuBar);
+        for (int i = 0; i < bar->childCount(); ++i) {
+            QAccessibleInterface *menu = bar->child(i)->child(0);
+            QStringList items;
+            for (int j = 0; j < menu->childCount(); ++j) {
+                QAccessibleInterface *item = menu->child(j);
+                if (item->role() != QAccessible::Separator)
+                    items.append(item->text(QAccessible::Name) +
+                                 (item->state().disabled ? "-" : ""));
+            }
+            shown.append(bar->child(i)->text(QAccessible::Name) + ": " + items.join(' '));
+        }
+        return shown.join(" | ");
+    };
+    EXPECT_EQ(menus(), "File: Import... Export... Exit | Edit: Undo- Redo- Add Edit Delete "
+                       "Search... Sort by name | Tools: Colors... | Help: User guide About");
+
+    // Sort by name: one change, saved at once, the selected entry still selected.
+    w.main.directory().append(core::DirectoryEntry{"anna", "9", false});
+    w.main.mnuSort->trigger();
+    EXPECT_EQ(w.folder.directoryBytes(), "Ann|1\r\nanna|9\r\n<b>Bob|<b>phone: 2\tfax: 3\tcell: "
+                                         "5\r\nCy|4\r\n");
+    EXPECT_EQ(w.main.lvwQuorvel->selectedItem(), 3);
+    w.main.mnuUndo->trigger();
+    EXPECT_EQ(itemTexts(w.main.lvwQuorvel), QStringList({"Ann", "Bob", "Cy", "anna"}));
+
+    // With no entry selected Edit and Delete are not offered.
+    w.main.lvwQuorvel->selectionModel()->clearSelection();
+    EXPECT_EQ(menus(), "File: Import... Export... Exit | Edit: Undo Redo Add Edit- Delete- "
+                       "Search... Sort by name | Tools: Colors... | Help: User guide About");
+
+    // The user guide opens with the desktop, or the user is told it is missing.
+    QList<QUrl> opened;
+    platform::setUrlOpener([&](const QUrl &url) {
+        opened.append(url);
+        return true;
+    });
+    MessageRecorder messages;
+    w.main.mnuGuide->trigger();
+    platform::setUrlOpener({});
+    const QString guide = QString::fromUtf8(quorvel::kInstalledUserGuide);
+    if (QFileInfo::exists(guide))
+        EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(guide)});
+    else
+        EXPECT_TRUE(opened.isEmpty() && messages.prompts().value(0).contains(guide));
 }
