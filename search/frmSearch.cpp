@@ -47,7 +47,7 @@ void frmSearch::buildControls()
     lstResults->horizontalHeader()->setHighlightSections(false);
     lstResults->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lstResults->horizontalHeader()->setStretchLastSection(true);
-    const double scale = platform::fontScale(font());
+    const double scale = platform::fontScale(this);
     lstResults->setColumnWidth(0, qRound(platform::tw(2400) * scale));
     lstResults->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstResults->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +22,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSet>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
@@ -278,4 +280,77 @@ TEST(Accessibility, MenuBarOffersEveryCommand)
         EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(guide)});
     else
         EXPECT_TRUE(opened.isEmpty() && messages.prompts().value(0).contains(guide));
+}
+
+// Each window's controls lie inside it and apart (a frame may hold others)
+// and show their whole text: at the default size, at twice that, and with
+// the desktop's font at 14 pt, to which the layout scales.
+TEST(Layout, ControlsStayInsideAndApart)
+{
+    const QFont desktop = QApplication::font();
+    for (const double points : {8.25, 14.0}) {
+        QFont font = desktop;
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        QSettings("quorvel", "quorvel").clear(); // the sizes the last pass left
+        Windows w;
+        frmAddEdit entry(std::nullopt);
+        frmColorEditor colors(w.folder.path());
+        w.main.mnuSearch->trigger();
+        QWidget *const windows[] = {&w.main, &entry, &colors, w.main.findChild<QDialog *>()};
+        for (QWidget *window : windows) {
+            window->show();
+            const QSize standard = window->size();
+            // The search window lays itself out; the others follow the design.
+            if (window != windows[3])
+                EXPECT_EQ(window->minimumSize(), standard) << nameOf(window).toStdString();
+            for (const int grow : {1, 2}) {
+                window->resize(standard * grow);
+                QCoreApplication::processEvents();
+                std::function<void(QWidget *)> check = [&](QWidget *parent) {
+                    QList<QWidget *> shown;
+                    for (QWidget *c : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                        if (!c->isWindow() && c->isVisibleTo(parent))
+                            shown.append(c);
+                    for (QWidget *control : shown) {
+                        if (qobject_cast<platform::TabStrip *>(control))
+                            continue;
+                        const std::string name =
+                            (nameOf(window) + QString(" %1pt x%2: ").arg(points).arg(grow) +
+                             nameOf(control) + control->metaObject()->className())
+                                .toStdString();
+                        const QRect place = control->geometry();
+                        EXPECT_TRUE(parent->rect().contains(place)) << name;
+                        for (QWidget *other : shown) {
+                            const QRect there = other->geometry();
+                            // The letter tabs are drawn behind the lists.
+                            const auto *tabs = qobject_cast<platform::TabStrip *>(other);
+                            EXPECT_TRUE(other == control || tabs || !place.intersects(there) ||
+                                        place.contains(there) || there.contains(place))
+                                << name << " and " << nameOf(other).toStdString();
+                        }
+                        const auto *button = qobject_cast<QAbstractButton *>(control);
+                        const auto *label = qobject_cast<QLabel *>(control);
+                        if (button || label) {
+                            const QString text =
+                                (button ? button->text() : label->text()).remove('&');
+                            EXPECT_LE(control->fontMetrics().horizontalAdvance(text), place.width())
+                                << name;
+                        }
+                        if (qobject_cast<QGroupBox *>(control))
+                            check(control);
+                    }
+                };
+                check(window);
+            }
+            window->hide();
+        }
+    }
+    QApplication::setFont(desktop);
+    // A window opens at the size it had when it was last closed.
+    frmAddEdit first(std::nullopt);
+    first.show();
+    first.resize(first.size() * 3 / 2);
+    first.hide();
+    EXPECT_EQ(frmAddEdit(std::nullopt).size(), first.size());
 }

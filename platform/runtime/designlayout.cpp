@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QSettings>
 #include <QWidget>
@@ -14,6 +15,7 @@ namespace platform {
 namespace {
 
 constexpr double kDesignPointSize = 8.25;
+constexpr double kDesignDpi = 96.0;
 constexpr double kTwipsPerPixel = 15.0;
 
 int share(int extra, double fraction)
@@ -47,14 +49,25 @@ private:
 
 } // namespace
 
-double fontScale(const QFont &font)
+double fontScale(const QWidget *widget)
 {
-    return QFontInfo(font).pointSizeF() / kDesignPointSize;
+    const QFont font = widget->font();
+    // The font's size in pixels against the design's, 8.25 pt at 96 dpi.
+    const double size =
+        QFontInfo(font).pointSizeF() * widget->logicalDpiY() / (kDesignPointSize * kDesignDpi);
+    // A font wider than the design's (Arial, or the metric-compatible
+    // Liberation Sans) makes the layout as much wider still.
+    QFont design(font);
+    design.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    const QString sample =
+        QStringLiteral("The quick brown fox jumps over the lazy dog: 0123456789");
+    const double wider = QFontMetricsF(font).horizontalAdvance(sample) /
+                         QFontMetricsF(design).horizontalAdvance(sample);
+    return size * std::max(1.0, wider);
 }
 
 DesignLayout::DesignLayout(QWidget *window, int widthTwips, int heightTwips)
-    : QObject(window), window_(window), scale_(fontScale(window->font())),
-      design_(widthTwips, heightTwips)
+    : QObject(window), window_(window), scale_(fontScale(window)), design_(widthTwips, heightTwips)
 {
     window->installEventFilter(this);
 }

@@ -6,7 +6,6 @@
 #include <QSize>
 #include <vector>
 
-class QFont;
 class QWidget;
 
 namespace platform {
@@ -21,9 +20,9 @@ struct Follow
     double growH = 0;
 };
 
-// The design's sizes are in twips for an 8.25 pt font: a larger font makes
-// every twip as much larger.
-double fontScale(const QFont &font);
+// The design's sizes are in twips at 96 dpi for Arial 8.25 pt: a larger or
+// wider font (or a higher resolution) makes every twip as much larger.
+double fontScale(const QWidget *widget);
 
 // Lays a window's controls out as the design places them (twip rectangles),
 // scaled with the window's font, and moves and stretches them as the window
