@@ -47,8 +47,8 @@ void frmSearch::buildControls()
     lstResults->horizontalHeader()->setHighlightSections(false);
     lstResults->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lstResults->horizontalHeader()->setStretchLastSection(true);
-    const double scale = platform::fontScale(this);
-    lstResults->setColumnWidth(0, qRound(platform::tw(2400) * scale));
+    const QSizeF scale = platform::fontScale(this);
+    lstResults->setColumnWidth(0, qRound(platform::tw(2400) * scale.width()));
     lstResults->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstResults->setSelectionMode(QAbstractItemView::SingleSelection);
     lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -67,7 +67,7 @@ void frmSearch::buildControls()
     layout->addWidget(lblSearch);
     layout->addWidget(txtSearch);
     layout->addWidget(lstResults);
-    resize(qRound(platform::tw(6000) * scale), qRound(platform::tw(4500) * scale));
+    resize(qRound(platform::tw(6000) * scale.width()), qRound(platform::tw(4500) * scale.height()));
     platform::rememberGeometry(this, QStringLiteral("search"));
 
     txtSearch->installEventFilter(this);

@@ -49,21 +49,22 @@ private:
 
 } // namespace
 
-double fontScale(const QWidget *widget)
+QSizeF fontScale(const QWidget *widget)
 {
     const QFont font = widget->font();
     // The font's size in pixels against the design's, 8.25 pt at 96 dpi.
     const double size =
         QFontInfo(font).pointSizeF() * widget->logicalDpiY() / (kDesignPointSize * kDesignDpi);
-    // A font wider than the design's (Arial, or the metric-compatible
-    // Liberation Sans) makes the layout as much wider still.
+    // A font wider or taller than the design's at the same size (Arial, or
+    // the metric-compatible Liberation Sans) stretches the layout as much.
     QFont design(font);
     design.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    const QFontMetricsF ours(font);
+    const QFontMetricsF theirs(design);
     const QString sample =
         QStringLiteral("The quick brown fox jumps over the lazy dog: 0123456789");
-    const double wider = QFontMetricsF(font).horizontalAdvance(sample) /
-                         QFontMetricsF(design).horizontalAdvance(sample);
-    return size * std::max(1.0, wider);
+    return {size * std::max(1.0, ours.horizontalAdvance(sample) / theirs.horizontalAdvance(sample)),
+            size * std::max(1.0, ours.height() / theirs.height())};
 }
 
 DesignLayout::DesignLayout(QWidget *window, int widthTwips, int heightTwips)
@@ -72,9 +73,13 @@ DesignLayout::DesignLayout(QWidget *window, int widthTwips, int heightTwips)
     window->installEventFilter(this);
 }
 
-int DesignLayout::scaled(int twips) const
+QRect DesignLayout::scaled(QRect twips) const
 {
-    return static_cast<int>(std::lround(twips * scale_ / kTwipsPerPixel));
+    const auto pixels = [](int value, double scale) {
+        return static_cast<int>(std::lround(value * scale / kTwipsPerPixel));
+    };
+    return {pixels(twips.left(), scale_.width()), pixels(twips.top(), scale_.height()),
+            pixels(twips.width(), scale_.width()), pixels(twips.height(), scale_.height())};
 }
 
 void DesignLayout::place(QWidget *control, QRect twips, Follow follow)
@@ -91,8 +96,7 @@ void DesignLayout::setTopBar(QWidget *bar)
 
 QSize DesignLayout::defaultSize() const
 {
-    return {scaled(design_.width()),
-            scaled(design_.height()) + (bar_ ? bar_->sizeHint().height() : 0)};
+    return scaled(QRect({}, design_)).size() + QSize(0, bar_ ? bar_->sizeHint().height() : 0);
 }
 
 void DesignLayout::start()
@@ -108,7 +112,7 @@ QSize DesignLayout::baseOf(const QWidget *parent) const
         return defaultSize();
     for (const Item &item : items_)
         if (item.control == parent)
-            return {scaled(item.twips.width()), scaled(item.twips.height())};
+            return scaled(item.twips).size();
     return parent->size();
 }
 
@@ -126,10 +130,11 @@ void DesignLayout::apply()
         const QSize extra = (parent->size() - baseOf(parent)).expandedTo({0, 0});
         const int top = parent == window_ ? barHeight : 0;
         const Follow &f = item.follow;
-        QRect place(scaled(item.twips.left()) + share(extra.width(), f.moveX),
-                    top + scaled(item.twips.top()) + share(extra.height(), f.moveY),
-                    scaled(item.twips.width()) + share(extra.width(), f.growW),
-                    scaled(item.twips.height()) + share(extra.height(), f.growH));
+        const QRect design = scaled(item.twips);
+        QRect place(design.left() + share(extra.width(), f.moveX),
+                    top + design.top() + share(extra.height(), f.moveY),
+                    design.width() + share(extra.width(), f.growW),
+                    design.height() + share(extra.height(), f.growH));
         if (qobject_cast<QLabel *>(control) || qobject_cast<QCheckBox *>(control))
             place.setWidth(std::max(place.width(), control->sizeHint().width()));
         control->setGeometry(place);

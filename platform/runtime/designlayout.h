@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QSize>
+#include <QSizeF>
 #include <vector>
 
 class QWidget;
@@ -22,7 +23,8 @@ struct Follow
 
 // The design's sizes are in twips at 96 dpi for Arial 8.25 pt: a larger or
 // wider font (or a higher resolution) makes every twip as much larger.
-double fontScale(const QWidget *widget);
+// Returns the scales of width and height.
+QSizeF fontScale(const QWidget *widget);
 
 // Lays a window's controls out as the design places them (twip rectangles),
 // scaled with the window's font, and moves and stretches them as the window
@@ -42,8 +44,8 @@ public:
     // check box is never narrower than its text.
     void place(QWidget *control, QRect twips, Follow follow = {});
     void setTopBar(QWidget *bar);
-    // Twips in pixels at the window's font.
-    int scaled(int twips) const;
+    // A twip rectangle in pixels at the window's font.
+    QRect scaled(QRect twips) const;
     QSize defaultSize() const;
     // The default size becomes the window's size and its smallest one.
     void start();
@@ -62,7 +64,7 @@ private:
         Follow follow;
     };
     QWidget *window_;
-    double scale_;
+    QSizeF scale_;
     QSize design_;
     QPointer<QWidget> bar_;
     std::vector<Item> items_;
