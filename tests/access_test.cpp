@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -347,6 +348,14 @@ TEST(Layout, ControlsStayInsideAndApart)
         }
     }
     QApplication::setFont(desktop);
+    // An open window follows a change of its font (the desktop's, once the
+    // event loop runs).
+    frmAddEdit open(std::nullopt);
+    const QSize before = open.minimumSize();
+    QFont larger = desktop;
+    larger.setPointSizeF(QFontInfo(desktop).pointSizeF() * 2);
+    open.setFont(larger);
+    EXPECT_GT(open.minimumSize().width(), before.width() * 3 / 2);
     // A window opens at the size it had when it was last closed.
     frmAddEdit first(std::nullopt);
     first.show();

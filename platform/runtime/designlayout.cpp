@@ -143,8 +143,16 @@ void DesignLayout::apply()
 
 bool DesignLayout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == window_ && event->type() == QEvent::Resize)
+    if (watched != window_)
+        return false;
+    if (event->type() == QEvent::FontChange) {
+        // The desktop's font changed while the window is open.
+        scale_ = fontScale(window_);
+        window_->setMinimumSize(defaultSize());
         apply();
+    } else if (event->type() == QEvent::Resize) {
+        apply();
+    }
     return false;
 }
 
