@@ -33,7 +33,6 @@ public:
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     {
         setWindowTitle(QStringLiteral("%1 0.2.1").arg(QLatin1String(platform::kApplicationTitle)));
-        setFont(platform::controlFont());
         setFixedSize(tw(4350), tw(5655));
         auto *label = new QLabel(QStringLiteral("&Find:"), this);
         label->setGeometry(twipRect(60, 90, 345, 210));

@@ -8,13 +8,14 @@
 #include "platform/controls/palette.h"
 #include "platform/controls/picturebox.h"
 #include "platform/controls/staticedge.h"
+#include "platform/runtime/designlayout.h"
 #include "platform/runtime/keyevents.h"
 #include "platform/runtime/messagebox.h"
-#include "platform/runtime/twips.h"
 
 #include <QColor>
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,30 +24,35 @@
 
 #include <algorithm>
 
-using platform::twipRect;
-
 namespace {
 constexpr int kKeyEscape = 27;
 } // namespace
 
 frmColorEditor::frmColorEditor(const QString &appFolder, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       keywords_(new core::KeywordModel(this)), appFolder_(appFolder),
-      keywordFile_(core::keywordFilePath(appFolder))
+      keywordFile_(core::keywordFilePath(appFolder)),
+      layout_(new platform::DesignLayout(this, 4710, 3135))
 {
     setWindowTitle(tr("Color Editor"));
-    setFont(platform::controlFont());
-    setFixedSize(platform::tw(4710), platform::tw(3135));
     buildControls();
+    layout_->start();
+    platform::rememberGeometry(this, QStringLiteral("color editor"));
     Form_Load();
 }
 
 void frmColorEditor::buildControls()
 {
-    const auto button = [](const QString &text, QWidget *parent, const QRect &place) {
+    // The keyword list takes the room beyond the design's size; its buttons
+    // keep to the bottom edge, the frames (whose contents stay as they are)
+    // to the right edge, and the closing buttons to the bottom right corner.
+    constexpr platform::Follow right{1, 0, 0, 0};
+    constexpr platform::Follow bottom{0, 0, 1, 0};
+    const auto button = [this](const QString &text, QWidget *parent, const QRect &twips,
+                               platform::Follow follow) {
         auto *b = new QPushButton(text, parent);
-        b->setGeometry(place);
+        layout_->place(b, twips, follow);
         // Enter presses no button; Space presses the one with the focus.
         b->setAutoDefault(false);
         return b;
@@ -54,44 +60,39 @@ void frmColorEditor::buildControls()
 
     lstColors = new platform::ListView(tr("Item"), this);
     lstColors->showModel(keywords_);
-    lstColors->setGeometry(twipRect(30, 120, 1485, 2625));
-    lstColors->setFont(platform::controlFont());
+    layout_->place(lstColors, {30, 120, 1485, 2625}, {0, 1, 0, 1});
+    lstColors->header()->setStretchLastSection(true);
 
-    cmdAdd = button(tr("&Add"), this, twipRect(60, 2790, 705, 285));
-    cmdDelete = button(tr("&Delete"), this, twipRect(810, 2790, 705, 285));
+    cmdAdd = button(tr("&Add"), this, {60, 2790, 705, 285}, bottom);
+    cmdDelete = button(tr("&Delete"), this, {810, 2790, 705, 285}, bottom);
 
     fraEdit = new QGroupBox(tr("Edit"), this);
-    fraEdit->setGeometry(twipRect(1560, 30, 3075, 1755));
+    layout_->place(fraEdit, {1560, 30, 3075, 1755}, right);
     lblCaption[0] = new QLabel(tr("Ca&ption:"), fraEdit);
-    lblCaption[0]->setGeometry(twipRect(90, 270, 585, 195));
+    layout_->place(lblCaption[0], {90, 270, 585, 195});
     txtCaption = new QLineEdit(fraEdit);
-    txtCaption->setGeometry(twipRect(720, 240, 2265, 285));
+    layout_->place(txtCaption, {720, 240, 2265, 285});
     lblCaption[0]->setBuddy(txtCaption);
     lblCaption[1] = new QLabel(tr("C&olor:"), fraEdit);
-    lblCaption[1]->setGeometry(twipRect(120, 780, 405, 195));
+    layout_->place(lblCaption[1], {120, 780, 405, 195});
     picColor = new platform::PictureBox(fraEdit);
-    picColor->setGeometry(twipRect(720, 660, 2235, 315));
+    layout_->place(picColor, {720, 660, 2235, 315});
     lblCaption[1]->setBuddy(picColor);
-    // The labels keep their place but grow to their text where the stand-in
-    // font is wider than the layout allows for.
-    for (QLabel *label : lblCaption)
-        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
-    cmdCancel = button(tr("Ca&ncel"), fraEdit, twipRect(1500, 1320, 705, 285));
-    cmdSave = button(tr("&Save"), fraEdit, twipRect(2280, 1320, 705, 285));
+    cmdCancel = button(tr("Ca&ncel"), fraEdit, {1500, 1320, 705, 285}, {});
+    cmdSave = button(tr("&Save"), fraEdit, {2280, 1320, 705, 285}, {});
     cmdCancel->setEnabled(false);
     cmdSave->setEnabled(false);
 
     fraPreview = new QGroupBox(tr("Preview"), this);
-    fraPreview->setGeometry(twipRect(1560, 1830, 3075, 675));
+    layout_->place(fraPreview, {1560, 1830, 3075, 675}, right);
     txtView = new QLineEdit(fraPreview);
-    txtView->setGeometry(twipRect(60, 300, 2955, 285));
-    txtView->setFont(platform::controlFont());
+    layout_->place(txtView, {60, 300, 2955, 285});
     // The preview shows the line as the detail list will: on a light base.
     platform::keepLightBase(txtView);
     setViewColor(0);
 
-    cmdSaveColors = button(tr("Save Co&lors"), this, twipRect(1995, 2670, 1065, 345));
-    cmdCancelColors = button(tr("&Cancel"), this, twipRect(3135, 2670, 1065, 345));
+    cmdSaveColors = button(tr("Save Co&lors"), this, {1995, 2670, 1065, 345}, {1, 0, 1, 0});
+    cmdCancelColors = button(tr("&Cancel"), this, {3135, 2670, 1065, 345}, {1, 0, 1, 0});
 
     cd1 = new platform::ColorDialog(this);
 
@@ -136,7 +137,6 @@ void frmColorEditor::buildControls()
 
 void frmColorEditor::Form_Load()
 {
-    lstColors->setColumnWidth(0, lstColors->width() - platform::tw(300));
     LoadColorList();
     for (QWidget *control : std::initializer_list<QWidget *>{cmdAdd, cmdDelete, cmdCancel, cmdSave,
                                                              cmdSaveColors, cmdCancelColors})

@@ -15,6 +15,7 @@ class KeywordModel;
 
 namespace platform {
 class ColorDialog;
+class DesignLayout;
 class ListView;
 class PictureBox;
 } // namespace platform
@@ -88,6 +89,7 @@ private:
     core::KeywordModel *keywords_;
     QString appFolder_;
     QString keywordFile_;
+    platform::DesignLayout *layout_;
     bool loaded_ = false;
     // Whether a change of the list's selection shows the selected entry.
     bool showSelection_ = true;

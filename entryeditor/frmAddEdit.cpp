@@ -4,9 +4,9 @@
 #include "core/files/fileio.h"
 #include "platform/controls/staticedge.h"
 #include "platform/controls/textfilter.h"
+#include "platform/runtime/designlayout.h"
 #include "platform/runtime/keyevents.h"
 #include "platform/runtime/messagebox.h"
-#include "platform/runtime/twips.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -49,13 +49,14 @@ void setBoxText(QLineEdit *box, const QString &text)
 } // namespace
 
 frmAddEdit::frmAddEdit(const std::optional<core::DirectoryEntry> &editing, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      layout_(new platform::DesignLayout(this, 4785, 2400))
 {
     setWindowTitle(tr("Add/Edit"));
-    setFont(platform::controlFont());
-    setFixedSize(platform::tw(4785), platform::tw(2400));
     buildControls();
+    layout_->start();
+    platform::rememberGeometry(this, QStringLiteral("entry editor"));
     Form_Load(editing);
 }
 
@@ -63,52 +64,54 @@ frmAddEdit::~frmAddEdit() = default;
 
 void frmAddEdit::buildControls()
 {
-    using platform::twipRect;
+    // The number list takes the room beyond the design's size; the name and
+    // number boxes grow in width; the buttons keep to the right edge, the
+    // number box and its Add button to the bottom, Cancel and Done to the
+    // bottom right corner.
+    constexpr platform::Follow stretchX{0, 1, 0, 0};
+    constexpr platform::Follow right{1, 0, 0, 0};
 
     lblName = new QLabel(tr("&Name:"), this);
-    lblName->setGeometry(twipRect(90, 150, 450, 210));
+    layout_->place(lblName, {90, 150, 450, 210});
     txtName = new QLineEdit(this);
-    txtName->setGeometry(twipRect(810, 60, 2865, 285));
+    layout_->place(txtName, {810, 60, 2865, 285}, stretchX);
     txtName->setMaxLength(kNameLimit);
     txtName->setValidator(new platform::TextFilter(core::keepNameInFormat, txtName));
 
     chkBold = new QCheckBox(tr("&Bold"), this);
-    chkBold->setGeometry(twipRect(3720, 90, 975, 195));
+    layout_->place(chkBold, {3720, 90, 975, 195}, right);
     QFont boldFont = chkBold->font();
     boldFont.setBold(true);
     chkBold->setFont(boldFont);
 
     lblNum = new QLabel(tr("Nu&mbers:"), this);
-    lblNum->setGeometry(twipRect(90, 420, 690, 210));
-    // A label is never cut short where the font is wider than designed.
-    for (QLabel *label : {lblName, lblNum})
-        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    layout_->place(lblNum, {90, 420, 690, 210});
     lstNumbers = new QListWidget(this);
-    lstNumbers->setGeometry(twipRect(810, 390, 2865, 1110));
+    layout_->place(lstNumbers, {810, 390, 2865, 1110}, {0, 1, 0, 1});
     lstNumbers->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    const auto button = [this](const QString &text, QRect place) {
+    const auto button = [this](const QString &text, QRect twips, platform::Follow follow) {
         auto *b = new QPushButton(text, this);
-        b->setGeometry(place);
+        layout_->place(b, twips, follow);
         // No button is the default one: Enter never presses Done.
         b->setAutoDefault(false);
         return b;
     };
-    cmdMoveUp = button(tr("&Up"), twipRect(3720, 420, 975, 285));
-    cmdMoveDown = button(tr("D&own"), twipRect(3720, 750, 975, 285));
-    cmdRemove = button(tr("&Remove"), twipRect(3720, 1200, 975, 285));
+    cmdMoveUp = button(tr("&Up"), {3720, 420, 975, 285}, right);
+    cmdMoveDown = button(tr("D&own"), {3720, 750, 975, 285}, right);
+    cmdRemove = button(tr("&Remove"), {3720, 1200, 975, 285}, right);
     cmdMoveUp->setEnabled(false);
     cmdMoveDown->setEnabled(false);
 
     txtNumber = new QLineEdit(this);
-    txtNumber->setGeometry(twipRect(810, 1530, 2865, 315));
+    layout_->place(txtNumber, {810, 1530, 2865, 315}, {0, 1, 1, 0});
     txtNumber->setMaxLength(kNumberLimit);
     txtNumber->setValidator(new platform::TextFilter(core::keepNumberLineInFormat, txtNumber));
-    cmdAddNum = button(tr("&Add"), twipRect(3720, 1530, 975, 285));
+    cmdAddNum = button(tr("&Add"), {3720, 1530, 975, 285}, {1, 0, 1, 0});
     cmdAddNum->setEnabled(false);
 
-    cmdCancel = button(tr("&Cancel"), twipRect(3180, 1920, 735, 375));
-    cmdDone = button(tr("&Done"), twipRect(3960, 1920, 735, 375));
+    cmdCancel = button(tr("&Cancel"), {3180, 1920, 735, 375}, {1, 0, 1, 0});
+    cmdDone = button(tr("&Done"), {3960, 1920, 735, 375}, {1, 0, 1, 0});
 
     // Tab goes through the controls as they are laid out: each row from left
     // to right, the rows from top to bottom.

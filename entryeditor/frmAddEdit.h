@@ -12,6 +12,10 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
+namespace platform {
+class DesignLayout;
+} // namespace platform
+
 // The entry editor: the modal dialog in which one entry is added or changed.
 // It opens on an entry to edit, or on empty fields to add one, keeps the
 // entry only in its controls while it is open, and on Done gives back the
@@ -69,4 +73,6 @@ private:
     // The selected row of lstNumbers, or -1 when none is.
     int listIndex() const;
     void moveSelectedRow(int offset);
+
+    platform::DesignLayout *layout_;
 };

@@ -14,9 +14,9 @@
 #include "platform/controls/listview.h"
 #include "platform/controls/staticedge.h"
 #include "platform/controls/tabstrip.h"
+#include "platform/runtime/designlayout.h"
 #include "platform/runtime/keyevents.h"
 #include "platform/runtime/messagebox.h"
-#include "platform/runtime/twips.h"
 #include "platform/system/system.h"
 #include "quorvel_version.h"
 #include "search/frmSearch.h"
@@ -33,9 +33,6 @@
 
 namespace {
 
-using platform::tw;
-using platform::twipRect;
-
 using quorvel::kVersionMajor;
 using quorvel::kVersionMinor;
 using quorvel::kVersionRevision;
@@ -44,30 +41,33 @@ constexpr int kKeyF1 = 112;
 } // namespace
 
 frmMain::frmMain(const QString &appFolder, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      appFolder_(appFolder)
+    : QWidget(parent, Qt::Window), appFolder_(appFolder)
 {
     setWindowTitle(QString::fromLatin1(platform::kApplicationTitle));
-    setFont(platform::controlFont());
-    setFixedSize(tw(4350), tw(5655));
     platform::installAccessibility();
+    layout_ = new platform::DesignLayout(this, 4350, 5655);
     buildControls();
+    buildMenuBar();
+    layout_->start();
+    platform::rememberGeometry(this, QStringLiteral("main"));
 }
 
 frmMain::~frmMain() = default;
 
 void frmMain::buildControls()
 {
-    lblFind = new QLabel(tr("&Find:"), this);
-    lblFind->setGeometry(twipRect(60, 90, 345, 210));
+    // The lists share the room the window has beyond the design's size; the
+    // find box grows in width, the buttons keep to the bottom edge.
+    constexpr platform::Follow stretchX{0, 1, 0, 0};
+    lblFind = new QLabel(tr("Fi&nd:"), this);
+    layout_->place(lblFind, {60, 90, 345, 210});
     txtFind = new QLineEdit(this);
-    txtFind->setGeometry(twipRect(450, 30, 3645, 315));
+    layout_->place(txtFind, {450, 30, 3645, 315}, stretchX);
     lblFind->setBuddy(txtFind);
     platform::selectAllOnKeyboardFocus(txtFind);
 
     TS = new platform::TabStrip(this);
-    TS->setGeometry(twipRect(30, 390, 4305, 4755));
+    layout_->place(TS, {30, 390, 4305, 4755}, {0, 1, 0, 1});
     TS->addTab(QStringLiteral("A"));
 
     directory_ = new core::DirectoryModel(this);
@@ -79,10 +79,12 @@ void frmMain::buildControls()
     connect(directory_, &QAbstractItemModel::modelReset, this, markUnsaved);
     lvwQuorvel = new platform::ListView(tr("Name"), this);
     lvwQuorvel->showModel(directory_);
-    lvwQuorvel->setGeometry(twipRect(30, 990, 4305, 3105));
+    layout_->place(lvwQuorvel, {30, 990, 4305, 3105}, {0, 1, 0, 0.5});
+    lvwQuorvel->header()->setStretchLastSection(true);
 
     lstNumbers = new platform::ListView(tr("Item"), this);
-    lstNumbers->setGeometry(twipRect(30, 4110, 4305, 1095));
+    layout_->place(lstNumbers, {30, 4110, 4305, 1095}, {0, 1, 0.5, 0.5});
+    lstNumbers->header()->setStretchLastSection(true);
     lstNumbers->setSelectFirstOnAdd(false);
     entryLines_ = new core::EntryLinesModel(this);
     lstNumbers->showModel(entryLines_);
@@ -95,9 +97,9 @@ void frmMain::buildControls()
         return core::KeywordTable::fromLines(core::readKeywordLinesForLookup(appFolder_));
     });
 
-    const auto button = [this](const QString &text, int left, int width) {
+    const auto button = [this](const QString &text, int left, int width, double moveX = 0) {
         auto *b = new QPushButton(text, this);
-        b->setGeometry(twipRect(left, 5280, width, 345));
+        layout_->place(b, {left, 5280, width, 345}, {moveX, 0, 1, 0});
         b->setAutoDefault(false);
         return b;
     };
@@ -106,7 +108,7 @@ void frmMain::buildControls()
     cmdDelete = button(tr("&Delete"), 1605, 735);
     cmdColors = button(tr("&Colors"), 2400, 735);
     cmdColors->setToolTip(tr("Edit the colors for individual types of entries"));
-    cmdExit = button(tr("E&xit"), 3405, 885);
+    cmdExit = button(tr("E&xit"), 3405, 885, 1); // at the right edge
 
     mnuPopup = new QMenu(tr("Popup"), this);
     mnuEdit = mnuPopup->addAction(tr("&Edit"));
@@ -179,15 +181,13 @@ void frmMain::buildKeyboardAccess()
     QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
     if (const QKeySequence ctrlQ(Qt::CTRL | Qt::Key_Q); !quitKeys.contains(ctrlQ))
         quitKeys.append(ctrlQ);
-    const std::pair<QList<QKeySequence>, void (frmMain::*)()> windowKeys[] = {
-        {QKeySequence::keyBindings(QKeySequence::New), &frmMain::cmdAdd_Click},
-        {quitKeys, &frmMain::cmdExit_Click}};
-    for (const auto &[keys, handler] : windowKeys) {
-        auto *action = new QAction(this);
-        action->setShortcuts(keys);
-        connect(action, &QAction::triggered, this, handler);
-        addAction(action);
-    }
+    mnuAdd = new QAction(tr("&Add"), this);
+    mnuAdd->setShortcuts(QKeySequence::keyBindings(QKeySequence::New));
+    connect(mnuAdd, &QAction::triggered, this, &frmMain::cmdAdd_Click);
+    mnuExit = new QAction(tr("Exi&t"), this);
+    mnuExit->setShortcuts(quitKeys);
+    connect(mnuExit, &QAction::triggered, this, &frmMain::cmdExit_Click);
+    addActions({mnuAdd, mnuExit});
 }
 
 void frmMain::popupAtSelectedEntry()
@@ -220,9 +220,6 @@ bool frmMain::Form_Load()
     for (QWidget *control : std::initializer_list<QWidget *>{
              cmdAdd, cmdEdit, cmdDelete, cmdColors, cmdExit, txtFind, lvwQuorvel, lstNumbers})
         officeBorders::ApplyStaticEdge(control);
-
-    lvwQuorvel->setColumnWidth(0, lvwQuorvel->width() - tw(330));
-    lstNumbers->setColumnWidth(0, lstNumbers->width() - tw(330));
 
     if (!fillEntryList())
         return false;
@@ -320,6 +317,7 @@ void frmMain::updateUndoActions()
     // Offered only when there is a step to take.
     mnuUndo->setEnabled(history_ && history_->canUndo());
     mnuRedo->setEnabled(history_ && history_->canRedo());
+    updateCommands();
 }
 
 bool frmMain::Form_Unload()
@@ -537,8 +535,12 @@ void frmMain::TS_Click()
 
 void frmMain::Form_KeyUp(int keyCode, int)
 {
-    if (keyCode != kKeyF1)
-        return;
+    if (keyCode == kKeyF1)
+        showAbout();
+}
+
+void frmMain::showAbout()
+{
     const QString caption = windowTitle();
     const QStringList lines = {
         caption + QLatin1String(" - ") + QSysInfo::prettyProductName(),

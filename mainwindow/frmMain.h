@@ -7,6 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMenuBar;
 class QAction;
 class QPushButton;
 
@@ -18,6 +19,7 @@ class UndoHistory;
 } // namespace core
 
 namespace platform {
+class DesignLayout;
 class ListView;
 class TabStrip;
 } // namespace platform
@@ -86,6 +88,14 @@ public:
     // Contacts in and out: Ctrl+I and Ctrl+E, also with an empty list.
     QAction *mnuImport;
     QAction *mnuExport;
+    // The menu bar holds every command: the actions above, and these.
+    QMenuBar *menuBar;
+    QAction *mnuAdd;  // Ctrl+N
+    QAction *mnuExit; // Ctrl+Q
+    QAction *mnuSort;
+    QAction *mnuColors;
+    QAction *mnuGuide;
+    QAction *mnuAbout;
     // The detail list's menu: Ctrl+C, Ctrl+Shift+C, and Open (Enter or a
     // double click on a line that holds an address or number).
     QMenu *mnuLine;
@@ -105,6 +115,13 @@ public:
     // Takes back the last Delete, Done or import, or makes it again.
     void mnuUndo_Click();
     void mnuRedo_Click();
+
+    // Puts the entries in order of their names, as the user's language
+    // sorts them; one change, saved at once.
+    void mnuSort_Click();
+    // Opens the installed user guide, or says it is missing.
+    void mnuGuide_Click();
+    void showAbout();
 
     void mnuImport_Click();
     void mnuExport_Click();
@@ -158,6 +175,9 @@ private:
     void tellExported(const QString &file);
 
     void buildControls();
+    void buildMenuBar();
+    // Each command is offered exactly when it can act.
+    void updateCommands();
     void buildContactCommands();
     void buildLineCommands();
     // The selected number line as the detail list shows it, or nothing.
@@ -190,5 +210,6 @@ private:
     bool closingForSignal_ = false;
     std::unique_ptr<core::UndoHistory> history_;
     frmSearch *search_ = nullptr;
+    platform::DesignLayout *layout_;
     QStringList untold_;
 };

@@ -10,18 +10,23 @@
 #include "core/directory/directorymodel.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/reportlist.h"
+#include "platform/runtime/designlayout.h"
 #include "platform/runtime/messagebox.h"
 #include "platform/system/urlopener.h"
+#include "quorvel_version.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QCollator>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 
 namespace {
@@ -210,5 +215,85 @@ void frmMain::mnuOpen_Click()
         return;
     if (!platform::openUrl(QUrl(*url)))
         platform::MsgBox(tr("Can't open %1: no program of the desktop takes it.").arg(*url),
+                         platform::vbExclamation, {}, this);
+}
+
+void frmMain::buildMenuBar()
+{
+    menuBar = new QMenuBar(this);
+    mnuSort = new QAction(tr("S&ort by name"), this);
+    mnuColors = new QAction(tr("&Colors..."), this);
+    mnuGuide = new QAction(tr("&User guide"), this);
+    mnuAbout = new QAction(tr("&About"), this);
+    // Alt+E and Alt+D are the Edit and Delete buttons', so the Edit menu is Alt+I.
+    const std::pair<QString, QList<QAction *>> menus[] = {
+        {tr("&File"), {mnuImport, mnuExport, nullptr, mnuExit}},
+        {tr("Ed&it"),
+         {mnuUndo, mnuRedo, nullptr, mnuAdd, mnuEdit, mnuDelete, nullptr, mnuSearch, mnuSort}},
+        {tr("&Tools"), {mnuColors}},
+        {tr("&Help"), {mnuGuide, mnuAbout}}};
+    for (const auto &[title, actions] : menus) {
+        QMenu *menu = menuBar->addMenu(title);
+        for (QAction *action : actions) {
+            if (action)
+                menu->addAction(action);
+            else
+                menu->addSeparator();
+        }
+    }
+    layout_->setTopBar(menuBar);
+    connect(mnuSort, &QAction::triggered, this, &frmMain::mnuSort_Click);
+    connect(mnuColors, &QAction::triggered, this, &frmMain::cmdColors_Click);
+    connect(mnuGuide, &QAction::triggered, this, &frmMain::mnuGuide_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::showAbout);
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(directory_, signal, this, &frmMain::updateCommands);
+    connect(directory_, &QAbstractItemModel::modelReset, this, &frmMain::updateCommands);
+    connect(lvwQuorvel->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmMain::updateCommands);
+    updateCommands();
+}
+
+void frmMain::updateCommands()
+{
+    const bool selected = lvwQuorvel->selectedItem() != 0;
+    mnuEdit->setEnabled(selected);
+    mnuDelete->setEnabled(selected);
+    mnuSort->setEnabled(directory_->count() > 1);
+}
+
+void frmMain::mnuSort_Click()
+{
+    const int selected = lvwQuorvel->selectedRow();
+    const core::DirectoryEntry chosen =
+        selected >= 0 ? directory_->entry(selected) : core::DirectoryEntry{};
+    // Without a language (the C locale) the common order of every language
+    // serves, which also leaves case and accents aside.
+    const QLocale language;
+    QCollator collator(language.language() == QLocale::C ? QLocale(QLocale::English) : language);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    if (!directory_->sortByName(collator))
+        return;
+    directoryChanged();
+    // The entry that was selected stays selected at its new place.
+    if (selected >= 0) {
+        const auto &entries = directory_->entries();
+        const auto at = std::find(entries.begin(), entries.end(), chosen);
+        showEntry(static_cast<int>(at - entries.begin()));
+    }
+}
+
+void frmMain::mnuGuide_Click()
+{
+    const QString guide = QString::fromUtf8(quorvel::kInstalledUserGuide);
+    if (!QFileInfo::exists(guide)) {
+        platform::MsgBox(
+            tr("The user guide %1 is not installed.").arg(QDir::toNativeSeparators(guide)),
+            platform::vbExclamation, {}, this);
+        return;
+    }
+    if (!platform::openUrl(QUrl::fromLocalFile(guide)))
+        platform::MsgBox(tr("Can't open the user guide %1: no program of the desktop takes it.")
+                             .arg(QDir::toNativeSeparators(guide)),
                          platform::vbExclamation, {}, this);
 }

@@ -2,7 +2,9 @@
 
 #include "core/directory/directorymodel.h"
 #include "core/search/searchmatch.h"
+#include "platform/controls/palette.h"
 #include "platform/controls/staticedge.h"
+#include "platform/runtime/designlayout.h"
 #include "platform/runtime/twips.h"
 
 #include <QCoreApplication>
@@ -10,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -20,7 +21,6 @@ frmSearch::frmSearch(const core::DirectoryModel &directory, ColorLookupFactory c
       results_(new SearchResults(directory, this))
 {
     setWindowTitle(tr("Search"));
-    setFont(platform::controlFont());
     buildControls();
     followDirectory();
     entriesReset();
@@ -47,7 +47,8 @@ void frmSearch::buildControls()
     lstResults->horizontalHeader()->setHighlightSections(false);
     lstResults->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lstResults->horizontalHeader()->setStretchLastSection(true);
-    lstResults->setColumnWidth(0, platform::tw(2400));
+    const QSizeF scale = platform::fontScale(this);
+    lstResults->setColumnWidth(0, qRound(platform::tw(2400) * scale.width()));
     lstResults->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstResults->setSelectionMode(QAbstractItemView::SingleSelection);
     lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -55,12 +56,7 @@ void frmSearch::buildControls()
     lstResults->setAccessibleName(tr("Results"));
     // The lines' colours are chosen for a light background, as in the
     // detail list, whatever the desktop theme says.
-    QPalette pal = lstResults->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(group, QPalette::Base, Qt::white);
-        pal.setColor(group, QPalette::Text, Qt::black);
-    }
-    lstResults->setPalette(pal);
+    platform::keepLightBase(lstResults);
     QFont bold = lstResults->font();
     bold.setBold(true);
     results_->setBoldFont(bold);
@@ -71,7 +67,8 @@ void frmSearch::buildControls()
     layout->addWidget(lblSearch);
     layout->addWidget(txtSearch);
     layout->addWidget(lstResults);
-    resize(platform::tw(6000), platform::tw(4500));
+    resize(qRound(platform::tw(6000) * scale.width()), qRound(platform::tw(4500) * scale.height()));
+    platform::rememberGeometry(this, QStringLiteral("search"));
 
     txtSearch->installEventFilter(this);
     lstResults->installEventFilter(this);

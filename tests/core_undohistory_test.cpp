@@ -56,4 +56,28 @@ TEST(CoreUndoHistory, KeepsAtMostItsDepth)
     EXPECT_EQ(lines(model), QStringList{"A|"});
 }
 
+// Sorting orders by name without regard to case or accents, bold entries
+// among the rest; it is one step that one undo takes back.
+TEST(CoreUndoHistory, SortByNameIsOneStep)
+{
+    DirectoryModel model;
+    model.append(core::Entries{{"default", "1", false},
+                               {"Émile", "", true},
+                               {"bob", "", false},
+                               {"Zoe", "", false},
+                               {"Anna", "", true},
+                               {"Emma", "", false}});
+    const QStringList before = lines(model);
+    core::UndoHistory history(model);
+    QCollator collator(QLocale(QLocale::French));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    ASSERT_TRUE(model.sortByName(collator));
+    EXPECT_EQ(lines(model),
+              QStringList({"<b>Anna|", "bob|", "default|1", "<b>Émile|", "Emma|", "Zoe|"}));
+    EXPECT_FALSE(model.sortByName(collator)); // already in order: no step
+    EXPECT_EQ(history.undo(), 0);
+    EXPECT_EQ(lines(model), before);
+    EXPECT_FALSE(history.canUndo());
+}
+
 } // namespace

@@ -1,6 +1,9 @@
 #include "platform/controls/listview.h"
 #include "support/fixtures.h"
 
+#include <QApplication>
+#include <QHeaderView>
+
 using testsupport::itemTexts;
 
 // The selection rules hold whether the view or its model adds or removes rows.
@@ -56,4 +59,25 @@ TEST(ListView, TypeToSelect)
             key == '|' ? list.resetTypeToSelect() : list.keyboardSearch(key);
         EXPECT_EQ(list.text(list.selectedItem()), selected) << keys;
     }
+}
+
+// Under a dark desktop palette the list and its header stay readable, whichever
+// of their background and text colours a style pairs (one draws the header's
+// text on the base colour).
+TEST(ListView, ReadableUnderADarkPalette)
+{
+    const QPalette desktop = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2A, 0x2A, 0x2A));
+    for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        dark.setColor(role, Qt::white);
+    QApplication::setPalette(dark);
+    platform::ListView list("Name");
+    for (const QWidget *part : {static_cast<QWidget *>(list.header()), list.viewport()})
+        for (const auto back : {QPalette::Base, QPalette::Button, QPalette::Window})
+            for (const auto text : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+                EXPECT_GT(std::abs(qGray(part->palette().color(back).rgb()) -
+                                   qGray(part->palette().color(text).rgb())),
+                          120)
+                    << back << " " << text;
+    QApplication::setPalette(desktop);
 }

@@ -598,10 +598,6 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
 <context>
     <name>frmMain</name>
     <message>
-        <source>&amp;Find:</source>
-        <translation>S&amp;uche:</translation>
-    </message>
-    <message>
         <source>Name</source>
         <translation>Name</translation>
     </message>
@@ -615,7 +611,7 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
-        <translation>Än&amp;dern</translation>
+        <translation>&amp;Ändern</translation>
     </message>
     <message>
         <source>&amp;Delete</source>
@@ -810,6 +806,54 @@ Wiederholen, um es erneut zu versuchen, Abbrechen, um fortzufahren: Ihre Änderu
     <message>
         <source>Can&apos;t open %1: no program of the desktop takes it.</source>
         <translation>%1 kann nicht geöffnet werden: kein Programm des Desktops nimmt es an.</translation>
+    </message>
+    <message>
+        <source>Fi&amp;nd:</source>
+        <translation>S&amp;uche:</translation>
+    </message>
+    <message>
+        <source>Exi&amp;t</source>
+        <translation>B&amp;eenden</translation>
+    </message>
+    <message>
+        <source>S&amp;ort by name</source>
+        <translation>Nach Namen s&amp;ortieren</translation>
+    </message>
+    <message>
+        <source>&amp;Colors...</source>
+        <translation>&amp;Farben...</translation>
+    </message>
+    <message>
+        <source>&amp;User guide</source>
+        <translation>&amp;Benutzerhandbuch</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;Über</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>Ed&amp;it</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>E&amp;xtras</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>The user guide %1 is not installed.</source>
+        <translation>Das Benutzerhandbuch %1 ist nicht installiert.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open the user guide %1: no program of the desktop takes it.</source>
+        <translation>Das Benutzerhandbuch %1 kann nicht geöffnet werden: kein Programm des Desktops nimmt es an.</translation>
     </message>
 </context>
 <context>

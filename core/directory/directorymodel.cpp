@@ -1,5 +1,8 @@
 #include "core/directory/directorymodel.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace core {
 
 DirectoryModel::DirectoryModel(QObject *parent)
@@ -95,6 +98,29 @@ void DirectoryModel::remove(int row)
 void DirectoryModel::replace(int row, DirectoryEntry entry)
 {
     splice(row, 1, Entries{std::move(entry)});
+}
+
+bool DirectoryModel::sortByName(const QCollator &collator)
+{
+    // One key per name, so that a large directory is not compared name by
+    // name through the collator.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(entries_.size());
+    for (const DirectoryEntry &e : entries_)
+        keys.push_back(collator.sortKey(e.name));
+    std::vector<std::size_t> order(entries_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
+        return keys[a].compare(keys[b]) < 0;
+    });
+    if (std::is_sorted(order.begin(), order.end()))
+        return false;
+    Entries sorted;
+    sorted.reserve(entries_.size());
+    for (const std::size_t from : order)
+        sorted.push_back(entries_[from]);
+    splice(0, count(), std::move(sorted));
+    return true;
 }
 
 void DirectoryModel::forEach(const EntryVisitor &visit) const

@@ -6,6 +6,7 @@
 #include "core/files/blockmemory.h"
 
 #include <QAbstractListModel>
+#include <QCollator>
 #include <functional>
 #include <vector>
 
@@ -56,6 +57,12 @@ public:
     void insert(int row, DirectoryEntry entry);
     void remove(int row);
     void replace(int row, DirectoryEntry entry);
+
+    // Puts the entries in order of their names as collator compares them
+    // (bold ones among the rest); entries of equal names keep their order.
+    // One change of the directory; false, and no change, when the entries
+    // were in that order already.
+    bool sortByName(const QCollator &collator);
 
     // The row of the first entry in list order whose name begins with
     // prefix without regard to case (the find box's completion); -1 when

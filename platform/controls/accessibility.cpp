@@ -171,9 +171,11 @@ QAccessibleInterface *makeInterface(const QString &className, QObject *object)
     if (className == QLatin1String(PictureBox::staticMetaObject.className()))
         return new ColorButton(static_cast<PictureBox *>(widget));
     // A top-level window whose class derives from QWidget itself (not from a
-    // dialog or main window, which Qt already announces).
+    // dialog or main window, which Qt already announces). Menus, which are
+    // windows too, keep Qt's own description.
     const QMetaObject *meta = object->metaObject();
-    if (widget->isWindow() && className == QLatin1String(meta->className()) &&
+    if (widget->isWindow() && widget->windowType() != Qt::Popup &&
+        className == QLatin1String(meta->className()) &&
         meta->superClass() == &QWidget::staticMetaObject)
         return new QAccessibleWidget(widget, QAccessible::Window);
     return nullptr;

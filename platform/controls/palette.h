@@ -16,7 +16,8 @@ QColor toQColor(core::ColorValue color);
 void setRoleColor(QWidget *widget, QPalette::ColorRole role, const QColor &color);
 
 // The keyword colours are chosen for a light background: a list or box that
-// shows them keeps a white base whatever the desktop theme says.
+// shows them (with its header) keeps light colours whatever the desktop
+// theme says.
 void keepLightBase(QWidget *widget);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/controls/tabstrip.h"
 
 #include "platform/controls/accessibility.h"
+#include "platform/runtime/designlayout.h"
 
 #include <QAccessible>
 #include <QFontMetrics>
@@ -77,9 +78,15 @@ int TabStrip::tabsPerRow() const
     return std::max(1, (count() + rows() - 1) / rows());
 }
 
+int TabStrip::rowHeight() const
+{
+    // The design's row, as tall as the font makes the rest of the layout.
+    return static_cast<int>(std::lround(kRowHeight * fontScale(this).height()));
+}
+
 int TabStrip::bandHeight() const
 {
-    return rows() * kRowHeight;
+    return rows() * rowHeight();
 }
 
 QRect TabStrip::tabRect(int index) const
@@ -91,7 +98,8 @@ QRect TabStrip::tabRect(int index) const
     const int column = (index - 1) % perRow;
     const int left = width() * column / perRow;
     const int right = width() * (column + 1) / perRow;
-    return {left, row * kRowHeight, right - left, kRowHeight};
+    const int height = rowHeight();
+    return {left, row * height, right - left, height};
 }
 
 void TabStrip::paintEvent(QPaintEvent *)

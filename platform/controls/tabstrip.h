@@ -38,6 +38,7 @@ public:
 
     // Height of the band that holds the tabs, above the page.
     int bandHeight() const;
+    int rowHeight() const;
     QRect tabRect(int index) const;
 
 signals:

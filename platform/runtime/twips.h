@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFont>
 #include <QRect>
 
 namespace platform {
@@ -14,15 +13,6 @@ constexpr int tw(int twips)
 constexpr QRect twipRect(int left, int top, int width, int height)
 {
     return {tw(left), tw(top), tw(width), tw(height)};
-}
-
-// Arial 8.25 pt, the windows' control font (Liberation Sans stands in where
-// Arial is missing).
-inline QFont controlFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    return font;
 }
 
 } // namespace platform

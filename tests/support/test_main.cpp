@@ -11,6 +11,9 @@ int main(int argc, char **argv)
     QTemporaryDir runtimeDir;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
+    // Windows remember their places in the configuration folder: never the user's.
+    QTemporaryDir configDir;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir.path()));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
