@@ -420,7 +420,7 @@ Row detailRow(const QString &folder, int keywordCount, int lineCount, double tar
     }
     QDir().mkpath(folder);
     const QString path = core::keywordFilePath(folder);
-    if (!core::writeKeywordFile(path, keywords).isEmpty())
+    if (!core::writeKeywordFile(path, keywords))
         qFatal("cannot write %s", qPrintable(path));
     QStringList lines;
     for (int n = 0; n < lineCount; ++n) {
@@ -434,8 +434,8 @@ Row detailRow(const QString &folder, int keywordCount, int lineCount, double tar
     core::ColorValue sink = 0;
     for (int i = 0; i < kWarmups + 2 * kRuns; ++i) {
         const double ms = elapsedMilliseconds([&] {
-            const core::ReadResult file = core::readTextLines(path);
-            const core::KeywordTable table = core::KeywordTable::fromLines(file.lines);
+            const core::Result<core::KeywordFile> file = core::readKeywordFile(folder);
+            const core::KeywordTable table = core::KeywordTable::fromLines(file->lines);
             for (const QString &line : lines)
                 sink ^= table.colorOf(core::displayLine(line).text);
         });

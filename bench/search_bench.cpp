@@ -121,10 +121,10 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir folder;
-    core::writeKeywordFile(core::keywordFilePath(folder.path()), core::defaultKeywordRows());
+    (void)core::writeKeywordFile(core::keywordFilePath(folder.path()), core::defaultKeywordRows());
     // As the main window does: one reading of the colour file per update.
     const auto colors = [&] {
-        const QStringList lines = core::readTextLines(core::keywordFilePath(folder.path())).lines;
+        const QStringList lines = core::readKeywordFile(folder.path())->lines;
         return ColorLookup(
             [lines](const QString &line) { return core::lookupLineColor(lines, line); });
     };

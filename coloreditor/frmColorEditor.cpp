@@ -149,15 +149,15 @@ void frmColorEditor::LoadColorList()
     // A missing file gives an empty list; the editor never creates it. A
     // file it refuses (a link, a FIFO, too large, unreadable) keeps the
     // dialog from opening.
-    const core::ReadResult file = core::readKeywordFile(appFolder_);
-    if (file.status == core::ReadStatus::Failed) {
+    const core::Result<core::KeywordFile> file = core::readKeywordFile(appFolder_);
+    if (!file) {
         platform::MsgBox(tr("Can't read the color file %1: %2.")
-                             .arg(QDir::toNativeSeparators(keywordFile_), file.error),
+                             .arg(QDir::toNativeSeparators(keywordFile_), file.error()),
                          platform::vbExclamation, {}, this);
         return;
     }
     loaded_ = true;
-    keywords_->append(core::parseKeywordLines(file.lines));
+    keywords_->append(core::parseKeywordLines(file->lines));
 }
 
 void frmColorEditor::lstColors_ItemClick(int)
@@ -249,11 +249,11 @@ void frmColorEditor::cmdDelete_Click()
 
 void frmColorEditor::cmdSaveColors_Click()
 {
-    const QString error = core::writeKeywordFile(keywordFile_, keywords_->rows());
-    if (!error.isEmpty()) {
+    const core::Result<> written = core::writeKeywordFile(keywordFile_, keywords_->rows());
+    if (!written) {
         // The list stays as it is, so the user can try again or cancel.
         platform::MsgBox(tr("Can't save the colors to %1: %2.")
-                             .arg(QDir::toNativeSeparators(keywordFile_), error),
+                             .arg(QDir::toNativeSeparators(keywordFile_), written.error()),
                          platform::vbExclamation, {}, this);
         return;
     }

@@ -5,7 +5,19 @@
 
 using namespace testsupport;
 
-using core::ReadStatus;
+namespace {
+
+enum class ReadStatus { Ok, Missing, Failed };
+
+// Writes text to name in the folder.
+core::Result<core::FileStamp> writeText(const core::Folder &folder, const QString &name,
+                                        const QByteArray &text, core::WriteOptions options = {})
+{
+    return core::writeFileAtomically(
+        folder, name, [&](core::Utf8Builder &out) { out.appendBytes(text); }, options);
+}
+
+} // namespace
 
 // Only a regular file is read; nothing is Missing; anything else is refused at
 // once, never followed or waited for, and stays. Both readers agree.
@@ -59,32 +71,31 @@ TEST(CoreFileIo, WriteReplacesWholeFileWithItsOwnModeAndNeverThroughALink)
     writeBytes(path, "old content that is much longer than the new one\n");
     const QByteArray raw("x\0\xFF\r\ny", 6);
     const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
-    EXPECT_TRUE(core::writeFileAtomically(*folder, "t.txt",
-                                          [&](core::Utf8Builder &out) { out.appendBytes(raw); }));
+    EXPECT_TRUE(writeText(*folder, "t.txt", raw));
     EXPECT_EQ(fileBytes(path), raw);
     EXPECT_EQ(modeOf(path), 0600);
 
     // keepMode keeps a replaced file's mode; a new file gets the one asked for.
     ASSERT_EQ(::chmod(QFile::encodeName(path), 0640), 0);
-    EXPECT_TRUE(core::writeTextLines(path, {"a"}, {0644, true, false}));
+    EXPECT_TRUE(writeText(*folder, "t.txt", "a", {0644, true, false}));
     EXPECT_EQ(modeOf(path), 0640);
-    EXPECT_TRUE(core::writeTextLines(dir.filePath("new"), {"b"}, {0644, true, false}));
+    EXPECT_TRUE(writeText(*folder, "new", "b", {0644, true, false}));
     EXPECT_EQ(modeOf(dir.filePath("new")), 0644);
     ::umask(oldMask);
 
     // A link at the name is replaced by the new file; its target is untouched.
     writeBytes(dir.filePath("victim"), "victim's");
     ASSERT_TRUE(QFile::link(dir.filePath("victim"), dir.filePath("link")));
-    EXPECT_TRUE(core::writeTextLines(dir.filePath("link"), {"c"}));
+    EXPECT_TRUE(writeText(*folder, "link", "c"));
     EXPECT_EQ(fileBytes(dir.filePath("victim")), "victim's");
     EXPECT_FALSE(QFileInfo(dir.filePath("link")).isSymLink());
-    EXPECT_EQ(fileBytes(dir.filePath("link")), "c\r\n");
+    EXPECT_EQ(fileBytes(dir.filePath("link")), "c");
 
     // onlyIfMissing never replaces anything, nor creates through a dangling link.
     ASSERT_TRUE(QFile::link(dir.filePath("absent"), dir.filePath("dangling")));
     for (const char *name : {"t.txt", "dangling"})
-        EXPECT_FALSE(core::writeTextLines(dir.filePath(name), {"d"}, {0644, false, true}));
-    EXPECT_EQ(fileBytes(path), "a\r\n");
+        EXPECT_FALSE(writeText(*folder, name, "d", {0644, false, true}));
+    EXPECT_EQ(fileBytes(path), "a");
     EXPECT_EQ(folderContents(dir.path()),
               QStringList({"dangling", "link", "new", "t.txt", "victim"}));
 }
@@ -98,7 +109,8 @@ TEST(CoreFileIo, FailedWriteReportsAndKeepsOldData)
     // A folder where the file should be, and a path whose parent is a regular file.
     for (const QString &target : {d.filePath("folder"), d.filePath("plain/child.txt")}) {
         SCOPED_TRACE(target.toStdString());
-        EXPECT_FALSE(core::writeTextLines(target, {"new"}));
+        const auto folder = core::Folder::openHolding(target);
+        EXPECT_FALSE(folder && writeText(*folder, QFileInfo(target).fileName(), "new"));
         EXPECT_EQ(fileBytes(d.filePath("plain")), "keep me\r\n");
         EXPECT_EQ(folderContents(d.path()), QStringList({"folder", "plain"}));
     }

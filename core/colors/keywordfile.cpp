@@ -3,6 +3,7 @@
 #include "core/files/fileio.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace core {
 
@@ -94,34 +95,67 @@ QString keywordFilePath(const QString &appFolder)
     return QDir(appFolder).filePath(QLatin1String(kKeywordFileName));
 }
 
-QString writeKeywordFile(const QString &path, const QList<KeywordLine> &rows)
+namespace {
+
+// Replaces the file at path with lines (as joinLines encodes them), in the
+// folder that holds it.
+Result<> writeLines(const QString &path, const QStringList &lines, WriteOptions options)
+{
+    const Result<Folder> folder = Folder::openHolding(path);
+    if (!folder)
+        return folder.status();
+    const QByteArray bytes = joinLines(lines);
+    return writeFileAtomically(
+               *folder, QFileInfo(path).fileName(),
+               [&](Utf8Builder &out) { out.appendBytes(bytes); }, options)
+        .status();
+}
+
+} // namespace
+
+Result<> writeKeywordFile(const QString &path, const QList<KeywordLine> &rows)
 {
     // Readable by every user of the folder, as the table is shared; a file
     // being replaced keeps the permissions it has.
     WriteOptions options;
     options.mode = 0644;
     options.keepMode = true;
-    return writeTextLines(path, keywordFileLines(rows), options).error;
+    return writeLines(path, keywordFileLines(rows), options);
 }
 
-ReadResult readKeywordFile(const QString &appFolder)
+Result<KeywordFile> readKeywordFile(const QString &appFolder)
 {
-    return readTextLines(keywordFilePath(appFolder), kKeywordFileLimit);
+    KeywordFile file;
+    const Result<Folder> folder = Folder::openHolding(keywordFilePath(appFolder));
+    if (!folder) {
+        // No application folder (or a file in its place): no file either.
+        file.missing = !QFileInfo(appFolder).isDir();
+        return file.missing ? Result<KeywordFile>(file)
+                            : Result<KeywordFile>::failure(folder.error(), file);
+    }
+    const Result<FileBytes> read =
+        readRegularFile(*folder, QLatin1String(kKeywordFileName), kKeywordFileLimit);
+    if (!read)
+        return Result<KeywordFile>::failure(read.error(), file);
+    file.missing = read->missing;
+    file.lines = decodeLines(read->bytes);
+    return file;
 }
 
 QStringList readKeywordLinesForLookup(const QString &appFolder)
 {
-    ReadResult file = readKeywordFile(appFolder);
-    if (file.status == ReadStatus::Missing) {
+    Result<KeywordFile> file = readKeywordFile(appFolder);
+    if (file && file->missing) {
         // Made only where nothing at all stands: never through a link, and
         // never over a file another program made meanwhile.
         WriteOptions options;
         options.mode = 0644;
         options.onlyIfMissing = true;
-        writeTextLines(keywordFilePath(appFolder), keywordFileLines(defaultKeywordRows()), options);
+        (void)writeLines(keywordFilePath(appFolder), keywordFileLines(defaultKeywordRows()),
+                         options);
         file = readKeywordFile(appFolder);
     }
-    return file.status == ReadStatus::Ok ? file.lines : QStringList();
+    return file ? file->lines : QStringList();
 }
 
 } // namespace core

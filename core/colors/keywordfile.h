@@ -48,16 +48,23 @@ QString keywordFilePath(const QString &appFolder);
 // unreadable, so a huge file can never stall the program.
 inline constexpr qint64 kKeywordFileLimit = qint64(1024) * 1024;
 
-// Replaces the keyword colour file with the table in the standard frame,
-// atomically, never writing through a link. A new file is readable by all
-// (0644); a file being replaced keeps its permissions. Returns an empty text
-// on success, otherwise the reason.
-QString writeKeywordFile(const QString &path, const QList<KeywordLine> &rows);
+// Replaces the keyword colour file at path with the table in the standard
+// frame, atomically, never writing through a link. A new file is readable by
+// all (0644); a file being replaced keeps its permissions. A failure gives
+// the reason.
+Result<> writeKeywordFile(const QString &path, const QList<KeywordLine> &rows);
+
+// The keyword colour file as read: its lines, or nothing there at all.
+struct KeywordFile
+{
+    bool missing = false; // no file (or no application folder)
+    QStringList lines;
+};
 
 // Reads the keyword colour file of the application folder without following
 // a link or waiting: a link, a FIFO, a device or a file over
-// kKeywordFileLimit is Failed with the reason; nothing there is Missing.
-ReadResult readKeywordFile(const QString &appFolder);
+// kKeywordFileLimit fails with the reason.
+Result<KeywordFile> readKeywordFile(const QString &appFolder);
 
 // The keyword colour file's lines for the lookup, read afresh. A missing
 // file is first created with the Default content. A file that cannot be

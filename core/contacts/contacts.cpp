@@ -54,11 +54,16 @@ ExportResult exportContacts(const QString &path, ContactFormat format,
                             const std::function<void(const EntryVisitor &)> &forEach)
 {
     ExportResult result;
-    result.error = writeFileAtomically(
-                       path, [&](Utf8Builder &out) { writeContacts(out, format, forEach); },
-                       WriteOptions{0600, false, false})
-                       .error;
-    result.ok = result.error.isEmpty();
+    const Result<Folder> folder = Folder::openHolding(path);
+    const Result<> written =
+        !folder ? folder.status()
+                : writeFileAtomically(
+                      *folder, QFileInfo(path).fileName(),
+                      [&](Utf8Builder &out) { writeContacts(out, format, forEach); },
+                      WriteOptions{0600, false, false})
+                      .status();
+    result.ok = written.ok();
+    result.error = written.error();
     return result;
 }
 
@@ -150,11 +155,15 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
 
 ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry> &existing)
 {
-    const ReadBytesResult file = readRegularFile(path);
-    if (file.status != ReadStatus::Ok) {
+    const Result<Folder> folder = Folder::openHolding(path);
+    // No folder there (or a file in its place) is no file either.
+    FileBytes none;
+    none.missing = !QFileInfo(QFileInfo(path).absolutePath()).isDir();
+    const Result<FileBytes> file = folder ? readRegularFile(*folder, QFileInfo(path).fileName())
+                                          : Result<FileBytes>::failure(folder.error(), none);
+    if (!file || file->missing) {
         ImportResult refused;
-        refused.error =
-            file.status == ReadStatus::Missing ? ContactsText::tr("it does not exist") : file.error;
+        refused.error = file->missing ? ContactsText::tr("it does not exist") : file.error();
         return refused;
     }
     std::optional<ContactFormat> format = formatForFileName(path);
@@ -162,13 +171,13 @@ ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry>
         // Neither ".vcf" nor ".csv": a file holding a card (in UTF-8 or
         // UTF-16) is vCard, any other CSV.
         QByteArray utf8;
-        const QLatin1StringView text(utf8OfVCards(file.bytes, utf8));
+        const QLatin1StringView text(utf8OfVCards(file->bytes, utf8));
         format = text.contains(QLatin1StringView("BEGIN:VCARD"), Qt::CaseInsensitive)
                      ? ContactFormat::VCard3
                      : ContactFormat::Csv;
     }
     return importContacts(
-        *format == ContactFormat::Csv ? readCsv(file.bytes) : readVCards(file.bytes), existing);
+        *format == ContactFormat::Csv ? readCsv(file->bytes) : readVCards(file->bytes), existing);
 }
 
 QString importSummary(const QString &fileName, const ImportResult &result)

@@ -49,6 +49,8 @@ FileStamp stampFrom(const struct stat &st)
             (st.st_mode & 077) == 0};
 }
 
+enum class ReadStatus { Ok, Missing, Failed };
+
 // A regular file of the folder opened for reading, or why it could not be.
 struct OpenedFile
 {
@@ -163,11 +165,6 @@ QString temporaryNameFor(const QString &target)
 QString parentOf(const QString &path)
 {
     return QFileInfo(path).absolutePath();
-}
-
-QString nameOf(const QString &path)
-{
-    return QFileInfo(path).fileName();
 }
 
 } // namespace
@@ -316,35 +313,6 @@ Result<FileBytes> readRegularFile(const Folder &folder, const QString &name, qin
     return read;
 }
 
-ReadBytesResult readRegularFile(const QString &path, qint64 maxBytes)
-{
-    ReadBytesResult result;
-    const Result<Folder> folder = Folder::openHolding(path);
-    if (!folder) {
-        // No folder there (or a file in its place): no file either.
-        if (!QFileInfo(parentOf(path)).isDir())
-            result.status = ReadStatus::Missing;
-        result.error = folder.error();
-        return result;
-    }
-    Result<FileBytes> read = readRegularFile(*folder, nameOf(path), maxBytes);
-    result.status = !read           ? ReadStatus::Failed
-                    : read->missing ? ReadStatus::Missing
-                                    : ReadStatus::Ok;
-    result.error = read.error();
-    result.bytes = std::move(read->bytes);
-    return result;
-}
-
-ReadResult readTextLines(const QString &path, qint64 maxBytes)
-{
-    ReadBytesResult file = readRegularFile(path, maxBytes);
-    ReadResult result{file.status, {}, file.error};
-    if (file.status == ReadStatus::Ok)
-        result.lines = splitLines(decodeText(file.bytes));
-    return result;
-}
-
 namespace {
 
 // Reads what is left of the file after the first got bytes of expected are
@@ -475,22 +443,6 @@ Result<FileStamp> writeFileAtomically(const Folder &folder, const QString &name,
     if (::fsync(dir) != 0)
         return Result<FileStamp>::failure(reasonOf(errno));
     return stampFrom(written);
-}
-
-WriteResult writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
-                                WriteOptions options)
-{
-    const Result<Folder> folder = Folder::openHolding(path);
-    if (!folder)
-        return {folder.error()};
-    return {writeFileAtomically(*folder, nameOf(path), fill, options).error()};
-}
-
-WriteResult writeTextLines(const QString &path, const QStringList &lines, WriteOptions options)
-{
-    const QByteArray bytes = joinLines(lines);
-    return writeFileAtomically(
-        path, [&](Utf8Builder &out) { out.appendBytes(bytes); }, options);
 }
 
 bool isTemporaryNameFor(const QString &fileName, const QString &target)

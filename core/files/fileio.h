@@ -142,38 +142,4 @@ QStringList removeInterruptedWrites(const Folder &folder, const QString &target)
 // anything at newName. A failure says why.
 Result<> keepSideCopy(const Folder &folder, const QString &name, const QString &newName);
 
-// Files a person names by path (contact files, the keyword file), in the
-// shapes their readers and writers still take: each goes through the
-// functions above, in the folder that holds the path. A missing file (or
-// folder) is Missing; any other failure is Failed with the reason.
-enum class ReadStatus { Ok, Missing, Failed };
-
-struct ReadBytesResult
-{
-    ReadStatus status = ReadStatus::Failed;
-    QByteArray bytes;
-    QString error; // the reason, when status is Failed
-};
-ReadBytesResult readRegularFile(const QString &path, qint64 maxBytes = -1);
-
-// The same, decoded (see decodeText) into lines.
-struct ReadResult
-{
-    ReadStatus status = ReadStatus::Failed;
-    QStringList lines;
-    QString error; // the reason, when status is Failed
-};
-ReadResult readTextLines(const QString &path, qint64 maxBytes = -1);
-
-struct WriteResult
-{
-    QString error; // empty on success, otherwise the reason
-    explicit operator bool() const { return error.isEmpty(); }
-};
-WriteResult writeFileAtomically(const QString &path, const std::function<void(Utf8Builder &)> &fill,
-                                WriteOptions options = {});
-// Lines as joinLines encodes them.
-WriteResult writeTextLines(const QString &path, const QStringList &lines,
-                           WriteOptions options = {});
-
 } // namespace core
