@@ -1,21 +1,42 @@
 // Decoding line by line: a line that is valid UTF-8 decodes without loss (it
 // encodes back to the same bytes, less a byte-order mark at the very start of
 // the file); any other line decodes as Windows-1252, one character per byte.
-// Lines keep their count and their breaks whatever their encodings.
+// Lines (ended by CR or LF) keep their count and their breaks whatever their
+// encodings. A text behind a UTF-16 byte-order mark said to be read exactly
+// encodes back to its bytes.
 
 #include "check.h"
 #include "core/files/textcodec.h"
 
 #include <QByteArrayView>
+#include <QRegularExpression>
+#include <QStringEncoder>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QString text(bytes.size(), Qt::Uninitialized);
+        core::TextForm form;
+        text.truncate(core::decodeTextInto(text.data(), bytes, &form));
+        QStringEncoder utf16(bytes[0] == '\xFF' ? QStringEncoder::Utf16LE
+                                                : QStringEncoder::Utf16BE);
+        if (form.exact)
+            fuzzcheck::expectEqual(QByteArray(utf16.encode(text)), bytes.mid(2),
+                                   "an exact UTF-16 text encodes back to its bytes");
+        return 0;
+    }
     const QString text = core::decodeText(bytes);
-    const QList<QByteArray> byteLines = bytes.split('\n');
-    const QStringList textLines = text.split(u'\n');
+    QList<QByteArray> byteLines = {{}};
+    for (const char c : bytes) {
+        if (c == '\r' || c == '\n')
+            byteLines.append({});
+        else
+            byteLines.last().append(c);
+    }
+    const QStringList textLines = text.split(QRegularExpression(QStringLiteral("[\r\n]")));
     fuzzcheck::expect(byteLines.size() == textLines.size(), "every line break is kept");
     if (byteLines.size() != textLines.size())
         return 0;

@@ -38,7 +38,7 @@ TEST(CoreDirectoryFile, ParsesLines)
         {"<b><<b>b>", DirectoryEntry{"", "", true}},
         {"<b", DirectoryEntry{"<b", "", false}},
         {"|phone: 1", DirectoryEntry{"", "phone: 1", false}},
-        {"Ann|phone: 1|x", DirectoryEntry{"Ann", "phone: 1", false}},
+        {"Ann|phone: 1|x", DirectoryEntry{"Ann", "phone: 1|x", false}},
         {"<b>Bob", DirectoryEntry{"Bob", "", true}},
         {"", std::nullopt}};
     for (const auto &[line, want] : rows)
@@ -52,7 +52,8 @@ TEST(CoreDirectoryFile, ReadsAndWritesBackInNormalForm)
     const std::tuple<QByteArray, QList<DirectoryEntry>, QByteArray> rows[] = {
         {"Ann|phone: 1\r\n<b>Bob|fax: 2\r\n", annBob, "Ann|phone: 1\r\n<b>Bob|fax: 2\r\n"},
         {"Ann|phone: 1\n\n\r\n<B>Bob|fax: 2", annBob, "Ann|phone: 1\r\n<b>Bob|fax: 2\r\n"},
-        {"<b>A<b>nn|1|old\r\n", {{"Ann", "1", true}}, "<b>Ann|1\r\n"},
+        {"Ann|phone: 1\r<b>Bob|fax: 2\r", annBob, "Ann|phone: 1\r\n<b>Bob|fax: 2\r\n"},
+        {"<b>A<b>nn|1|old\r\n", {{"Ann", "1|old", true}}, "<b>Ann|1|old\r\n"},
         {"Ren\xE9|\x80 1\tx\r\n",
          {{u8("Ren\xC3\xA9"), u8("\xE2\x82\xAC 1\tx"), false}},
          "Ren\xC3\xA9|\xE2\x82\xAC 1\tx\r\n"},
@@ -78,6 +79,78 @@ TEST(CoreDirectoryFile, ReadsAndWritesBackInNormalForm)
         EXPECT_EQ(fileBytes(path), rewritten);
         EXPECT_EQ(modeOf(path), 0600);
         EXPECT_EQ(readAll(*folder), entries);
+    }
+}
+
+// What text reads as, whether it is exactly what writing it back gives, and
+// whether writing keeps all of it (other line ends, encoding and byte-order
+// mark aside).
+TEST(CoreDirectoryFile, ReadsTextAndTellsWhatWritingKeeps)
+{
+    const DirectoryEntry ann{"Ann", "1", false}, bob{"Bob", "2", false};
+    const std::tuple<const char *, QByteArray, QList<DirectoryEntry>, bool, bool> rows[] = {
+        {"later bar",
+         "Ann|phone: 555-1234 | ext. 22\tnote: 4711\r\n",
+         {{"Ann", "phone: 555-1234 | ext. 22\tnote: 4711", false}},
+         true,
+         true},
+        {"bars only", "|a||b|\r\n", {{"", "a||b|", false}}, true, true},
+        {"CR", "Ann|1\rBob|2\r", {ann, bob}, false, true},
+        {"LF", "Ann|1\nBob|2", {ann, bob}, false, true},
+        {"mixed",
+         "Ann|1\r\nBob|2\rCy|\nDee\r\n",
+         {ann, bob, {"Cy", "", false}, {"Dee", "", false}},
+         false,
+         true},
+        {"CR CR LF", "Ann|1\r\r\nBob|2\r\n", {ann, bob}, false, false},
+        {"empty line", "Ann|1\r\n\r\n", {ann}, false, false},
+        {"UTF-16 LE",
+         QByteArrayLiteral("\xFF\xFE"
+                           "A\0n\0n\0|\0\xAC\x20\r\0B\0o\0b\0|\0"
+                           "2\0"),
+         {{"Ann", u8("\xE2\x82\xAC"), false}, bob},
+         false,
+         true},
+        {"UTF-16 BE",
+         QByteArrayLiteral("\xFE\xFF\xFE\xFF\0|\0"
+                           "1\0\r\0\n"),
+         {{QStringLiteral("\uFEFF"), "1", false}},
+         false,
+         true},
+        {"UTF-16 cut",
+         QByteArrayLiteral("\xFF\xFE"
+                           "A\0|\0"
+                           "1"),
+         {{"A", QStringLiteral("\uFFFD"), false}},
+         false,
+         false},
+        {"UTF-16 half pair",
+         QByteArrayLiteral("\xFF\xFE"
+                           "A\0|\0\x00\xD8"),
+         {{"A", QStringLiteral("\xD800"), false}},
+         false,
+         false},
+        {"capital marker", "<B>Ann|1\r\n", {{"Ann", "1", true}}, false, true},
+        {"second marker", "<b>A<b>nn|1\r\n", {{"Ann", "1", true}}, false, false},
+        {"no bar", "Ann\r\n", {{"Ann", "", false}}, false, true},
+        {"Windows-1252", "M\xFCller|1\r\n", {{u8("M\xC3\xBCller"), "1", false}}, false, true},
+        {"NUL",
+         QByteArrayLiteral("A\0|1\r\n"),
+         {{QString(QChar(u'A')) + QChar(0), "1", false}},
+         true,
+         true}};
+    for (const auto &[name, bytes, entries, asWritten, keepsAll] : rows) {
+        SCOPED_TRACE(name);
+        QString text(bytes.size(), Qt::Uninitialized);
+        core::TextForm form;
+        text.truncate(core::decodeTextInto(text.data(), bytes, &form));
+        QList<DirectoryEntry> read;
+        const core::DirectoryTextFit fit =
+            core::parseDirectoryText(text, form, [&](DirectoryEntry &&e) { read.append(e); });
+        EXPECT_EQ(read, entries);
+        EXPECT_EQ(fit.asWritten, asWritten);
+        EXPECT_EQ(fit.keepsAll, keepsAll);
+        EXPECT_EQ(core::formatDirectoryFile(entries) == bytes, asWritten);
     }
 }
 

@@ -12,7 +12,7 @@ const std::pair<const char *, QStringList> kDecodeRows[] = {
     {"a\r\nb\n", {"a", "b"}},
     {"a\r\n\r\nb\n", {"a", "", "b"}},
     {"\n", {""}},
-    {"a\rb\n", {"a\rb"}}, // a lone CR is not a line break
+    {"a\rb\r\r\nc\n", {"a", "b", "", "c"}}, // a lone CR is a line break too
     {"a\t b \r\n", {"a\t b "}},
     {"\xEF\xBB\xBFhi\r\n", {"hi"}},                               // byte-order mark is dropped
     {"\xEF\xBB\xBF\xEF\xBB\xBFhi", {QStringLiteral("\uFEFFhi")}}, // only the first one

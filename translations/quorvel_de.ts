@@ -296,6 +296,10 @@
         <source>the version another program wrote can&apos;t be kept as %1: %2</source>
         <translation>die von einem anderen Programm geschriebene Fassung kann nicht als %1 behalten werden: %2</translation>
     </message>
+    <message>
+        <source>the file as it was read can&apos;t be kept as %1: %2</source>
+        <translation>die Datei, wie sie gelesen wurde, kann nicht als %1 behalten werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>FileIoText</name>
@@ -416,6 +420,10 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
     <message>
         <source>Can&apos;t save the directory to %1: %2.</source>
         <translation>Das Verzeichnis kann nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>The directory file %1 held text that Quorvel can&apos;t write back exactly as it was (such as empty lines, extra bold markers or characters that could not be read), so the file as it was read is kept as %2.</source>
+        <translation>Die Verzeichnisdatei %1 enthielt Text, den Quorvel nicht genau so zurückschreiben kann, wie er war (etwa leere Zeilen, zusätzliche Fettmarken oder Zeichen, die nicht gelesen werden konnten). Darum wird die Datei, wie sie gelesen wurde, als %2 behalten.</translation>
     </message>
 </context>
 <context>

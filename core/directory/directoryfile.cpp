@@ -42,40 +42,33 @@ template <typename Piece> QString withoutMarkers(QStringView name, Piece piece)
     return kept;
 }
 
-// Where a line's first and second "|" are (-1 when there is none).
-struct Bars
-{
-    qsizetype first = -1;
-    qsizetype second = -1;
-};
-
-// Reads one line whose bars are given; piece(view) makes the entry's
-// strings from parts of it. asWritten, when given, is cleared unless writing
-// the entry back gives the same line.
+// Reads one line whose first "|" is at bar (-1: none); piece(view) makes
+// the entry's strings from parts of it. fit, when given, is cleared of what
+// writing the entry back would not give.
 template <typename Piece>
-std::optional<DirectoryEntry> parseLineWith(QStringView line, Bars bars, Piece piece,
-                                            bool *asWritten = nullptr)
+std::optional<DirectoryEntry> parseLineWith(QStringView line, qsizetype bar, Piece piece,
+                                            DirectoryTextFit *fit = nullptr)
 {
     if (line.isEmpty()) {
-        if (asWritten)
-            *asWritten = false;
+        // Skipped: nothing is written back for it.
+        if (fit)
+            *fit = {};
         return std::nullopt;
     }
     DirectoryEntry entry;
-    const qsizetype bar = bars.first;
     const QStringView name = bar < 0 ? line : line.left(bar);
-    qsizetype end = -1;
-    if (bar >= 0) {
-        end = bars.second < 0 ? line.size() : bars.second;
-        entry.numbers = piece(line.sliced(bar + 1, end - bar - 1));
-    }
+    if (bar >= 0)
+        entry.numbers = piece(line.sliced(bar + 1));
     // A bold entry's name loses every marker; any other name is kept as it is.
     entry.bold = markerAt(name, 0);
     entry.name = entry.bold ? withoutMarkers(name, piece) : piece(name);
+    if (!fit)
+        return entry;
     // The writer puts one "|" and, for a bold entry, one lower-case marker.
-    if (asWritten && (end != line.size() ||
-                      (entry.bold && (name[1] != u'b' || entry.name.size() != name.size() - 3))))
-        *asWritten = false;
+    if (entry.bold && entry.name.size() != name.size() - 3)
+        *fit = {};
+    else if (bar < 0 || (entry.bold && name[1] != u'b'))
+        fit->asWritten = false;
     return entry;
 }
 
@@ -88,11 +81,8 @@ bool beginsWithBoldMarker(QStringView name)
 
 std::optional<DirectoryEntry> parseDirectoryLine(QStringView line)
 {
-    Bars bars;
-    bars.first = indexOfUnit(line, u'|');
-    if (bars.first >= 0)
-        bars.second = indexOfUnit(line, u'|', bars.first + 1);
-    return parseLineWith(line, bars, [](QStringView piece) { return piece.toString(); });
+    return parseLineWith(line, indexOfUnit(line, u'|'),
+                         [](QStringView piece) { return piece.toString(); });
 }
 
 QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines)
@@ -193,40 +183,35 @@ void writeEntries(Utf8Builder &out, const std::function<void(const EntryVisitor 
     }
 }
 
-bool parseDirectoryText(QStringView text, bool plainUtf8,
-                        const std::function<void(DirectoryEntry &&)> &add)
+DirectoryTextFit parseDirectoryText(QStringView text, const TextForm &form,
+                                    const std::function<void(DirectoryEntry &&)> &add)
 {
     const auto piece = [](QStringView view) {
         return QString::fromRawData(view.data(), view.size());
     };
     const char16_t *const units = text.utf16();
-    bool asWritten = plainUtf8;
-    // One pass over each line finds its bars and its end together.
+    DirectoryTextFit fit{form.plainUtf8, form.exact};
+    // One pass over each line finds its first bar and its end together.
     const qsizetype size = text.size();
     for (qsizetype start = 0; start < size;) {
-        Bars bars;
-        qsizetype end = indexOfEither(text, u'|', u'\n', start);
+        qsizetype bar = -1;
+        qsizetype end = indexOfAny(text, u'|', u'\r', u'\n', start);
         if (end >= 0 && units[end] == u'|') {
-            bars.first = end - start;
-            end = indexOfEither(text, u'|', u'\n', end + 1);
-            if (end >= 0 && units[end] == u'|') {
-                bars.second = end - start;
-                end = indexOfUnit(text, u'\n', end + 1);
-            }
+            bar = end - start;
+            end = indexOfEither(text, u'\r', u'\n', end + 1);
         }
         if (end < 0)
             end = size;
-        // A CR before the line's end is not part of it. The writer ends
-        // every line, the last one too, with CR LF.
-        const bool cr = end > start && units[end - 1] == u'\r';
-        if (!cr || end == size)
-            asWritten = false;
-        const QStringView line = text.sliced(start, end - start - (cr ? 1 : 0));
-        if (auto entry = parseLineWith(line, bars, piece, &asWritten))
+        // CR, LF and CR LF end a line; the writer ends every line, the last
+        // one too, with CR LF.
+        const bool crLf = end + 1 < size && units[end] == u'\r' && units[end + 1] == u'\n';
+        if (!crLf)
+            fit.asWritten = false;
+        if (auto entry = parseLineWith(text.sliced(start, end - start), bar, piece, &fit))
             add(std::move(*entry));
-        start = end + 1;
+        start = end + (crLf ? 2 : 1);
     }
-    return asWritten;
+    return fit;
 }
 
 Result<DirectoryRead> ReadDirectoryFile(const Folder &folder,
@@ -239,8 +224,12 @@ Result<DirectoryRead> ReadDirectoryFile(const Folder &folder,
     DirectoryRead read{file->stamp, false};
     if (file->missing)
         return read;
-    expect(countUnit(file->text, u'\n') + 1);
-    read.asWritten = parseDirectoryText(file->text, file->plainUtf8, add);
+    // As many lines as line ends, plus one, where they are all of one form
+    // (a CR LF counts once); mixed ones make the list grow as it is read.
+    expect(std::max(countUnit(file->text, u'\n'), countUnit(file->text, u'\r')) + 1);
+    const DirectoryTextFit fit = parseDirectoryText(file->text, file->form, add);
+    read.asWritten = fit.asWritten;
+    read.keepsAll = fit.keepsAll;
     return read;
 }
 

@@ -30,16 +30,28 @@ inline constexpr char kDefaultDirectoryLine[] = "Default|phone: 555-1234";
 bool beginsWithBoldMarker(QStringView name);
 
 // Reads one line of the directory file. An empty line gives nothing; a line
-// without "|" is an entry with that name and no number lines. Anything after
-// a second "|" is ignored.
+// without "|" is an entry with that name and no number lines. All the text
+// after the first "|" is the number lines, a later "|" included.
 std::optional<DirectoryEntry> parseDirectoryLine(QStringView line);
 
+// What writing the entries read from a text back would give.
+struct DirectoryTextFit
+{
+    // Exactly the bytes the text was decoded from.
+    bool asWritten = false;
+    // All of the text, in another form at most: other line ends, another
+    // encoding, a byte-order mark, a bold marker in capitals, a "|" after a
+    // name that had none. Not so when the text held empty lines (which are
+    // skipped), a bold name holding more markers (which are removed), or
+    // characters its decoding replaced.
+    bool keepsAll = false;
+};
+
 // Reads the entries of decoded directory-file text, handing each to add in
-// file order; their strings point into the text. Returns whether the text
-// holds exactly what writing the entries back gives (plainUtf8: the bytes it
-// was decoded from were UTF-8 throughout, without a byte-order mark).
-bool parseDirectoryText(QStringView text, bool plainUtf8,
-                        const std::function<void(DirectoryEntry &&)> &add);
+// file order; their strings point into the text. form tells how the text
+// stood in the bytes it was decoded from.
+DirectoryTextFit parseDirectoryText(QStringView text, const TextForm &form,
+                                    const std::function<void(DirectoryEntry &&)> &add);
 
 // All entries of the file's lines, in order.
 QList<DirectoryEntry> parseDirectoryLines(const QStringList &lines);
@@ -70,10 +82,12 @@ struct DirectoryRead
     // The file holds exactly the bytes that writing its entries back would
     // give (UTF-8, CR LF after every line, each line as the writer makes it).
     bool asWritten = false;
+    // Writing its entries back keeps all of its text (see DirectoryTextFit).
+    bool keepsAll = true;
 };
 
 // Reads the directory file of a held folder, handing each entry to `add` in
-// file order; `expect` is told first how many entries there are at most. A
+// file order; `expect` is told first how many entries to make room for. A
 // missing file is an empty directory; a file that exists but cannot be read
 // (a link, a FIFO, no permission) fails with the reason.
 Result<DirectoryRead> ReadDirectoryFile(const Folder &folder,

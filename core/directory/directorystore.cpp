@@ -34,6 +34,12 @@ QString outsideCopyName(const QDateTime &when)
            when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
+QString asReadCopyName(const QDateTime &when)
+{
+    return QLatin1String(kDirectoryFileName) + QStringLiteral(".as-read-") +
+           when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
 DirectoryStore::DirectoryStore(QString appFolder, QString userName)
     : appFolder_(std::move(appFolder)), userName_(std::move(userName))
 {
@@ -138,6 +144,7 @@ Result<> DirectoryStore::writeDefaultFile()
     if (written) {
         known_ = *written;
         asWritten_ = true;
+        keepsAll_ = true;
     }
     return written.status();
 }
@@ -149,6 +156,7 @@ Result<> DirectoryStore::read(const std::function<void(qsizetype)> &expect,
     if (result) {
         known_ = result->stamp;
         asWritten_ = result->asWritten;
+        keepsAll_ = result->keepsAll;
     }
     return result.status();
 }
@@ -185,6 +193,21 @@ Result<> DirectoryStore::keepOutsideVersion(const QDateTime &now, SaveReport &re
     return {};
 }
 
+Result<> DirectoryStore::keepAsRead(const QDateTime &now, SaveReport &report)
+{
+    QString sideName = asReadCopyName(now);
+    for (int n = 2; folder_.stampOf(sideName).exists; ++n)
+        sideName = asReadCopyName(now) + QStringLiteral("-%1").arg(n);
+    if (const Result<> kept = keepSideCopy(folder_, QLatin1String(kDirectoryFileName), sideName);
+        !kept)
+        return Result<>::failure(
+            DirectoryStoreText::tr("the file as it was read can't be kept as %1: %2")
+                .arg(sideName, kept.error()));
+    report.asReadCopy = folder_.filePath(sideName);
+    keepsAll_ = true; // kept once; later saves write over only what was written
+    return {};
+}
+
 Result<DirectoryStore::SaveReport>
 DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
                      const QDateTime &now)
@@ -217,6 +240,12 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
         if (const Result<> kept = keepOutsideVersion(now, report); !kept)
             return Saved::failure(kept.error(), report);
     }
+    // The file as read, when writing would not give back all it holds, is
+    // kept before it is first written over.
+    if (!keepsAll_ && onDisk.regular && onDisk == known_) {
+        if (const Result<> kept = keepAsRead(now, report); !kept)
+            return Saved::failure(kept.error(), report);
+    }
 
     // The day's first save keeps the file as it was; a backup that fails
     // never stops the save.
@@ -230,6 +259,7 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
         return Saved::failure(written.error(), report);
     known_ = *written;
     asWritten_ = true;
+    keepsAll_ = true;
     return report;
 }
 

@@ -55,6 +55,7 @@ public:
     {
         Outcome outcome = Outcome::Saved;
         QString sideCopy;       // the file the outside version was kept as, if any
+        QString asReadCopy;     // the file the file as read was kept as, if any
         QString movedTo;        // where the data folder is now, when it was moved away
         bool recreated = false; // the data folder had been removed and was made again
         QString backupError;    // the day's backup could not be kept (the save went on)
@@ -66,7 +67,9 @@ public:
     // folder moved away is still written to; one removed is made again,
     // checked, held and locked before the save. With `changed` false and the
     // file as it was last read or written, holding exactly what would be
-    // written, nothing is written.
+    // written, nothing is written. A file read with text that writing cannot
+    // give back is kept as it was read under a side name beside it, once,
+    // before it is first written over.
     Result<SaveReport> save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
                             const QDateTime &now = QDateTime::currentDateTime());
 
@@ -85,6 +88,7 @@ public:
 private:
     Result<> reopenRemovedFolder();
     Result<> keepOutsideVersion(const QDateTime &now, SaveReport &report);
+    Result<> keepAsRead(const QDateTime &now, SaveReport &report);
 
     QString appFolder_;
     QString userName_;
@@ -92,10 +96,15 @@ private:
     std::unique_ptr<Descriptor> lock_; // the lock file, held locked
     FileStamp known_;
     bool asWritten_ = false; // the file at known_ holds what writing would give
+    bool keepsAll_ = true;   // writing keeps all that the file at known_ holds
 };
 
 // The side name for the outside version of the directory file found at a
 // given local time: quorvel.dat.outside-YYYYMMDD-HHMMSS.
 QString outsideCopyName(const QDateTime &when);
+
+// The side name for the directory file as it was read, when writing cannot
+// give all of it back: quorvel.dat.as-read-YYYYMMDD-HHMMSS.
+QString asReadCopyName(const QDateTime &when);
 
 } // namespace core

@@ -357,7 +357,7 @@ Result<KeptText> readTextKeptUntilExit(const Folder &folder, const QString &name
     if (!text)
         return Result<KeptText>::failure(noMemory);
     keepUntilExit(text);
-    kept.text = QStringView(text, decodeTextInto(text, *content, &kept.plainUtf8));
+    kept.text = QStringView(text, decodeTextInto(text, *content, &kept.form));
     return kept;
 }
 

@@ -101,7 +101,7 @@ struct KeptText
 {
     bool missing = false;
     QStringView text;
-    bool plainUtf8 = false; // UTF-8 throughout, without a byte-order mark
+    TextForm form;
     FileStamp stamp;
 };
 Result<KeptText> readTextKeptUntilExit(const Folder &folder, const QString &name);

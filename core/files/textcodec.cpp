@@ -40,21 +40,20 @@ qsizetype decodeCp1252Into(QChar *out, QByteArrayView bytes)
 }
 
 // Calls f(begin, end) for each line of a text held as a sequence of code
-// units: a line ends at LF, a CR before the LF (or before the end) is not
-// part of the line, and a break after the last line adds no line.
+// units: a line ends at CR, LF or CR LF, which is not part of the line, and
+// a break after the last line adds no line.
 template <typename F> void forEachLineSpan(QStringView text, F f)
 {
     const qsizetype size = text.size();
     qsizetype start = 0;
     while (start < size) {
-        qsizetype end = indexOfUnit(text, u'\n', start);
-        if (end < 0)
-            end = size;
-        qsizetype lineEnd = end;
-        if (lineEnd > start && text.at(lineEnd - 1) == '\r')
-            --lineEnd;
-        f(start, lineEnd);
-        start = end + 1;
+        const qsizetype end = indexOfEither(text, u'\n', u'\r', start);
+        if (end < 0) {
+            f(start, size);
+            return;
+        }
+        f(start, end);
+        start = end + (text[end] == u'\r' && end + 1 < size && text[end + 1] == u'\n' ? 2 : 1);
     }
 }
 
@@ -71,9 +70,38 @@ qsizetype decodeUtf8Into(QChar *out, QByteArrayView bytes, bool dropBom)
     return utf8.hasError() ? -1 : end - out;
 }
 
+// Decodes UTF-16 bytes after their byte-order mark into out; returns the
+// number of code units written and clears exact when a character had to be
+// replaced.
+qsizetype decodeUtf16Into(QChar *out, QByteArrayView bytes, QStringDecoder::Encoding order,
+                          bool &exact)
+{
+    // A second mark is a character of the text, not a mark.
+    QStringDecoder utf16(order,
+                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QChar *end = utf16.appendToBuffer(out, bytes);
+    exact = !utf16.hasError() && bytes.size() % 2 == 0;
+    // A surrogate without its pair has no UTF-8 form.
+    for (const QChar *c = out; exact && c < end; ++c) {
+        if (c->isHighSurrogate() && c + 1 < end && (c + 1)->isLowSurrogate())
+            ++c;
+        else if (c->isSurrogate())
+            exact = false;
+    }
+    return end - out;
+}
+
+// The index just past the first CR or LF at or after start, or size.
+qsizetype pastLineBreak(const char *data, qsizetype start, qsizetype size)
+{
+    while (start < size && data[start] != '\n' && data[start] != '\r')
+        ++start;
+    return std::min(start + 1, size);
+}
+
 } // namespace
 
-qsizetype indexOfEither(QStringView text, char16_t a, char16_t b, qsizetype from)
+qsizetype indexOfAny(QStringView text, char16_t a, char16_t b, char16_t c, qsizetype from)
 {
     const char16_t *const data = text.utf16();
     const qsizetype size = text.size();
@@ -82,19 +110,26 @@ qsizetype indexOfEither(QStringView text, char16_t a, char16_t b, qsizetype from
     // Eight code units at a time.
     const __m128i first = _mm_set1_epi16(static_cast<short>(a));
     const __m128i second = _mm_set1_epi16(static_cast<short>(b));
+    const __m128i third = _mm_set1_epi16(static_cast<short>(c));
     for (; i + 8 <= size; i += 8) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
-        const int mask = _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi16(chunk, first), _mm_cmpeq_epi16(chunk, second)));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi16(chunk, first), _mm_cmpeq_epi16(chunk, second)),
+            _mm_cmpeq_epi16(chunk, third)));
         if (mask)
             return i + std::countr_zero(static_cast<unsigned>(mask)) / 2;
     }
 #endif
     for (; i < size; ++i) {
-        if (data[i] == a || data[i] == b)
+        if (data[i] == a || data[i] == b || data[i] == c)
             return i;
     }
     return -1;
+}
+
+qsizetype indexOfEither(QStringView text, char16_t a, char16_t b, qsizetype from)
+{
+    return indexOfAny(text, a, b, b, from);
 }
 
 qsizetype countUnit(QStringView text, char16_t c)
@@ -141,12 +176,21 @@ bool isBlank(QStringView text)
     return true;
 }
 
-qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, bool *plainUtf8)
+qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, TextForm *form)
 {
+    TextForm read;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const auto order = bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE;
+        const qsizetype decoded = decodeUtf16Into(out, bytes.sliced(2), order, read.exact);
+        if (form)
+            *form = read;
+        return decoded;
+    }
     // Most files are valid UTF-8 throughout: one pass decodes them.
     const qsizetype whole = decodeUtf8Into(out, bytes, true);
-    if (plainUtf8)
-        *plainUtf8 = whole >= 0 && !bytes.startsWith("\xEF\xBB\xBF");
+    read.plainUtf8 = whole >= 0 && !bytes.startsWith("\xEF\xBB\xBF");
+    if (form)
+        *form = read;
     if (whole >= 0)
         return whole;
     // Otherwise each line (with its line break) on its own. A line break is
@@ -155,8 +199,7 @@ qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, bool *plainUtf8)
     const char *const data = bytes.data();
     const qsizetype size = bytes.size();
     for (qsizetype start = 0; start < size;) {
-        const void *lf = std::memchr(data + start, '\n', static_cast<std::size_t>(size - start));
-        const qsizetype end = lf ? static_cast<const char *>(lf) - data + 1 : size;
+        const qsizetype end = pastLineBreak(data, start, size);
         const QByteArrayView line = bytes.sliced(start, end - start);
         const qsizetype decoded = decodeUtf8Into(p, line, start == 0);
         p += decoded >= 0 ? decoded : decodeCp1252Into(p, line);

@@ -14,13 +14,24 @@ namespace core {
 // is read as UTF-8 and any other line as Windows-1252, so that files written
 // by the Windows program and hand edits in either encoding read correctly and
 // one stray byte never changes how the rest of the file reads. A byte-order
-// mark at the very start is dropped.
+// mark at the very start is dropped; one of UTF-16 (either byte order) makes
+// the whole text UTF-16, as editors save "Unicode" text.
 QString decodeText(QByteArrayView bytes);
 
+// How the decoded text stood in its bytes.
+struct TextForm
+{
+    bool plainUtf8 = false; // UTF-8 throughout, without a byte-order mark
+    // Every character read is one the bytes held: nothing was replaced (a
+    // UTF-16 text cut inside a character, or a surrogate without its pair,
+    // which UTF-8 cannot hold).
+    bool exact = true;
+};
+
 // Decodes as decodeText does into out, which has room for one code unit per
-// byte; returns the number of code units written. When plainUtf8 is given it
-// tells whether the bytes were UTF-8 throughout, without a byte-order mark.
-qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, bool *plainUtf8 = nullptr);
+// byte; returns the number of code units written. When form is given it
+// tells how the text stood in the bytes.
+qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, TextForm *form = nullptr);
 
 // Decodes Windows-1252 bytes (every byte is a character).
 QString decodeWindows1252(QByteArrayView bytes);
@@ -29,8 +40,8 @@ QString decodeWindows1252(QByteArrayView bytes);
 // is not a space here).
 bool isBlank(QStringView text);
 
-// Splits text into lines. A line ends at LF or CR LF; the line break is not
-// part of the line. A break after the last line adds no empty line, and an
+// Splits text into lines. A line ends at CR, LF or CR LF; the line break is
+// not part of the line. A break after the last line adds no empty line, and an
 // empty text has no lines at all.
 QStringList splitLines(const QString &text);
 
@@ -41,6 +52,8 @@ qsizetype countUnit(QStringView text, char16_t c);
 qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from = 0);
 // Position of the first code unit that is a or b at or after from, or -1.
 qsizetype indexOfEither(QStringView text, char16_t a, char16_t b, qsizetype from = 0);
+// Position of the first code unit that is a, b or c at or after from, or -1.
+qsizetype indexOfAny(QStringView text, char16_t a, char16_t b, char16_t c, qsizetype from = 0);
 
 // decodeText and splitLines in one step.
 QStringList decodeLines(QByteArrayView bytes);

@@ -163,6 +163,13 @@ QStringList DirectoryService::notesOf(const DirectoryStore::SaveReport &report)
             ServiceText::tr("The directory file %1 was changed by another program. That version "
                             "was kept as %2, and Quorvel's directory was saved in %1.")
                 .arg(file, native(report.sideCopy)));
+    // Told also beside a save that failed: the copy is there all the same.
+    if (!report.asReadCopy.isEmpty())
+        notes.append(ServiceText::tr("The directory file %1 held text that Quorvel can't write "
+                                     "back exactly as it was (such as empty lines, extra bold "
+                                     "markers or characters that could not be read), so the file "
+                                     "as it was read is kept as %2.")
+                         .arg(file, native(report.asReadCopy)));
     return notes;
 }
 

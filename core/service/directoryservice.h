@@ -64,8 +64,8 @@ public:
     // Saves the model's entries (changed: something changed since the last
     // read or save; see DirectoryStore::save). The texts are what the user
     // is told of what the save found: an outside version left or kept, the
-    // data folder moved or made again, and a backup that failed (once per
-    // run). A failure is what the user is told, and still carries the texts.
+    // file as read kept, the data folder moved or made again, and a backup
+    // that failed (once per run). A failure is what the user is told, and still carries the texts.
     Result<QStringList> save(const DirectoryModel &model, bool changed,
                              const QDateTime &now = QDateTime::currentDateTime());
     // Something stands at the directory file's name (after a failed save:
