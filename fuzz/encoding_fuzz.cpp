@@ -29,10 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     const QString text = core::decodeText(bytes);
-    QList<QByteArray> byteLines = {{}};
+    QList<QByteArray> byteLines = {QByteArray()};
     for (const char c : bytes) {
         if (c == '\r' || c == '\n')
-            byteLines.append({});
+            byteLines.append(QByteArray());
         else
             byteLines.last().append(c);
     }

@@ -79,14 +79,17 @@ qsizetype decodeUtf16Into(QChar *out, QByteArrayView bytes, QStringDecoder::Enco
     // A second mark is a character of the text, not a mark.
     QStringDecoder utf16(order,
                          QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QChar *end = utf16.appendToBuffer(out, bytes);
+    QChar *const end = utf16.appendToBuffer(out, bytes);
     exact = !utf16.hasError() && bytes.size() % 2 == 0;
-    // A surrogate without its pair has no UTF-8 form.
-    for (const QChar *c = out; exact && c < end; ++c) {
-        if (c->isHighSurrogate() && c + 1 < end && (c + 1)->isLowSurrogate())
+    // A surrogate without its pair has no UTF-8 form: it is replaced here,
+    // so that the text reads the same once written.
+    for (QChar *c = out; c < end; ++c) {
+        if (c->isHighSurrogate() && c + 1 < end && (c + 1)->isLowSurrogate()) {
             ++c;
-        else if (c->isSurrogate())
+        } else if (c->isSurrogate()) {
+            *c = QChar::ReplacementCharacter;
             exact = false;
+        }
     }
     return end - out;
 }
