@@ -205,6 +205,12 @@ Result<> DirectoryStore::keepAsRead(const QDateTime &now, SaveReport &report)
                 .arg(sideName, kept.error()));
     report.asReadCopy = folder_.filePath(sideName);
     keepsAll_ = true; // kept once; later saves write over only what was written
+    // The link changed the file's change time, not its content: the stamp
+    // follows, so that the file is still known as the one read.
+    const FileStamp linked = folder_.stampOf(QLatin1String(kDirectoryFileName));
+    if (linked.device == known_.device && linked.inode == known_.inode &&
+        linked.size == known_.size && linked.modifiedNs == known_.modifiedNs)
+        known_ = linked;
     return {};
 }
 
