@@ -130,9 +130,11 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
         if (saved == AsRead) {
             EXPECT_TRUE(written == (directory.endsWith("\r\n") ? directory : directory + "\r\n"));
         } else if (saved == OneLinePerEntry) { // one per line but empty ones
+            QByteArray lines = directory;
+            lines.replace("\r\n", "\n").replace('\r', '\n'); // CR LF, CR and LF end a line
             qsizetype entries = 0;
-            for (const QByteArray &line : directory.split('\n'))
-                entries += line.isEmpty() || line == "\r" ? 0 : 1;
+            for (const QByteArray &line : lines.split('\n'))
+                entries += line.isEmpty() ? 0 : 1;
             EXPECT_TRUE(QByteArrayView(written).isValidUtf8() && written.endsWith("\r\n"));
             EXPECT_EQ(written.count('\n'), written.count("\r\n"));
             EXPECT_EQ(written.count("\r\n"), entries);
@@ -149,6 +151,12 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
             folderContents(app.path()).filter(QRegularExpression("^[^/]*(/[^/]*)?$"));
         files.removeOne("colorkeys.dat");
         files.removeOne(user + "/backups");
+        if (saved == OneLinePerEntry) { // empty lines: the file as read is kept, and told
+            const QStringList kept = files.filter(".as-read-");
+            ASSERT_EQ(kept.size(), 1);
+            EXPECT_TRUE(fileBytes(app.path() + '/' + kept[0]) == directory);
+            EXPECT_TRUE(files.removeOne(kept[0]) && files.removeOne(user + "/quorvel.notice"));
+        }
         EXPECT_EQ(files, sorted({"quorvel", "quorvel.portable", user, user + "/quorvel.dat"}));
         EXPECT_TRUE(saved != Refused || !QFile::exists(app.keywordFile()));
     }
