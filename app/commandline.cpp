@@ -187,7 +187,7 @@ int exportFile(const CommandLine &commandLine, const QString &appFolder, const Q
                                                      : core::formatForName(commandLine.format);
     Result<> done = service.readSaved(directory);
     if (done)
-        done = core::DirectoryService::exportTo(directory, file, *format);
+        done = service.exportTo(directory, file, *format);
     if (!done) {
         printError(done.error());
         return kExitCannotStart;

@@ -120,9 +120,7 @@ void frmMain::exportTo(const QString &path, const QString &format)
             platform::vbExclamation, tr("Export"), this);
         return;
     }
-    if (const core::Result<> exported =
-            core::DirectoryService::exportTo(*directory_, path, *chosen);
-        !exported)
+    if (const core::Result<> exported = service_->exportTo(*directory_, path, *chosen); !exported)
         platform::MsgBox(exported.error(), platform::vbExclamation, tr("Export"), this);
     else
         tellExported(QDir::toNativeSeparators(path));

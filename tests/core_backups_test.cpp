@@ -40,11 +40,11 @@ struct DataFolder
     QTemporaryDir dir;
 };
 
-QStringList days(int first, int last)
+QStringList days(int first, int last, const char *month = "02")
 {
     QStringList names;
     for (int day = first; day <= last; ++day)
-        names.append(QString("quorvel-2024-02-%1.dat").arg(day, 2, 10, QChar('0')));
+        names.append(QString("quorvel-2024-%1-%2.dat").arg(month).arg(day, 2, 10, QChar('0')));
     return names;
 }
 
@@ -57,6 +57,7 @@ TEST(Backups, OncePerDayNewestFourteenNothingElse)
                                    .split(' ');
     const QStringList othersAfter =
         QStringList(others).replaceInStrings(QRegularExpression("[/@]$"), "");
+    const QStringList later = days(2, 15, "03");
     // Backups before, directory file, backups/ after, today's made, removed.
     const std::tuple<const char *, QStringList, bool, QStringList, bool, QStringList> rows[] = {
         {"first save", {}, true, {kTodayName}, true, {}},
@@ -64,6 +65,13 @@ TEST(Backups, OncePerDayNewestFourteenNothingElse)
         {"no directory yet", {}, false, {}, false, {}},
         {"fourteen kept", days(14, 28) + others, true,
          othersAfter + days(16, 28) + QStringList(kTodayName), true, days(14, 15)},
+        // Dated later than today (a clock set wrong): neither counted nor removed.
+        {"later ones left",
+         later + days(28, 28),
+         true,
+         days(28, 28) + QStringList(kTodayName) + later,
+         true,
+         {}},
     };
     for (const auto &[name, before, directory, after, made, removed] : rows) {
         SCOPED_TRACE(name);

@@ -43,3 +43,28 @@ TEST(CoreDataFolder, MakesOrAcceptsAFolderAndRefusesAnythingElse)
     EXPECT_EQ(folderContents(elsewhere.path()), QStringList());
     EXPECT_EQ(fileBytes(a.filePath("plainfile")), "x");
 }
+
+// Folders others could tamper with are refused before anything is made, naming
+// the folder and the fix; a sticky application folder is shared safely.
+TEST(CoreDataFolder, RefusesFoldersOthersMayWrite)
+{
+    // Application folder's mode, user folder's mode (0: none), refused: 'a'pp or 'u'ser folder.
+    const std::tuple<int, int, char> rows[] = {
+        {0755, 0705, 0}, {01777, 0700, 0},  {01777, 0, 0},     {0777, 0700, 'a'},
+        {0775, 0, 'a'},  {0755, 0770, 'u'}, {01777, 0702, 'u'}};
+    for (const auto &[appMode, userMode, refused] : rows) {
+        QTemporaryDir app;
+        const QString folder = app.filePath("Ann Lee");
+        ASSERT_TRUE(!userMode || (QDir().mkdir(folder) &&
+                                  ::chmod(QFile::encodeName(folder), mode_t(userMode)) == 0));
+        ASSERT_EQ(::chmod(QFile::encodeName(app.path()), mode_t(appMode)), 0);
+        const auto r = core::checkDataFolder(app.path(), "Ann Lee");
+        const QString named = refused == 'u' ? folder : app.path();
+        EXPECT_EQ(r.ok(), !refused) << std::oct << appMode << ' ' << userMode;
+        EXPECT_TRUE(!refused || (r.error().contains(named + ' ') &&
+                                 r.error().endsWith("\nTo make it safe, run: chmod go-w " +
+                                                    (refused == 'u' ? "'" + named + "'" : named))))
+            << r.error().toStdString();
+        EXPECT_EQ(QFileInfo::exists(folder), r.ok() || userMode);
+    }
+}

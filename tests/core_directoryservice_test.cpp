@@ -2,6 +2,8 @@
 #include "core/service/directoryservice.h"
 #include "support/fixtures.h"
 
+#include <unistd.h>
+
 using namespace testsupport;
 
 // A backup that cannot be kept is told beside the first save of the run only,
@@ -26,6 +28,31 @@ TEST(CoreDirectoryService, FailedBackupIsToldOncePerRun)
     EXPECT_TRUE(told[0].endsWith("\nThe directory itself was saved."));
     EXPECT_EQ(fileBytes(app.filePath("alice/quorvel.dat")),
               "Default|phone: 555-1234\r\nE0|\r\nE1|\r\nE2|\r\n");
+}
+
+// Export never writes over Quorvel's own data, whatever name leads to it.
+TEST(CoreDirectoryService, ExportRefusesTheDataFiles)
+{
+    QTemporaryDir app;
+    core::DirectoryService service(app.path(), "alice");
+    core::DirectoryModel directory;
+    ASSERT_TRUE(service.open() && service.read(directory));
+    const QString data = app.filePath("alice/quorvel.dat"), keys = app.filePath("colorkeys.dat");
+    ASSERT_TRUE(QFile::link(data, app.filePath("link.csv")));
+    ASSERT_EQ(::link(QFile::encodeName(data), QFile::encodeName(app.filePath("hard.csv"))), 0);
+    for (const QString name : {"alice/quorvel.dat", "link.csv", "hard.csv", "colorkeys.dat",
+                               "alice/../alice/new.csv", "out.csv"}) {
+        const auto r = service.exportTo(directory, app.filePath(name), core::ContactFormat::Csv);
+        const QString named = name.startsWith("colorkeys") ? keys
+                              : name.contains("new")       ? app.filePath("alice")
+                                                           : data;
+        // The reason names the data file or folder.
+        EXPECT_TRUE(name == "out.csv" ? r.ok() : r.error().section(": it ", 1).contains(named))
+            << name.toStdString() << ' ' << r.error().toStdString();
+    }
+    EXPECT_EQ(fileBytes(data), "Default|phone: 555-1234\r\n");
+    EXPECT_FALSE(QFile::exists(keys));
+    EXPECT_EQ(folderContents(app.filePath("alice")), QStringList{"quorvel.dat"});
 }
 
 // A file read with text that writing cannot give back is kept as it was read,

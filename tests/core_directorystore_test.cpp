@@ -2,6 +2,7 @@
 #include "support/fixtures.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -93,8 +94,7 @@ TEST(CoreDirectoryStore, SavesIntoTheHeldFolderWhenItWasMovedOrMadeAgain)
     EXPECT_TRUE(again && again->outcome == Store::Outcome::Saved) << again.error().toStdString();
     EXPECT_TRUE(again->recreated);
     EXPECT_EQ(fileBytes(removed.file), "Bob|2\r\n");
-    for (const auto &[name, mode] :
-         {std::pair{"", 0700}, {"/quorvel.dat", 0600}, {"/quorvel.lock", 0600}})
+    for (const auto &[name, mode] : {std::pair{"", 0700}, {"/quorvel.dat", 0600}})
         EXPECT_EQ(modeOf(removed.folder + name), mode) << name;
     Store second(removed.app.path(), "alice");
     ASSERT_TRUE(second.open());
@@ -135,34 +135,47 @@ TEST(CoreDirectoryStore, UnchangedSaveWritesOnlyAFileInAnotherForm)
     }
 }
 
-// Another copy's lock, on a lock file or a folder made again after this copy's
-// went, is neither removed nor written past.
-TEST(CoreDirectoryStore, AnotherCopysLockIsLeftAlone)
+// The lock is the folder's own: a file at an earlier version's lock file name is
+// left as it is, the lock is free once its holder lets go, and another copy's
+// lock on a folder made again after this copy's went is not written past.
+TEST(CoreDirectoryStore, LockIsOnTheFolderItself)
 {
-    for (const bool folderRemoved : {false, true}) {
-        SCOPED_TRACE(folderRemoved);
-        Opened a;
-        ASSERT_TRUE(folderRemoved ? QDir(a.folder).removeRecursively()
-                                  : QFile::remove(a.folder + "/quorvel.lock"));
-        Store b(a.app.path(), "alice");
-        ASSERT_TRUE(b.open());
-        ASSERT_EQ(b.lock(), Store::LockState::Locked);
-        for (int i = 0; i < 2; ++i)
-            EXPECT_EQ(a.save(true).ok(), !folderRemoved);
-        EXPECT_EQ(QFile::exists(a.file), !folderRemoved);
-        a.store.unlock();
-        Store c(a.app.path(), "alice");
-        ASSERT_TRUE(c.open());
-        EXPECT_EQ(c.lock(), Store::LockState::HeldByAnother);
-    }
+    Opened a;
+    const QString planted = a.folder + "/quorvel.lock"; // a hard link to the directory file
+    ASSERT_EQ(::link(QFile::encodeName(a.file), QFile::encodeName(planted)), 0);
+    const int mode = modeOf(a.file);
+    Store b(a.app.path(), "alice");
+    ASSERT_TRUE(b.open());
+    EXPECT_EQ(b.lock(), Store::LockState::HeldByAnother);
+    a.store.unlock();
+    EXPECT_EQ(b.lock(), Store::LockState::Locked);
+    EXPECT_EQ(fileBytes(a.file), "Ann|1\r\n");
+    EXPECT_EQ(modeOf(a.file), mode);
+    ASSERT_TRUE(QDir(a.folder).removeRecursively());
+    Store c(a.app.path(), "alice");
+    ASSERT_TRUE(c.open());
+    ASSERT_EQ(c.lock(), Store::LockState::Locked);
+    EXPECT_FALSE(a.save(true));
+    EXPECT_FALSE(QFile::exists(a.file));
 }
 
-TEST(CoreDirectoryStore, NoticeIsTakenOnce)
+// A notice is taken once; files another user put in the folder are not the
+// user's: a notice is neither shown nor removed, the directory file refused.
+TEST(CoreDirectoryStore, NoticeIsTakenOnceAndOnlyTheUsersOwn)
 {
     Opened o;
     EXPECT_TRUE(o.store.leaveNotice(u8("Zo\xC3\xAB")));
     EXPECT_EQ(o.store.takeNotice(), u8("Zo\xC3\xAB"));
     EXPECT_EQ(o.store.takeNotice(), QString());
+    for (const QString name : {"/quorvel.dat", "/quorvel.notice"}) {
+        replaceFile(o.folder + name, "Eve|1\r\n");
+        if (::geteuid() != 0 || ::chown(QFile::encodeName(o.folder + name), 65534, 65534) != 0)
+            GTEST_SKIP() << "only root can give a file to another user";
+    }
+    EXPECT_EQ(o.store.takeNotice(), QString());
+    EXPECT_EQ(fileBytes(o.folder + "/quorvel.notice"), "Eve|1\r\n");
+    const auto read = o.store.read([](qsizetype) {}, [](core::DirectoryEntry &&) {});
+    EXPECT_EQ(read.error(), "it belongs to another user");
 }
 
 } // namespace

@@ -58,7 +58,6 @@ TEST(EndToEnd, EverySignalThatEndsASessionSaves)
         const bool killed = signalNumber == SIGKILL;
         EXPECT_EQ(app.runOver("Ann|1\nBob|2", signalNumber), killed ? -1 : 0) << signalNumber;
         EXPECT_EQ(fileBytes(app.directoryFile()), killed ? "Ann|1\nBob|2" : "Ann|1\r\nBob|2\r\n");
-        EXPECT_EQ(QFile::exists(app.lockFile()), killed);
     }
 }
 
@@ -224,6 +223,25 @@ TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
     EXPECT_EQ(fileBytes(app.directoryFile()), added);
 }
 
+// A data folder others may write to is refused, for every user, before
+// anything is read or written: exit code 1, the folder and the fix said.
+TEST(EndToEnd, DataFolderOthersMayWriteIsRefused)
+{
+    Installed app;
+    app.setEnvironment("QT_QPA_PLATFORM", "none");
+    QDir().mkpath(app.dataFolder());
+    writeBytes(app.directoryFile(), "Ann|1\r\n");
+    const QStringList before = folderContents(app.path());
+    for (const auto &[mode, option] : {std::pair{0770, "--import"}, {0702, "--export"}}) {
+        ASSERT_EQ(::chmod(QFile::encodeName(app.dataFolder()), mode_t(mode)), 0);
+        const ProgramOutput run = app.run({option, app.path() + "/cards.vcf"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(("chmod go-w " + app.dataFolder() + '\n').toLocal8Bit()))
+            << run.err.toStdString();
+        EXPECT_EQ(folderContents(app.path()), before);
+    }
+}
+
 // Refusals only an ordinary user meets (root may read and write anything): each
 // names the file or folder and the reason, ends with exit code 1, changes nothing.
 TEST(EndToEnd, RefusedPermissionsAreNamedAndChangeNothing)
@@ -248,10 +266,7 @@ TEST(EndToEnd, RefusedPermissionsAreNamedAndChangeNothing)
          0200,
          {"--export", cards + ".csv"},
          {app.directoryFile(), "Permission denied"}},
-        {app.dataFolder(),
-         0500,
-         {"--import", cards},
-         {app.lockFile(), "Can't create the lock file"}},
+        {app.dataFolder(), 0500, {"--import", cards}, {app.directoryFile(), "Permission denied"}},
         {cards, 0200, {"--import", cards}, {cards, "Permission denied"}},
         {readOnly,
          0500,

@@ -222,6 +222,30 @@
         <source>it could not be created</source>
         <translation>er konnte nicht angelegt werden</translation>
     </message>
+    <message>
+        <source>To make it safe, run: chmod go-w %1</source>
+        <translation>Zum Absichern ausführen: chmod go-w %1</translation>
+    </message>
+    <message>
+        <source>The folder %1 that holds your data folder can&apos;t be used: other users can write to it (mode %2) and it has no sticky bit, so they could move your data folder away and put another in its place.</source>
+        <translation>Der Ordner %1, der Ihren Datenordner enthält, kann nicht verwendet werden: Andere Benutzer können in ihn schreiben (Modus %2), und er hat kein Sticky-Bit, sodass sie Ihren Datenordner wegschieben und einen anderen an seine Stelle legen könnten.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 can&apos;t be used: other users can write to it (mode %2), so they could replace your files or plant their own.</source>
+        <translation>Der Datenordner %1 kann nicht verwendet werden: Andere Benutzer können in ihn schreiben (Modus %2), sodass sie Ihre Dateien ersetzen oder eigene unterschieben könnten.</translation>
+    </message>
+    <message>
+        <source>it is Quorvel&apos;s own directory file %1</source>
+        <translation>es ist Quorvels eigene Verzeichnisdatei %1</translation>
+    </message>
+    <message>
+        <source>it is Quorvel&apos;s own keyword colour file %1</source>
+        <translation>es ist Quorvels eigene Schlüsselwort-Farbdatei %1</translation>
+    </message>
+    <message>
+        <source>it is in Quorvel&apos;s data folder %1, which holds only Quorvel&apos;s own files</source>
+        <translation>es liegt in Quorvels Datenordner %1, der nur Quorvels eigene Dateien enthält</translation>
+    </message>
 </context>
 <context>
     <name>DataLocationText</name>
@@ -289,12 +313,12 @@
         <translation>Der Datenordner %1 kann nicht verwendet werden: %2.</translation>
     </message>
     <message>
-        <source>its lock file %1 can&apos;t be taken</source>
-        <translation>seine Sperrdatei %1 kann nicht belegt werden</translation>
-    </message>
-    <message>
         <source>the version another program wrote can&apos;t be kept as %1: %2</source>
         <translation>die von einem anderen Programm geschriebene Fassung kann nicht als %1 behalten werden: %2</translation>
+    </message>
+    <message>
+        <source>the data folder %1, made again, can&apos;t be locked</source>
+        <translation>der neu angelegte Datenordner %1 kann nicht gesperrt werden</translation>
     </message>
     <message>
         <source>the file as it was read can&apos;t be kept as %1: %2</source>
@@ -380,14 +404,6 @@
         <translation>Die Verzeichnisdatei %1 kann nicht gelesen werden: %2.</translation>
     </message>
     <message>
-        <source>Quorvel is already running for %1 (lock file %2), can&apos;t start a second copy.</source>
-        <translation>Quorvel läuft bereits für %1 (Sperrdatei %2), eine zweite Instanz kann nicht gestartet werden.</translation>
-    </message>
-    <message>
-        <source>Can&apos;t create the lock file %2 for %1, can&apos;t start.</source>
-        <translation>Die Sperrdatei %2 für %1 kann nicht angelegt werden, Start nicht möglich.</translation>
-    </message>
-    <message>
         <source>Can&apos;t write the directory file %1: %2.</source>
         <translation>Die Verzeichnisdatei %1 kann nicht geschrieben werden: %2.</translation>
     </message>
@@ -420,6 +436,14 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
     <message>
         <source>Can&apos;t save the directory to %1: %2.</source>
         <translation>Das Verzeichnis kann nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>Quorvel is already running for %1 (it holds the lock on the data folder %2), can&apos;t start a second copy.</source>
+        <translation>Quorvel läuft bereits für %1 (es hält die Sperre auf dem Datenordner %2), eine zweite Instanz kann nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t lock the data folder %2 for %1 (%3), can&apos;t start.</source>
+        <translation>Der Datenordner %2 für %1 kann nicht gesperrt werden (%3), Start nicht möglich.</translation>
     </message>
     <message>
         <source>The directory file %1 held text that Quorvel can&apos;t write back exactly as it was (such as empty lines, extra bold markers or characters that could not be read), so the file as it was read is kept as %2.</source>

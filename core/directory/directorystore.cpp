@@ -2,7 +2,6 @@
 
 #include "core/files/backups.h"
 
-#include "core/files/descriptor.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,7 +10,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace core {
@@ -74,61 +72,26 @@ Result<FolderState> DirectoryStore::open()
 
 DirectoryStore::LockState DirectoryStore::lock()
 {
-    // The lock is the system's lock on the open lock file: it ends with the
-    // process however that ends, so a crashed copy's lock is free at once.
-    const int dir = folder_.descriptor();
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        auto file = std::make_unique<Descriptor>(::openat(
-            dir, kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-        struct stat opened
-        {
-        };
-        if (!file->valid() || ::fstat(file->get(), &opened) != 0 || !S_ISREG(opened.st_mode))
-            return LockState::Failed;
-        if (::flock(file->get(), LOCK_EX | LOCK_NB) != 0)
-            return errno == EWOULDBLOCK ? LockState::HeldByAnother : LockState::Failed;
-        // The copy that held it may have removed the file between the open
-        // and the lock: then the lock is on the file at the name now.
-        struct stat named
-        {
-        };
-        if (::fstatat(dir, kLockFileName, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-            named.st_dev != opened.st_dev || named.st_ino != opened.st_ino)
-            continue;
-        ::fchmod(file->get(), 0600);
-        // Who holds it, for a person looking; the lock holds without it.
-        const QByteArray pid = QByteArray::number(::getpid()) + '\n';
-        const bool told = ::ftruncate(file->get(), 0) == 0 &&
-                          ::pwrite(file->get(), pid.constData(), std::size_t(pid.size()), 0) ==
-                              static_cast<ssize_t>(pid.size());
-        Q_UNUSED(told);
-        lock_ = std::move(file);
+    // The lock is on the folder itself, through the descriptor every read
+    // and write goes through: no file can be removed or planted to break or
+    // abuse it, and it ends with the process however that ends. Another copy
+    // opens the folder on its own and is kept out.
+    lockError_.clear();
+    if (::flock(folder_.descriptor(), LOCK_EX | LOCK_NB) == 0) {
+        locked_ = true;
         return LockState::Locked;
     }
+    if (errno == EWOULDBLOCK)
+        return LockState::HeldByAnother;
+    lockError_ = qt_error_string(errno);
     return LockState::Failed;
-}
-
-QString DirectoryStore::lockPath() const
-{
-    return folder_.filePath(QLatin1String(kLockFileName));
 }
 
 void DirectoryStore::unlock()
 {
-    // Removed while still held, so no one takes the lock on a file that has
-    // no name any more without seeing that it has none; and only when the
-    // name is still this file, not one another copy made after it was removed.
-    struct stat held
-    {
-    };
-    struct stat named
-    {
-    };
-    if (lock_ && folder_.isOpen() && ::fstat(lock_->get(), &held) == 0 &&
-        ::fstatat(folder_.descriptor(), kLockFileName, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        held.st_dev == named.st_dev && held.st_ino == named.st_ino)
-        ::unlinkat(folder_.descriptor(), kLockFileName, 0);
-    lock_.reset();
+    if (locked_ && folder_.isOpen())
+        ::flock(folder_.descriptor(), LOCK_UN);
+    locked_ = false;
 }
 
 QStringList DirectoryStore::removeInterruptedSaves()
@@ -152,6 +115,8 @@ Result<> DirectoryStore::writeDefaultFile()
 Result<> DirectoryStore::read(const std::function<void(qsizetype)> &expect,
                               const std::function<void(DirectoryEntry &&)> &add)
 {
+    if (const Result<> own = checkOwnFile(folder_, QLatin1String(kDirectoryFileName)); !own)
+        return own;
     const Result<DirectoryRead> result = ReadDirectoryFile(folder_, expect, add);
     if (result) {
         known_ = result->stamp;
@@ -163,14 +128,15 @@ Result<> DirectoryStore::read(const std::function<void(qsizetype)> &expect,
 
 Result<> DirectoryStore::reopenRemovedFolder()
 {
-    lock_.reset();
+    locked_ = false;
     folder_ = Folder();
     const Result<FolderState> reopened = open();
     if (!reopened)
         return reopened.status();
     if (lock() != LockState::Locked) {
-        const QString error = DirectoryStoreText::tr("its lock file %1 can't be taken")
-                                  .arg(QDir::toNativeSeparators(lockPath()));
+        const QString error =
+            DirectoryStoreText::tr("the data folder %1, made again, can't be locked")
+                .arg(QDir::toNativeSeparators(folderPath()));
         // Not kept without its lock: the next save tries again from the start.
         folder_ = Folder();
         return Result<>::failure(error);
@@ -281,6 +247,9 @@ Result<> DirectoryStore::leaveNotice(const QString &text)
 
 QString DirectoryStore::takeNotice()
 {
+    // Another user's file is not Quorvel's message: it stays where it is.
+    if (!checkOwnFile(folder_, QLatin1String(kNoticeFileName)))
+        return {};
     const Result<FileBytes> notice =
         readRegularFile(folder_, QLatin1String(kNoticeFileName), kNoticeLimit);
     // Only a regular file goes: anything else at that name is not ours.

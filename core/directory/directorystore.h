@@ -2,22 +2,19 @@
 
 #include "core/directory/datafolder.h"
 #include "core/directory/directoryfile.h"
-#include "core/files/descriptor.h"
 #include "core/files/fileio.h"
 
 #include <QDateTime>
 #include <QString>
 #include <functional>
-#include <memory>
 
 namespace core {
 
-inline constexpr char kLockFileName[] = "quorvel.lock";
 inline constexpr char kNoticeFileName[] = "quorvel.notice";
 
 // Where the user's directory file lives and what it was when last seen: the
 // data folder, checked and then held open so that every save goes to that
-// folder; the lock that keeps a second copy of the program out; and the
+// folder, and locked to keep a second copy of the program out; and the
 // file's stamp at the last read or write, so that a change another program
 // made to the file is never overwritten unseen.
 class DirectoryStore
@@ -33,9 +30,11 @@ public:
     Result<FolderState> open();
 
     enum class LockState { Locked, HeldByAnother, Failed };
-    // Takes the data folder's lock (its file private to the user).
+    // Takes the lock on the held data folder itself (the system's lock on
+    // the folder, not a file in it), which ends with the process however it
+    // ends. After Failed, lockError() says why.
     LockState lock();
-    QString lockPath() const;
+    QString lockError() const { return lockError_; }
     void unlock();
 
     // Removes what saves cut short left behind; call it while locked.
@@ -44,8 +43,8 @@ public:
     // Writes the Default directory file into a folder just made.
     Result<> writeDefaultFile();
 
-    // Reads the directory file into add; a failure says why. Remembers what
-    // the file was.
+    // Reads the directory file into add; a failure says why (a file of
+    // another user is refused). Remembers what the file was.
     Result<> read(const std::function<void(qsizetype)> &expect,
                   const std::function<void(DirectoryEntry &&)> &add);
 
@@ -73,7 +72,8 @@ public:
     Result<SaveReport> save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
                             const QDateTime &now = QDateTime::currentDateTime());
 
-    // A message left for the next start (written atomically), and taking it.
+    // A message left for the next start (written atomically), and taking it
+    // (one that another user left is neither shown nor removed).
     Result<> leaveNotice(const QString &text);
     QString takeNotice();
 
@@ -93,7 +93,8 @@ private:
     QString appFolder_;
     QString userName_;
     Folder folder_;
-    std::unique_ptr<Descriptor> lock_; // the lock file, held locked
+    bool locked_ = false; // folder_ holds the lock
+    QString lockError_;
     FileStamp known_;
     bool asWritten_ = false; // the file at known_ holds what writing would give
     bool keepsAll_ = true;   // writing keeps all that the file at known_ holds

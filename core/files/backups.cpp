@@ -86,16 +86,19 @@ Result<Folder> openBackupFolder(const Folder &data)
     return folder;
 }
 
-// The backups in the folder, oldest first: regular files of the naming only.
-QStringList backupsIn(const Folder &folder)
+// The backups in the folder dated up to today, oldest first: regular files
+// of the naming only. Those dated later (a clock that was set wrong) are not
+// counted and never removed.
+QStringList backupsIn(const Folder &folder, QDate today)
 {
+    const QString last = backupFileName(today);
     QStringList names;
     DIR *dir = ::fdopendir(::dup(folder.descriptor()));
     if (!dir)
         return names;
     while (const dirent *entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
-        if (isBackupName(name) && folder.stampOf(name).regular)
+        if (isBackupName(name) && name <= last && folder.stampOf(name).regular)
             names.append(name);
     }
     ::closedir(dir);
@@ -104,10 +107,11 @@ QStringList backupsIn(const Folder &folder)
     return names;
 }
 
-// Removes all but the newest kBackupsKept backups, adding their names to report.
-BackupResult removeOldBackups(const Folder &folder, BackupReport report)
+// Removes all but the newest kBackupsKept backups up to today (today's is
+// one of them), adding their names to report.
+BackupResult removeOldBackups(const Folder &folder, QDate today, BackupReport report)
 {
-    const QStringList backups = backupsIn(folder);
+    const QStringList backups = backupsIn(folder, today);
     for (qsizetype i = 0; i + kBackupsKept < backups.size(); ++i) {
         if (::unlinkat(folder.descriptor(), QFile::encodeName(backups.at(i)).constData(), 0) != 0)
             return BackupResult::failure(
@@ -146,7 +150,7 @@ Result<BackupReport> keepDailyBackup(const Folder &dataFolder, const QString &fi
                                          .arg(native(folder->filePath(name)), written.error()));
     BackupReport report;
     report.made = name;
-    return removeOldBackups(*folder, std::move(report));
+    return removeOldBackups(*folder, today, std::move(report));
 }
 
 } // namespace core

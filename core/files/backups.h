@@ -27,8 +27,9 @@ struct BackupReport
 // folder holds no backup of today yet, the file is copied there as
 // backupFileName(today) through the atomic writer (mode 0600; the folder is
 // made when missing, mode 0700), and then all but the newest kBackupsKept
-// regular files of exactly that naming are removed. No other file is ever
-// touched. No directory file yet is nothing to keep: success. Nothing is
+// regular files of exactly that naming dated up to today are removed; today's
+// is never removed, and backups dated later are neither counted nor touched.
+// No other file is ever touched. No directory file yet is nothing to keep: success. Nothing is
 // opened through a symbolic link; a backup folder that is a link, not a
 // folder, or another user's is refused. A failure says what the user is
 // told, naming the file and the reason, and leaves no partial backup under

@@ -42,7 +42,7 @@ readInto(DirectoryModel &model, const QString &file,
 } // namespace
 
 DirectoryService::DirectoryService(QString appFolder, QString userName)
-    : userName_(userName), store_(std::move(appFolder), std::move(userName))
+    : appFolder_(appFolder), userName_(userName), store_(std::move(appFolder), std::move(userName))
 {
 }
 
@@ -61,11 +61,14 @@ Result<> DirectoryService::open()
     // the first one's changes.
     if (const auto state = store_.lock(); state != DirectoryStore::LockState::Locked) {
         heldByAnother_ = state == DirectoryStore::LockState::HeldByAnother;
-        const QString why =
-            heldByAnother_ ? ServiceText::tr("Quorvel is already running for %1 (lock file %2), "
-                                             "can't start a second copy.")
-                           : ServiceText::tr("Can't create the lock file %2 for %1, can't start.");
-        return Result<>::failure(why.arg(userName_, native(store_.lockPath())));
+        const QString folder = native(store_.folderPath());
+        return Result<>::failure(
+            heldByAnother_
+                ? ServiceText::tr("Quorvel is already running for %1 (it holds the lock on the "
+                                  "data folder %2), can't start a second copy.")
+                      .arg(userName_, folder)
+                : ServiceText::tr("Can't lock the data folder %2 for %1 (%3), can't start.")
+                      .arg(userName_, folder, store_.lockError()));
     }
     // What a save cut short by a kill left behind; no save runs now.
     store_.removeInterruptedSaves();
@@ -92,10 +95,14 @@ Result<> DirectoryService::readSaved(DirectoryModel &model) const
 {
     if (const Result<> name = checkUserName(userName_); !name)
         return name;
+    if (const Result<> shared = checkFolderPermissions(appFolder_, userName_); !shared)
+        return shared;
     return readInto(model, store_.filePath(), [&](const auto &expect, const auto &add) {
         const Result<Folder> folder = Folder::open(store_.folderPath(), Folder::Link::Follow);
         if (!folder)
             return folder.status();
+        if (const Result<> own = checkOwnFile(*folder, QLatin1String(kDirectoryFileName)); !own)
+            return own;
         return ReadDirectoryFile(*folder, expect, add).status();
     });
 }
@@ -123,8 +130,11 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
 }
 
 Result<> DirectoryService::exportTo(const DirectoryModel &model, const QString &path,
-                                    ContactFormat format)
+                                    ContactFormat format) const
 {
+    if (const Result<> ours = checkNotDataFile(appFolder_, userName_, path); !ours)
+        return Result<>::failure(
+            ServiceText::tr("Can't export to %1: %2.").arg(native(path), ours.error()));
     const ExportResult result =
         exportContacts(path, format, [&](const EntryVisitor &visit) { model.forEach(visit); });
     if (!result.ok)

@@ -48,7 +48,8 @@ public:
     // failure names the file and says why.
     Result<> read(DirectoryModel &model);
     // The same without open and without the lock, for reading the saved
-    // directory while a window may hold it.
+    // directory while a window may hold it; folders others could tamper
+    // with are refused as open refuses them.
     Result<> readSaved(DirectoryModel &model) const;
 
     // Imports contact files into the model: each is read against what the
@@ -56,10 +57,9 @@ public:
     // one change. One report per file, in order.
     QList<ImportFileReport> import(DirectoryModel &model, const QStringList &files) const;
 
-    // Exports the model's entries to a contact file. A failure is what the
-    // user is told.
-    static Result<> exportTo(const DirectoryModel &model, const QString &path,
-                             ContactFormat format);
+    // Exports the model's entries to a contact file; Quorvel's own data files
+    // are refused (checkNotDataFile). A failure is what the user is told.
+    Result<> exportTo(const DirectoryModel &model, const QString &path, ContactFormat format) const;
 
     // Saves the model's entries (changed: something changed since the last
     // read or save; see DirectoryStore::save). The texts are what the user
@@ -82,6 +82,7 @@ public:
 private:
     QStringList notesOf(const DirectoryStore::SaveReport &report);
 
+    QString appFolder_;
     QString userName_;
     DirectoryStore store_;
     bool heldByAnother_ = false;

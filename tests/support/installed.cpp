@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,13 +92,27 @@ bool InstalledQuorvel::start()
         ::execve(program.constData(), argv, envp.data());
         ::_exit(127);
     }
-    const QByteArray pid = QByteArray::number(pid_) + '\n';
-    for (QDeadlineTimer deadline(60000); !fileBytes(lockFile()).startsWith(pid);
-         QThread::msleep(5)) {
+    for (QDeadlineTimer deadline(60000); !holdsFolderLock(); QThread::msleep(5)) {
         if (pid_ < 0 || deadline.hasExpired() || ended())
             return false;
     }
     return true;
+}
+
+bool InstalledQuorvel::holdsFolderLock() const
+{
+    // Read from the system's list ("1: FLOCK ADVISORY WRITE <pid> <dev>:<inode> ..."),
+    // never by taking the lock, which the program could then find taken.
+    struct stat folder
+    {
+    };
+    const QByteArray held = QByteArray::number(pid_) + ' ';
+    for (const QByteArray &line : fileBytes("/proc/locks").split('\n'))
+        if (line.contains(" FLOCK ") && line.contains(' ' + held) &&
+            ::stat(QFile::encodeName(dataFolder()).constData(), &folder) == 0 &&
+            line.contains(':' + QByteArray::number(quint64(folder.st_ino)) + ' '))
+            return true;
+    return false;
 }
 
 bool InstalledQuorvel::ended() const

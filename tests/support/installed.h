@@ -37,7 +37,6 @@ public:
     QString path() const { return dir_.path(); }
     QString dataFolder() const;
     QString directoryFile() const { return dataFolder() + "/quorvel.dat"; }
-    QString lockFile() const { return dataFolder() + "/quorvel.lock"; }
     QString keywordFile() const { return path() + "/colorkeys.dat"; }
     QString home() const { return home_.path(); }
 
@@ -46,8 +45,10 @@ public:
     // Runs another copy to its end (at most timeoutMs), beside the started one.
     ProgramOutput run(const QStringList &arguments, int timeoutMs = 60000) const;
 
-    // Starts it and waits until its lock file names it: it then handles signals.
+    // Starts it and waits until it holds the lock on its data folder: it then
+    // handles signals.
     bool start();
+    bool holdsFolderLock() const;
     bool ended() const; // not reaped here
     pid_t pid() const { return pid_; }
     void signal(int signalNumber) const;
