@@ -385,7 +385,7 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
 }
 
 // Another program's version is kept beside the file when the window has a change
-// to save, and the user told; closed by a signal, at the next start.
+// to save, else what the window holds, and the user told; closed by a signal, at the next start.
 TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
 {
     AppFolder folder("Ann|1\r\nBob|2\r\n");
@@ -409,6 +409,11 @@ TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
     Loaded next(folder);
     ASSERT_EQ(messages.prompts().size(), 3);
     EXPECT_TRUE(messages.prompts()[2].contains("was left as it is"));
+    // What the window held differs from it: kept beside it, and named.
+    const QStringList shown = QDir(folder.dataFolder()).entryList({"quorvel.dat.shown-*"});
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(messages.prompts()[2].contains(shown[0]));
+    EXPECT_EQ(fileBytes(folder.dataFolder() + '/' + shown[0]), "Bob|2\r\n");
     EXPECT_EQ(next.shown(), "Yul* | [Yul] | 8");
 }
 
