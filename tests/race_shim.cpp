@@ -1,6 +1,6 @@
 // Preloaded into the real program, it stands in for another program that writes the
-// directory file just as the program puts its new version in place: the first rename onto
-// a file named quorvel.dat first writes QUORVEL_RACE_CONTENT into that file.
+// directory file just as the program puts its new version in place: the first renameat2
+// onto a file named quorvel.dat first writes QUORVEL_RACE_CONTENT into that file.
 
 #include <cstdlib>
 #include <cstring>
@@ -8,38 +8,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-void writeOtherVersion(int dir, const char *to)
+extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
 {
     static bool written = false;
     const char *content = std::getenv("QUORVEL_RACE_CONTENT");
     const char *slash = std::strrchr(to, '/');
-    if (written || !content || std::strcmp(slash ? slash + 1 : to, "quorvel.dat") != 0)
-        return;
-    written = true;
-    const int fd = ::openat(dir, to, O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd >= 0 && ::write(fd, content, std::strlen(content)) >= 0)
-        ::close(fd);
-}
-
-template <typename F> F real(const char *name)
-{
-    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
-}
-
-} // namespace
-
-extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
-{
-    writeOtherVersion(toDir, to);
-    return real<int (*)(int, const char *, int, const char *, unsigned)>("renameat2")(
-        fromDir, from, toDir, to, flags);
-}
-
-extern "C" int renameat(int fromDir, const char *from, int toDir, const char *to)
-{
-    writeOtherVersion(toDir, to);
-    return real<int (*)(int, const char *, int, const char *)>("renameat")(fromDir, from, toDir,
-                                                                           to);
+    if (!written && content && std::strcmp(slash ? slash + 1 : to, "quorvel.dat") == 0) {
+        written = true;
+        const int fd = ::openat(toDir, to, O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd >= 0 && ::write(fd, content, std::strlen(content)) >= 0)
+            ::close(fd);
+    }
+    using Real = int (*)(int, const char *, int, const char *, unsigned);
+    return reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "renameat2"))(fromDir, from, toDir, to, flags);
 }
