@@ -245,8 +245,8 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
         return report;
     // A file that changed holds another program's version. Nothing there, or
     // something that is not a regular file, holds none: the save restores
-    // the file (or, over a folder, fails and says so).
-    // The file the save replaces, as checked here.
+    // the file (or, over a folder, fails and says so). What the save is to
+    // replace is the file as checked here.
     FileStamp expected = onDisk;
     if (onDisk.regular && onDisk != known_) {
         if (!changed) {
