@@ -159,6 +159,8 @@ int importFiles(const CommandLine &commandLine, const QString &appFolder, const 
     Result<> ready = service.open();
     if (ready)
         ready = service.read(directory);
+    for (const QString &note : service.takeStartNotes())
+        printError(note);
     if (!ready) {
         printError(ready.error());
         return kExitCannotStart;

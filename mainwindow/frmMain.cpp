@@ -264,6 +264,9 @@ bool frmMain::fillEntryList()
     // What the last run could not tell (it was closed by a signal).
     if (const QString notice = service_->takeNotice(); !notice.isEmpty())
         platform::MsgBox(notice, platform::vbInformation);
+    // A save the last run was stopped in, and the version it kept.
+    for (const QString &note : service_->takeStartNotes())
+        platform::MsgBox(note, platform::vbExclamation);
     return true;
 }
 

@@ -35,17 +35,22 @@ struct Opened
     QString file = app.filePath("alice/quorvel.dat");
 };
 
-// Another program's version stays when nothing changed here, else is kept beside.
+// Another program's version stays when nothing changed here (what was shown kept beside when
+// it differs), else is kept beside.
 TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
 {
-    // Outside (null: nothing, "-": removed), changed here; outcome, file, side copy.
-    const std::tuple<const char *, bool, Store::Outcome, QByteArray, QByteArray> rows[] = {
-        {nullptr, true, Store::Outcome::Saved, "Bob|2\r\n", {}},
-        {nullptr, false, Store::Outcome::Saved, "Bob|2\r\n", {}},
-        {"Zed|9\r\n", false, Store::Outcome::LeftOutsideVersion, "Zed|9\r\n", {}},
-        {"Zed|9\r\n", true, Store::Outcome::Saved, "Bob|2\r\n", "Zed|9\r\n"},
-        {"-", false, Store::Outcome::Saved, "Bob|2\r\n", {}}};
-    for (const auto &[outside, changed, outcome, bytes, sideCopy] : rows) {
+    const QString shownSide = "quorvel.dat.shown-20260304-050607";
+    // Outside (null: nothing, "-": removed), changed here; outcome, file, side copy, shown copy.
+    const std::tuple<const char *, bool, Store::Outcome, QByteArray, QByteArray, QByteArray>
+        rows[] = {
+            {nullptr, true, Store::Outcome::Saved, "Bob|2\r\n", {}, {}},
+            {nullptr, false, Store::Outcome::Saved, "Bob|2\r\n", {}, {}},
+            {"Zed|9\r\n", false, Store::Outcome::LeftOutsideVersion, "Zed|9\r\n", {}, "Bob|2\r\n"},
+            {"", false, Store::Outcome::LeftOutsideVersion, "", {}, "Bob|2\r\n"},
+            {"Bob|2\r\n", false, Store::Outcome::LeftOutsideVersion, "Bob|2\r\n", {}, {}},
+            {"Zed|9\r\n", true, Store::Outcome::Saved, "Bob|2\r\n", "Zed|9\r\n", {}},
+            {"-", false, Store::Outcome::Saved, "Bob|2\r\n", {}, {}}};
+    for (const auto &[outside, changed, outcome, bytes, sideCopy, shown] : rows) {
         SCOPED_TRACE(testing::Message() << (outside ? outside : "nothing") << changed);
         Opened o;
         if (outside && QByteArray(outside) == "-")
@@ -59,6 +64,9 @@ TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
         EXPECT_EQ(r->sideCopy, sideCopy.isEmpty() ? QString() : o.folder + '/' + kSide);
         EXPECT_EQ(fileBytes(o.folder + '/' + kSide),
                   sideCopy.isEmpty() ? "<unreadable>" : sideCopy);
+        EXPECT_EQ(r->shownCopy, shown.isEmpty() ? QString() : o.folder + '/' + shownSide);
+        EXPECT_EQ(fileBytes(o.folder + '/' + shownSide), shown.isEmpty() ? "<unreadable>" : shown);
+        EXPECT_EQ(r->swappedOutCopy, QString());
         // Once saved, the next save has nothing new to find.
         EXPECT_TRUE(outcome != Store::Outcome::Saved || o.save(true)->sideCopy.isEmpty());
     }

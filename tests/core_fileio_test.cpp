@@ -1,6 +1,7 @@
 #include "core/files/fileio.h"
 #include "support/fixtures.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace testsupport;
@@ -116,8 +117,9 @@ TEST(CoreFileIo, FailedWriteReportsAndKeepsOldData)
     }
 }
 
-// Only the writer's own temporary files go, whatever the user's copies are called.
-TEST(CoreFileIo, RemovesOnlyItsOwnInterruptedWrites)
+// Only the writer's own temporary files go, whatever the user's copies are called; with a
+// name to keep them as, one not empty and unlike the file is kept, never replacing anything.
+TEST(CoreFileIo, ClearsOnlyItsOwnInterruptedWritesAndKeepsAnUnsavedVersion)
 {
     QTemporaryDir dir;
     const QString ours = ".quorvel.dat.~quorvel-unsaved-0123456789abcdef";
@@ -135,8 +137,68 @@ TEST(CoreFileIo, RemovesOnlyItsOwnInterruptedWrites)
     ASSERT_TRUE(QFile::link(dir.filePath("quorvel.dat"), dir.filePath(ourLink)));
 
     const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
-    EXPECT_EQ(core::removeInterruptedWrites(*folder, "quorvel.dat"), QStringList{ours});
+    EXPECT_EQ(core::removeInterruptedWrites(*folder, "quorvel.dat").removed, QStringList{ours});
     QStringList left = kept + QStringList{ourFolder, ourLink};
     left.sort();
     EXPECT_EQ(folderContents(dir.path()), left);
+
+    // Empty, the same as the file: removed; other content is kept.
+    const QString temp = ".quorvel.dat.~quorvel-unsaved-00000000000000";
+    for (const auto &[digits, bytes] : {std::pair{"01", ""}, {"02", "x"}, {"03", "new"}})
+        writeBytes(dir.filePath(temp + digits), bytes);
+    writeBytes(dir.filePath("side"), "taken");
+    auto found = core::removeInterruptedWrites(*folder, "quorvel.dat", "side");
+    found.removed.sort();
+    EXPECT_EQ(found.removed, QStringList({temp + "01", temp + "02"}));
+    ASSERT_EQ(found.kept.size(), 1);
+    EXPECT_EQ(found.kept[0].name, "side-2");
+    EXPECT_FALSE(found.kept[0].replacedVersion);
+    EXPECT_EQ(fileBytes(dir.filePath("side-2")), "new");
+    EXPECT_EQ(fileBytes(dir.filePath("side")), "taken");
+}
+
+// Replacing the file only as last seen: the expected version goes, any other is kept beside
+// (never over another copy), even a same-size edit in place that restored the modification
+// time; nothing at the name is simply filled. The stamp given is the file's once in place.
+TEST(CoreFileIo, ReplacingKeepsAVersionItDidNotExpect)
+{
+    // The file's content when its stamp is taken, and then (null: unchanged); the copy kept.
+    const std::tuple<const char *, const char *, const char *> rows[] = {
+        {"seen", nullptr, nullptr},
+        {"seen", "other", "other"},
+        {"seen", "edit", "edit"},
+        {nullptr, "other", "other"},
+        {nullptr, nullptr, nullptr}};
+    for (const auto &[seen, then, kept] : rows) {
+        SCOPED_TRACE(testing::Message() << (seen ? seen : "none") << ", " << (then ? then : "-"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("f");
+        const QByteArray native = QFile::encodeName(path);
+        if (seen)
+            writeBytes(path, seen);
+        writeBytes(dir.filePath("f.other"), "taken");
+        const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
+        const core::FileStamp expected = folder->stampOf("f");
+        struct stat st = {};
+        if (then && QByteArray(then) == "edit" && ::stat(native, &st) == 0) {
+            writeBytes(path, then);
+            const timespec times[2] = {st.st_atim, st.st_mtim};
+            ASSERT_EQ(::utimensat(AT_FDCWD, native, times, 0), 0);
+            ASSERT_EQ(folder->stampOf("f").modifiedNs, expected.modifiedNs);
+        } else if (then) {
+            replaceFile(path, then);
+        }
+        QString keptAs;
+        core::WriteOptions options;
+        options.expected = &expected;
+        options.keepOtherAs = "f.other";
+        options.keptOtherAs = &keptAs;
+        const auto written = writeText(*folder, "f", "new", options);
+        ASSERT_TRUE(written) << written.error().toStdString();
+        EXPECT_EQ(*written, folder->stampOf("f"));
+        EXPECT_EQ(fileBytes(path), "new");
+        EXPECT_EQ(keptAs, kept ? "f.other-2" : "");
+        EXPECT_EQ(fileBytes(dir.filePath("f.other-2")), kept ? kept : "<unreadable>");
+        EXPECT_EQ(folderContents(dir.path()).size(), kept ? 3 : 2);
+    }
 }

@@ -242,6 +242,39 @@ TEST(EndToEnd, DataFolderOthersMayWriteIsRefused)
     }
 }
 
+// A save cut short left its version, and another program writes the directory file just as
+// an import puts its version in place: both are kept beside the file and named on standard
+// error; the import is saved and succeeds.
+TEST(EndToEnd, AnInterruptedSaveAndAVersionWrittenDuringTheSaveAreKept)
+{
+    Installed app;
+    app.setEnvironment("QT_QPA_PLATFORM", "none");
+    QDir().mkpath(app.dataFolder());
+    writeBytes(app.directoryFile(), "Ann|phone: 1\r\n");
+    writeBytes(app.dataFolder() + "/.quorvel.dat.~quorvel-unsaved-00000000000000aa", "Ann|x\r\nB");
+    const QString cards = app.path() + "/cards.vcf";
+    writeBytes(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zoe\r\nTEL:2\r\nEND:VCARD\r\n");
+    app.setEnvironment("LD_PRELOAD", RACE_SHIM);
+    app.setEnvironment("ASAN_OPTIONS", qgetenv("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    app.setEnvironment("QUORVEL_RACE_CONTENT", "Other|phone: 3\r\n");
+    const ProgramOutput run = app.run({"--import", cards});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(fileBytes(app.directoryFile()), "Ann|phone: 1\r\nZoe|phone: 2\r\n");
+    const QStringList kept =
+        QDir(app.dataFolder())
+            .entryList({"quorvel.dat.*", ".quorvel*"}, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(kept.size(), 2) << kept.join(' ').toStdString();
+    const std::pair<QString, QByteArray> expected[] = {{"interrupted-", "Ann|x\r\nB"},
+                                                       {"outside-", "Other|phone: 3\r\n"}};
+    for (int i = 0; i < 2; ++i) {
+        const QString path = app.dataFolder() + '/' + kept[i];
+        EXPECT_TRUE(kept[i].startsWith("quorvel.dat." + expected[i].first))
+            << kept[i].toStdString();
+        EXPECT_EQ(fileBytes(path), expected[i].second);
+        EXPECT_TRUE(run.err.contains(QFile::encodeName(path))) << run.err.toStdString();
+    }
+}
+
 // Refusals only an ordinary user meets (root may read and write anything): each
 // names the file or folder and the reason, ends with exit code 1, changes nothing.
 TEST(EndToEnd, RefusedPermissionsAreNamedAndChangeNothing)

@@ -1,5 +1,6 @@
 // The real program killed at random moments while it saves 100,000 entries: the
-// file is the old or the new bytes, and the next start clears what was left beside it.
+// file is the old or the new bytes, and the next start keeps what was left beside it
+// that the file does not hold, and clears the rest.
 
 #include "support/fixtures.h"
 #include "support/installed.h"
@@ -86,7 +87,7 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
     const int seedSet = qEnvironmentVariableIntValue("QUORVEL_KILL_SEED", &ok);
     const auto seed = ok ? quint32(seedSet) : QRandomGenerator::system()->generate();
     QRandomGenerator random(seed);
-    int keptOld = 0, midWrite = 0;
+    int keptOld = 0, midWrite = 0, rescued = 0;
     for (int round = 0; round < (rounds > 0 ? rounds : 40); ++round) {
         SCOPED_TRACE(testing::Message() << "seed " << seed << ", round " << round);
         ASSERT_TRUE(app.startOver(oldBytes));
@@ -106,9 +107,28 @@ TEST(FaultKill, KilledWhileSavingLeavesTheOldOrTheNewFileWhole)
             << "the file has " << after.size() << " bytes, neither the old " << oldBytes.size()
             << " nor the new " << newBytes.size();
         keptOld += after == oldBytes ? 1 : 0;
+
+        // The next start keeps a version left beside the file that it does not hold: the
+        // change being written (perhaps incomplete), or the old file just swapped out.
+        const QDir folder(app.dataFolder());
+        const QStringList left =
+            folder.entryList({".quorvel.dat.~quorvel-unsaved-*"}, QDir::Files | QDir::Hidden);
+        ASSERT_LE(left.size(), 1);
+        const QByteArray leftBytes = left.isEmpty() ? "" : fileBytes(folder.filePath(left[0]));
+        if (leftBytes.isEmpty() || leftBytes == after)
+            continue;
+        const ProgramOutput next = app.run({"--import", app.path() + "/none.vcf"});
+        const QStringList kept = folder.entryList({"quorvel.dat.interrupted-*"});
+        ASSERT_EQ(kept.size(), 1) << next.err.toStdString();
+        EXPECT_TRUE(fileBytes(folder.filePath(kept[0])) == leftBytes);
+        EXPECT_TRUE(newBytes.startsWith(leftBytes) || leftBytes == oldBytes);
+        EXPECT_TRUE(next.err.contains(QFile::encodeName(folder.filePath(kept[0]))));
+        rescued += leftBytes == newBytes ? 1 : 0;
+        QFile::remove(folder.filePath(kept[0]));
     }
     std::cout << "seed " << seed << ": old file kept " << keptOld << " times, killed while the new "
-              << "file was written " << midWrite << " times" << std::endl;
+              << "file was written " << midWrite << " times; the whole new file kept beside it at "
+              << "the next start " << rescued << " times" << std::endl;
 }
 
 } // namespace

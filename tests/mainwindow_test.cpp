@@ -385,7 +385,8 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
 }
 
 // Another program's version is kept beside the file when the window has a change
-// to save, and the user told; closed by a signal, at the next start.
+// to save, else what the window holds, and the user told; closed by a signal, at the next
+// start, which also tells of a save cut short.
 TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
 {
     AppFolder folder("Ann|1\r\nBob|2\r\n");
@@ -406,9 +407,17 @@ TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
         EXPECT_EQ(messages.prompts().size(), 2);
     }
     EXPECT_EQ(folder.directoryBytes(), "Yul|8\r\n");
+    writeBytes(folder.dataFolder() + "/.quorvel.dat.~quorvel-unsaved-00000000000000aa", "Cut|");
     Loaded next(folder);
-    ASSERT_EQ(messages.prompts().size(), 3);
+    ASSERT_EQ(messages.prompts().size(), 4);
     EXPECT_TRUE(messages.prompts()[2].contains("was left as it is"));
+    // A save cut short: its version is kept, and named.
+    EXPECT_TRUE(messages.prompts()[3].contains(folder.dataFolder() + "/quorvel.dat.interrupted-"));
+    // What the window held differs from it: kept beside it, and named.
+    const QStringList shown = QDir(folder.dataFolder()).entryList({"quorvel.dat.shown-*"});
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(messages.prompts()[2].contains(shown[0]));
+    EXPECT_EQ(fileBytes(folder.dataFolder() + '/' + shown[0]), "Bob|2\r\n");
     EXPECT_EQ(next.shown(), "Yul* | [Yul] | 8");
 }
 

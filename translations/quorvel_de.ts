@@ -321,6 +321,10 @@
         <translation>der neu angelegte Datenordner %1 kann nicht gesperrt werden</translation>
     </message>
     <message>
+        <source>what Quorvel showed can&apos;t be kept as %1: %2</source>
+        <translation>was Quorvel angezeigt hat, kann nicht als %1 behalten werden: %2</translation>
+    </message>
+    <message>
         <source>the file as it was read can&apos;t be kept as %1: %2</source>
         <translation>die Datei, wie sie gelesen wurde, kann nicht als %1 behalten werden: %2</translation>
     </message>
@@ -444,6 +448,22 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
     <message>
         <source>Can&apos;t lock the data folder %2 for %1 (%3), can&apos;t start.</source>
         <translation>Der Datenordner %2 für %1 kann nicht gesperrt werden (%3), Start nicht möglich.</translation>
+    </message>
+    <message>
+        <source>Quorvel was stopped while it saved the directory file %1, just after the new version was put in place. The version that save replaced was kept as %2.</source>
+        <translation>Quorvel wurde beendet, während es die Verzeichnisdatei %1 speicherte, gleich nachdem die neue Fassung an ihre Stelle gesetzt war. Die Fassung, die dieses Speichern ersetzt hat, wurde als %2 behalten.</translation>
+    </message>
+    <message>
+        <source>Quorvel was stopped while it saved the directory file %1. The change it was saving was kept as %2; it may be incomplete. %1 holds the version from before that save.</source>
+        <translation>Quorvel wurde beendet, während es die Verzeichnisdatei %1 speicherte. Die Änderung, die gerade gespeichert wurde, wurde als %2 behalten; sie ist vielleicht unvollständig. %1 enthält die Fassung von vor diesem Speichern.</translation>
+    </message>
+    <message>
+        <source>The directory file %1 was changed by another program while Quorvel showed it. That version was left as it is, and the directory Quorvel showed, which differs from it, was kept as %2.</source>
+        <translation>Die Verzeichnisdatei %1 wurde von einem anderen Programm geändert, während Quorvel sie anzeigte. Diese Fassung wurde belassen, wie sie ist, und das von Quorvel angezeigte Verzeichnis, das sich davon unterscheidet, wurde als %2 behalten.</translation>
+    </message>
+    <message>
+        <source>Another program wrote the directory file %1 while Quorvel saved it. That version was kept as %2, and Quorvel&apos;s directory was saved in %1.</source>
+        <translation>Ein anderes Programm hat die Verzeichnisdatei %1 geschrieben, während Quorvel sie speicherte. Diese Fassung wurde als %2 behalten, und das Verzeichnis von Quorvel wurde in %1 gespeichert.</translation>
     </message>
     <message>
         <source>The directory file %1 held text that Quorvel can&apos;t write back exactly as it was (such as empty lines, extra bold markers or characters that could not be read), so the file as it was read is kept as %2.</source>

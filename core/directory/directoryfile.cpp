@@ -234,14 +234,22 @@ Result<DirectoryRead> ReadDirectoryFile(const Folder &folder,
 }
 
 Result<FileStamp> WriteDirectoryFile(const Folder &folder,
-                                     const std::function<void(const EntryVisitor &)> &forEach)
+                                     const std::function<void(const EntryVisitor &)> &forEach,
+                                     WriteOptions options)
 {
     // Private to its owner from the moment it exists.
-    WriteOptions options;
     options.mode = 0600;
+    options.keepMode = false;
     return writeFileAtomically(
         folder, QLatin1String(kDirectoryFileName),
         [&](Utf8Builder &out) { writeDirectoryLines(out, forEach); }, options);
+}
+
+QByteArray directoryFileBytes(const std::function<void(const EntryVisitor &)> &forEach)
+{
+    Utf8Builder out;
+    writeDirectoryLines(out, forEach);
+    return out.take();
 }
 
 QStringList splitNumberLines(const QString &numbers)

@@ -99,8 +99,14 @@ Result<DirectoryRead> ReadDirectoryFile(const Folder &folder,
 // is given; they must stay where they are until the write returns. The file
 // is written without a copy of them all.
 using EntryVisitor = std::function<void(const DirectoryEntry &)>;
+// With options.expected, the file is replaced only as it was last seen (see
+// WriteOptions).
 Result<FileStamp> WriteDirectoryFile(const Folder &folder,
-                                     const std::function<void(const EntryVisitor &)> &forEach);
+                                     const std::function<void(const EntryVisitor &)> &forEach,
+                                     WriteOptions options = {});
+
+// The bytes WriteDirectoryFile writes for the entries forEach hands.
+QByteArray directoryFileBytes(const std::function<void(const EntryVisitor &)> &forEach);
 
 // Writes the entries that forEach hands, in order, with writeSome, which
 // writes a run of them to the builder it is given (keeping any scratch space

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 
@@ -26,16 +27,15 @@ constexpr qint64 kNoticeLimit = 64 * 1024;
 
 } // namespace
 
-QString outsideCopyName(const QDateTime &when)
+QString sideCopyName(QLatin1StringView kind, const QDateTime &when)
 {
-    return QLatin1String(kDirectoryFileName) + QStringLiteral(".outside-") +
+    return QLatin1String(kDirectoryFileName) + QLatin1Char('.') + kind + QLatin1Char('-') +
            when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
-QString asReadCopyName(const QDateTime &when)
+QString outsideCopyName(const QDateTime &when)
 {
-    return QLatin1String(kDirectoryFileName) + QStringLiteral(".as-read-") +
-           when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    return sideCopyName(QLatin1StringView("outside"), when);
 }
 
 DirectoryStore::DirectoryStore(QString appFolder, QString userName)
@@ -94,9 +94,14 @@ void DirectoryStore::unlock()
     locked_ = false;
 }
 
-QStringList DirectoryStore::removeInterruptedSaves()
+InterruptedWrites DirectoryStore::removeInterruptedSaves(const QDateTime &now)
 {
-    return removeInterruptedWrites(folder_, QLatin1String(kDirectoryFileName));
+    InterruptedWrites found =
+        removeInterruptedWrites(folder_, QLatin1String(kDirectoryFileName),
+                                sideCopyName(QLatin1StringView("interrupted"), now));
+    for (InterruptedWrites::Kept &kept : found.kept)
+        kept.name = folder_.filePath(kept.name);
+    return found;
 }
 
 Result<> DirectoryStore::writeDefaultFile()
@@ -159,11 +164,38 @@ Result<> DirectoryStore::keepOutsideVersion(const QDateTime &now, SaveReport &re
     return {};
 }
 
+Result<> DirectoryStore::keepShownVersion(const std::function<void(const EntryVisitor &)> &forEach,
+                                          const QDateTime &now, SaveReport &report)
+{
+    const QByteArray shown = directoryFileBytes(forEach);
+    const Result<FileBytes> onDisk = readRegularFile(folder_, QLatin1String(kDirectoryFileName));
+    if (onDisk && !onDisk->missing && onDisk->bytes == shown)
+        return {};
+    WriteOptions options;
+    options.onlyIfMissing = true;
+    const QString base = sideCopyName(QLatin1StringView("shown"), now);
+    for (int n = 1;; ++n) {
+        const QString sideName = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
+        const Result<FileStamp> written = writeFileAtomically(
+            folder_, sideName, [&](Utf8Builder &out) { out.appendBytes(shown); }, options);
+        if (written) {
+            report.shownCopy = folder_.filePath(sideName);
+            return {};
+        }
+        // Taken: the next suffix; anything else says why.
+        if (n >= 1000 || !folder_.stampOf(sideName).exists)
+            return Result<>::failure(
+                DirectoryStoreText::tr("what Quorvel showed can't be kept as %1: %2")
+                    .arg(sideName, written.error()));
+    }
+}
+
 Result<> DirectoryStore::keepAsRead(const QDateTime &now, SaveReport &report)
 {
-    QString sideName = asReadCopyName(now);
+    const QString base = sideCopyName(QLatin1StringView("as-read"), now);
+    QString sideName = base;
     for (int n = 2; folder_.stampOf(sideName).exists; ++n)
-        sideName = asReadCopyName(now) + QStringLiteral("-%1").arg(n);
+        sideName = base + QStringLiteral("-%1").arg(n);
     if (const Result<> kept = keepSideCopy(folder_, QLatin1String(kDirectoryFileName), sideName);
         !kept)
         return Result<>::failure(
@@ -171,12 +203,6 @@ Result<> DirectoryStore::keepAsRead(const QDateTime &now, SaveReport &report)
                 .arg(sideName, kept.error()));
     report.asReadCopy = folder_.filePath(sideName);
     keepsAll_ = true; // kept once; later saves write over only what was written
-    // The link changed the file's change time, not its content: the stamp
-    // follows, so that the file is still known as the one read.
-    const FileStamp linked = folder_.stampOf(QLatin1String(kDirectoryFileName));
-    if (linked.device == known_.device && linked.inode == known_.inode &&
-        linked.size == known_.size && linked.modifiedNs == known_.modifiedNs)
-        known_ = linked;
     return {};
 }
 
@@ -203,20 +229,32 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
         return report;
     // A file that changed holds another program's version. Nothing there, or
     // something that is not a regular file, holds none: the save restores
-    // the file (or, over a folder, fails and says so).
+    // the file (or, over a folder, fails and says so). What the save is to
+    // replace is the file as checked here.
+    FileStamp expected = onDisk;
     if (onDisk.regular && onDisk != known_) {
         if (!changed) {
+            // Left as it is; what the window shows is kept when it differs.
             report.outcome = Outcome::LeftOutsideVersion;
+            if (const Result<> kept = keepShownVersion(forEach, now, report); !kept)
+                return Saved::failure(kept.error(), report);
             return report;
         }
         if (const Result<> kept = keepOutsideVersion(now, report); !kept)
             return Saved::failure(kept.error(), report);
+        // Kept by a hard link, the same file now has a new change time.
+        const FileStamp side = folder_.stampOf(QFileInfo(report.sideCopy).fileName());
+        if (side.device == onDisk.device && side.inode == onDisk.inode)
+            expected = side;
     }
     // The file as read, when writing would not give back all it holds, is
-    // kept before it is first written over.
+    // kept before it is first written over; the link, too, sets its change time.
     if (!keepsAll_ && onDisk.regular && onDisk == known_) {
         if (const Result<> kept = keepAsRead(now, report); !kept)
             return Saved::failure(kept.error(), report);
+        const FileStamp side = folder_.stampOf(QFileInfo(report.asReadCopy).fileName());
+        if (side.device == onDisk.device && side.inode == onDisk.inode)
+            expected = side;
     }
 
     // The day's first save keeps the file as it was; a backup that fails
@@ -226,7 +264,15 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
             report.backupError = backup.error();
     }
 
-    const Result<FileStamp> written = WriteDirectoryFile(folder_, forEach);
+    // Another program's version written while this one is written is kept too.
+    WriteOptions replacing;
+    replacing.expected = &expected;
+    replacing.keepOtherAs = outsideCopyName(now);
+    QString swappedOut;
+    replacing.keptOtherAs = &swappedOut;
+    const Result<FileStamp> written = WriteDirectoryFile(folder_, forEach, replacing);
+    if (!swappedOut.isEmpty())
+        report.swappedOutCopy = folder_.filePath(swappedOut);
     if (!written)
         return Saved::failure(written.error(), report);
     known_ = *written;

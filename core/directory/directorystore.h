@@ -37,8 +37,11 @@ public:
     QString lockError() const { return lockError_; }
     void unlock();
 
-    // Removes what saves cut short left behind; call it while locked.
-    QStringList removeInterruptedSaves();
+    // Clears what saves cut short left behind, call it while locked: a
+    // version that is not empty and differs from the directory file is kept
+    // beside it as quorvel.dat.interrupted-YYYYMMDD-HHMMSS (the kept paths
+    // are given), the rest is removed.
+    InterruptedWrites removeInterruptedSaves(const QDateTime &now = QDateTime::currentDateTime());
 
     // Writes the Default directory file into a folder just made.
     Result<> writeDefaultFile();
@@ -54,7 +57,9 @@ public:
     {
         Outcome outcome = Outcome::Saved;
         QString sideCopy;       // the file the outside version was kept as, if any
-        QString asReadCopy;     // the file the file as read was kept as, if any
+        QString swappedOutCopy; // the same, for a version written while the save ran
+        QString shownCopy;      // what was shown, kept beside a version left as it is
+        QString asReadCopy;     // the file as read, kept before it was first written over
         QString movedTo;        // where the data folder is now, when it was moved away
         bool recreated = false; // the data folder had been removed and was made again
         QString backupError;    // the day's backup could not be kept (the save went on)
@@ -64,11 +69,16 @@ public:
     // then) the outside version is left as it is; otherwise that version is
     // first kept under a side name beside it, then the save goes on. A data
     // folder moved away is still written to; one removed is made again,
-    // checked, held and locked before the save. With `changed` false and the
+    // checked, held and locked before the save. A version another program
+    // writes while the save runs is kept beside it too (an atomic exchange,
+    // where the file system has one). A version left as it is that differs
+    // from what would be written keeps what would be written beside it
+    // (quorvel.dat.shown-YYYYMMDD-HHMMSS). With `changed` false and the
     // file as it was last read or written, holding exactly what would be
     // written, nothing is written. A file read with text that writing cannot
-    // give back is kept as it was read under a side name beside it, once,
-    // before it is first written over.
+    // give back is kept as it was read beside it
+    // (quorvel.dat.as-read-YYYYMMDD-HHMMSS), once, before it is first
+    // written over.
     Result<SaveReport> save(const std::function<void(const EntryVisitor &)> &forEach, bool changed,
                             const QDateTime &now = QDateTime::currentDateTime());
 
@@ -88,6 +98,8 @@ public:
 private:
     Result<> reopenRemovedFolder();
     Result<> keepOutsideVersion(const QDateTime &now, SaveReport &report);
+    Result<> keepShownVersion(const std::function<void(const EntryVisitor &)> &forEach,
+                              const QDateTime &now, SaveReport &report);
     Result<> keepAsRead(const QDateTime &now, SaveReport &report);
 
     QString appFolder_;
@@ -103,9 +115,7 @@ private:
 // The side name for the outside version of the directory file found at a
 // given local time: quorvel.dat.outside-YYYYMMDD-HHMMSS.
 QString outsideCopyName(const QDateTime &when);
-
-// The side name for the directory file as it was read, when writing cannot
-// give all of it back: quorvel.dat.as-read-YYYYMMDD-HHMMSS.
-QString asReadCopyName(const QDateTime &when);
+// The same for another kind of side copy: quorvel.dat.KIND-YYYYMMDD-HHMMSS.
+QString sideCopyName(QLatin1StringView kind, const QDateTime &when);
 
 } // namespace core

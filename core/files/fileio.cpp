@@ -12,11 +12,22 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+// The flags of renameat2, for a C library that does not name them.
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+#ifndef RENAME_EXCHANGE
+#define RENAME_EXCHANGE (1 << 1)
+#endif
 
 namespace core {
 
@@ -46,6 +57,7 @@ FileStamp stampFrom(const struct stat &st)
             static_cast<quint64>(st.st_ino),
             static_cast<qint64>(st.st_size),
             static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<qint64>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec,
             (st.st_mode & 077) == 0};
 }
 
@@ -397,6 +409,97 @@ int fillFile(int fd, unsigned mode, const std::function<void(Utf8Builder &)> &fi
     return 0;
 }
 
+// Renames from to to within the folder with renameat2's flags; 0 or the error.
+int renameWith(int dir, const QByteArray &from, const QByteArray &to, unsigned flags)
+{
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 28))
+    const int done = ::renameat2(dir, from.constData(), dir, to.constData(), flags);
+#else
+    const auto done = ::syscall(SYS_renameat2, dir, from.constData(), dir, to.constData(), flags);
+#endif
+    return done == 0 ? 0 : errno;
+}
+
+// The file system (or the kernel) has no such rename.
+bool renameRefused(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Renames from to the first free one of base, base-2, base-3 and so on,
+// never replacing anything; the name taken, or empty.
+QString renameAside(int dir, const QByteArray &from, const QString &base)
+{
+    for (int n = 1; n <= 1000; ++n) {
+        const QString name = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
+        const QByteArray to = nativeName(name);
+        int error = renameWith(dir, from, to, RENAME_NOREPLACE);
+        if (renameRefused(error)) {
+            // A hard link never replaces anything either.
+            error = ::linkat(dir, from.constData(), dir, to.constData(), 0) == 0 ? 0 : errno;
+            if (error == 0)
+                ::unlinkat(dir, from.constData(), 0);
+        }
+        if (error == 0)
+            return name;
+        if (error != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+// Swaps the new file in for the expected one; what was swapped out is
+// removed or kept (see WriteOptions). 0, the error, or -1 where it cannot
+// be done this way and a plain rename is to be used.
+int exchangeForExpected(int dir, const QByteArray &temporary, const QByteArray &target,
+                        const WriteOptions &options)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        struct stat before
+        {
+        };
+        if (::fstatat(dir, target.constData(), &before, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT)
+                return -1;
+            // Nothing there: the file goes in unless another came meanwhile.
+            const int error = renameWith(dir, temporary, target, RENAME_NOREPLACE);
+            if (error == EEXIST)
+                continue;
+            return renameRefused(error) ? -1 : error;
+        }
+        // A link, a folder and the like are replaced (or refused) as by a rename.
+        if (!S_ISREG(before.st_mode))
+            return -1;
+        // Checked as closely before the exchange as can be: an edit in place
+        // that restores the modification time shows only in the change time,
+        // which the exchange itself sets.
+        const bool changedBefore = !(stampFrom(before) == *options.expected);
+        const int error = renameWith(dir, temporary, target, RENAME_EXCHANGE);
+        if (error == ENOENT)
+            continue;
+        if (error != 0)
+            return renameRefused(error) ? -1 : error;
+        // The new file is in place; what it replaced now has the temporary name.
+        struct stat out
+        {
+        };
+        if (!changedBefore &&
+            ::fstatat(dir, temporary.constData(), &out, AT_SYMLINK_NOFOLLOW) == 0 &&
+            stampFrom(out).sameUnlessRenamed(*options.expected)) {
+            ::unlinkat(dir, temporary.constData(), 0);
+            return 0;
+        }
+        QString kept = options.keepOtherAs.isEmpty()
+                           ? QString()
+                           : renameAside(dir, temporary, options.keepOtherAs);
+        // Not renamed, it stays at the temporary name rather than go.
+        if (options.keptOtherAs)
+            *options.keptOtherAs = kept.isEmpty() ? QFile::decodeName(temporary) : kept;
+        return 0;
+    }
+    return -1;
+}
+
 // Gives the temporary file the target's name; 0 or the error.
 int putInPlace(int dir, const QByteArray &temporary, const QByteArray &target,
                const WriteOptions &options)
@@ -407,6 +510,10 @@ int putInPlace(int dir, const QByteArray &temporary, const QByteArray &target,
             return errno;
         ::unlinkat(dir, temporary.constData(), 0);
         return 0;
+    }
+    if (options.expected) {
+        if (const int error = exchangeForExpected(dir, temporary, target, options); error >= 0)
+            return error;
     }
     return ::renameat(dir, temporary.constData(), dir, target.constData()) == 0 ? 0 : errno;
 }
@@ -431,6 +538,9 @@ Result<FileStamp> writeFileAtomically(const Folder &folder, const QString &name,
     {
     };
     int error = fillFile(file.get(), mode, fill, written);
+    // Held past the close, to read the stamp the file has once it has its
+    // name (a rename sets its change time).
+    const Descriptor held(error == 0 ? ::fcntl(file.get(), F_DUPFD_CLOEXEC, 0) : -1);
     if (error == 0 && !file.close())
         error = errno;
     if (error == 0)
@@ -442,6 +552,8 @@ Result<FileStamp> writeFileAtomically(const Folder &folder, const QString &name,
     // The rename itself is on disk only once the folder is.
     if (::fsync(dir) != 0)
         return Result<FileStamp>::failure(reasonOf(errno));
+    if (held.valid())
+        ::fstat(held.get(), &written);
     return stampFrom(written);
 }
 
@@ -459,18 +571,19 @@ bool isTemporaryNameFor(const QString &fileName, const QString &target)
     });
 }
 
-QStringList removeInterruptedWrites(const Folder &folder, const QString &target)
+InterruptedWrites removeInterruptedWrites(const Folder &folder, const QString &target,
+                                          const QString &keepAs)
 {
-    QStringList removed;
+    InterruptedWrites found;
     if (!folder.isOpen())
-        return removed;
+        return found;
     // Listed through the held folder, wherever its path now leads.
     const int listFd = ::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR *list = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
     if (!list) {
         if (listFd >= 0)
             ::close(listFd);
-        return removed;
+        return found;
     }
     QList<QByteArray> candidates;
     while (const dirent *entry = ::readdir(list)) {
@@ -478,16 +591,34 @@ QStringList removeInterruptedWrites(const Folder &folder, const QString &target)
             candidates.append(QByteArray(entry->d_name));
     }
     ::closedir(list);
+    const int dir = folder.descriptor();
+    std::optional<Result<FileBytes>> current; // read once, when needed
     for (const QByteArray &native : candidates) {
         struct stat st
         {
         };
-        if (::fstatat(folder.descriptor(), native.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-            ::unlinkat(folder.descriptor(), native.constData(), 0) == 0)
-            removed.append(QFile::decodeName(native));
+        if (::fstatat(dir, native.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        const QString name = QFile::decodeName(native);
+        if (!keepAs.isEmpty() && st.st_size > 0) {
+            if (!current)
+                current = readRegularFile(folder, target);
+            const Result<FileBytes> left = readRegularFile(folder, name);
+            const bool same =
+                left && *current && !(*current)->missing && (*current)->bytes == left->bytes;
+            if (!same) {
+                const QString kept = renameAside(dir, native, keepAs);
+                if (!kept.isEmpty())
+                    found.kept.append({kept, *current && stampFrom(st).modifiedNs <
+                                                             (*current)->stamp.modifiedNs});
+                continue; // kept, or left where it is rather than lost
+            }
+        }
+        if (::unlinkat(dir, native.constData(), 0) == 0)
+            found.removed.append(name);
     }
-    return removed;
+    return found;
 }
 
 Result<> keepSideCopy(const Folder &folder, const QString &name, const QString &newName)

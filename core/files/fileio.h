@@ -22,12 +22,21 @@ struct FileStamp
     quint64 inode = 0;
     qint64 size = 0;
     qint64 modifiedNs = 0;
+    // When the file last changed in any way. Unlike the modification time,
+    // no program can set it back, so an edit in place that keeps the size
+    // and restores the modification time still shows here.
+    qint64 changedNs = 0;
     bool privateToOwner = false; // no permission for group or others
     // The same file with the same content; its permissions do not count.
     friend bool operator==(const FileStamp &a, const FileStamp &b)
     {
-        return a.exists == b.exists && a.regular == b.regular && a.device == b.device &&
-               a.inode == b.inode && a.size == b.size && a.modifiedNs == b.modifiedNs;
+        return a.sameUnlessRenamed(b) && a.changedNs == b.changedNs;
+    }
+    // The same, but for the change time, which renaming the file sets.
+    bool sameUnlessRenamed(const FileStamp &b) const
+    {
+        return exists == b.exists && regular == b.regular && device == b.device &&
+               inode == b.inode && size == b.size && modifiedNs == b.modifiedNs;
     }
 };
 
@@ -114,6 +123,17 @@ struct WriteOptions
     bool keepMode = false;
     // Writes only when nothing stands at the name (never replaces anything).
     bool onlyIfMissing = false;
+    // Replaces the file only as it was last seen. A regular file at the name
+    // is swapped for the new one in one step (an atomic exchange), so no
+    // other program's version can be written over between a check and the
+    // replacing: what was swapped out is removed when it is still the
+    // expected file, and otherwise kept as keepOtherAs (or keepOtherAs-2,
+    // -3 and so on, never replacing anything), that name given in
+    // *keptOtherAs. Where the file system has no exchange the file is
+    // renamed over the name as without this.
+    const FileStamp *expected = nullptr;
+    QString keepOtherAs = {};
+    QString *keptOtherAs = nullptr;
 };
 
 // Replaces the file name in the folder with what fill writes, atomically:
@@ -131,11 +151,29 @@ Result<FileStamp> writeFileAtomically(const Folder &folder, const QString &name,
 // target, and for nothing a person would name a file.
 bool isTemporaryNameFor(const QString &fileName, const QString &target);
 
-// Removes what writes of target that were cut short (the program killed
+// What writes of a file that were cut short left behind.
+struct InterruptedWrites
+{
+    struct Kept
+    {
+        QString name; // the name it was kept as
+        // Older than the file now at the target's name: the version a write
+        // swapped out, not the one it was writing.
+        bool replacedVersion = false;
+    };
+    QStringList removed; // the temporary names removed
+    QList<Kept> kept;
+};
+
+// Clears what writes of target that were cut short (the program killed
 // while saving) left in the folder: regular files of this user bearing a
-// temporary name of writeFileAtomically. Nothing else is touched. Call it
-// only while no write of target can be under way. Returns the names removed.
-QStringList removeInterruptedWrites(const Folder &folder, const QString &target);
+// temporary name of writeFileAtomically. With keepAs given, one that is not
+// empty and differs from the file at target is kept, renamed to keepAs (or
+// keepAs-2, -3 and so on, never replacing anything); the others are
+// removed. Nothing else is touched. Call it only while no write of target
+// can be under way.
+InterruptedWrites removeInterruptedWrites(const Folder &folder, const QString &target,
+                                          const QString &keepAs = {});
 
 // Keeps what stands at name under a second name newName in the same folder
 // (a hard link, or a copy where the file system has none), never replacing

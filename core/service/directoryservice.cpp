@@ -71,7 +71,19 @@ Result<> DirectoryService::open()
                       .arg(userName_, folder, store_.lockError()));
     }
     // What a save cut short by a kill left behind; no save runs now.
-    store_.removeInterruptedSaves();
+    for (const InterruptedWrites::Kept &kept : store_.removeInterruptedSaves().kept) {
+        const QString file = native(store_.filePath()), copy = native(kept.name);
+        startNotes_.append(
+            kept.replacedVersion
+                ? ServiceText::tr("Quorvel was stopped while it saved the directory file %1, "
+                                  "just after the new version was put in place. The version "
+                                  "that save replaced was kept as %2.")
+                      .arg(file, copy)
+                : ServiceText::tr("Quorvel was stopped while it saved the directory file %1. "
+                                  "The change it was saving was kept as %2; it may be "
+                                  "incomplete. %1 holds the version from before that save.")
+                      .arg(file, copy));
+    }
     if (*folder == FolderState::Created) {
         if (const Result<> written = store_.writeDefaultFile(); !written)
             return Result<>::failure(ServiceText::tr("Can't write the directory file %1: %2.")
@@ -160,7 +172,14 @@ QStringList DirectoryService::notesOf(const DirectoryStore::SaveReport &report)
                 .arg(native(store_.folderPath()), native(report.movedTo),
                      native(store_.currentFilePath())));
     }
-    if (report.outcome == DirectoryStore::Outcome::LeftOutsideVersion)
+    if (report.outcome == DirectoryStore::Outcome::LeftOutsideVersion &&
+        !report.shownCopy.isEmpty())
+        notes.append(
+            ServiceText::tr("The directory file %1 was changed by another program while Quorvel "
+                            "showed it. That version was left as it is, and the directory "
+                            "Quorvel showed, which differs from it, was kept as %2.")
+                .arg(file, native(report.shownCopy)));
+    else if (report.outcome == DirectoryStore::Outcome::LeftOutsideVersion)
         notes.append(
             ServiceText::tr("The directory file %1 was changed by another program. Nothing has "
                             "changed in Quorvel since, so that version was left as it is.")
@@ -173,6 +192,12 @@ QStringList DirectoryService::notesOf(const DirectoryStore::SaveReport &report)
             ServiceText::tr("The directory file %1 was changed by another program. That version "
                             "was kept as %2, and Quorvel's directory was saved in %1.")
                 .arg(file, native(report.sideCopy)));
+    if (!report.swappedOutCopy.isEmpty())
+        notes.append(
+            ServiceText::tr("Another program wrote the directory file %1 while Quorvel saved it. "
+                            "That version was kept as %2, and Quorvel's directory was saved in "
+                            "%1.")
+                .arg(file, native(report.swappedOutCopy)));
     // Told also beside a save that failed: the copy is there all the same.
     if (!report.asReadCopy.isEmpty())
         notes.append(ServiceText::tr("The directory file %1 held text that Quorvel can't write "

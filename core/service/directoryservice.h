@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace core {
 
 class DirectoryModel;
@@ -35,10 +37,14 @@ public:
     DirectoryService &operator=(const DirectoryService &) = delete;
 
     // Opens the data folder to read and save: checks it (making it, private,
-    // when missing), holds it open, takes its lock, removes what saves cut
-    // short left behind and writes the Default directory file into a folder
-    // just made. A failure is what the user is told.
+    // when missing), holds it open, takes its lock, clears what saves cut
+    // short left behind (keeping a version they held) and writes the Default
+    // directory file into a folder just made. A failure is what the user is
+    // told.
     Result<> open();
+    // What the user is to be told of what open found (a save cut short and
+    // the version it kept), once: taking them leaves none.
+    QStringList takeStartNotes() { return std::exchange(startNotes_, {}); }
     // The last open failed because another copy of Quorvel holds the lock.
     bool heldByAnother() const { return heldByAnother_; }
     // Lets the lock go (also when the service ends).
@@ -86,6 +92,7 @@ private:
     QString userName_;
     DirectoryStore store_;
     bool heldByAnother_ = false;
+    QStringList startNotes_;
     bool toldBackupFailure_ = false;
     QString toldMovedTo_;
 };
