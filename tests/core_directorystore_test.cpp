@@ -1,6 +1,8 @@
 #include "core/directory/directorystore.h"
 #include "support/fixtures.h"
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +80,25 @@ TEST(CoreDirectoryStore, OutsideChangeIsKeptOrLeftAlone)
     }
     EXPECT_EQ(fileBytes(o.folder + '/' + kSide), "A|1\r\n");
     EXPECT_EQ(fileBytes(o.folder + '/' + kSide + "-2"), "B|2\r\n");
+}
+
+// A save failing after the file as read was kept by a hard link (which sets its
+// change time) finds no other program's version when tried again.
+TEST(CoreDirectoryStore, SaveTriedAgainAfterKeepingTheFileAsReadFindsNoOutsideChange)
+{
+    Opened o;
+    replaceFile(o.file, "Ann|1\r\n\r\n"); // an empty line: kept as read before a save
+    ASSERT_TRUE(o.store.read([](qsizetype) {}, [](core::DirectoryEntry &&) {}));
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit tiny{1, limit.rlim_max}; // no file is written whole
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    EXPECT_FALSE(o.save(true));
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const auto again = o.save(true);
+    EXPECT_TRUE(again && again->sideCopy.isEmpty());
+    EXPECT_EQ(QDir(o.folder).entryList({"quorvel.dat.*"}).size(), 1); // the file as read alone
 }
 
 // The save goes to the folder checked, not what now stands at its path; one

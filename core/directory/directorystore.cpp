@@ -255,6 +255,8 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
         const FileStamp side = folder_.stampOf(QFileInfo(report.asReadCopy).fileName());
         if (side.device == onDisk.device && side.inode == onDisk.inode)
             expected = side;
+        // Still the file as read: should this save fail, the next one finds it unchanged.
+        known_ = expected;
     }
 
     // The day's first save keeps the file as it was; a backup that fails
