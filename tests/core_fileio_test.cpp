@@ -1,6 +1,8 @@
 #include "core/files/fileio.h"
 #include "support/fixtures.h"
 
+#include <cerrno>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -18,7 +20,35 @@ core::Result<core::FileStamp> writeText(const core::Folder &folder, const QStrin
         folder, name, [&](core::Utf8Builder &out) { out.appendBytes(text); }, options);
 }
 
+bool noHardLinks = false; // linkat fails as on a FAT file system
+
 } // namespace
+
+extern "C" int linkat(int fromDir, const char *from, int toDir, const char *to, int flags)
+{
+    using Real = int (*)(int, const char *, int, const char *, int);
+    static const auto next = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "linkat"));
+    if (!noHardLinks)
+        return next(fromDir, from, toDir, to, flags);
+    errno = EPERM;
+    return -1;
+}
+
+// Where the file system has no hard links, a side copy is a copy, still never
+// replacing anything.
+TEST(CoreFileIo, SideCopyWithoutHardLinks)
+{
+    QTemporaryDir dir;
+    const auto folder = core::Folder::open(dir.path(), core::Folder::Link::Refuse);
+    writeBytes(dir.filePath("a"), "x");
+    noHardLinks = true;
+    const auto kept = core::keepSideCopy(*folder, "a", "b");
+    const auto again = core::keepSideCopy(*folder, "a", "b");
+    noHardLinks = false;
+    EXPECT_TRUE(kept) << kept.error().toStdString();
+    EXPECT_EQ(fileBytes(dir.filePath("b")), "x");
+    EXPECT_FALSE(again);
+}
 
 // Only a regular file is read; nothing is Missing; anything else is refused at
 // once, never followed or waited for, and stays. Both readers agree.

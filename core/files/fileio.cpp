@@ -506,8 +506,14 @@ int putInPlace(int dir, const QByteArray &temporary, const QByteArray &target,
 {
     if (options.onlyIfMissing) {
         // A hard link never replaces what is there; the temporary name goes.
-        if (::linkat(dir, temporary.constData(), dir, target.constData(), 0) != 0)
-            return errno;
+        if (::linkat(dir, temporary.constData(), dir, target.constData(), 0) != 0) {
+            const int error = errno;
+            // No hard links here (FAT and the like): a rename that never replaces.
+            if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS)
+                return error;
+            const int renamed = renameWith(dir, temporary, target, RENAME_NOREPLACE);
+            return renameRefused(renamed) ? error : renamed;
+        }
         ::unlinkat(dir, temporary.constData(), 0);
         return 0;
     }
