@@ -173,8 +173,11 @@ TEST(CoreDirectoryStore, LockIsOnTheFolderItself)
     const QString planted = a.folder + "/quorvel.lock"; // a hard link to the directory file
     ASSERT_EQ(::link(QFile::encodeName(a.file), QFile::encodeName(planted)), 0);
     const int mode = modeOf(a.file);
+    // Others could take the lock of a folder they may open: opening makes it private.
+    ASSERT_EQ(::chmod(QFile::encodeName(a.folder), 0755), 0);
     Store b(a.app.path(), "alice");
     ASSERT_TRUE(b.open());
+    EXPECT_EQ(modeOf(a.folder), 0700);
     EXPECT_EQ(b.lock(), Store::LockState::HeldByAnother);
     a.store.unlock();
     EXPECT_EQ(b.lock(), Store::LockState::Locked);

@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace core {
@@ -66,6 +67,14 @@ Result<FolderState> DirectoryStore::open()
         return Result<FolderState>::failure(
             DirectoryStoreText::tr("The data folder %1 can't be used: %2.")
                 .arg(QDir::toNativeSeparators(path), why));
+    // The lock is taken on the folder itself, and whoever may open the
+    // folder may take that lock: only the user may open it. Writing by
+    // others was refused above, so this takes away only reading.
+    struct stat held
+    {
+    };
+    if (::fstat(folder->descriptor(), &held) == 0 && (held.st_mode & 077) != 0)
+        ::fchmod(folder->descriptor(), held.st_mode & 07700);
     folder_ = std::move(*folder);
     return result;
 }
