@@ -40,14 +40,15 @@ TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
                      "card 4: no name, named \"Acme\"", "card 5: it holds nothing",
                      "card 9: name \"Cy<b>x\" stored as \"Cy(b)x\"",
                      "card 11: it has no END:VCARD"}));
-    EXPECT_EQ(core::importSummary("f.vcf", result), "f.vcf: 8 added, 1 already there, 2 skipped");
+    EXPECT_EQ(core::importSummary("f.vcf", result),
+              "f.vcf: 8 added, 0 updated, 1 already there, 2 skipped");
 }
 
 // By the file's name, else by its content; CSV needs a header of contact columns.
 TEST(CoreImport, ChoosesTheReaderByNameOrContent)
 {
     const QByteArray card = "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n";
-    const char *added = "1 added, 0 already there, 0 skipped";
+    const char *added = "1 added, 0 updated, 0 already there, 0 skipped";
     const char *noCard = "not imported, it holds no vCard (BEGIN:VCARD ... END:VCARD)";
     const char *noHeader = "not imported, its first record is not a header of contact columns "
                            "(\"Name\", \"First Name\", \"E-mail\" ...)";

@@ -195,8 +195,8 @@ TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
                       "END:VCARD\r\n");
     const QByteArray added =
         "Ann|phone: 1\r\nZo\xc3\xab|mobile: 555 0101\te-mail: zoe@example.org\r\n";
-    for (const char *summary :
-         {": 1 added, 0 already there, 0 skipped\n", ": 0 added, 1 already there, 0 skipped\n"}) {
+    for (const char *summary : {": 1 added, 0 updated, 0 already there, 0 skipped\n",
+                                ": 0 added, 0 updated, 1 already there, 0 skipped\n"}) {
         const ProgramOutput run = app.run({"--import", cards});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_EQ(run.out, QFile::encodeName(cards) + summary);

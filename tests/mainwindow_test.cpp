@@ -506,7 +506,8 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
     MessageRecorder messages;
     w.importFiles({cards});
     EXPECT_EQ(folder.directoryBytes(), "Ann|phone: 1\r\nBob|phone: 2\r\nCy|x\r\n");
-    EXPECT_EQ(messages.prompts(), QStringList(cards + ": 2 added, 0 already there, 0 skipped"));
+    EXPECT_EQ(messages.prompts(),
+              QStringList(cards + ": 2 added, 0 updated, 0 already there, 0 skipped"));
     w.exportTo(folder.path() + "/out.csv");
     EXPECT_EQ(messages.prompts().last(),
               "3 entries were exported to " + folder.path() + "/out.csv.");

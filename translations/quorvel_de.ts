@@ -161,8 +161,8 @@
         <translation>%1: nicht importiert, %2</translation>
     </message>
     <message>
-        <source>%1: %2 added, %3 already there, %4 skipped</source>
-        <translation>%1: %2 hinzugefügt, %3 schon vorhanden, %4 übersprungen</translation>
+        <source>%1: %2 added, %3 updated, %4 already there, %5 skipped</source>
+        <translation>%1: %2 hinzugefügt, %3 aktualisiert, %4 schon vorhanden, %5 übersprungen</translation>
     </message>
 </context>
 <context>
@@ -329,6 +329,13 @@
     </message>
 </context>
 <context>
+    <name>IdentityText</name>
+    <message>
+        <source>it is not an identity file this version of Quorvel reads</source>
+        <translation>es ist keine Kennungsdatei, die diese Version von Quorvel lesen kann</translation>
+    </message>
+</context>
+<context>
     <name>MainText</name>
     <message>
         <source>Data: none can be used.</source>
@@ -416,6 +423,14 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
     <message>
         <source>Can&apos;t save the directory to %1: %2.</source>
         <translation>Das Verzeichnis kann nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read the identity file %1: %2.</source>
+        <translation>Die Kennungsdatei %1 kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save the identity file %1: %2. The directory itself was saved.</source>
+        <translation>Die Kennungsdatei %1 kann nicht gespeichert werden: %2. Das Verzeichnis selbst wurde gespeichert.</translation>
     </message>
 </context>
 <context>

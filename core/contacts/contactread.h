@@ -35,6 +35,7 @@ struct Contact
     // The name of a nameless contact: its organisation, else its first e-mail
     // address, else its first number.
     QString nameFromDetails;
+    QString uid; // the card's UID as it wrote it; empty without one
 };
 
 // Something the report says about a contact of the file.

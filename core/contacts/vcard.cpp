@@ -2,6 +2,7 @@
 
 #include "core/contacts/exactlines.h"
 #include "core/contacts/vcardsyntax.h"
+#include "core/directory/identityfile.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -58,6 +59,12 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
             .raw(QLatin1StringView(";;;"))
             .end();
     }
+    // The card's own UID when the entry came from one, otherwise the
+    // entry's identifier.
+    if (entry.card && !entry.card->uid.isEmpty())
+        line.raw(QLatin1StringView("UID:")).text(entry.card->uid).end();
+    else if (!entry.id.isNull())
+        line.raw(QLatin1StringView("UID:urn:uuid:")).text(bareIdentifier(entry.id)).end();
     // The exact lines are kept only when the typed properties alone would
     // not give the entry back.
     const bool exact = !lineValues(entry, values);
@@ -188,14 +195,17 @@ private:
     {
         Params params = parseParams(content.params);
         QByteArray storage;
-        const QByteArrayView value = mapping.role == PropertyRole::Fn ||
-                                             mapping.role == PropertyRole::Value ||
-                                             mapping.role == PropertyRole::Label
-                                         ? plainValue(content.value, params, storage)
-                                         : content.value;
+        const QByteArrayView value =
+            mapping.role == PropertyRole::Fn || mapping.role == PropertyRole::Value ||
+                    mapping.role == PropertyRole::Label || mapping.role == PropertyRole::Uid
+                ? plainValue(content.value, params, storage)
+                : content.value;
         switch (mapping.role) {
         case PropertyRole::Version:
             version_ = value.startsWith("2") ? 2 : value.startsWith("4") ? 4 : 3;
+            break;
+        case PropertyRole::Uid:
+            uid_ = valueText(value, params, version_).trimmed();
             break;
         case PropertyRole::Fn:
             if (!fn_)
@@ -242,6 +252,7 @@ private:
         ++cards_;
         version_ = 3;
         fn_.reset();
+        uid_.clear();
         nLine_ = {};
         items_.clear();
         labels_.clear();
@@ -434,6 +445,7 @@ private:
         applyLabels();
         Contact contact;
         contact.position = cards_;
+        contact.uid = uid_;
         if (exact_) {
             if (std::optional<QString> lines = exactLines()) {
                 contact.exact = true;
@@ -476,6 +488,7 @@ private:
     int nested_ = 0;
     int version_ = 3;
     std::optional<QString> fn_;
+    QString uid_;
     QByteArrayView nLine_;
     QByteArray nCopy_;
     NumberLines lines_;

@@ -230,6 +230,7 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
         return Saved::failure(written.error(), report);
     known_ = *written;
     asWritten_ = true;
+    report.written = true;
     return report;
 }
 

@@ -3,6 +3,7 @@
 #include "core/directory/datafolder.h"
 #include "core/directory/directoryfile.h"
 #include "core/directory/directorymodel.h"
+#include "core/directory/identityfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,11 +23,13 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// Reads the directory file of the folder into the model, as one change.
+// Reads the directory file of the folder into the model, as one change,
+// each entry with the identifier the identity file gives it.
 Result<>
 readInto(DirectoryModel &model, const QString &file,
          const std::function<Result<>(const std::function<void(qsizetype)> &,
-                                      const std::function<void(DirectoryEntry &&)> &)> &readFile)
+                                      const std::function<void(DirectoryEntry &&)> &)> &readFile,
+         const std::function<Result<>(Entries &)> &identify)
 {
     Entries entries;
     const Result<> read =
@@ -35,8 +38,35 @@ readInto(DirectoryModel &model, const QString &file,
     if (!read)
         return Result<>::failure(ServiceText::tr("Can't read the directory file %1: %2.")
                                      .arg(native(file), read.error()));
+    if (const Result<> identified = identify(entries); !identified)
+        return identified;
     model.append(std::move(entries));
     return {};
+}
+
+struct Identified
+{
+    bool asWritten = false; // the identity file holds what writing it would give
+    FileStamp stamp;        // the identity file as read
+};
+
+// Gives the entries read from the folder's directory file (as `directory`
+// stamps it) their identifiers from the identity file beside it.
+Result<Identified> identify(const Folder &folder, const FileStamp &directory, Entries &entries)
+{
+    const Result<std::optional<IdentityFile>> file = readIdentityFile(folder);
+    if (!file)
+        return Result<Identified>::failure(
+            ServiceText::tr("Can't read the identity file %1: %2.")
+                .arg(native(folder.filePath(QLatin1String(kIdentityFileName))), file.error()));
+    Identified identified;
+    if (!*file) {
+        giveIdentifiers(entries);
+        return identified;
+    }
+    identified.asWritten = matchIdentities(entries, **file, directory == (*file)->directory);
+    identified.stamp = (*file)->own;
+    return identified;
 }
 
 } // namespace
@@ -69,6 +99,7 @@ Result<> DirectoryService::open()
     }
     // What a save cut short by a kill left behind; no save runs now.
     store_.removeInterruptedSaves();
+    removeInterruptedWrites(store_.folder(), QLatin1String(kIdentityFileName));
     if (*folder == FolderState::Created) {
         if (const Result<> written = store_.writeDefaultFile(); !written)
             return Result<>::failure(ServiceText::tr("Can't write the directory file %1: %2.")
@@ -84,20 +115,36 @@ void DirectoryService::close()
 
 Result<> DirectoryService::read(DirectoryModel &model)
 {
-    return readInto(model, store_.filePath(),
-                    [&](const auto &expect, const auto &add) { return store_.read(expect, add); });
+    return readInto(
+        model, store_.filePath(),
+        [&](const auto &expect, const auto &add) { return store_.read(expect, add); },
+        [&](Entries &entries) {
+            const Result<Identified> identified =
+                identify(store_.folder(), store_.knownStamp(), entries);
+            identitiesAsWritten_ = identified->asWritten;
+            identityStamp_ = identified->stamp;
+            return identified.status();
+        });
 }
 
 Result<> DirectoryService::readSaved(DirectoryModel &model) const
 {
     if (const Result<> name = checkUserName(userName_); !name)
         return name;
-    return readInto(model, store_.filePath(), [&](const auto &expect, const auto &add) {
-        const Result<Folder> folder = Folder::open(store_.folderPath(), Folder::Link::Follow);
-        if (!folder)
-            return folder.status();
-        return ReadDirectoryFile(*folder, expect, add).status();
-    });
+    Folder folder;
+    FileStamp directory;
+    return readInto(
+        model, store_.filePath(),
+        [&](const auto &expect, const auto &add) {
+            Result<Folder> opened = Folder::open(store_.folderPath(), Folder::Link::Follow);
+            if (!opened)
+                return opened.status();
+            folder = std::move(*opened);
+            const Result<DirectoryRead> read = ReadDirectoryFile(folder, expect, add);
+            directory = read->stamp;
+            return read.status();
+        },
+        [&](Entries &entries) { return identify(folder, directory, entries).status(); });
 }
 
 QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
@@ -105,6 +152,7 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
 {
     QList<DirectoryEntry> known(model.entries().begin(), model.entries().end());
     const qsizetype before = known.size();
+    qsizetype first = before; // the first entry the import changes
     QList<ImportFileReport> reports;
     for (const QString &file : files) {
         ImportFileReport report;
@@ -112,13 +160,22 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
         report.counts = importContactsFile(file, known);
         report.read = report.counts.ok;
         report.error = report.counts.error;
+        for (auto &[row, entry] : report.counts.updates) {
+            known[row] = std::move(entry);
+            first = std::min(first, row);
+        }
+        // Identifiers now, so that the files after this one find these entries.
+        const qsizetype added = known.size();
         known.append(report.counts.entries);
+        giveIdentifiers(
+            std::span<DirectoryEntry>(known.data() + added, std::size_t(known.size() - added)));
         report.counts.entries.clear();
+        report.counts.updates.clear();
         reports.append(std::move(report));
     }
     // One change, so one undo takes the whole import back.
-    if (known.size() > before)
-        model.append(Entries(known.begin() + before, known.end()));
+    if (known.size() > first)
+        model.splice(int(first), int(before - first), Entries(known.begin() + first, known.end()));
     return reports;
 }
 
@@ -178,6 +235,25 @@ Result<QStringList> DirectoryService::save(const DirectoryModel &model, bool cha
         return Result<QStringList>::failure(ServiceText::tr("Can't save the directory to %1: %2.")
                                                 .arg(native(store_.filePath()), saved.error()),
                                             notesOf(told));
+    }
+    // The identities follow every directory file written, and are written
+    // when they would differ from the file there.
+    const QString identities = QLatin1String(kIdentityFileName);
+    const bool identitiesStale =
+        !identitiesAsWritten_ || store_.folder().stampOf(identities) != identityStamp_;
+    if (saved->outcome == DirectoryStore::Outcome::Saved &&
+        (saved->written || changed || identitiesStale)) {
+        const Result<FileStamp> written =
+            writeIdentityFile(store_.folder(), store_.knownStamp(),
+                              [&](const EntryVisitor &visit) { model.forEach(visit); });
+        identitiesAsWritten_ = written.ok();
+        if (!written)
+            return Result<QStringList>::failure(
+                ServiceText::tr("Can't save the identity file %1: %2. The directory itself "
+                                "was saved.")
+                    .arg(native(store_.folder().filePath(identities)), written.error()),
+                notesOf(*saved));
+        identityStamp_ = *written;
     }
     return notesOf(*saved);
 }

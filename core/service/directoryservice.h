@@ -62,7 +62,8 @@ public:
                              ContactFormat format);
 
     // Saves the model's entries (changed: something changed since the last
-    // read or save; see DirectoryStore::save). The texts are what the user
+    // read or save; see DirectoryStore::save), then their identities in the
+    // identity file beside the directory file. The texts are what the user
     // is told of what the save found: an outside version left or kept, the
     // data folder moved or made again, and a backup that failed (once per
     // run). A failure is what the user is told, and still carries the texts.
@@ -87,6 +88,10 @@ private:
     bool heldByAnother_ = false;
     bool toldBackupFailure_ = false;
     QString toldMovedTo_;
+    // The identity file holds what writing it would give, as it was last
+    // read or written (its stamp then).
+    bool identitiesAsWritten_ = false;
+    FileStamp identityStamp_;
 };
 
 } // namespace core

@@ -1,0 +1,389 @@
+#include "core/directory/identityfile.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator64>
+#include <QSet>
+#include <QtEndian>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+
+namespace core {
+
+namespace {
+
+// The texts of this file, in the user's language.
+struct IdentityText
+{
+    Q_DECLARE_TR_FUNCTIONS(IdentityText)
+};
+
+constexpr QByteArrayView kHeader = "Quorvel identities 1";
+constexpr QByteArrayView kDirectory = "directory ";
+
+// Feeds the text's code units to the checksum eight bytes at a time.
+void feed(quint64 &h, QStringView text)
+{
+    constexpr quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
+    const auto *p = reinterpret_cast<const uchar *>(text.utf16());
+    qsizetype n = text.size() * 2;
+    h = (h ^ quint64(text.size())) * kMultiplier;
+    for (; n >= 8; p += 8, n -= 8)
+        h = std::rotl((h ^ qFromLittleEndian<quint64>(p)) * kMultiplier, 27);
+    uchar tail[8] = {};
+    std::memcpy(tail, p, std::size_t(n));
+    h = std::rotl((h ^ qFromLittleEndian<quint64>(tail)) * kMultiplier, 27);
+}
+
+quint64 finish(quint64 h)
+{
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ull;
+    return h ^ (h >> 33);
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    c = char(c | 0x20);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// The identifier of exactly 36 characters "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx".
+template <typename Char> QUuid parseBare(const Char *p, qsizetype size)
+{
+    if (size != 36)
+        return {};
+    std::array<uchar, 16> bytes{};
+    int k = 0;
+    for (qsizetype i = 0; i < 36; ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        const auto c = p[i];
+        if (dash) {
+            if (c != '-')
+                return {};
+            continue;
+        }
+        const int d = c < 128 ? hexDigit(char(c)) : -1;
+        if (d < 0)
+            return {};
+        bytes[std::size_t(k / 2)] = uchar(bytes[std::size_t(k / 2)] << 4 | d);
+        ++k;
+    }
+    return QUuid::fromRfc4122(QByteArrayView(reinterpret_cast<const char *>(bytes.data()), 16));
+}
+
+void appendBare(Utf8Builder &out, const QUuid &id)
+{
+    const QByteArray bytes = id.toRfc4122();
+    char text[36];
+    int at = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            text[at++] = '-';
+        text[at++] = "0123456789abcdef"[uchar(bytes[i]) >> 4];
+        text[at++] = "0123456789abcdef"[uchar(bytes[i]) & 15];
+    }
+    out.appendBytes(QByteArrayView(text, 36));
+}
+
+void appendEscaped(Utf8Builder &out, QStringView text)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const char *escape = c == u'\\'   ? "\\\\"
+                             : c == u'\t' ? "\\t"
+                             : c == u'\n' ? "\\n"
+                             : c == u'\r' ? "\\r"
+                                          : nullptr;
+        if (!escape)
+            continue;
+        out.append(text.sliced(start, i - start));
+        out.appendBytes(escape);
+        start = i + 1;
+    }
+    out.append(text.sliced(start));
+}
+
+QString unescaped(QByteArrayView field)
+{
+    const QString text = QString::fromUtf8(field);
+    if (!field.contains('\\'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QChar c = text[i];
+        if (c == u'\\' && i + 1 < text.size()) {
+            const QChar n = text[++i];
+            c = n == u't' ? QChar(u'\t') : n == u'n' ? QChar(u'\n') : n == u'r' ? QChar(u'\r') : n;
+        }
+        out.append(c);
+    }
+    return out;
+}
+
+void writeLine(Utf8Builder &out, const DirectoryEntry &entry)
+{
+    appendBare(out, entry.id);
+    char digits[17];
+    const quint64 sum = contentChecksum(entry);
+    digits[0] = '\t';
+    for (int i = 0; i < 16; ++i)
+        digits[i + 1] = "0123456789abcdef"[(sum >> (60 - 4 * i)) & 15];
+    out.appendBytes(QByteArrayView(digits, 17));
+    if (entry.card) {
+        if (!entry.card->uid.isEmpty()) {
+            out.appendBytes("\tU");
+            appendEscaped(out, entry.card->uid);
+        }
+        for (const CardProperty &property : entry.card->properties) {
+            out.appendBytes("\tP");
+            for (const QString *text :
+                 {&property.name, &property.types, &property.belongsTo, &property.value}) {
+                if (text != &property.name)
+                    out.appendBytes("\t");
+                appendEscaped(out, *text);
+            }
+        }
+    }
+    out.endLine();
+}
+
+std::optional<IdentityRecord> parseLine(QByteArrayView line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (line.size() < 36 + 1 + 16 || line[36] != '\t')
+        return std::nullopt;
+    IdentityRecord record;
+    record.id = parseBare(line.data(), 36);
+    bool ok = false;
+    record.checksum = line.sliced(37, 16).toULongLong(&ok, 16);
+    if (record.id.isNull() || !ok)
+        return std::nullopt;
+    line = line.sliced(53);
+    if (line.isEmpty())
+        return record;
+    if (line.front() != '\t')
+        return std::nullopt;
+    QList<QByteArrayView> fields;
+    for (qsizetype start = 1;;) {
+        const qsizetype tab = line.indexOf('\t', start);
+        fields.append(line.sliced(start, (tab < 0 ? line.size() : tab) - start));
+        if (tab < 0)
+            break;
+        start = tab + 1;
+    }
+    auto card = std::make_shared<EntryCard>();
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (fields[i].startsWith('U')) {
+            card->uid = unescaped(fields[i].sliced(1));
+        } else if (fields[i].startsWith('P') && i + 3 < fields.size()) {
+            card->properties.push_back({unescaped(fields[i + 2]), unescaped(fields[i].sliced(1)),
+                                        unescaped(fields[i + 1]), unescaped(fields[i + 3])});
+            i += 3;
+        } else {
+            return std::nullopt;
+        }
+    }
+    record.card = std::move(card);
+    return record;
+}
+
+} // namespace
+
+QUuid newIdentifier()
+{
+    // Seeded once per thread from the system: a million new identifiers at
+    // start-up stay quick.
+    thread_local QRandomGenerator64 random = [] {
+        std::array<quint32, 8> seed;
+        QRandomGenerator::system()->fillRange(seed.data(), seed.size());
+        return QRandomGenerator64(seed.data(), seed.data() + seed.size());
+    }();
+    std::array<uchar, 16> bytes;
+    const quint64 high = random.generate64();
+    const quint64 low = random.generate64();
+    qToBigEndian(high, bytes.data());
+    qToBigEndian(low, bytes.data() + 8);
+    bytes[6] = uchar((bytes[6] & 0x0F) | 0x40); // version 4: random
+    bytes[8] = uchar((bytes[8] & 0x3F) | 0x80); // the standard's variant
+    return QUuid::fromRfc4122(QByteArrayView(reinterpret_cast<const char *>(bytes.data()), 16));
+}
+
+QString bareIdentifier(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces);
+}
+
+QUuid identifierOfText(QStringView text)
+{
+    text = text.trimmed();
+    if (text.startsWith(u"urn:uuid:", Qt::CaseInsensitive))
+        text = text.sliced(9);
+    if (text.size() == 38 && text.front() == u'{' && text.back() == u'}')
+        text = text.sliced(1, 36);
+    return parseBare(text.utf16(), text.size());
+}
+
+quint64 contentChecksum(const DirectoryEntry &entry)
+{
+    quint64 h = entry.bold ? 0x5bd1e995u : 0x1b873593u;
+    feed(h, entry.name);
+    feed(h, entry.numbers);
+    return finish(h);
+}
+
+std::optional<IdentityFile> parseIdentityFile(QByteArrayView bytes)
+{
+    const auto nextLine = [&bytes](QByteArrayView &line) {
+        if (bytes.isEmpty())
+            return false;
+        const qsizetype end = bytes.indexOf('\n');
+        line = end < 0 ? bytes : bytes.first(end);
+        bytes = end < 0 ? QByteArrayView() : bytes.sliced(end + 1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        return true;
+    };
+    QByteArrayView line;
+    if (!nextLine(line) || line != kHeader || !nextLine(line) || !line.startsWith(kDirectory))
+        return std::nullopt;
+    IdentityFile file;
+    const QList<QByteArray> numbers = line.sliced(kDirectory.size()).toByteArray().split(' ');
+    if (numbers.size() == 5) {
+        file.directory.exists = file.directory.regular = true;
+        file.directory.device = numbers[0].toULongLong();
+        file.directory.inode = numbers[1].toULongLong();
+        file.directory.size = numbers[2].toLongLong();
+        file.directory.modifiedNs = numbers[3].toLongLong();
+        file.count = numbers[4].toLongLong();
+    }
+    file.records.reserve(std::size_t(std::max<qsizetype>(0, file.count)));
+    while (nextLine(line)) {
+        if (std::optional<IdentityRecord> record = parseLine(line))
+            file.records.push_back(std::move(*record));
+    }
+    return file;
+}
+
+bool matchIdentities(std::span<DirectoryEntry> entries, const IdentityFile &file,
+                     bool directoryUnchanged)
+{
+    const std::vector<IdentityRecord> &records = file.records;
+    if (directoryUnchanged && records.size() == entries.size() &&
+        file.count == qsizetype(entries.size())) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            entries[i].id = records[i].id;
+            entries[i].card = records[i].card;
+        }
+        return true;
+    }
+    // A hand-edited file may name an identifier twice: it is given once.
+    QSet<QUuid> given;
+    std::vector<char> used(records.size());
+    const auto take = [&](DirectoryEntry &entry, std::size_t record) {
+        used[record] = 1;
+        if (given.contains(records[record].id))
+            return false;
+        given.insert(records[record].id);
+        entry.id = records[record].id;
+        entry.card = records[record].card;
+        return true;
+    };
+    std::vector<quint64> sums(entries.size());
+    std::vector<std::size_t> open;
+    bool asWritten = records.size() == entries.size();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        sums[i] = contentChecksum(entries[i]);
+        if (i < records.size() && records[i].checksum == sums[i] && take(entries[i], i))
+            continue;
+        open.push_back(i);
+        asWritten = false;
+    }
+    // The rest by content: the first line not taken with the same checksum.
+    std::vector<std::pair<quint64, std::size_t>> free;
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        if (!used[r])
+            free.emplace_back(records[r].checksum, r);
+    }
+    std::sort(free.begin(), free.end());
+    for (const std::size_t i : open) {
+        auto it = std::lower_bound(free.begin(), free.end(), std::pair(sums[i], std::size_t(0)));
+        for (; it != free.end() && it->first == sums[i]; ++it) {
+            if (!used[it->second] && take(entries[i], it->second))
+                break;
+        }
+    }
+    // An entry changed in its place keeps the identifier of its place, when
+    // no unchanged entry took it.
+    for (const std::size_t i : open) {
+        if (entries[i].id.isNull() && i < records.size() && !used[i])
+            take(entries[i], i);
+    }
+    giveIdentifiers(entries);
+    return asWritten && file.count == qsizetype(entries.size());
+}
+
+void giveIdentifiers(std::span<DirectoryEntry> entries)
+{
+    for (DirectoryEntry &entry : entries) {
+        if (entry.id.isNull())
+            entry.id = newIdentifier();
+    }
+}
+
+void writeIdentities(Utf8Builder &out, const FileStamp &directory,
+                     const std::function<void(const EntryVisitor &)> &forEach)
+{
+    qsizetype count = 0;
+    forEach([&count](const DirectoryEntry &) { ++count; });
+    out.appendBytes(kHeader);
+    out.endLine();
+    out.appendBytes(kDirectory);
+    out.append(QLatin1StringView(
+        QByteArray::number(directory.device) + ' ' + QByteArray::number(directory.inode) + ' ' +
+        QByteArray::number(directory.size) + ' ' + QByteArray::number(directory.modifiedNs) + ' ' +
+        QByteArray::number(count)));
+    out.endLine();
+    writeEntries(out, forEach, [](Utf8Builder &to, EntryRun entries) {
+        for (const DirectoryEntry *entry : entries)
+            writeLine(to, *entry);
+    });
+}
+
+Result<std::optional<IdentityFile>> readIdentityFile(const Folder &folder)
+{
+    using Read = Result<std::optional<IdentityFile>>;
+    const Result<FileBytes> file = readRegularFile(folder, QLatin1String(kIdentityFileName));
+    if (!file)
+        return Read::failure(file.error());
+    if (file->missing)
+        return std::optional<IdentityFile>();
+    std::optional<IdentityFile> identities = parseIdentityFile(file->bytes);
+    if (identities)
+        identities->own = file->stamp;
+    else
+        return Read::failure(
+            IdentityText::tr("it is not an identity file this version of Quorvel reads"));
+    return identities;
+}
+
+Result<FileStamp> writeIdentityFile(const Folder &folder, const FileStamp &directory,
+                                    const std::function<void(const EntryVisitor &)> &forEach)
+{
+    WriteOptions options;
+    options.mode = 0600;
+    return writeFileAtomically(
+        folder, QLatin1String(kIdentityFileName),
+        [&](Utf8Builder &out) { writeIdentities(out, directory, forEach); }, options);
+}
+
+} // namespace core
