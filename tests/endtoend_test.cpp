@@ -44,8 +44,9 @@ TEST(EndToEnd, FirstStartLeavesExactlyTheDefaultFiles)
     Installed app;
     EXPECT_EQ(app.runOver(nullptr, SIGTERM), 0);
     const QString user = platform::GetName();
-    EXPECT_EQ(folderContents(app.path()), sorted({"colorkeys.dat", "quorvel", "quorvel.portable",
-                                                  user, user + "/quorvel.dat"}));
+    EXPECT_EQ(folderContents(app.path()),
+              sorted({"colorkeys.dat", "quorvel", "quorvel.portable", user, user + "/quorvel.dat",
+                      user + "/quorvel.ids"}));
     EXPECT_EQ(fileBytes(app.directoryFile()), "Default|phone: 555-1234\r\n");
     EXPECT_EQ(fileBytes(app.keywordFile()), keywordFileBytes());
 }
@@ -149,6 +150,7 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
             folderContents(app.path()).filter(QRegularExpression("^[^/]*(/[^/]*)?$"));
         files.removeOne("colorkeys.dat");
         files.removeOne(user + "/backups");
+        EXPECT_EQ(files.removeOne(user + "/quorvel.ids"), saved != Refused);
         EXPECT_EQ(files, sorted({"quorvel", "quorvel.portable", user, user + "/quorvel.dat"}));
         EXPECT_TRUE(saved != Refused || !QFile::exists(app.keywordFile()));
     }

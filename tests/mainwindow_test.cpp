@@ -121,8 +121,9 @@ TEST(MainWindowStart, EmptyDirectoryStartsEmptyAndExitSaves)
         const QString user = platform::GetName(), backups = user + "/backups";
         const QString backup = backups + "/" + core::backupFileName(QDate::currentDate());
         EXPECT_EQ(folderContents(folder.path()),
-                  withFile ? QStringList({user, backups, backup, user + "/quorvel.dat"})
-                           : QStringList({user, user + "/quorvel.dat"}));
+                  withFile ? QStringList({user, backups, backup, user + "/quorvel.dat",
+                                          user + "/quorvel.ids"})
+                           : QStringList({user, user + "/quorvel.dat", user + "/quorvel.ids"}));
         EXPECT_EQ(folder.directoryBytes(), "");
         EXPECT_EQ(modeOf(folder.directoryFile()), 0600);
     }

@@ -171,7 +171,11 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
         result.skipped += note.skipped;
     result.entries.reserve(read.contacts.size());
     for (Contact &contact : read.contacts) {
-        DirectoryEntry entry{std::move(contact.name), std::move(contact.numbers), contact.bold};
+        DirectoryEntry entry{std::move(contact.name),
+                             std::move(contact.numbers),
+                             contact.bold,
+                             {},
+                             std::move(contact.card)};
         if (!contact.exact && QStringView(entry.name).trimmed().isEmpty()) {
             entry.name = contact.nameFromDetails;
             if (entry.name.isEmpty() && !entry.numbers.isEmpty())
