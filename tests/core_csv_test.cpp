@@ -74,3 +74,22 @@ TEST(CoreImport, ChoosesTheReaderByNameOrContent)
     }
     EXPECT_EQ(core::importContactsFile(dir.filePath("missing.vcf"), {}).error, "it does not exist");
 }
+
+// The exact lines' column comes last, only when an entry needs it, and is
+// filled only for the entries the typed columns do not give back.
+TEST(CoreCsv, ExactLinesOnlyWhereTheColumnsCannotGiveTheEntryBack)
+{
+    const DirectoryEntry plain{"Ann", "phone: 1\thome phone: 2\tA note", false};
+    EXPECT_EQ(core::formatCsv({plain}),
+              "\xEF\xBB\xBFName,Phone,Home Phone,Work Phone,Mobile,Fax,Pager,E-mail,Address,Web,"
+              "Company,Job Title,Nickname,Birthday,Notes\r\nAnn,1,2,,,,,,,,,,,,A note\r\n");
+    const QList<DirectoryEntry> entries = {
+        {"Ann", "phone: 1\te-mail: a@x", false},
+        {"Bob", "e-mail: b@x\tphone: 2", false}, // not in the columns' order
+        {"Cy", "e-mail: a@x, b@x", false},       // read as two addresses
+        {"Di", "birthday: none", false}};        // read as no date
+    const QByteArray written = core::formatCsv(entries);
+    EXPECT_TRUE(written.contains(",Notes,Quorvel\r\nAnn,1,,,,,,a@x,,,,,,,,\r\nBob,"));
+    EXPECT_EQ(written.count("\"plain "), 3);
+    EXPECT_EQ(core::importContacts(core::readCsv(written), {}).entries, entries);
+}

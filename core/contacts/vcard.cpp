@@ -407,8 +407,11 @@ private:
             keptProperty(content.name, content.params, mapping, kind, raw, params, version_,
                          QStringView(out).sliced(valueStart));
         lines_.end(typedNotes_, cards_);
+        // A line of a keyword that tells no kind ("categories: a, b") is
+        // Text as a whole, as writers see it.
         items_.push_back(Item{group.isEmpty() ? QByteArray() : group.toByteArray().toUpper(), kind,
-                              params.types, lineStart, valueStart, out.size()});
+                              params.types, lineStart,
+                              kind == LineKind::Text ? lineStart : valueStart, out.size()});
         if (kept) {
             items_.back().kept = int(kept_.size());
             kept_.push_back(std::move(*kept));
