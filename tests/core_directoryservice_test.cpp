@@ -75,6 +75,13 @@ TEST(CoreDirectoryService, EntriesKeepTheirIdentifiers)
         EXPECT_EQ(outside.value(name), ids.value(name)) << name.toStdString();
     EXPECT_FALSE(ids.values().contains(outside.value("Zed")));
     EXPECT_EQ(restart(), outside);
+    // A line of the identity file spoilt: only its entry gets a new identifier.
+    QByteArray file = fileBytes(app.filePath("alice/quorvel.ids"));
+    file[file.lastIndexOf('\n', file.size() - 2) + 1] = 'x';
+    writeBytes(app.filePath("alice/quorvel.ids"), file);
+    QHash<QString, QUuid> spoilt = restart(), kept = outside;
+    EXPECT_NE(spoilt.take("Bo"), kept.take("Bo"));
+    EXPECT_EQ(spoilt, kept);
 }
 
 // A card imported again with an e-mail address more updates its entry, and a

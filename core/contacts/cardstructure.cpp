@@ -94,7 +94,7 @@ QString typeWordsOf(QByteArrayView params)
                 if (equalsAscii(param, encoding))
                     return;
             }
-            add(param);
+            forEachPart(param, ',', add);
             return;
         }
         const QByteArrayView key = param.first(eq).trimmed();
@@ -140,6 +140,15 @@ std::optional<CardProperty> keptProperty(QByteArrayView name, QByteArrayView par
     kept.types = typeWordsOf(params);
     kept.value = mapping.shape == ValueShape::Single ? escapedText(lineValue)
                                                      : escapedFields(raw, decoded, version);
+    // A number's kind comes from its TYPE words: kept only where they tell
+    // the kind its line has (a label may have told another).
+    if (isPhoneKind(kind)) {
+        unsigned bits = 0;
+        for (const QStringView word : QStringView(kept.types).split(u','))
+            bits |= typeBitsOfWord(word.toLatin1());
+        if (phoneKind(bits, {}) != kind)
+            return std::nullopt;
+    }
     const Derived derived = derivedFor(kind);
     if (kept.name == derived.name && kept.types == derived.types &&
         kept.value == derived.before + escapedText(lineValue) + derived.after)

@@ -33,7 +33,8 @@ void feed(quint64 &h, QStringView text)
     for (; n >= 8; p += 8, n -= 8)
         h = std::rotl((h ^ qFromLittleEndian<quint64>(p)) * kMultiplier, 27);
     uchar tail[8] = {};
-    std::memcpy(tail, p, std::size_t(n));
+    if (n > 0)
+        std::memcpy(tail, p, std::size_t(n));
     h = std::rotl((h ^ qFromLittleEndian<quint64>(tail)) * kMultiplier, 27);
 }
 
@@ -164,9 +165,13 @@ std::optional<IdentityRecord> parseLine(QByteArrayView line)
         return std::nullopt;
     IdentityRecord record;
     record.id = parseBare(line.data(), 36);
-    bool ok = false;
-    record.checksum = line.sliced(37, 16).toULongLong(&ok, 16);
-    if (record.id.isNull() || !ok)
+    for (qsizetype i = 37; i < 53; ++i) {
+        const int digit = hexDigit(line[i]);
+        if (digit < 0)
+            return std::nullopt;
+        record.checksum = record.checksum << 4 | quint64(digit);
+    }
+    if (record.id.isNull())
         return std::nullopt;
     line = line.sliced(53);
     if (line.isEmpty())
@@ -241,22 +246,13 @@ quint64 contentChecksum(const DirectoryEntry &entry)
     return finish(h);
 }
 
-std::optional<IdentityFile> parseIdentityFile(QByteArrayView bytes)
+namespace {
+
+// The directory line of the header: the file's stamp and the count.
+bool parseDirectoryLine(QByteArrayView line, IdentityFile &file)
 {
-    const auto nextLine = [&bytes](QByteArrayView &line) {
-        if (bytes.isEmpty())
-            return false;
-        const qsizetype end = bytes.indexOf('\n');
-        line = end < 0 ? bytes : bytes.first(end);
-        bytes = end < 0 ? QByteArrayView() : bytes.sliced(end + 1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        return true;
-    };
-    QByteArrayView line;
-    if (!nextLine(line) || line != kHeader || !nextLine(line) || !line.startsWith(kDirectory))
-        return std::nullopt;
-    IdentityFile file;
+    if (!line.startsWith(kDirectory))
+        return false;
     const QList<QByteArray> numbers = line.sliced(kDirectory.size()).toByteArray().split(' ');
     if (numbers.size() == 5) {
         file.directory.exists = file.directory.regular = true;
@@ -266,11 +262,62 @@ std::optional<IdentityFile> parseIdentityFile(QByteArrayView bytes)
         file.directory.modifiedNs = numbers[3].toLongLong();
         file.count = numbers[4].toLongLong();
     }
-    file.records.reserve(std::size_t(std::max<qsizetype>(0, file.count)));
-    while (nextLine(line)) {
-        if (std::optional<IdentityRecord> record = parseLine(line))
-            file.records.push_back(std::move(*record));
+    return true;
+}
+
+// Hands on the lines of text that comes in pieces, without their line ends.
+class LineSplitter
+{
+public:
+    template <typename Line> void feed(QByteArrayView piece, Line line)
+    {
+        for (qsizetype end; (end = piece.indexOf('\n')) >= 0; piece = piece.sliced(end + 1)) {
+            if (carry_.isEmpty()) {
+                line(withoutCr(piece.first(end)));
+            } else {
+                carry_.append(piece.first(end));
+                line(withoutCr(carry_));
+                carry_.clear();
+            }
+        }
+        carry_.append(piece);
     }
+    template <typename Line> void finish(Line line)
+    {
+        if (!carry_.isEmpty())
+            line(withoutCr(carry_));
+        carry_.clear();
+    }
+
+private:
+    static QByteArrayView withoutCr(QByteArrayView line)
+    {
+        return line.endsWith('\r') ? line.chopped(1) : line;
+    }
+    QByteArray carry_;
+};
+
+} // namespace
+
+std::optional<IdentityFile> parseIdentityFile(QByteArrayView bytes)
+{
+    IdentityFile file;
+    int lineNumber = 0;
+    bool ours = true;
+    const auto line = [&](QByteArrayView text) {
+        if (lineNumber == 0)
+            ours = text == kHeader;
+        else if (lineNumber == 1)
+            ours = ours && parseDirectoryLine(text, file);
+        else if (std::optional<IdentityRecord> record = ours ? parseLine(text) : std::nullopt)
+            file.records.push_back(std::move(*record));
+        lineNumber = std::min(lineNumber + 1, 2);
+    };
+    LineSplitter lines;
+    lines.feed(bytes, line);
+    lines.finish(line);
+    if (!ours || lineNumber < 2)
+        return std::nullopt;
     return file;
 }
 
@@ -359,21 +406,80 @@ void writeIdentities(Utf8Builder &out, const FileStamp &directory,
     });
 }
 
-Result<std::optional<IdentityFile>> readIdentityFile(const Folder &folder)
+Result<IdentitiesRead> readIdentities(const Folder &folder, const FileStamp &directory,
+                                      std::span<DirectoryEntry> entries)
 {
-    using Read = Result<std::optional<IdentityFile>>;
-    const Result<FileBytes> file = readRegularFile(folder, QLatin1String(kIdentityFileName));
-    if (!file)
-        return Read::failure(file.error());
-    if (file->missing)
-        return std::optional<IdentityFile>();
-    std::optional<IdentityFile> identities = parseIdentityFile(file->bytes);
-    if (identities)
-        identities->own = file->stamp;
-    else
-        return Read::failure(
+    enum class Stage { Missing, Header, Directory, ByPlace, GaveUp, Collect, NotOurs };
+    IdentityFile file;
+    IdentitiesRead read;
+    // One pass over the file. Taking the lines by place gives up at a line
+    // it cannot take; a second pass then collects them all.
+    const auto pass = [&](bool byPlace) -> Result<Stage> {
+        Stage stage = Stage::Header;
+        std::size_t next = 0;
+        file = IdentityFile();
+        const auto line = [&](QByteArrayView text) {
+            if (stage == Stage::Header) {
+                stage = text == kHeader ? Stage::Directory : Stage::NotOurs;
+            } else if (stage == Stage::Directory) {
+                stage = !parseDirectoryLine(text, file) ? Stage::NotOurs
+                        : byPlace && file.directory == directory &&
+                                file.count == qsizetype(entries.size())
+                            ? Stage::ByPlace
+                            : Stage::Collect;
+            } else if (stage == Stage::ByPlace) {
+                std::optional<IdentityRecord> record = parseLine(text);
+                if (!record || next == entries.size()) {
+                    stage = Stage::GaveUp;
+                    return;
+                }
+                entries[next].id = record->id;
+                entries[next++].card = std::move(record->card);
+            } else if (stage == Stage::Collect) {
+                if (std::optional<IdentityRecord> record = parseLine(text))
+                    file.records.push_back(std::move(*record));
+            }
+        };
+        LineSplitter lines;
+        bool missing = false;
+        const Result<FileStamp> stamp = readRegularFileInPieces(
+            folder, QLatin1String(kIdentityFileName),
+            [&](QByteArrayView piece) { lines.feed(piece, line); }, missing);
+        lines.finish(line);
+        if (!stamp)
+            return Result<Stage>::failure(stamp.error());
+        read.stamp = *stamp;
+        if (missing)
+            return Stage::Missing;
+        if (stage == Stage::ByPlace && next != entries.size())
+            return Stage::GaveUp;
+        return stage == Stage::Directory ? Stage::NotOurs : stage;
+    };
+    Result<Stage> stage = pass(true);
+    if (stage && *stage == Stage::GaveUp) {
+        for (DirectoryEntry &entry : entries) {
+            entry.id = QUuid();
+            entry.card.reset();
+        }
+        stage = pass(false);
+    }
+    if (!stage)
+        return Result<IdentitiesRead>::failure(stage.error());
+    switch (*stage) {
+    case Stage::ByPlace:
+        read.asWritten = true;
+        break;
+    case Stage::Collect:
+        read.asWritten = matchIdentities(entries, file, false) && file.directory == directory;
+        break;
+    case Stage::Missing:
+        giveIdentifiers(entries);
+        break;
+    default:
+        return Result<IdentitiesRead>::failure(
             IdentityText::tr("it is not an identity file this version of Quorvel reads"));
-    return identities;
+    }
+    return read;
 }
 
 Result<FileStamp> writeIdentityFile(const Folder &folder, const FileStamp &directory,

@@ -53,7 +53,6 @@ struct IdentityRecord
 struct IdentityFile
 {
     FileStamp directory; // the directory file as it was when this was written
-    FileStamp own;       // the identity file itself as read
     qsizetype count = 0;
     std::vector<IdentityRecord> records;
 };
@@ -78,9 +77,20 @@ void giveIdentifiers(std::span<DirectoryEntry> entries);
 void writeIdentities(Utf8Builder &out, const FileStamp &directory,
                      const std::function<void(const EntryVisitor &)> &forEach);
 
-// Reads the identity file of a held folder: nothing when it is missing; a
-// failure when it cannot be read or is not an identity file of this version.
-Result<std::optional<IdentityFile>> readIdentityFile(const Folder &folder);
+struct IdentitiesRead
+{
+    bool asWritten = false; // the file holds what writing it again would give
+    FileStamp stamp;        // the identity file as read; exists false without one
+};
+
+// Gives the entries read from the directory file (as `directory` stamps it)
+// their identifiers from the identity file of a held folder, as
+// matchIdentities does; new ones when there is no such file. While the file
+// records that very directory file, its lines are taken by place as they are
+// read, never the whole file in memory. A file that cannot be read, or is not
+// an identity file of this version, fails with the reason.
+Result<IdentitiesRead> readIdentities(const Folder &folder, const FileStamp &directory,
+                                      std::span<DirectoryEntry> entries);
 
 // Replaces the identity file of a held folder atomically, private to its owner.
 Result<FileStamp> writeIdentityFile(const Folder &folder, const FileStamp &directory,

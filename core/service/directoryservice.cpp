@@ -44,29 +44,17 @@ readInto(DirectoryModel &model, const QString &file,
     return {};
 }
 
-struct Identified
-{
-    bool asWritten = false; // the identity file holds what writing it would give
-    FileStamp stamp;        // the identity file as read
-};
-
 // Gives the entries read from the folder's directory file (as `directory`
 // stamps it) their identifiers from the identity file beside it.
-Result<Identified> identify(const Folder &folder, const FileStamp &directory, Entries &entries)
+Result<IdentitiesRead> identify(const Folder &folder, const FileStamp &directory, Entries &entries)
 {
-    const Result<std::optional<IdentityFile>> file = readIdentityFile(folder);
-    if (!file)
-        return Result<Identified>::failure(
+    const Result<IdentitiesRead> read =
+        readIdentities(folder, directory, std::span(entries.data(), entries.size()));
+    if (!read)
+        return Result<IdentitiesRead>::failure(
             ServiceText::tr("Can't read the identity file %1: %2.")
-                .arg(native(folder.filePath(QLatin1String(kIdentityFileName))), file.error()));
-    Identified identified;
-    if (!*file) {
-        giveIdentifiers(entries);
-        return identified;
-    }
-    identified.asWritten = matchIdentities(entries, **file, directory == (*file)->directory);
-    identified.stamp = (*file)->own;
-    return identified;
+                .arg(native(folder.filePath(QLatin1String(kIdentityFileName))), read.error()));
+    return read;
 }
 
 } // namespace
@@ -119,7 +107,7 @@ Result<> DirectoryService::read(DirectoryModel &model)
         model, store_.filePath(),
         [&](const auto &expect, const auto &add) { return store_.read(expect, add); },
         [&](Entries &entries) {
-            const Result<Identified> identified =
+            const Result<IdentitiesRead> identified =
                 identify(store_.folder(), store_.knownStamp(), entries);
             identitiesAsWritten_ = identified->asWritten;
             identityStamp_ = identified->stamp;
@@ -147,8 +135,7 @@ Result<> DirectoryService::readSaved(DirectoryModel &model) const
         [&](Entries &entries) { return identify(folder, directory, entries).status(); });
 }
 
-QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
-                                                 const QStringList &files) const
+QList<ImportFileReport> DirectoryService::import(DirectoryModel &model, const QStringList &files)
 {
     QList<DirectoryEntry> known(model.entries().begin(), model.entries().end());
     const qsizetype before = known.size();
@@ -160,6 +147,7 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
         report.counts = importContactsFile(file, known);
         report.read = report.counts.ok;
         report.error = report.counts.error;
+        report.changed = !report.counts.updates.isEmpty() || !report.counts.entries.isEmpty();
         for (auto &[row, entry] : report.counts.updates) {
             known[row] = std::move(entry);
             first = std::min(first, row);
@@ -174,8 +162,10 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
         reports.append(std::move(report));
     }
     // One change, so one undo takes the whole import back.
-    if (known.size() > first)
+    if (known.size() > first) {
         model.splice(int(first), int(before - first), Entries(known.begin() + first, known.end()));
+        identitiesAsWritten_ = false;
+    }
     return reports;
 }
 

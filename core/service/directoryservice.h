@@ -16,8 +16,9 @@ class DirectoryModel;
 // What importing one contact file came to.
 struct ImportFileReport
 {
-    QString file;      // as it was given
-    bool read = false; // false: refused as a whole, error says why
+    QString file;         // as it was given
+    bool read = false;    // false: refused as a whole, error says why
+    bool changed = false; // it added or changed entries (updates, identifiers taken)
     QString error;
     ImportResult counts; // added, already there, skipped and the reasons (entries emptied)
 };
@@ -54,7 +55,7 @@ public:
     // Imports contact files into the model: each is read against what the
     // model and the files before it hold, and all that is new is appended as
     // one change. One report per file, in order.
-    QList<ImportFileReport> import(DirectoryModel &model, const QStringList &files) const;
+    QList<ImportFileReport> import(DirectoryModel &model, const QStringList &files);
 
     // Exports the model's entries to a contact file. A failure is what the
     // user is told.
