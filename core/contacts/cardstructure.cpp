@@ -124,7 +124,9 @@ QString escapedFields(QByteArrayView raw, const Params &params, int version)
         forEachPart(field, ',', [&](QByteArrayView piece) {
             if (!std::exchange(firstPiece, false))
                 out.append(u',');
-            out.append(escapedText(valueText(piece, params, version)));
+            // A CR becomes a blank in the line a piece gives, as here, so
+            // that the piece written again gives that line.
+            out.append(escapedText(valueText(piece, params, version).replace(u'\r', u' ')));
         });
     });
     return out;
