@@ -4,6 +4,8 @@
 #include "core/directory/directorymodel.h"
 #include "core/service/directoryservice.h"
 
+#include <algorithm>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -165,9 +167,9 @@ int importFiles(const CommandLine &commandLine, const QString &appFolder, const 
         printError(ready.error());
         return kExitCannotStart;
     }
-    const int before = directory.count();
-    const bool allRead = printImport(service.import(directory, commandLine.files));
-    if (directory.count() > before) {
+    const QList<core::ImportFileReport> reports = service.import(directory, commandLine.files);
+    const bool allRead = printImport(reports);
+    if (std::any_of(reports.begin(), reports.end(), [](const auto &r) { return r.changed; })) {
         const core::Result<QStringList> saved = service.save(directory, true);
         for (const QString &note : *saved)
             printError(note);

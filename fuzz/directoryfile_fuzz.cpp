@@ -3,14 +3,19 @@
 // same bytes. The file reader's one-pass parse reads the same entries as the
 // line-by-line one, says the file is as written only when it is, and says
 // writing keeps all of its text exactly when every line comes back (its bold
-// marker in lower case, a "|" after a name that had none).
+// marker in lower case, a "|" after a name that had none). The same bytes
+// read as an identity file give every entry read an identifier of its own,
+// and what they give is written and read back the same.
 
 #include "check.h"
 #include "core/directory/directoryfile.h"
+#include "core/directory/entrycard.h"
+#include "core/directory/identityfile.h"
 #include "core/files/fileio.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 
 namespace {
 
@@ -32,6 +37,35 @@ QString tidied(QString line)
     if (!line.contains(u'|'))
         line.append(u'|');
     return line;
+}
+
+void checkIdentities(const QByteArray &bytes, QList<core::DirectoryEntry> entries)
+{
+    const std::optional<core::IdentityFile> file = core::parseIdentityFile(bytes);
+    if (!file)
+        return;
+    const std::span<core::DirectoryEntry> all(entries.data(), std::size_t(entries.size()));
+    core::matchIdentities(all, *file, false);
+    std::set<QString> ids;
+    for (const core::DirectoryEntry &e : entries)
+        fuzzcheck::expect(!e.id.isNull() && ids.insert(e.id.toString()).second,
+                          "every entry has an identifier of its own");
+    core::Utf8Builder out;
+    core::writeIdentities(out, file->directory, [&](const core::EntryVisitor &visit) {
+        for (const core::DirectoryEntry &e : entries)
+            visit(e);
+    });
+    const std::optional<core::IdentityFile> again = core::parseIdentityFile(out.take());
+    fuzzcheck::expect(again && again->records.size() == std::size_t(entries.size()),
+                      "the identity file written reads back whole");
+    for (qsizetype i = 0; again && i < entries.size(); ++i) {
+        const core::IdentityRecord &record = again->records[std::size_t(i)];
+        const core::DirectoryEntry &e = entries[i];
+        fuzzcheck::expect(record.id == e.id && record.checksum == core::contentChecksum(e) &&
+                              (record.card && e.card ? *record.card == *e.card
+                                                     : !e.card || *e.card == core::EntryCard()),
+                          "each entry's line reads back the same");
+    }
 }
 
 } // namespace
@@ -69,5 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             fuzzcheck::expect(!e.name.contains(end) && !e.numbers.contains(end),
                               "no value read holds a line end");
     }
+    checkIdentities(bytes, first);
     return 0;
 }

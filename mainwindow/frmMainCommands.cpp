@@ -87,7 +87,9 @@ void frmMain::importFiles(const QStringList &paths)
     const int before = directory_->count();
     QStringList report;
     QStringList reasons;
+    bool changed = false;
     for (const core::ImportFileReport &file : service_->import(*directory_, paths)) {
+        changed = changed || file.changed;
         const QString name = QDir::toNativeSeparators(file.file);
         if (!file.read) {
             report.append(tr("%1 was not imported: %2.").arg(name, file.error));
@@ -97,10 +99,10 @@ void frmMain::importFiles(const QStringList &paths)
         for (const QString &reason : file.counts.reasons)
             reasons.append(QFileInfo(file.file).fileName() + QLatin1String(", ") + reason);
     }
-    if (directory_->count() > before) {
+    if (changed)
         directoryChanged();
+    if (directory_->count() > before)
         showEntry(before); // the first entry added
-    }
     if (reasons.size() > kMostReasonsShown) {
         const qsizetype more = reasons.size() - kMostReasonsShown;
         reasons.resize(kMostReasonsShown);

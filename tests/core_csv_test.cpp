@@ -40,14 +40,15 @@ TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
                      "card 4: no name, named \"Acme\"", "card 5: it holds nothing",
                      "card 9: name \"Cy<b>x\" stored as \"Cy(b)x\"",
                      "card 11: it has no END:VCARD"}));
-    EXPECT_EQ(core::importSummary("f.vcf", result), "f.vcf: 8 added, 1 already there, 2 skipped");
+    EXPECT_EQ(core::importSummary("f.vcf", result),
+              "f.vcf: 8 added, 0 updated, 1 already there, 2 skipped");
 }
 
 // By the file's name, else by its content; CSV needs a header of contact columns.
 TEST(CoreImport, ChoosesTheReaderByNameOrContent)
 {
     const QByteArray card = "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n";
-    const char *added = "1 added, 0 already there, 0 skipped";
+    const char *added = "1 added, 0 updated, 0 already there, 0 skipped";
     const char *noCard = "not imported, it holds no vCard (BEGIN:VCARD ... END:VCARD)";
     const char *noHeader = "not imported, its first record is not a header of contact columns "
                            "(\"Name\", \"First Name\", \"E-mail\" ...)";
@@ -72,4 +73,23 @@ TEST(CoreImport, ChoosesTheReaderByNameOrContent)
                   file + QString(": ") + summary);
     }
     EXPECT_EQ(core::importContactsFile(dir.filePath("missing.vcf"), {}).error, "it does not exist");
+}
+
+// The exact lines' column comes last, only when an entry needs it, and is
+// filled only for the entries the typed columns do not give back.
+TEST(CoreCsv, ExactLinesOnlyWhereTheColumnsCannotGiveTheEntryBack)
+{
+    const DirectoryEntry plain{"Ann", "phone: 1\thome phone: 2\tA note", false};
+    EXPECT_EQ(core::formatCsv({plain}),
+              "\xEF\xBB\xBFName,Phone,Home Phone,Work Phone,Mobile,Fax,Pager,E-mail,Address,Web,"
+              "Company,Job Title,Nickname,Birthday,Notes\r\nAnn,1,2,,,,,,,,,,,,A note\r\n");
+    const QList<DirectoryEntry> entries = {
+        {"Ann", "phone: 1\te-mail: a@x", false},
+        {"Bob", "e-mail: b@x\tphone: 2", false}, // not in the columns' order
+        {"Cy", "e-mail: a@x, b@x", false},       // read as two addresses
+        {"Di", "birthday: none", false}};        // read as no date
+    const QByteArray written = core::formatCsv(entries);
+    EXPECT_TRUE(written.contains(",Notes,Quorvel\r\nAnn,1,,,,,,a@x,,,,,,,,\r\nBob,"));
+    EXPECT_EQ(written.count("\"plain "), 3);
+    EXPECT_EQ(core::importContacts(core::readCsv(written), {}).entries, entries);
 }

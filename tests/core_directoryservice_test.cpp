@@ -1,4 +1,5 @@
 #include "core/directory/directorymodel.h"
+#include "core/directory/undohistory.h"
 #include "core/service/directoryservice.h"
 #include "support/fixtures.h"
 
@@ -82,4 +83,92 @@ TEST(CoreDirectoryService, KeepsTheFileAsReadOnceWhenWritingLosesText)
             EXPECT_TRUE(told[0].contains(file) && told[0].contains(file + ".as-read-"));
         }
     }
+}
+
+// Every entry keeps its identifier through edits, moves, undo and redo,
+// restarts and outside edits that leave it unchanged or in its place.
+TEST(CoreDirectoryService, EntriesKeepTheirIdentifiers)
+{
+    QTemporaryDir app;
+    QHash<QString, QUuid> ids;
+    const auto restart = [&](const QByteArray &outside = {}) {
+        if (!outside.isEmpty())
+            writeBytes(app.filePath("alice/quorvel.dat"), outside);
+        core::DirectoryService service(app.path(), "alice");
+        core::DirectoryModel directory;
+        EXPECT_TRUE(service.open() && service.read(directory));
+        QHash<QString, QUuid> read;
+        for (const core::DirectoryEntry &entry : directory.entries())
+            read.insert(entry.name, entry.id);
+        EXPECT_TRUE(service.save(directory, false));
+        return read;
+    };
+    {
+        core::DirectoryService service(app.path(), "alice");
+        core::DirectoryModel directory;
+        core::UndoHistory history(directory);
+        ASSERT_TRUE(service.open() && service.read(directory));
+        directory.append(core::DirectoryEntry{"Cy", "phone: 3", false});
+        directory.append(core::DirectoryEntry{"Bo", "phone: 2", false});
+        for (const core::DirectoryEntry &entry : directory.entries())
+            ids.insert(entry.name, entry.id);
+        directory.replace(1, core::DirectoryEntry{"Cy", "phone: 33", false});
+        ASSERT_TRUE(directory.sortByName(QCollator()));
+        history.undo();
+        history.undo();
+        history.redo();
+        history.redo();
+        ASSERT_EQ(directory.entry(1).name, "Cy");
+        for (const core::DirectoryEntry &entry : directory.entries())
+            EXPECT_EQ(entry.id, ids.value(entry.name)) << entry.name.toStdString();
+        ASSERT_TRUE(service.save(directory, true));
+    }
+    EXPECT_EQ(restart(), ids);
+    // Moved, added, changed in its place.
+    const QHash<QString, QUuid> outside =
+        restart("Cy|phone: 33\r\nZed|x\r\nDefault|phone: 555-0000\r\nBo|phone: 2\r\n");
+    for (const QString name : {"Bo", "Cy", "Default"})
+        EXPECT_EQ(outside.value(name), ids.value(name)) << name.toStdString();
+    EXPECT_FALSE(ids.values().contains(outside.value("Zed")));
+    EXPECT_EQ(restart(), outside);
+    // A line of the identity file spoilt: only its entry gets a new identifier.
+    QByteArray file = fileBytes(app.filePath("alice/quorvel.ids"));
+    file[file.lastIndexOf('\n', file.size() - 2) + 1] = 'x';
+    writeBytes(app.filePath("alice/quorvel.ids"), file);
+    QHash<QString, QUuid> spoilt = restart(), kept = outside;
+    EXPECT_NE(spoilt.take("Bo"), kept.take("Bo"));
+    EXPECT_EQ(spoilt, kept);
+}
+
+// A card imported again with an e-mail address more updates its entry, and a
+// card equal to an entry gives it its UID; one undo takes the import back.
+TEST(CoreDirectoryService, ImportedAgainACardUpdatesItsEntry)
+{
+    QTemporaryDir app;
+    core::DirectoryService service(app.path(), "alice");
+    core::DirectoryModel directory;
+    core::UndoHistory history(directory);
+    ASSERT_TRUE(service.open() && service.read(directory));
+    const QString file = app.filePath("a.vcf");
+    const QByteArray ann = "BEGIN:VCARD\r\nUID:urn:uuid:6F1C2A7E-0D4B-4C8A-9E1F-2B3C4D5E6F70\r\n"
+                           "FN:Ann\r\nEMAIL:a@x.org\r\n";
+    const auto import = [&] {
+        return core::importSummary("a.vcf", service.import(directory, {file})[0].counts);
+    };
+    writeBytes(file, ann + "END:VCARD\r\n");
+    EXPECT_EQ(import(), "a.vcf: 1 added, 0 updated, 0 already there, 0 skipped");
+    EXPECT_EQ(directory.entry(1).id, QUuid("6f1c2a7e-0d4b-4c8a-9e1f-2b3c4d5e6f70"));
+    writeBytes(file, ann + "EMAIL:b@x.org\r\nEND:VCARD\r\nBEGIN:VCARD\r\nUID:x-1\r\n"
+                           "FN:Default\r\nTEL:555-1234\r\nEND:VCARD\r\n");
+    EXPECT_EQ(import(), "a.vcf: 0 added, 1 updated, 1 already there, 0 skipped");
+    ASSERT_EQ(directory.count(), 2);
+    EXPECT_EQ(directory.entry(1).numbers, "e-mail: a@x.org\te-mail: b@x.org");
+    EXPECT_EQ(import(), "a.vcf: 0 added, 0 updated, 2 already there, 0 skipped");
+    const QString out = app.filePath("out.vcf");
+    ASSERT_TRUE(service.exportTo(directory, out, core::ContactFormat::VCard3));
+    EXPECT_TRUE(fileBytes(out).contains("FN:Default\r\nN:Default;;;;\r\nUID:x-1\r\n"));
+    EXPECT_TRUE(fileBytes(out).contains("UID:urn:uuid:6F1C2A7E-0D4B-4C8A-9E1F-2B3C4D5E6F70\r\n"));
+    history.undo();
+    EXPECT_EQ(directory.entry(1).numbers, "e-mail: a@x.org");
+    EXPECT_EQ(directory.entry(0).card, nullptr);
 }

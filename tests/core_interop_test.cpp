@@ -2,6 +2,7 @@
 // Debian's python3-vobject and abook (installed by ./build.sh test).
 #include "core/contacts/contacts.h"
 #include "core/contacts/vcard.h"
+#include "core/directory/identityfile.h"
 #include "support/fixtures.h"
 
 #include <QProcess>
@@ -48,6 +49,44 @@ TEST(CoreInterop, VobjectReadsNamesNumbersAndAddressesOfEveryExport)
                   "Ann Example|555-0100,0170 1234|ann@example.org\n"
                   "Zo\u00eb \u00dcnal|+49 30 1234|zoe@example.de\n");
     }
+}
+
+// What a card says beyond its lines comes back on export (python3-vobject
+// reads the same values from both), through the identity file too.
+TEST(CoreInterop, ImportedCardExportsItsStructure)
+{
+    QTemporaryDir dir;
+    const QString card = dir.filePath("card.vcf"), out = dir.filePath("out.vcf");
+    writeBytes(card,
+               "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:abc-123@example.org\r\nFN:Taro Yamada\r\n"
+               "N:Yamada;Taro;;Dr.;III\r\nNICKNAME:Tar,Taro-kun\r\n"
+               "ORG:Acme\\, Inc.;Sales;East\r\nBDAY:1979-03-21\r\nCATEGORIES:friends,work\r\n"
+               "TEL;TYPE=HOME,VOICE,PREF:555-0100\r\nTEL;TYPE=WORK,FAX:555-0101\r\n"
+               "EMAIL;TYPE=INTERNET,WORK:taro@example.org\r\n"
+               "ADR;TYPE=HOME:PO 1;Apt 2;Main St 1\\nBack;Town;;12345;Japan\r\nEND:VCARD\r\n");
+    QList<DirectoryEntry> entries = core::importContactsFile(card, {}).entries;
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries[0].numbers, "nickname: Tar, Taro-kun\tcompany: Acme, Inc., Sales, East\t"
+                                  "birthday: 1979-03-21\tcategories: friends, work\t"
+                                  "home phone: 555-0100\tfax: 555-0101\te-mail: taro@example.org\t"
+                                  "address: Main St 1, Back, Apt 2, PO 1, Town, 12345, Japan");
+    // Kept in the identity file and read back.
+    core::giveIdentifiers({entries.data(), std::size_t(entries.size())});
+    core::Utf8Builder ids;
+    core::writeIdentities(ids, {}, [&](const core::EntryVisitor &visit) { visit(entries[0]); });
+    std::optional<core::IdentityFile> file = core::parseIdentityFile(ids.take());
+    ASSERT_TRUE(file && file->records.size() == 1 && file->records[0].card);
+    EXPECT_EQ(*file->records[0].card, *entries[0].card);
+    entries[0].card = file->records[0].card;
+    writeBytes(out, core::formatVCards(entries, core::VCardVersion::V3));
+    const QString read = QUORVEL_FIXTURES "/vobject-structure.py";
+    EXPECT_EQ(run("python3", {read, out}, dir, {"/usr/bin"}),
+              run("python3", {read, card}, dir, {"/usr/bin"}));
+    // And from 4.0 the same entry and card.
+    const core::ImportResult back = core::importContacts(
+        core::readVCards(core::formatVCards(entries, core::VCardVersion::V4)), {});
+    ASSERT_EQ(back.entries, entries);
+    EXPECT_EQ(*back.entries[0].card, *entries[0].card);
 }
 
 TEST(CoreInterop, AbookReadsOurExportAndWeReadAbooks)

@@ -320,7 +320,7 @@ TEST(CoreImport, ReadsWhatAddressBooksWriteWhole)
     // Quorvel's CSV puts the apostrophe before such cells, and reads them back.
     const DirectoryEntry formulas{"=1+2", "phone: -1 x\tmobile: +1 (555) 0\t@x\t'-y", false};
     const QByteArray written = core::formatCsv({formulas});
-    EXPECT_TRUE(written.contains("\r\n'=1+2,'-1 x,,,+1 (555) 0,,,,,,,,,,'@x ::: '-y,"))
+    EXPECT_TRUE(written.contains("\r\n'=1+2,'-1 x,,,+1 (555) 0,,,,,,,,,,'@x ::: '-y\r\n"))
         << written.constData();
     EXPECT_EQ(core::importContacts(core::readCsv(written), {}).entries, QList{formulas});
 }

@@ -44,8 +44,9 @@ TEST(EndToEnd, FirstStartLeavesExactlyTheDefaultFiles)
     Installed app;
     EXPECT_EQ(app.runOver(nullptr, SIGTERM), 0);
     const QString user = platform::GetName();
-    EXPECT_EQ(folderContents(app.path()), sorted({"colorkeys.dat", "quorvel", "quorvel.portable",
-                                                  user, user + "/quorvel.dat"}));
+    EXPECT_EQ(folderContents(app.path()),
+              sorted({"colorkeys.dat", "quorvel", "quorvel.portable", user, user + "/quorvel.dat",
+                      user + "/quorvel.ids"}));
     EXPECT_EQ(fileBytes(app.directoryFile()), "Default|phone: 555-1234\r\n");
     EXPECT_EQ(fileBytes(app.keywordFile()), keywordFileBytes());
 }
@@ -156,6 +157,7 @@ TEST(FaultStartup, HostileFilesNeitherCrashNorGrowMemoryNorWriteWhatWasNotAsked)
             EXPECT_TRUE(fileBytes(app.path() + '/' + kept[0]) == directory);
             EXPECT_TRUE(files.removeOne(kept[0]) && files.removeOne(user + "/quorvel.notice"));
         }
+        EXPECT_EQ(files.removeOne(user + "/quorvel.ids"), saved != Refused);
         EXPECT_EQ(files, sorted({"quorvel", "quorvel.portable", user, user + "/quorvel.dat"}));
         EXPECT_TRUE(saved != Refused || !QFile::exists(app.keywordFile()));
     }
@@ -202,8 +204,8 @@ TEST(EndToEnd, ContactsInAndOutFromTheCommandLine)
                       "END:VCARD\r\n");
     const QByteArray added =
         "Ann|phone: 1\r\nZo\xc3\xab|mobile: 555 0101\te-mail: zoe@example.org\r\n";
-    for (const char *summary :
-         {": 1 added, 0 already there, 0 skipped\n", ": 0 added, 1 already there, 0 skipped\n"}) {
+    for (const char *summary : {": 1 added, 0 updated, 0 already there, 0 skipped\n",
+                                ": 0 added, 0 updated, 1 already there, 0 skipped\n"}) {
         const ProgramOutput run = app.run({"--import", cards});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_EQ(run.out, QFile::encodeName(cards) + summary);

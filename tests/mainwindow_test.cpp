@@ -121,8 +121,9 @@ TEST(MainWindowStart, EmptyDirectoryStartsEmptyAndExitSaves)
         const QString user = platform::GetName(), backups = user + "/backups";
         const QString backup = backups + "/" + core::backupFileName(QDate::currentDate());
         EXPECT_EQ(folderContents(folder.path()),
-                  withFile ? QStringList({user, backups, backup, user + "/quorvel.dat"})
-                           : QStringList({user, user + "/quorvel.dat"}));
+                  withFile ? QStringList({user, backups, backup, user + "/quorvel.dat",
+                                          user + "/quorvel.ids"})
+                           : QStringList({user, user + "/quorvel.dat", user + "/quorvel.ids"}));
         EXPECT_EQ(folder.directoryBytes(), "");
         EXPECT_EQ(modeOf(folder.directoryFile()), 0600);
     }
@@ -515,7 +516,8 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
     MessageRecorder messages;
     w.importFiles({cards});
     EXPECT_EQ(folder.directoryBytes(), "Ann|phone: 1\r\nBob|phone: 2\r\nCy|x\r\n");
-    EXPECT_EQ(messages.prompts(), QStringList(cards + ": 2 added, 0 already there, 0 skipped"));
+    EXPECT_EQ(messages.prompts(),
+              QStringList(cards + ": 2 added, 0 updated, 0 already there, 0 skipped"));
     w.exportTo(folder.path() + "/out.csv");
     EXPECT_EQ(messages.prompts().last(),
               "3 entries were exported to " + folder.path() + "/out.csv.");

@@ -161,8 +161,8 @@
         <translation>%1: nicht importiert, %2</translation>
     </message>
     <message>
-        <source>%1: %2 added, %3 already there, %4 skipped</source>
-        <translation>%1: %2 hinzugefügt, %3 schon vorhanden, %4 übersprungen</translation>
+        <source>%1: %2 added, %3 updated, %4 already there, %5 skipped</source>
+        <translation>%1: %2 hinzugefügt, %3 aktualisiert, %4 schon vorhanden, %5 übersprungen</translation>
     </message>
 </context>
 <context>
@@ -361,6 +361,13 @@
     </message>
 </context>
 <context>
+    <name>IdentityText</name>
+    <message>
+        <source>it is not an identity file this version of Quorvel reads</source>
+        <translation>es ist keine Kennungsdatei, die diese Version von Quorvel lesen kann</translation>
+    </message>
+</context>
+<context>
     <name>MainText</name>
     <message>
         <source>Data: none can be used.</source>
@@ -468,6 +475,14 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
     <message>
         <source>The directory file %1 held text that Quorvel can&apos;t write back exactly as it was (such as empty lines, extra bold markers or characters that could not be read), so the file as it was read is kept as %2.</source>
         <translation>Die Verzeichnisdatei %1 enthielt Text, den Quorvel nicht genau so zurückschreiben kann, wie er war (etwa leere Zeilen, zusätzliche Fettmarken oder Zeichen, die nicht gelesen werden konnten). Darum wird die Datei, wie sie gelesen wurde, als %2 behalten.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read the identity file %1: %2.</source>
+        <translation>Die Kennungsdatei %1 kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save the identity file %1: %2. The directory itself was saved.</source>
+        <translation>Die Kennungsdatei %1 kann nicht gespeichert werden: %2. Das Verzeichnis selbst wurde gespeichert.</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/contacts/linekind.h"
+#include "core/directory/entrycard.h"
 
 #include <QList>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <QStringView>
 
 #include <array>
+#include <memory>
 
 namespace core {
 
@@ -35,6 +37,9 @@ struct Contact
     // The name of a nameless contact: its organisation, else its first e-mail
     // address, else its first number.
     QString nameFromDetails;
+    QString uid{}; // the card's UID as it wrote it; empty without one
+    // What the card says that its lines do not show; null when nothing.
+    std::shared_ptr<const EntryCard> card{};
 };
 
 // Something the report says about a contact of the file.

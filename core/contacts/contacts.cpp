@@ -3,6 +3,8 @@
 #include "core/contacts/csv.h"
 #include "core/contacts/vcard.h"
 #include "core/contacts/vcardsyntax.h"
+#include "core/directory/entrycard.h"
+#include "core/directory/identityfile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -98,6 +100,55 @@ QString entryKey(const DirectoryEntry &entry)
     return entry.name + QChar(0) + entry.numbers + (entry.bold ? u'1' : u'0');
 }
 
+bool sameCard(const std::shared_ptr<const EntryCard> &a, const std::shared_ptr<const EntryCard> &b)
+{
+    return a == b || (a && b && *a == *b);
+}
+
+// Finds the entries of the directory by their identifiers and their cards'
+// UIDs; built at the first card with a UID.
+class IdentityLookup
+{
+public:
+    explicit IdentityLookup(const QList<DirectoryEntry> &entries) : entries_(entries) {}
+
+    // The index of the entry the UID names, or -1.
+    qsizetype find(const QUuid &id, const QString &uid)
+    {
+        if (!built_) {
+            built_ = true;
+            for (qsizetype i = 0; i < entries_.size(); ++i) {
+                const DirectoryEntry &entry = entries_[i];
+                if (!entry.id.isNull())
+                    byId_.insert(entry.id, i);
+                if (entry.card && !entry.card->uid.isEmpty())
+                    byUid_.insert(entry.card->uid, i);
+            }
+        }
+        return id.isNull() ? byUid_.value(uid, -1) : byId_.value(id, -1);
+    }
+
+private:
+    const QList<DirectoryEntry> &entries_;
+    bool built_ = false;
+    QHash<QUuid, qsizetype> byId_;
+    QHash<QString, qsizetype> byUid_;
+};
+
+// The entry takes a card's UID: as its identifier when it is one, and the
+// text as the card wrote it unless that is what export writes anyway.
+void takeUid(DirectoryEntry &entry, const QString &uid, const QUuid &id)
+{
+    if (!id.isNull())
+        entry.id = id;
+    if (!id.isNull() && uid == QLatin1StringView("urn:uuid:") + bareIdentifier(id))
+        return;
+    auto card =
+        entry.card ? std::make_shared<EntryCard>(*entry.card) : std::make_shared<EntryCard>();
+    card->uid = uid;
+    entry.card = std::move(card);
+}
+
 } // namespace
 
 ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &existing)
@@ -108,17 +159,23 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
         return result;
     }
     result.ok = true;
-    QSet<QString> before;
+    QHash<QString, qsizetype> before;
     before.reserve(existing.size());
-    for (const DirectoryEntry &entry : existing)
-        before.insert(entryKey(entry));
+    for (qsizetype i = existing.size() - 1; i >= 0; --i)
+        before.insert(entryKey(existing[i]), i);
+    IdentityLookup identities(existing);
+    QSet<QString> uids;
 
     QList<ReadNote> notes = std::move(read.notes);
     for (const ReadNote &note : notes)
         result.skipped += note.skipped;
     result.entries.reserve(read.contacts.size());
     for (Contact &contact : read.contacts) {
-        DirectoryEntry entry{std::move(contact.name), std::move(contact.numbers), contact.bold};
+        DirectoryEntry entry{std::move(contact.name),
+                             std::move(contact.numbers),
+                             contact.bold,
+                             {},
+                             std::move(contact.card)};
         if (!contact.exact && QStringView(entry.name).trimmed().isEmpty()) {
             entry.name = contact.nameFromDetails;
             if (entry.name.isEmpty() && !entry.numbers.isEmpty())
@@ -138,7 +195,30 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
                 {contact.position,
                  ContactsText::tr("name %1 stored as %2").arg(quoted(*before), quoted(entry.name)),
                  false});
-        if (!before.isEmpty() && before.contains(entryKey(entry))) {
+        const bool uid = !contact.uid.isEmpty() && !uids.contains(contact.uid);
+        if (uid) {
+            uids.insert(contact.uid);
+            const QUuid id = identifierOfText(contact.uid);
+            takeUid(entry, contact.uid, id);
+            if (const qsizetype row = identities.find(id, contact.uid); row >= 0) {
+                entry.id = existing[row].id;
+                if (entry == existing[row] && sameCard(entry.card, existing[row].card)) {
+                    ++result.alreadyThere;
+                } else {
+                    result.updates.append({row, std::move(entry)});
+                    ++result.updated;
+                }
+                continue;
+            }
+        }
+        if (const auto same = before.constFind(entryKey(entry)); same != before.cend()) {
+            if (uid && !existing[*same].card) {
+                DirectoryEntry taken = existing[*same];
+                if (!entry.id.isNull())
+                    taken.id = entry.id;
+                taken.card = entry.card;
+                result.updates.append({*same, std::move(taken)});
+            }
             ++result.alreadyThere;
             continue;
         }
@@ -184,9 +264,10 @@ QString importSummary(const QString &fileName, const ImportResult &result)
 {
     if (!result.ok)
         return ContactsText::tr("%1: not imported, %2").arg(fileName, result.error);
-    return ContactsText::tr("%1: %2 added, %3 already there, %4 skipped")
+    return ContactsText::tr("%1: %2 added, %3 updated, %4 already there, %5 skipped")
         .arg(fileName)
         .arg(result.added)
+        .arg(result.updated)
         .arg(result.alreadyThere)
         .arg(result.skipped);
 }

@@ -44,9 +44,13 @@ struct ImportResult
     bool ok = false;
     QString error;                 // why the file is refused (nothing to add), when !ok
     QList<DirectoryEntry> entries; // to append to the directory, in file order
-    int added = 0;                 // entries.size()
-    int alreadyThere = 0;          // equal to an entry the directory held before
-    int skipped = 0;               // cards or records that gave no entry
+    // Entries of the directory (by their index in `existing`) to replace, in
+    // file order: those updated, and those that took a card's identifier.
+    QList<std::pair<qsizetype, DirectoryEntry>> updates;
+    int added = 0;        // entries.size()
+    int updated = 0;      // entries whose card changed since it was imported
+    int alreadyThere = 0; // equal to an entry the directory held before
+    int skipped = 0;      // cards or records that gave no entry
     // Each skip and each value changed to be storable or left out ("card 3:
     // ..."), then what the file held that no entry keeps ("2 photos not kept").
     QStringList reasons;
@@ -56,9 +60,13 @@ struct ImportResult
 // directory file as the readers make lines ("|", TAB and line breaks become a
 // space, and a name that begins with "<b>" in any case, or a bold entry's
 // "<b>" anywhere, becomes "(b)"), and each name so changed is reported. A nameless contact is named
-// from its details, or from its first line. A contact equal to an entry of
-// `existing` (same name, bold flag and lines) is not added again; equal
-// contacts within the file all are. The reasons come in file order.
+// from its details, or from its first line. A card whose UID is the
+// identifier of an entry of `existing` (or the UID that entry's card had)
+// updates that entry, or is already there when nothing differs. A contact
+// equal to an entry of `existing` (same name, bold flag and lines) is not
+// added again, and that entry takes the card's UID when it came from no card;
+// equal contacts within the file all are added. A UID met a second time in
+// the file counts as none. The reasons come in file order.
 ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &existing);
 
 // Reads a contact file and imports it: by its name (see formatForFileName),
@@ -66,7 +74,7 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
 // CSV. A file that cannot be read is refused with the reason.
 ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry> &existing);
 
-// "FILE: N added, M already there, K skipped"
+// "FILE: N added, U updated, M already there, K skipped"
 QString importSummary(const QString &fileName, const ImportResult &result);
 
 } // namespace core

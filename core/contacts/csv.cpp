@@ -31,12 +31,24 @@ QString joined(const QList<QStringView> &values)
     return text;
 }
 
-void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<LineValue> &values,
-                 WrittenCells &cells)
+// "0/0/00": a date a desktop mail program writes for none.
+bool isNoDate(QStringView value)
+{
+    for (const QChar c : value) {
+        if (c.isDigit() && c != u'0')
+            return false;
+    }
+    return true;
+}
+
+// Puts the entry's typed values in the cells of their columns. True when
+// reading the cells back gives the entry's lines as they are, so that the
+// record needs no exact lines.
+bool fillCells(const DirectoryEntry &entry, std::vector<LineValue> &values, WrittenCells &cells)
 {
     for (auto &cell : cells)
         cell.clear();
-    lineValues(entry, values);
+    bool givesBack = lineValues(entry, values);
     for (const LineValue &value : values) {
         if (value.value.isEmpty())
             continue;
@@ -45,6 +57,45 @@ void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<Line
                 cells[c].append(value.value);
         }
     }
+    // The lines a reader makes of the cells, column by column, as it splits them.
+    const QStringView numbers(entry.numbers);
+    qsizetype at = 0;
+    bool first = true;
+    const auto next = [&](LineKind kind, QStringView piece) {
+        if (kind != LineKind::Text)
+            piece = piece.trimmed();
+        if (piece.trimmed().isEmpty() || (kind == LineKind::Birthday && isNoDate(piece)))
+            return;
+        const QString line = makeLine(kind, piece);
+        const qsizetype start = at + (first ? 0 : 1);
+        givesBack = givesBack && (first || (at < numbers.size() && numbers[at] == u'\t')) &&
+                    numbers.sliced(std::min(start, numbers.size())).startsWith(line);
+        at = start + line.size();
+        first = false;
+    };
+    for (std::size_t c = 0; c < cells.size() && givesBack; ++c) {
+        const LineKind kind = kWrittenColumns[c].kind;
+        for (const QStringView value : cells[c]) {
+            for (const QStringView piece : value.split(kValueSeparator)) {
+                if (kind != LineKind::Email) {
+                    next(kind, piece);
+                    continue;
+                }
+                for (const QStringView address : piece.split(u','))
+                    for (const QStringView one : address.split(u';'))
+                        next(kind, one);
+            }
+        }
+    }
+    return givesBack && at == numbers.size();
+}
+
+// `exactColumn`: the file has the exact lines' column; an entry the typed
+// cells give back leaves it empty.
+void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<LineValue> &values,
+                 WrittenCells &cells, bool exactColumn)
+{
+    const bool givesBack = fillCells(entry, values, cells);
     // The checksum covers each typed cell as written, so a value that holds
     // the value separator itself does not count as changed.
     ContactChecksum checksum(entry.name);
@@ -57,12 +108,16 @@ void writeRecord(Utf8Builder &out, const DirectoryEntry &entry, std::vector<Line
         else if (!cells[c].isEmpty())
             checksum.add(kWrittenColumns[c].kind, joined(cells[c]));
     }
+    if (exactColumn)
+        out.append(QLatin1StringView(","));
     // The exact lines: always in quotes, as they hold line breaks.
-    out.append(QLatin1StringView(",\""));
-    writeExactCell(
-        entry, checksum, [&](QLatin1StringView text) { out.append(text); },
-        [&](QStringView line) { appendQuoted(out, line); });
-    out.append(QLatin1StringView("\""));
+    if (exactColumn && !givesBack) {
+        out.append(QLatin1StringView("\""));
+        writeExactCell(
+            entry, checksum, [&](QLatin1StringView text) { out.append(text); },
+            [&](QStringView line) { appendQuoted(out, line); });
+        out.append(QLatin1StringView("\""));
+    }
     out.endLine();
 }
 
@@ -234,16 +289,6 @@ private:
         }
     }
 
-    // "0/0/00": a date a desktop mail program writes for none.
-    static bool isNoDate(QStringView value)
-    {
-        for (const QChar c : value) {
-            if (c.isDigit() && c != u'0')
-                return false;
-        }
-        return true;
-    }
-
     // A value, its line breaks (and blanks around them) made ", ".
     static void addValue(QList<Item> &items, LineKind kind, QStringView value, const QString &label)
     {
@@ -351,14 +396,25 @@ void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> 
         out.append(QLatin1StringView(","));
         out.append(column.header);
     }
-    out.append(QLatin1StringView(","));
-    out.append(kExactColumn);
+    // The exact lines' column, last, only when an entry needs it.
+    bool exactColumn = false;
+    {
+        WrittenCells cells;
+        std::vector<LineValue> values;
+        forEach([&](const DirectoryEntry &entry) {
+            exactColumn = exactColumn || !fillCells(entry, values, cells);
+        });
+    }
+    if (exactColumn) {
+        out.append(QLatin1StringView(","));
+        out.append(kExactColumn);
+    }
     out.endLine();
-    writeEntries(out, forEach, [](Utf8Builder &to, EntryRun entries) {
+    writeEntries(out, forEach, [exactColumn](Utf8Builder &to, EntryRun entries) {
         WrittenCells cells;
         std::vector<LineValue> values;
         for (const DirectoryEntry *entry : entries)
-            writeRecord(to, *entry, values, cells);
+            writeRecord(to, *entry, values, cells, exactColumn);
     });
 }
 

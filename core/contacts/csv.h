@@ -13,8 +13,9 @@ namespace core {
 
 // Writes UTF-8 CSV (RFC 4180, with a byte-order mark): a header, then one
 // record per entry with its name, one column per kind of line (several
-// values joined by " ::: ", other lines under "Notes") and a "Quorvel" column
-// holding the exact lines (see exactlines.h). A cell a spreadsheet would take
+// values joined by " ::: ", other lines under "Notes") and, last and only
+// when some entry needs it, a "Quorvel" column holding the exact lines (see
+// exactlines.h) of each entry the typed columns do not give back. A cell a spreadsheet would take
 // for a formula begins with an apostrophe (see needsApostrophe).
 void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach);
 

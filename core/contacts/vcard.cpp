@@ -1,7 +1,9 @@
 #include "core/contacts/vcard.h"
 
+#include "core/contacts/cardstructure.h"
 #include "core/contacts/exactlines.h"
 #include "core/contacts/vcardsyntax.h"
+#include "core/directory/identityfile.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -49,7 +51,26 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
     line.lines(version == VCardVersion::V4 ? QLatin1StringView("BEGIN:VCARD\r\nVERSION:4.0\r\n")
                                            : QLatin1StringView("BEGIN:VCARD\r\nVERSION:3.0\r\n"));
     line.raw(QLatin1StringView("FN:")).text(entry.name).end();
-    if (version == VCardVersion::V3) {
+    // What the card the entry came from said, for the lines it still holds
+    // as they were.
+    std::vector<const CardProperty *> kept;
+    if (entry.card) {
+        for (const CardProperty &property : entry.card->properties) {
+            if (isWritable(property))
+                kept.push_back(&property);
+        }
+    }
+    // The first one not yet written for the text (N for the name, any other for a line).
+    const auto keptFor = [&kept](QStringView text, bool name) -> const CardProperty * {
+        for (const CardProperty *&property : kept) {
+            if (property && property->belongsTo == text && (property->name == u"N") == name)
+                return std::exchange(property, nullptr);
+        }
+        return nullptr;
+    };
+    if (const CardProperty *name = keptFor(entry.name, true)) {
+        writeKeptProperty(line, *name, version);
+    } else if (version == VCardVersion::V3) {
         const NameParts parts = splitName(entry.name);
         line.raw(QLatin1StringView("N:"))
             .text(parts.family)
@@ -58,12 +79,33 @@ void writeCard(PropertyLine &line, VCardVersion version, const DirectoryEntry &e
             .raw(QLatin1StringView(";;;"))
             .end();
     }
+    // The card's own UID when the entry came from one, otherwise the
+    // entry's identifier.
+    if (entry.card && !entry.card->uid.isEmpty())
+        line.raw(QLatin1StringView("UID:")).text(entry.card->uid).end();
+    else if (!entry.id.isNull())
+        line.raw(QLatin1StringView("UID:urn:uuid:")).text(bareIdentifier(entry.id)).end();
     // The exact lines are kept only when the typed properties alone would
     // not give the entry back.
     const bool exact = !lineValues(entry, values);
+    const QStringView numbers(entry.numbers);
+    qsizetype start = 0;
     for (const LineValue &value : values) {
+        qsizetype end = indexOfUnit(numbers, u'\t', start);
+        if (end < 0)
+            end = numbers.size();
+        QStringView text = numbers.sliced(start, end - start);
+        start = end + 1;
         if (value.value.isEmpty())
             continue;
+        if (value.bold)
+            text = text.sliced(3);
+        if (!kept.empty()) {
+            if (const CardProperty *property = keptFor(text, false)) {
+                writeKeptProperty(line, *property, version);
+                continue;
+            }
+        }
         const QLatin1StringView property = propertyFor(value.kind, version);
         if (needsTextValue(value.kind, value.value, version))
             line.raw(property.chopped(1)).raw(QLatin1StringView(";VALUE=text:"));
@@ -88,6 +130,7 @@ struct Item
     qsizetype lineStart; // in the lines built
     qsizetype valueStart;
     qsizetype valueEnd;
+    int kept = -1; // the index of what the card says beyond the line, in kept_
 };
 
 // "19790321": a date without its dashes.
@@ -188,14 +231,17 @@ private:
     {
         Params params = parseParams(content.params);
         QByteArray storage;
-        const QByteArrayView value = mapping.role == PropertyRole::Fn ||
-                                             mapping.role == PropertyRole::Value ||
-                                             mapping.role == PropertyRole::Label
-                                         ? plainValue(content.value, params, storage)
-                                         : content.value;
+        const QByteArrayView value =
+            mapping.role == PropertyRole::Fn || mapping.role == PropertyRole::Value ||
+                    mapping.role == PropertyRole::Label || mapping.role == PropertyRole::Uid
+                ? plainValue(content.value, params, storage)
+                : content.value;
         switch (mapping.role) {
         case PropertyRole::Version:
             version_ = value.startsWith("2") ? 2 : value.startsWith("4") ? 4 : 3;
+            break;
+        case PropertyRole::Uid:
+            uid_ = valueText(value, params, version_).trimmed();
             break;
         case PropertyRole::Fn:
             if (!fn_)
@@ -209,7 +255,7 @@ private:
             nLine_ = line;
             break;
         case PropertyRole::Value:
-            addLine(content.group, mapping, value, params);
+            addLine(content, mapping, value, params);
             break;
         case PropertyRole::Label:
             labels_.insert(content.group.toByteArray().toUpper(),
@@ -242,8 +288,10 @@ private:
         ++cards_;
         version_ = 3;
         fn_.reset();
+        uid_.clear();
         nLine_ = {};
         items_.clear();
+        kept_.clear();
         labels_.clear();
         lines_.clear();
         typedNotes_.clear();
@@ -332,9 +380,10 @@ private:
     }
 
     // Adds a number line for a typed value.
-    void addLine(QByteArrayView group, const PropertyMapping &mapping, QByteArrayView raw,
+    void addLine(const ContentLine &content, const PropertyMapping &mapping, QByteArrayView raw,
                  const Params &params)
     {
+        const QByteArrayView group = content.group;
         const LineKind kind =
             mapping.kind == LineKind::Phone ? phoneKind(params.types, {}) : mapping.kind;
         lines_.begin();
@@ -354,9 +403,19 @@ private:
             lines_.end(typedNotes_, cards_);
             return;
         }
+        std::optional<CardProperty> kept =
+            keptProperty(content.name, content.params, mapping, kind, raw, params, version_,
+                         QStringView(out).sliced(valueStart));
         lines_.end(typedNotes_, cards_);
+        // A line of a keyword that tells no kind ("categories: a, b") is
+        // Text as a whole, as writers see it.
         items_.push_back(Item{group.isEmpty() ? QByteArray() : group.toByteArray().toUpper(), kind,
-                              params.types, lineStart, valueStart, out.size()});
+                              params.types, lineStart,
+                              kind == LineKind::Text ? lineStart : valueStart, out.size()});
+        if (kept) {
+            items_.back().kept = int(kept_.size());
+            kept_.push_back(std::move(*kept));
+        }
     }
 
     // The name N gives: prefix, given, additional, family, suffix.
@@ -428,18 +487,46 @@ private:
         return restoreExactLines(*exact_, typed, true, exactLines_, read_.notes, cards_);
     }
 
+    // What the card says beyond its lines, each part with the text it stands for.
+    void keepStructure(Contact &contact)
+    {
+        auto card = std::make_shared<EntryCard>();
+        if (!nLine_.isEmpty()) {
+            const std::optional<ContentLine> content = splitContentLine(nLine_);
+            Params params = parseParams(content->params);
+            QByteArray storage;
+            if (std::optional<CardProperty> name = keptName(
+                    plainValue(content->value, params, storage), params, version_, contact.name))
+                card->properties.push_back(std::move(*name));
+        }
+        for (const Item &item : items_) {
+            // A label changes the line: the property alone would not give it back.
+            if (item.kept < 0 || labels_.contains(item.group))
+                continue;
+            CardProperty &property = kept_[std::size_t(item.kept)];
+            property.belongsTo = QStringView(lines_.text())
+                                     .sliced(item.lineStart, item.valueEnd - item.lineStart)
+                                     .toString();
+            card->properties.push_back(std::move(property));
+        }
+        if (!card->properties.empty())
+            contact.card = std::move(card);
+    }
+
     void finishCard()
     {
         inCard_ = false;
         applyLabels();
         Contact contact;
         contact.position = cards_;
+        contact.uid = uid_;
         if (exact_) {
             if (std::optional<QString> lines = exactLines()) {
                 contact.exact = true;
                 contact.numbers = std::move(*lines);
                 contact.name = fn_.value_or(QString());
                 contact.bold = exact_->bold;
+                keepStructure(contact);
             }
         }
         if (!contact.exact) {
@@ -450,6 +537,7 @@ private:
                     values.push_back({item.kind, valueOf(item)});
                 contact.nameFromDetails = nameFromDetails(values);
             }
+            keepStructure(contact);
             contact.numbers = lines_.take();
             read_.notes.append(typedNotes_);
         }
@@ -476,12 +564,14 @@ private:
     int nested_ = 0;
     int version_ = 3;
     std::optional<QString> fn_;
+    QString uid_;
     QByteArrayView nLine_;
     QByteArray nCopy_;
     NumberLines lines_;
     NumberLines exactLines_;
     QList<ReadNote> typedNotes_;
     std::vector<Item> items_;
+    std::vector<CardProperty> kept_;
     QHash<QByteArray, QString> labels_;
     std::optional<ExactEntry> exact_;
 };

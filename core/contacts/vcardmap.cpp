@@ -20,6 +20,7 @@ constexpr std::array kProperties = {
     PropertyMapping{"VERSION", Version, LineKind::Text, ValueShape::Single},
     PropertyMapping{"FN", Fn, LineKind::Text, ValueShape::Single},
     PropertyMapping{"N", N, LineKind::Text, ValueShape::Single},
+    PropertyMapping{"UID", Uid, LineKind::Text, ValueShape::Single},
     PropertyMapping{"TEL", Value, LineKind::Phone, ValueShape::Single},
     PropertyMapping{"EMAIL", Value, LineKind::Email, ValueShape::Single},
     PropertyMapping{"ADR", Value, LineKind::Address, ValueShape::Address},

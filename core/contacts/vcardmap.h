@@ -22,6 +22,7 @@ enum class PropertyRole {
     Version,
     Fn,
     N,       // read only when the card has no FN
+    Uid,     // the card's identifier
     Label,   // X-ABLabel: the label of the typed values of its group
     Exact,   // the entry's exact lines
     Value,   // a typed value: a number line of its kind

@@ -5,20 +5,32 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUuid>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 
 namespace core {
 
+struct EntryCard;
+
 // One contact: the display name, the bold flag and the number lines joined
-// by single TAB characters.
+// by single TAB characters; besides them, what the directory file does not
+// hold: the entry's identifier and, for an entry from a contact card, what
+// its lines do not show (both kept in the identity file).
 struct DirectoryEntry
 {
     QString name;
     QString numbers;
     bool bold = false;
-    friend bool operator==(const DirectoryEntry &, const DirectoryEntry &) = default;
+    QUuid id{};
+    std::shared_ptr<const EntryCard> card{};
+    // Equal in content: what the directory file holds.
+    friend bool operator==(const DirectoryEntry &a, const DirectoryEntry &b)
+    {
+        return a.bold == b.bold && a.name == b.name && a.numbers == b.numbers;
+    }
 };
 
 inline constexpr char kDirectoryFileName[] = "quorvel.dat";

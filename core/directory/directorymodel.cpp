@@ -1,5 +1,7 @@
 #include "core/directory/directorymodel.h"
 
+#include "core/directory/identityfile.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -49,6 +51,9 @@ void DirectoryModel::splice(int row, int count, Entries entries)
 {
     const auto first = entries_.begin() + row;
     const int inserted = static_cast<int>(entries.size());
+    // Every entry has an identifier from the moment it is in the directory,
+    // so that taking a change back and making it again keeps it.
+    giveIdentifiers(entries);
     if (recorder_)
         recorder_(row, Entries(first, first + count), entries);
     if (count == 1 && inserted == 1) {
@@ -97,6 +102,11 @@ void DirectoryModel::remove(int row)
 
 void DirectoryModel::replace(int row, DirectoryEntry entry)
 {
+    // An entry edited stays the same entry.
+    if (entry.id.isNull()) {
+        entry.id = this->entry(row).id;
+        entry.card = this->entry(row).card;
+    }
     splice(row, 1, Entries{std::move(entry)});
 }
 

@@ -48,7 +48,8 @@ public:
     const Entries &entries() const { return entries_; }
 
     // Replaces `count` entries from row on with `entries`. Every change of
-    // the directory goes through here, so that it can be recorded.
+    // the directory goes through here, so that it can be recorded. Entries
+    // without an identifier are given a new one.
     void splice(int row, int count, Entries entries);
 
     // Appends entries at the end, in order.
@@ -56,6 +57,8 @@ public:
     void append(DirectoryEntry entry);
     void insert(int row, DirectoryEntry entry);
     void remove(int row);
+    // An entry without an identifier keeps the one (and the card) of the
+    // entry it replaces.
     void replace(int row, DirectoryEntry entry);
 
     // Puts the entries in order of their names as collator compares them

@@ -289,6 +289,7 @@ DirectoryStore::save(const std::function<void(const EntryVisitor &)> &forEach, b
     known_ = *written;
     asWritten_ = true;
     keepsAll_ = true;
+    report.written = true;
     return report;
 }
 

@@ -63,6 +63,7 @@ public:
         QString movedTo;        // where the data folder is now, when it was moved away
         bool recreated = false; // the data folder had been removed and was made again
         QString backupError;    // the day's backup could not be kept (the save went on)
+        bool written = false;   // the directory file was written
     };
     // Saves the entries. When the file changed on disk since it was last
     // read or written: with `changed` false (nothing changed here since
@@ -94,6 +95,9 @@ public:
     QString currentFilePath() const;
     // Something stands at the directory file's name in the held folder.
     bool currentFileExists() const;
+    // The held data folder, and the directory file as last read or written there.
+    const Folder &folder() const { return folder_; }
+    const FileStamp &knownStamp() const { return known_; }
 
 private:
     Result<> reopenRemovedFolder();

@@ -325,6 +325,29 @@ Result<FileBytes> readRegularFile(const Folder &folder, const QString &name, qin
     return read;
 }
 
+Result<FileStamp> readRegularFileInPieces(const Folder &folder, const QString &name,
+                                          const std::function<void(QByteArrayView)> &piece,
+                                          bool &missing)
+{
+    const OpenedFile file = openRegular(folder, name, -1);
+    missing = file.status == ReadStatus::Missing;
+    if (file.status == ReadStatus::Failed)
+        return Result<FileStamp>::failure(file.error);
+    if (missing)
+        return FileStamp();
+    constexpr qint64 kPiece = qint64(1) << 20;
+    const std::unique_ptr<char[]> buffer(new char[kPiece]);
+    for (;;) {
+        const qint64 got = readUpTo(file.fd->get(), buffer.get(), kPiece);
+        if (got < 0)
+            return Result<FileStamp>::failure(reasonOf(errno));
+        if (got > 0)
+            piece(QByteArrayView(buffer.get(), got));
+        if (got < kPiece)
+            return stampFrom(file.st);
+    }
+}
+
 namespace {
 
 // Reads what is left of the file after the first got bytes of expected are

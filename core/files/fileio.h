@@ -101,6 +101,14 @@ struct FileBytes
 // (when not negative).
 Result<FileBytes> readRegularFile(const Folder &folder, const QString &name, qint64 maxBytes = -1);
 
+// Reads a whole regular file of the folder as readRegularFile does, handing
+// it on in pieces of up to 1 MiB, so that a large file is never in memory
+// whole. `missing`: nothing at all at the name (then no piece, no failure).
+// Gives the stamp of the file read.
+Result<FileStamp> readRegularFileInPieces(const Folder &folder, const QString &name,
+                                          const std::function<void(QByteArrayView)> &piece,
+                                          bool &missing);
+
 // Reads and decodes a whole text file (as decodeText) into memory that stays
 // until the program ends, so that strings made from it with
 // QString::fromRawData stay valid. Large files go to memory that fills

@@ -3,9 +3,13 @@
 #include "core/directory/datafolder.h"
 #include "core/directory/directoryfile.h"
 #include "core/directory/directorymodel.h"
+#include "core/directory/identityfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
+
+#include <system_error>
+#include <thread>
 
 namespace core {
 
@@ -22,11 +26,13 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// Reads the directory file of the folder into the model, as one change.
+// Reads the directory file of the folder into the model, as one change,
+// each entry with the identifier the identity file gives it.
 Result<>
 readInto(DirectoryModel &model, const QString &file,
          const std::function<Result<>(const std::function<void(qsizetype)> &,
-                                      const std::function<void(DirectoryEntry &&)> &)> &readFile)
+                                      const std::function<void(DirectoryEntry &&)> &)> &readFile,
+         const std::function<Result<>(Entries &)> &identify)
 {
     Entries entries;
     const Result<> read =
@@ -35,8 +41,24 @@ readInto(DirectoryModel &model, const QString &file,
     if (!read)
         return Result<>::failure(ServiceText::tr("Can't read the directory file %1: %2.")
                                      .arg(native(file), read.error()));
+    if (const Result<> identified = identify(entries); !identified)
+        return identified;
     model.append(std::move(entries));
     return {};
+}
+
+// Gives the entries read from the folder's directory file (as `directory`
+// stamps it) their identifiers from the identity file beside it.
+Result<IdentitiesRead> identify(const Folder &folder, const FileStamp &directory, Entries &entries,
+                                const PlacedIdentities *placed = nullptr)
+{
+    const Result<IdentitiesRead> read =
+        readIdentities(folder, directory, std::span(entries.data(), entries.size()), placed);
+    if (!read)
+        return Result<IdentitiesRead>::failure(
+            ServiceText::tr("Can't read the identity file %1: %2.")
+                .arg(native(folder.filePath(QLatin1String(kIdentityFileName))), read.error()));
+    return read;
 }
 
 } // namespace
@@ -84,6 +106,7 @@ Result<> DirectoryService::open()
                                   "incomplete. %1 holds the version from before that save.")
                       .arg(file, copy));
     }
+    removeInterruptedWrites(store_.folder(), QLatin1String(kIdentityFileName));
     if (*folder == FolderState::Created) {
         if (const Result<> written = store_.writeDefaultFile(); !written)
             return Result<>::failure(ServiceText::tr("Can't write the directory file %1: %2.")
@@ -99,8 +122,30 @@ void DirectoryService::close()
 
 Result<> DirectoryService::read(DirectoryModel &model)
 {
-    return readInto(model, store_.filePath(),
-                    [&](const auto &expect, const auto &add) { return store_.read(expect, add); });
+    // A large identity file is read ahead on a thread of its own while the
+    // directory file is read (a small one costs less read after it, in place).
+    constexpr qint64 kReadAheadFrom = qint64(8) << 20;
+    PlacedIdentities placed;
+    std::jthread ahead;
+    try {
+        if (store_.folder().stampOf(QLatin1String(kIdentityFileName)).size >= kReadAheadFrom)
+            ahead = std::jthread([&] { placed = readPlacedIdentities(store_.folder()); });
+    } catch (const std::system_error &) {
+        // No thread to be had: read when the entries are there.
+    }
+    return readInto(
+        model, store_.filePath(),
+        [&](const auto &expect, const auto &add) { return store_.read(expect, add); },
+        [&](Entries &entries) {
+            const bool readAhead = ahead.joinable();
+            if (readAhead)
+                ahead.join();
+            const Result<IdentitiesRead> identified = identify(
+                store_.folder(), store_.knownStamp(), entries, readAhead ? &placed : nullptr);
+            identitiesAsWritten_ = identified->asWritten;
+            identityStamp_ = identified->stamp;
+            return identified.status();
+        });
 }
 
 Result<> DirectoryService::readSaved(DirectoryModel &model) const
@@ -109,21 +154,30 @@ Result<> DirectoryService::readSaved(DirectoryModel &model) const
         return name;
     if (const Result<> shared = checkFolderPermissions(appFolder_, userName_); !shared)
         return shared;
-    return readInto(model, store_.filePath(), [&](const auto &expect, const auto &add) {
-        const Result<Folder> folder = Folder::open(store_.folderPath(), Folder::Link::Follow);
-        if (!folder)
-            return folder.status();
-        if (const Result<> own = checkOwnFile(*folder, QLatin1String(kDirectoryFileName)); !own)
-            return own;
-        return ReadDirectoryFile(*folder, expect, add).status();
-    });
+    Folder folder;
+    FileStamp directory;
+    return readInto(
+        model, store_.filePath(),
+        [&](const auto &expect, const auto &add) {
+            Result<Folder> opened = Folder::open(store_.folderPath(), Folder::Link::Follow);
+            if (!opened)
+                return opened.status();
+            folder = std::move(*opened);
+            if (const Result<> own = checkOwnFile(folder, QLatin1String(kDirectoryFileName)); !own)
+                return own;
+            const Result<DirectoryRead> read = ReadDirectoryFile(folder, expect, add);
+            if (read)
+                directory = read->stamp;
+            return read.status();
+        },
+        [&](Entries &entries) { return identify(folder, directory, entries).status(); });
 }
 
-QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
-                                                 const QStringList &files) const
+QList<ImportFileReport> DirectoryService::import(DirectoryModel &model, const QStringList &files)
 {
     QList<DirectoryEntry> known(model.entries().begin(), model.entries().end());
     const qsizetype before = known.size();
+    qsizetype first = before; // the first entry the import changes
     QList<ImportFileReport> reports;
     for (const QString &file : files) {
         ImportFileReport report;
@@ -131,13 +185,25 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model,
         report.counts = importContactsFile(file, known);
         report.read = report.counts.ok;
         report.error = report.counts.error;
+        report.changed = !report.counts.updates.isEmpty() || !report.counts.entries.isEmpty();
+        for (auto &[row, entry] : report.counts.updates) {
+            known[row] = std::move(entry);
+            first = std::min(first, row);
+        }
+        // Identifiers now, so that the files after this one find these entries.
+        const qsizetype added = known.size();
         known.append(report.counts.entries);
+        giveIdentifiers(
+            std::span<DirectoryEntry>(known.data() + added, std::size_t(known.size() - added)));
         report.counts.entries.clear();
+        report.counts.updates.clear();
         reports.append(std::move(report));
     }
     // One change, so one undo takes the whole import back.
-    if (known.size() > before)
-        model.append(Entries(known.begin() + before, known.end()));
+    if (known.size() > first) {
+        model.splice(int(first), int(before - first), Entries(known.begin() + first, known.end()));
+        identitiesAsWritten_ = false;
+    }
     return reports;
 }
 
@@ -220,6 +286,25 @@ Result<QStringList> DirectoryService::save(const DirectoryModel &model, bool cha
         return Result<QStringList>::failure(ServiceText::tr("Can't save the directory to %1: %2.")
                                                 .arg(native(store_.filePath()), saved.error()),
                                             notesOf(told));
+    }
+    // The identities follow every directory file written, and are written
+    // when they would differ from the file there.
+    const QString identities = QLatin1String(kIdentityFileName);
+    const bool identitiesStale =
+        !identitiesAsWritten_ || store_.folder().stampOf(identities) != identityStamp_;
+    if (saved->outcome == DirectoryStore::Outcome::Saved &&
+        (saved->written || changed || identitiesStale)) {
+        const Result<FileStamp> written =
+            writeIdentityFile(store_.folder(), store_.knownStamp(),
+                              [&](const EntryVisitor &visit) { model.forEach(visit); });
+        identitiesAsWritten_ = written.ok();
+        if (!written)
+            return Result<QStringList>::failure(
+                ServiceText::tr("Can't save the identity file %1: %2. The directory itself "
+                                "was saved.")
+                    .arg(native(store_.folder().filePath(identities)), written.error()),
+                notesOf(*saved));
+        identityStamp_ = *written;
     }
     return notesOf(*saved);
 }

@@ -18,8 +18,9 @@ class DirectoryModel;
 // What importing one contact file came to.
 struct ImportFileReport
 {
-    QString file;      // as it was given
-    bool read = false; // false: refused as a whole, error says why
+    QString file;         // as it was given
+    bool read = false;    // false: refused as a whole, error says why
+    bool changed = false; // it added or changed entries (updates, identifiers taken)
     QString error;
     ImportResult counts; // added, already there, skipped and the reasons (entries emptied)
 };
@@ -61,14 +62,15 @@ public:
     // Imports contact files into the model: each is read against what the
     // model and the files before it hold, and all that is new is appended as
     // one change. One report per file, in order.
-    QList<ImportFileReport> import(DirectoryModel &model, const QStringList &files) const;
+    QList<ImportFileReport> import(DirectoryModel &model, const QStringList &files);
 
     // Exports the model's entries to a contact file; Quorvel's own data files
     // are refused (checkNotDataFile). A failure is what the user is told.
     Result<> exportTo(const DirectoryModel &model, const QString &path, ContactFormat format) const;
 
     // Saves the model's entries (changed: something changed since the last
-    // read or save; see DirectoryStore::save). The texts are what the user
+    // read or save; see DirectoryStore::save), then their identities in the
+    // identity file beside the directory file. The texts are what the user
     // is told of what the save found: an outside version left or kept, the
     // file as read kept, the data folder moved or made again, and a backup
     // that failed (once per run). A failure is what the user is told, and still carries the texts.
@@ -95,6 +97,10 @@ private:
     QStringList startNotes_;
     bool toldBackupFailure_ = false;
     QString toldMovedTo_;
+    // The identity file holds what writing it would give, as it was last
+    // read or written (its stamp then).
+    bool identitiesAsWritten_ = false;
+    FileStamp identityStamp_;
 };
 
 } // namespace core
