@@ -83,14 +83,28 @@ struct IdentitiesRead
     FileStamp stamp;        // the identity file as read; exists false without one
 };
 
+// The identity file read ahead (while the directory file is read), its
+// lines as they stand, for taking them by place.
+struct PlacedIdentities
+{
+    bool whole = false; // read, an identity file of this version, every line read
+    FileStamp stamp;    // the identity file as read
+    IdentityFile file;  // its header; no records
+    std::vector<QUuid> ids;
+    std::vector<std::pair<std::size_t, std::shared_ptr<const EntryCard>>> cards;
+};
+PlacedIdentities readPlacedIdentities(const Folder &folder);
+
 // Gives the entries read from the directory file (as `directory` stamps it)
 // their identifiers from the identity file of a held folder, as
 // matchIdentities does; new ones when there is no such file. While the file
-// records that very directory file, its lines are taken by place as they are
-// read, never the whole file in memory. A file that cannot be read, or is not
-// an identity file of this version, fails with the reason.
+// records that very directory file, its lines are taken by place (from
+// `placed` when it was read ahead whole), never the whole file in memory. A
+// file that cannot be read, or is not an identity file of this version, fails
+// with the reason.
 Result<IdentitiesRead> readIdentities(const Folder &folder, const FileStamp &directory,
-                                      std::span<DirectoryEntry> entries);
+                                      std::span<DirectoryEntry> entries,
+                                      const PlacedIdentities *placed = nullptr);
 
 // Replaces the identity file of a held folder atomically, private to its owner.
 Result<FileStamp> writeIdentityFile(const Folder &folder, const FileStamp &directory,

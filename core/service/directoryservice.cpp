@@ -8,6 +8,9 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <system_error>
+#include <thread>
+
 namespace core {
 
 namespace {
@@ -46,10 +49,11 @@ readInto(DirectoryModel &model, const QString &file,
 
 // Gives the entries read from the folder's directory file (as `directory`
 // stamps it) their identifiers from the identity file beside it.
-Result<IdentitiesRead> identify(const Folder &folder, const FileStamp &directory, Entries &entries)
+Result<IdentitiesRead> identify(const Folder &folder, const FileStamp &directory, Entries &entries,
+                                const PlacedIdentities *placed = nullptr)
 {
     const Result<IdentitiesRead> read =
-        readIdentities(folder, directory, std::span(entries.data(), entries.size()));
+        readIdentities(folder, directory, std::span(entries.data(), entries.size()), placed);
     if (!read)
         return Result<IdentitiesRead>::failure(
             ServiceText::tr("Can't read the identity file %1: %2.")
@@ -103,12 +107,26 @@ void DirectoryService::close()
 
 Result<> DirectoryService::read(DirectoryModel &model)
 {
+    // A large identity file is read ahead on a thread of its own while the
+    // directory file is read (a small one costs less read after it, in place).
+    constexpr qint64 kReadAheadFrom = qint64(8) << 20;
+    PlacedIdentities placed;
+    std::jthread ahead;
+    try {
+        if (store_.folder().stampOf(QLatin1String(kIdentityFileName)).size >= kReadAheadFrom)
+            ahead = std::jthread([&] { placed = readPlacedIdentities(store_.folder()); });
+    } catch (const std::system_error &) {
+        // No thread to be had: read when the entries are there.
+    }
     return readInto(
         model, store_.filePath(),
         [&](const auto &expect, const auto &add) { return store_.read(expect, add); },
         [&](Entries &entries) {
-            const Result<IdentitiesRead> identified =
-                identify(store_.folder(), store_.knownStamp(), entries);
+            const bool readAhead = ahead.joinable();
+            if (readAhead)
+                ahead.join();
+            const Result<IdentitiesRead> identified = identify(
+                store_.folder(), store_.knownStamp(), entries, readAhead ? &placed : nullptr);
             identitiesAsWritten_ = identified->asWritten;
             identityStamp_ = identified->stamp;
             return identified.status();
