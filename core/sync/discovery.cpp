@@ -46,6 +46,24 @@ QString failureOf(const DavResponse &response, const QUrl &url)
         .arg(url.toString());
 }
 
+Result<> checkScheme(const QUrl &url, bool allowHttp)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("https"))
+        return {};
+    if (scheme != QLatin1String("http") || url.host().isEmpty())
+        return Result<>::failure(
+            DiscoveryText::tr("%1 is no http:// or https:// address").arg(url.toString()));
+    const QString host = url.host().toLower();
+    if (allowHttp || host == QLatin1String("localhost") || host == QLatin1String("127.0.0.1") ||
+        host == QLatin1String("::1"))
+        return {};
+    return Result<>::failure(
+        DiscoveryText::tr("%1 is plain HTTP, which sends the password unencrypted; use https:// "
+                          "or give --allow-http")
+            .arg(url.toString()));
+}
+
 Result<std::vector<AddressBook>> findAddressBooks(DavClient &client, const QUrl &server)
 {
     const QByteArray props = "<d:resourcetype/><d:displayname/><d:current-user-principal/>";

@@ -20,6 +20,10 @@ struct AddressBook
 // went wrong ("the server refused the user name or password").
 QString failureOf(const DavResponse &response, const QUrl &url);
 
+// Plain HTTP goes only to this machine (localhost, 127.0.0.1, ::1) unless
+// allowed; any other scheme than HTTP and HTTPS is refused.
+Result<> checkScheme(const QUrl &url, bool allowHttp);
+
 // The address books of the user at a server: the URL itself when it is one;
 // otherwise its principal (current-user-principal, asked of the URL, or of
 // /.well-known/carddav when the URL names no path), the principal's
