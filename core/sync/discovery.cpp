@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace core {
 
 namespace {
@@ -107,6 +109,9 @@ Result<std::vector<AddressBook>> findAddressBooks(DavClient &client, const QUrl 
         books.push_back(
             {url, resource.displayName.isEmpty() ? lastPart(url) : resource.displayName});
     }
+    std::sort(books.begin(), books.end(), [](const AddressBook &a, const AddressBook &b) {
+        return QString::localeAwareCompare(a.displayName, b.displayName) < 0;
+    });
     return books;
 }
 

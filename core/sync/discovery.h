@@ -27,7 +27,7 @@ Result<> checkScheme(const QUrl &url, bool allowHttp);
 // The address books of the user at a server: the URL itself when it is one;
 // otherwise its principal (current-user-principal, asked of the URL, or of
 // /.well-known/carddav when the URL names no path), the principal's
-// addressbook-home-set and the address books there.
+// addressbook-home-set and the address books there, by display name.
 Result<std::vector<AddressBook>> findAddressBooks(DavClient &client, const QUrl &server);
 
 } // namespace core

@@ -59,7 +59,7 @@ bool Radicale::start()
                                                "%2/users\nhtpasswd_encryption = plain\n"
                                                "[storage]\nfilesystem_folder = %2/store\n"
                                                "[rights]\ntype = owner_only\n"
-                                               "[web]\ntype = none\n")
+                                               "[web]\ntype = none\n[logging]\nlevel = error\n")
                                     .arg(port_)
                                     .arg(root)
                                     .toUtf8());
