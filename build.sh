@@ -19,8 +19,10 @@ esac
 # qt6-tools-dev and qt6-l10n-tools build the translations, qt6-translations-l10n
 # holds Qt's own (the buttons of message boxes).
 # python3-vobject and abook: independent vCard readers the tests check exports against.
+# qtkeychain-qt6-dev keeps the sync password in the desktop's keyring; radicale and
+# vdirsyncer are the contacts server and the second client the sync tests run.
 packages=(g++ cmake ninja-build qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-    libgtest-dev fonts-liberation python3-vobject abook)
+    libgtest-dev fonts-liberation python3-vobject abook qtkeychain-qt6-dev radicale vdirsyncer)
 
 missing=()
 for pkg in "${packages[@]}"; do

@@ -1,8 +1,10 @@
 #include "commandline.h"
 
+#include "app/password.h"
 #include "core/contacts/contacts.h"
 #include "core/directory/directorymodel.h"
 #include "core/service/directoryservice.h"
+#include "core/sync/davclient.h"
 
 #include <algorithm>
 
@@ -51,7 +53,30 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption format(
         QStringLiteral("format"), CommandLineText::tr("The export format: vcard4, vcard3 or csv."),
         CommandLineText::tr("format"));
-    parser.addOptions({help, version, import, exportTo, format});
+    const QCommandLineOption syncSetUp(
+        QStringLiteral("sync-setup"),
+        CommandLineText::tr("Sets up syncing with a CardDAV server (with --user); does not sync."),
+        CommandLineText::tr("url"));
+    const QCommandLineOption user(QStringLiteral("user"),
+                                  CommandLineText::tr("The user name at the CardDAV server."),
+                                  CommandLineText::tr("name"));
+    const QCommandLineOption addressBook(
+        QStringLiteral("address-book"),
+        CommandLineText::tr("The address book to sync with, by its name on the server."),
+        CommandLineText::tr("name"));
+    const QCommandLineOption sync(
+        QStringLiteral("sync"),
+        CommandLineText::tr("Syncs your directory with the address book set up."));
+    const QCommandLineOption certificate(
+        QStringLiteral("accept-certificate"),
+        CommandLineText::tr("Accepts the server's certificate of this SHA-256 fingerprint though "
+                            "it does not verify."),
+        QStringLiteral("sha256"));
+    const QCommandLineOption allowHttp(
+        QStringLiteral("allow-http"),
+        CommandLineText::tr("Allows plain HTTP to a server other than this machine."));
+    parser.addOptions({help, version, import, exportTo, format, syncSetUp, user, addressBook, sync,
+                       certificate, allowHttp});
     parser.addPositionalArgument(
         CommandLineText::tr("[file...]"),
         CommandLineText::tr("Contact files to import: into the window, or after --import "
@@ -76,6 +101,38 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.action = CommandLine::Action::ShowHelp;
     } else if (parser.isSet(version)) {
         result.action = CommandLine::Action::ShowVersion;
+    } else if (int(parser.isSet(import)) + int(parser.isSet(exportTo)) +
+                   int(parser.isSet(syncSetUp)) + int(parser.isSet(sync)) >
+               1) {
+        result.action = CommandLine::Action::UsageError;
+        result.error = CommandLineText::tr("--import, --export, --sync-setup and --sync can't be "
+                                           "used together.");
+    } else if ((parser.isSet(user) || parser.isSet(addressBook)) && !parser.isSet(syncSetUp)) {
+        result.action = CommandLine::Action::UsageError;
+        result.error = CommandLineText::tr("--user and --address-book go with --sync-setup.");
+    } else if ((parser.isSet(certificate) || parser.isSet(allowHttp)) && !parser.isSet(syncSetUp) &&
+               !parser.isSet(sync)) {
+        result.action = CommandLine::Action::UsageError;
+        result.error =
+            CommandLineText::tr("--accept-certificate and --allow-http go with --sync-setup or "
+                                "--sync.");
+    } else if (parser.isSet(syncSetUp) && parser.value(user).isEmpty()) {
+        result.action = CommandLine::Action::UsageError;
+        result.error = CommandLineText::tr("--sync-setup needs --user.");
+    } else if (parser.isSet(certificate) &&
+               core::normalizedFingerprint(parser.value(certificate)).isEmpty()) {
+        result.action = CommandLine::Action::UsageError;
+        result.error = CommandLineText::tr("'%1' is no SHA-256 fingerprint (64 hex digits).")
+                           .arg(parser.value(certificate));
+    } else if (parser.isSet(syncSetUp) || parser.isSet(sync)) {
+        result.action =
+            parser.isSet(sync) ? CommandLine::Action::Sync : CommandLine::Action::SyncSetUp;
+        result.server = parser.value(syncSetUp);
+        result.user = parser.value(user);
+        result.addressBook = parser.value(addressBook);
+        result.certificate =
+            QString::fromLatin1(core::normalizedFingerprint(parser.value(certificate)));
+        result.allowHttp = parser.isSet(allowHttp);
     } else if (parser.isSet(import) && parser.isSet(exportTo)) {
         result.action = CommandLine::Action::UsageError;
         result.error = CommandLineText::tr("--import and --export can't be used together.");
@@ -120,6 +177,8 @@ int runWithoutWindow(const CommandLine &commandLine, const QString &dataNote)
     case CommandLine::Action::OpenWindow:
     case CommandLine::Action::Import:
     case CommandLine::Action::Export:
+    case CommandLine::Action::SyncSetUp:
+    case CommandLine::Action::Sync:
         break;
     }
     return kExitOk;
@@ -208,6 +267,103 @@ int runContacts(const CommandLine &commandLine, const QString &appFolder, const 
     return commandLine.action == CommandLine::Action::Import
                ? importFiles(commandLine, appFolder, userName)
                : exportFile(commandLine, appFolder, userName);
+}
+
+namespace {
+
+// Opens the data folder for a sync, holding its lock; false when refused
+// (the reason printed).
+bool openForSync(core::DirectoryService &service)
+{
+    if (const Result<> opened = service.open(); !opened) {
+        printError(service.heldByAnother()
+                       ? CommandLineText::tr("Quorvel is open on this directory; close it to sync.")
+                       : opened.error());
+        return false;
+    }
+    return true;
+}
+
+int setUpSync(const CommandLine &commandLine, core::DirectoryService &service)
+{
+    core::SyncAccount account;
+    account.server = QUrl::fromUserInput(commandLine.server);
+    account.user = commandLine.user;
+    account.bookName = commandLine.addressBook;
+    account.certificate = commandLine.certificate.toLatin1();
+    account.allowHttp = commandLine.allowHttp;
+    const QString server = account.server.adjusted(QUrl::RemovePath).toString();
+    bool fromKeyring = false;
+    const QString password = syncPassword(server, account.user, fromKeyring);
+    const Result<core::DirectoryService::SyncSetUp> done = service.setUpSync(account, password);
+    if (!done || !done->stored) {
+        if (!done)
+            printError(done.error());
+        if (!done->books.empty()) {
+            print(stderr, CommandLineText::tr("The address books at %1; name one with "
+                                              "--address-book:\n")
+                              .arg(commandLine.server));
+            for (const core::AddressBook &book : done->books)
+                print(stderr, QStringLiteral("  %1\n").arg(book.displayName));
+        }
+        return done || done->books.empty() ? (done ? kExitUsage : kExitCannotStart) : kExitUsage;
+    }
+    if (!fromKeyring && !keepSyncPassword(server, account.user, password))
+        print(stderr, CommandLineText::tr("No keyring answered: the password is not kept, and "
+                                          "each sync asks for it (or reads it from standard "
+                                          "input).\n"));
+    print(stdout, CommandLineText::tr("Set up to sync with \"%1\" at %2.\n")
+                      .arg(done->account.bookName, done->account.book.toString()));
+    return kExitOk;
+}
+
+int syncNow(const CommandLine &commandLine, core::DirectoryService &service)
+{
+    core::DirectoryModel directory;
+    const Result<std::optional<core::SyncAccount>> account = service.syncAccount();
+    if (!account) {
+        printError(account.error());
+        return kExitCannotStart;
+    }
+    if (!*account) {
+        printError(CommandLineText::tr("No sync is set up for this directory; set one up with "
+                                       "--sync-setup URL --user NAME."));
+        return kExitCannotStart;
+    }
+    core::SyncAccount use = **account;
+    if (!commandLine.certificate.isEmpty())
+        use.certificate = commandLine.certificate.toLatin1();
+    use.allowHttp = use.allowHttp || commandLine.allowHttp;
+    if (const Result<> read = service.read(directory); !read) {
+        printError(read.error());
+        return kExitCannotStart;
+    }
+    bool fromKeyring = false;
+    const QString password =
+        syncPassword(use.server.adjusted(QUrl::RemovePath).toString(), use.user, fromKeyring);
+    const Result<core::SyncCounts> counts = service.sync(directory, use, password);
+    for (const QString &note : counts->notes)
+        printError(note);
+    if (!counts) {
+        printError(counts.error());
+        return kExitCannotStart;
+    }
+    print(stdout, CommandLineText::tr("synced: %1 sent, %2 received, %3 conflicts\n")
+                      .arg(counts->sent)
+                      .arg(counts->received)
+                      .arg(counts->conflicts));
+    return kExitOk;
+}
+
+} // namespace
+
+int runSync(const CommandLine &commandLine, const QString &appFolder, const QString &userName)
+{
+    core::DirectoryService service(appFolder, userName);
+    if (!openForSync(service))
+        return kExitCannotStart;
+    return commandLine.action == CommandLine::Action::SyncSetUp ? setUpSync(commandLine, service)
+                                                                : syncNow(commandLine, service);
 }
 
 } // namespace app

@@ -17,7 +17,16 @@ enum ExitStatus : int {
 // runWithoutWindow, without a display.
 struct CommandLine
 {
-    enum class Action { OpenWindow, ShowHelp, ShowVersion, UsageError, Import, Export };
+    enum class Action {
+        OpenWindow,
+        ShowHelp,
+        ShowVersion,
+        UsageError,
+        Import,
+        Export,
+        SyncSetUp,
+        Sync
+    };
     Action action = Action::OpenWindow;
     QString error;    // for UsageError: what was not understood
     QString helpText; // usage and options, for ShowHelp and UsageError
@@ -26,6 +35,14 @@ struct CommandLine
     // Import: the files, in order; for Export: the one file.
     QStringList files;
     QString format; // for Export: vcard4, vcard3 or csv; empty: from the file's name
+    // For SyncSetUp: the server, the user and the address book's display name
+    // (empty: the only one); the certificate fingerprint accepted and plain
+    // HTTP allowed to other machines (SyncSetUp and Sync).
+    QString server;
+    QString user;
+    QString addressBook;
+    QString certificate;
+    bool allowHttp = false;
 
     bool needsWindow() const { return action == Action::OpenWindow; }
 };
@@ -43,5 +60,12 @@ int runWithoutWindow(const CommandLine &commandLine, const QString &dataNote);
 // the saved directory. One line per file on standard output, the reasons on
 // standard error. Returns the exit status.
 int runContacts(const CommandLine &commandLine, const QString &appFolder, const QString &userName);
+
+// Sets up the sync (checks the server, chooses the address book, stores the
+// account) or syncs, on the data folder, holding its lock; refused while a
+// copy of Quorvel holds it. A sync prints "synced: N sent, M received, K
+// conflicts". Returns the exit status: 2 also when set-up finds several
+// address books and none was named (they are listed).
+int runSync(const CommandLine &commandLine, const QString &appFolder, const QString &userName);
 
 } // namespace app

@@ -131,13 +131,18 @@ int main(int argc, char *argv[])
         const app::CommandLine commandLine = app::parseCommandLine(QCoreApplication::arguments());
         core::Result<core::DataLocation> location = chooseLocation(userName);
         if (commandLine.action == app::CommandLine::Action::Import ||
-            commandLine.action == app::CommandLine::Action::Export) {
+            commandLine.action == app::CommandLine::Action::Export ||
+            commandLine.action == app::CommandLine::Action::SyncSetUp ||
+            commandLine.action == app::CommandLine::Action::Sync) {
             // Contacts in and out need no display, on the window's data folder.
             location = core::createDataLocation(location);
             if (!location) {
                 std::fprintf(stderr, "quorvel: %s\n", qPrintable(location.error()));
                 return app::kExitCannotStart;
             }
+            if (commandLine.action == app::CommandLine::Action::SyncSetUp ||
+                commandLine.action == app::CommandLine::Action::Sync)
+                return app::runSync(commandLine, location->folder, userName);
             return app::runContacts(commandLine, location->folder, userName);
         }
         if (!commandLine.needsWindow())

@@ -98,6 +98,90 @@
         <source>format</source>
         <translation>Format</translation>
     </message>
+    <message>
+        <source>Sets up syncing with a CardDAV server (with --user); does not sync.</source>
+        <translation>Richtet den Abgleich mit einem CardDAV-Server ein (mit --user); gleicht nicht ab.</translation>
+    </message>
+    <message>
+        <source>url</source>
+        <translation>URL</translation>
+    </message>
+    <message>
+        <source>The user name at the CardDAV server.</source>
+        <translation>Der Benutzername beim CardDAV-Server.</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>The address book to sync with, by its name on the server.</source>
+        <translation>Das abzugleichende Adressbuch, nach seinem Namen auf dem Server.</translation>
+    </message>
+    <message>
+        <source>Syncs your directory with the address book set up.</source>
+        <translation>Gleicht Ihr Verzeichnis mit dem eingerichteten Adressbuch ab.</translation>
+    </message>
+    <message>
+        <source>Accepts the server&apos;s certificate of this SHA-256 fingerprint though it does not verify.</source>
+        <translation>Nimmt das Zertifikat des Servers mit diesem SHA-256-Fingerabdruck an, obwohl es sich nicht prüfen lässt.</translation>
+    </message>
+    <message>
+        <source>Allows plain HTTP to a server other than this machine.</source>
+        <translation>Erlaubt unverschlüsseltes HTTP zu einem Server außerhalb dieses Rechners.</translation>
+    </message>
+    <message>
+        <source>--import, --export, --sync-setup and --sync can&apos;t be used together.</source>
+        <translation>--import, --export, --sync-setup und --sync können nicht zusammen verwendet werden.</translation>
+    </message>
+    <message>
+        <source>--user and --address-book go with --sync-setup.</source>
+        <translation>--user und --address-book gehören zu --sync-setup.</translation>
+    </message>
+    <message>
+        <source>--accept-certificate and --allow-http go with --sync-setup or --sync.</source>
+        <translation>--accept-certificate und --allow-http gehören zu --sync-setup oder --sync.</translation>
+    </message>
+    <message>
+        <source>--sync-setup needs --user.</source>
+        <translation>--sync-setup braucht --user.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is no SHA-256 fingerprint (64 hex digits).</source>
+        <translation>„%1“ ist kein SHA-256-Fingerabdruck (64 Hexadezimalziffern).</translation>
+    </message>
+    <message>
+        <source>Quorvel is open on this directory; close it to sync.</source>
+        <translation>Quorvel ist mit diesem Verzeichnis geöffnet; schließen Sie es zum Abgleichen.</translation>
+    </message>
+    <message>
+        <source>The address books at %1; name one with --address-book:
+</source>
+        <translation>Die Adressbücher bei %1; nennen Sie eines mit --address-book:
+</translation>
+    </message>
+    <message>
+        <source>No keyring answered: the password is not kept, and each sync asks for it (or reads it from standard input).
+</source>
+        <translation>Kein Schlüsselbund hat geantwortet: Das Passwort wird nicht aufbewahrt, und jeder Abgleich fragt danach (oder liest es von der Standardeingabe).
+</translation>
+    </message>
+    <message>
+        <source>Set up to sync with &quot;%1&quot; at %2.
+</source>
+        <translation>Abgleich mit „%1“ bei %2 eingerichtet.
+</translation>
+    </message>
+    <message>
+        <source>No sync is set up for this directory; set one up with --sync-setup URL --user NAME.</source>
+        <translation>Für dieses Verzeichnis ist kein Abgleich eingerichtet; richten Sie einen mit --sync-setup URL --user NAME ein.</translation>
+    </message>
+    <message>
+        <source>synced: %1 sent, %2 received, %3 conflicts
+</source>
+        <translation>abgeglichen: %1 gesendet, %2 empfangen, %3 Konflikte
+</translation>
+    </message>
 </context>
 <context>
     <name>ContactReadText</name>
@@ -303,6 +387,13 @@
     </message>
 </context>
 <context>
+    <name>DavText</name>
+    <message>
+        <source>the server&apos;s certificate does not verify (SHA-256 %1); --accept-certificate %1 accepts it</source>
+        <translation>das Zertifikat des Servers lässt sich nicht prüfen (SHA-256 %1); --accept-certificate %1 nimmt es an</translation>
+    </message>
+</context>
+<context>
     <name>DirectoryStoreText</name>
     <message>
         <source>it belongs to another user</source>
@@ -327,6 +418,41 @@
     <message>
         <source>the file as it was read can&apos;t be kept as %1: %2</source>
         <translation>die Datei, wie sie gelesen wurde, kann nicht als %1 behalten werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DiscoveryText</name>
+    <message>
+        <source>the server&apos;s answer at %1 is not WebDAV</source>
+        <translation>die Antwort des Servers bei %1 ist kein WebDAV</translation>
+    </message>
+    <message>
+        <source>no answer from %1: %2</source>
+        <translation>keine Antwort von %1: %2</translation>
+    </message>
+    <message>
+        <source>the server %1 refused the user name or password</source>
+        <translation>der Server %1 hat Benutzername oder Passwort abgelehnt</translation>
+    </message>
+    <message>
+        <source>the server answered %1 at %2</source>
+        <translation>der Server antwortete %1 bei %2</translation>
+    </message>
+    <message>
+        <source>%1 is no http:// or https:// address</source>
+        <translation>%1 ist keine http://- oder https://-Adresse</translation>
+    </message>
+    <message>
+        <source>%1 is plain HTTP, which sends the password unencrypted; use https:// or give --allow-http</source>
+        <translation>%1 ist unverschlüsseltes HTTP, das das Passwort offen sendet; verwenden Sie https:// oder geben Sie --allow-http an</translation>
+    </message>
+    <message>
+        <source>%1 is no CardDAV server (it names no user principal)</source>
+        <translation>%1 ist kein CardDAV-Server (er nennt kein Benutzerprinzipal)</translation>
+    </message>
+    <message>
+        <source>the server names no address books for the user at %1</source>
+        <translation>der Server nennt keine Adressbücher für den Benutzer bei %1</translation>
     </message>
 </context>
 <context>
@@ -384,6 +510,13 @@
         <translation>Daten:
   Ihr Verzeichnis       %1
   Schlüsselwortfarben   %2</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordText</name>
+    <message>
+        <source>Password for %1 at %2: </source>
+        <translation>Passwort für %1 bei %2: </translation>
     </message>
 </context>
 <context>
@@ -483,6 +616,80 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
     <message>
         <source>Can&apos;t save the identity file %1: %2. The directory itself was saved.</source>
         <translation>Die Kennungsdatei %1 kann nicht gespeichert werden: %2. Das Verzeichnis selbst wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t set up the sync: %1.</source>
+        <translation>Der Abgleich kann nicht eingerichtet werden: %1.</translation>
+    </message>
+    <message>
+        <source>The server %1 holds no address book for %2.</source>
+        <translation>Der Server %1 hat kein Adressbuch für %2.</translation>
+    </message>
+    <message>
+        <source>The server %1 holds no address book named &quot;%2&quot;.</source>
+        <translation>Der Server %1 hat kein Adressbuch namens „%2“.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t remove the sync state %1: %2.</source>
+        <translation>Der Abgleichsstand %1 kann nicht entfernt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save the sync account to %1: %2.</source>
+        <translation>Das Abgleichskonto kann nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read the sync account %1: %2.</source>
+        <translation>Das Abgleichskonto %1 kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t read the sync state %1: %2.</source>
+        <translation>Der Abgleichsstand %1 kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t sync with %1: %2.</source>
+        <translation>Abgleich mit %1 nicht möglich: %2.</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save the sync state %1: %2.</source>
+        <translation>Der Abgleichsstand %1 kann nicht gespeichert werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>SyncFilesText</name>
+    <message>
+        <source>not a Quorvel sync account file</source>
+        <translation>keine Abgleichskontodatei von Quorvel</translation>
+    </message>
+    <message>
+        <source>the account file names no address book or user</source>
+        <translation>die Kontodatei nennt kein Adressbuch oder keinen Benutzer</translation>
+    </message>
+    <message>
+        <source>not a Quorvel sync state file</source>
+        <translation>keine Abgleichsstandsdatei von Quorvel</translation>
+    </message>
+</context>
+<context>
+    <name>SyncText</name>
+    <message>
+        <source>the server&apos;s answer at %1 is not WebDAV</source>
+        <translation>die Antwort des Servers bei %1 ist kein WebDAV</translation>
+    </message>
+    <message>
+        <source>%1: the card has no name or no UID; left out</source>
+        <translation>%1: die Karte hat keinen Namen oder keine UID; ausgelassen</translation>
+    </message>
+    <message>
+        <source>%1 changed on the server during the sync; it is synced next time</source>
+        <translation>%1 wurde während des Abgleichs auf dem Server geändert; es wird beim nächsten Mal abgeglichen</translation>
+    </message>
+    <message>
+        <source> (conflict)</source>
+        <translation> (Konflikt)</translation>
+    </message>
+    <message>
+        <source>%1 was changed here and on the server: the server&apos;s version is kept, and this one as %2</source>
+        <translation>%1 wurde hier und auf dem Server geändert: Die Fassung des Servers bleibt, und diese als %2</translation>
     </message>
 </context>
 <context>

@@ -309,4 +309,103 @@ Result<QStringList> DirectoryService::save(const DirectoryModel &model, bool cha
     return notesOf(*saved);
 }
 
+Result<DirectoryService::SyncSetUp> DirectoryService::setUpSync(SyncAccount account,
+                                                                const QString &password)
+{
+    using R = Result<SyncSetUp>;
+    if (const Result<> scheme = checkScheme(account.server, account.allowHttp); !scheme)
+        return R::failure(scheme.error());
+    DavClient client(account.user, password, account.certificate);
+    Result<std::vector<AddressBook>> books = findAddressBooks(client, account.server);
+    if (!books)
+        return R::failure(ServiceText::tr("Can't set up the sync: %1.").arg(books.error()));
+    SyncSetUp result;
+    result.books = std::move(*books);
+    const AddressBook *chosen = nullptr;
+    for (const AddressBook &book : result.books) {
+        if (account.bookName.isEmpty() ? result.books.size() == 1
+                                       : book.displayName == account.bookName)
+            chosen = &book;
+    }
+    if (!chosen) {
+        if (!account.bookName.isEmpty() || result.books.empty())
+            return R::failure(
+                result.books.empty()
+                    ? ServiceText::tr("The server %1 holds no address book for %2.")
+                          .arg(account.server.toString(), account.user)
+                    : ServiceText::tr("The server %1 holds no address book named \"%2\".")
+                          .arg(account.server.toString(), account.bookName),
+                result);
+        return result;
+    }
+    if (const Result<> scheme = checkScheme(chosen->url, account.allowHttp); !scheme)
+        return R::failure(scheme.error());
+    account.book = chosen->url;
+    account.bookName = chosen->displayName;
+    const QString accountFile = store_.folder().filePath(QLatin1String(kSyncAccountFileName));
+    // A new account starts afresh: the state of the old one is gone before
+    // the new account is stored.
+    if (const Result<> removed = removeSyncState(store_.folder()); !removed)
+        return R::failure(
+            ServiceText::tr("Can't remove the sync state %1: %2.")
+                .arg(native(store_.folder().filePath(QLatin1String(kSyncStateFileName))),
+                     removed.error()));
+    if (const Result<> written = writeSyncAccount(store_.folder(), account); !written)
+        return R::failure(ServiceText::tr("Can't save the sync account to %1: %2.")
+                              .arg(native(accountFile), written.error()));
+    result.stored = true;
+    result.account = account;
+    return result;
+}
+
+Result<std::optional<SyncAccount>> DirectoryService::syncAccount() const
+{
+    Result<std::optional<SyncAccount>> account = readSyncAccount(store_.folder());
+    if (!account)
+        return Result<std::optional<SyncAccount>>::failure(
+            ServiceText::tr("Can't read the sync account %1: %2.")
+                .arg(native(store_.folder().filePath(QLatin1String(kSyncAccountFileName))),
+                     account.error()));
+    return account;
+}
+
+Result<SyncCounts> DirectoryService::sync(DirectoryModel &model, const SyncAccount &account,
+                                          const QString &password)
+{
+    using R = Result<SyncCounts>;
+    const QString stateFile = native(store_.folder().filePath(QLatin1String(kSyncStateFileName)));
+    if (const Result<> scheme = checkScheme(account.book, account.allowHttp); !scheme)
+        return R::failure(scheme.error());
+    const Result<SyncState> read = readSyncState(store_.folder());
+    if (!read)
+        return R::failure(
+            ServiceText::tr("Can't read the sync state %1: %2.").arg(stateFile, read.error()));
+    SyncState state = *read;
+    QList<DirectoryEntry> entries(model.entries().begin(), model.entries().end());
+    DavClient client(account.user, password, account.certificate);
+    Result<SyncCounts> counts = syncEntries(client, account.book, entries, state);
+    if (!counts)
+        return R::failure(ServiceText::tr("Can't sync with %1: %2.")
+                              .arg(account.book.toString(), counts.error()));
+    // The directory and its identities first: a state that ran ahead of them
+    // would take entries not saved for synced ones.
+    // Saved also when only the identity file is behind: the identifiers
+    // synced must be the entries' ones at the next start.
+    if (counts->localChanged) {
+        model.splice(0, model.count(), Entries(entries.begin(), entries.end()));
+        identitiesAsWritten_ = false;
+    }
+    const Result<QStringList> saved = save(model, counts->localChanged);
+    counts->notes += *saved;
+    if (!saved)
+        return R::failure(saved.error(), *counts);
+    if (!(state == *read)) {
+        if (const Result<> written = writeSyncState(store_.folder(), state); !written)
+            return R::failure(ServiceText::tr("Can't save the sync state %1: %2.")
+                                  .arg(stateFile, written.error()),
+                              *counts);
+    }
+    return counts;
+}
+
 } // namespace core

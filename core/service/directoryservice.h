@@ -3,6 +3,9 @@
 #include "core/contacts/contacts.h"
 #include "core/directory/directorystore.h"
 #include "core/files/result.h"
+#include "core/sync/discovery.h"
+#include "core/sync/syncengine.h"
+#include "core/sync/syncfiles.h"
 
 #include <QDateTime>
 #include <QList>
@@ -83,6 +86,26 @@ public:
     // A message left for the next start, and taking it.
     Result<> leaveNotice(const QString &text) { return store_.leaveNotice(text); }
     QString takeNotice() { return store_.takeNotice(); }
+
+    // Sync set-up (after open): checks the server and finds its address
+    // books for the account's user; takes the one of account.bookName, or
+    // the only one when it names none, and stores the account for this data
+    // folder with a fresh sync state (nothing is synced). stored false: no
+    // book was chosen, `books` lists them.
+    struct SyncSetUp
+    {
+        bool stored = false;
+        SyncAccount account;
+        std::vector<AddressBook> books;
+    };
+    Result<SyncSetUp> setUpSync(SyncAccount account, const QString &password);
+    // The account stored for this data folder (after open); nothing without one.
+    Result<std::optional<SyncAccount>> syncAccount() const;
+    // Syncs the model (read after open) with the account's address book,
+    // then saves the directory and the identities when they changed, and
+    // the sync state after them. A failure keeps the files as they were.
+    Result<SyncCounts> sync(DirectoryModel &model, const SyncAccount &account,
+                            const QString &password);
 
     QString folderPath() const { return store_.folderPath(); }
     QString filePath() const { return store_.filePath(); }

@@ -40,11 +40,14 @@ void InstalledQuorvel::setEnvironment(const QByteArray &name, const QByteArray &
     environment_.append(name + '=' + value);
 }
 
-ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs) const
+ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs,
+                                    const QByteArray &input) const
 {
     QProcess process;
     process.setEnvironment(QString::fromLocal8Bit(environment_.join('\0')).split(QChar(0)));
     process.start(dir_.filePath("quorvel"), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     ProgramOutput output;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();

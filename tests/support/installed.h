@@ -42,8 +42,10 @@ public:
 
     void setEnvironment(const QByteArray &name, const QByteArray &value);
     void setErrorFile(const QString &path) { errorFile_ = path; }
-    // Runs another copy to its end (at most timeoutMs), beside the started one.
-    ProgramOutput run(const QStringList &arguments, int timeoutMs = 60000) const;
+    // Runs another copy to its end (at most timeoutMs), beside the started one,
+    // with input on its standard input (then closed).
+    ProgramOutput run(const QStringList &arguments, int timeoutMs = 60000,
+                      const QByteArray &input = {}) const;
 
     // Starts it and waits until it holds the lock on its data folder: it then
     // handles signals.

@@ -1,0 +1,98 @@
+#include "tests/support/radicale.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace testsupport {
+
+namespace {
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+
+void writeText(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+}
+
+} // namespace
+
+Radicale::~Radicale()
+{
+    if (process_.state() != QProcess::NotRunning) {
+        process_.terminate();
+        if (!process_.waitForFinished(10000))
+            process_.kill();
+        process_.waitForFinished(10000);
+    }
+}
+
+QString Radicale::missing()
+{
+    QProcess probe;
+    probe.start(kPython, {QStringLiteral("-c"), QStringLiteral("import radicale")});
+    if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit &&
+        probe.exitCode() == 0)
+        return {};
+    return QStringLiteral("Radicale is not installed (Debian's package radicale); "
+                          "the tests against a CardDAV server are skipped");
+}
+
+bool Radicale::start()
+{
+    {
+        QTcpServer free; // a port nobody listens on now
+        if (!free.listen(QHostAddress::LocalHost, 0)) {
+            error_ = QStringLiteral("no free port: ") + free.errorString();
+            return false;
+        }
+        port_ = free.serverPort();
+    }
+    const QString root = dir_.path();
+    writeText(root + "/users", (user() + ':' + password() + '\n').toUtf8());
+    writeText(root + "/config", QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+                                               "[auth]\ntype = htpasswd\nhtpasswd_filename = "
+                                               "%2/users\nhtpasswd_encryption = plain\n"
+                                               "[storage]\nfilesystem_folder = %2/store\n"
+                                               "[rights]\ntype = owner_only\n"
+                                               "[web]\ntype = none\n[logging]\nlevel = error\n")
+                                    .arg(port_)
+                                    .arg(root)
+                                    .toUtf8());
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(kPython, {QStringLiteral("-m"), QStringLiteral("radicale"),
+                             QStringLiteral("--config"), root + "/config"});
+    for (int tries = 0; tries < 300; ++tries) {
+        if (process_.state() == QProcess::NotRunning && tries > 0)
+            break;
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, quint16(port_));
+        if (probe.waitForConnected(100))
+            return true;
+        QThread::msleep(100);
+    }
+    error_ = QStringLiteral("Radicale did not answer on port %1").arg(port_);
+    return false;
+}
+
+QUrl Radicale::url(const QString &path) const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path));
+}
+
+QUrl Radicale::addBook(const QString &name, const QString &displayName) const
+{
+    const QString folder = dir_.path() + "/store/collection-root/" + user() + '/' + name;
+    QDir().mkpath(folder);
+    writeText(folder + "/.Radicale.props",
+              QStringLiteral("{\"tag\": \"VADDRESSBOOK\", \"D:displayname\": \"%1\"}")
+                  .arg(displayName)
+                  .toUtf8());
+    return url('/' + user() + '/' + name + '/');
+}
+
+} // namespace testsupport

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace testsupport {
+
+// A real Radicale server of Debian's package on a free port of 127.0.0.1,
+// with a folder of its own and one htpasswd user, stopped when it goes.
+class Radicale
+{
+public:
+    Radicale() = default;
+    ~Radicale();
+    Q_DISABLE_COPY_MOVE(Radicale)
+
+    // Why no server can be started here (empty when Radicale is installed).
+    static QString missing();
+    // Starts it and waits until it answers; false with error() otherwise.
+    bool start();
+    const QString &error() const { return error_; }
+
+    QUrl url(const QString &path = QStringLiteral("/")) const;
+    static QString user() { return QStringLiteral("alice"); }
+    static QString password() { return QStringLiteral("s3cret pass"); }
+    // Makes an address book of the user, as another client would, and gives its URL.
+    QUrl addBook(const QString &name, const QString &displayName) const;
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    int port_ = 0;
+    QString error_;
+};
+
+} // namespace testsupport
