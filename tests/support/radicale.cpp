@@ -96,3 +96,19 @@ QUrl Radicale::addBook(const QString &name, const QString &displayName) const
 }
 
 } // namespace testsupport
+
+namespace testsupport {
+
+QList<QByteArray> Radicale::cards(const QString &name) const
+{
+    const QDir folder(dir_.path() + "/store/collection-root/" + user() + '/' + name);
+    QList<QByteArray> cards;
+    for (const QString &file : folder.entryList(QDir::Files)) {
+        QFile card(folder.filePath(file));
+        if (card.open(QIODevice::ReadOnly))
+            cards.append(card.readAll());
+    }
+    return cards;
+}
+
+} // namespace testsupport

@@ -27,6 +27,8 @@ public:
     static QString password() { return QStringLiteral("s3cret pass"); }
     // Makes an address book of the user, as another client would, and gives its URL.
     QUrl addBook(const QString &name, const QString &displayName) const;
+    // The cards the server keeps in a book, as its folder holds them.
+    QList<QByteArray> cards(const QString &name) const;
 
 private:
     QTemporaryDir dir_;
