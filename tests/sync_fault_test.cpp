@@ -141,3 +141,62 @@ TEST(SyncFaults, ACutOffSyncFailsLeavesBothSidesWholeAndTheNextCompletesIt)
 }
 
 } // namespace
+
+TEST(SyncFaults, KilledAtRandomPointsTheNextSyncEndsWithBothSidesEqual)
+{
+    SyncedBook setup;
+    if (const QString why = setup.start(entries(0, 500)); !why.isEmpty()) {
+        ASSERT_TRUE(Radicale::missing().isEmpty()) << why.toStdString();
+        GTEST_SKIP() << why.toStdString();
+    }
+    quint32 seed = qEnvironmentVariableIntValue("QUORVEL_KILL_SEED");
+    seed = seed ? seed : QRandomGenerator::global()->generate();
+    SCOPED_TRACE(testing::Message() << "QUORVEL_KILL_SEED=" << seed);
+    QRandomGenerator random(seed);
+    std::atomic<qint64> pid = 0;
+    std::atomic<int> killAt = 0;
+    setup.proxy->setOnAnswered([&](int request) {
+        if (request == killAt && pid > 0)
+            ::kill(pid_t(pid), SIGKILL); // the server has done it, the program never learns
+    });
+    core::DavClient other(Radicale::user(), Radicale::password());
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        if (round > 0) { // changes on both sides since the last sync
+            QStringList lines = localLines(setup.quorvel);
+            for (int i = 0; i < 20; ++i)
+                lines[random.bounded(lines.size())] += QStringLiteral(" r%1").arg(round);
+            for (int i = 0; i < 10; ++i)
+                lines.removeAt(random.bounded(lines.size()));
+            for (int i = 0; i < 20; ++i)
+                lines.append(QStringLiteral("New %1-%2|phone: %2").arg(round).arg(i));
+            testsupport::writeBytes(setup.quorvel.directoryFile(),
+                                    (lines.join(QStringLiteral("\r\n")) + "\r\n").toUtf8());
+            for (int i = 0; i < 5; ++i)
+                other.send(
+                    "PUT",
+                    setup.server.url(QStringLiteral("/alice/book/o%1-%2.vcf").arg(round).arg(i)),
+                    QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:o%1-%2\r\nFN:Other "
+                                   "%1-%2\r\nTEL:%2\r\nEND:VCARD\r\n")
+                        .arg(round)
+                        .arg(i)
+                        .toUtf8());
+        }
+        killAt = 1 + int(random.bounded(round == 0 ? 500 : 60));
+        setup.proxy->setFault(FaultProxy::Fault::None); // counts from 0
+        QProcess killed;
+        setup.quorvel.start(killed, {"--sync"}, kPassword);
+        ASSERT_TRUE(killed.waitForStarted());
+        pid = killed.processId();
+        killed.waitForFinished(120000);
+        pid = 0;
+        EXPECT_TRUE(killed.exitStatus() == QProcess::CrashExit || killAt > setup.proxy->requests());
+        const testsupport::ProgramOutput next = setup.sync();
+        ASSERT_EQ(next.exitCode, 0)
+            << "killed after request " << killAt << ": " << next.err.toStdString();
+        const QStringList local = localLines(setup.quorvel);
+        ASSERT_EQ(local, serverLines(setup.server)) << "killed after request " << killAt;
+        ASSERT_FALSE(hasDuplicates(local)) << "killed after request " << killAt;
+        ASSERT_EQ(local.size(), 500 + round * 15);
+    }
+}
