@@ -1,6 +1,5 @@
 // Syncs of the real program cut off by a misbehaving server or a kill: both
 // sides stay whole, and the next sync completes them without duplicating.
-#include "core/sync/cardmerge.h"
 #include "core/sync/davclient.h"
 #include "tests/support/faultproxy.h"
 #include "tests/support/fixtures.h"
@@ -18,32 +17,6 @@ using testsupport::FaultProxy;
 using testsupport::Radicale;
 
 const QByteArray kPassword = Radicale::password().toUtf8() + '\n';
-
-// The entries of a directory file, or of the server's cards, one line each,
-// sorted; a card without a name or a UID, or a UID twice, shows as a line of its own.
-QStringList localLines(const testsupport::InstalledQuorvel &quorvel)
-{
-    QStringList lines = QString::fromUtf8(testsupport::fileBytes(quorvel.directoryFile()))
-                            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    lines.sort();
-    return lines;
-}
-
-QStringList serverLines(const Radicale &server)
-{
-    QStringList lines;
-    QSet<QString> uids;
-    for (const QByteArray &card : server.cards("book")) {
-        QString uid;
-        const std::optional<core::DirectoryEntry> entry = core::entryOfCard(card, uid);
-        lines.append(!entry || uid.isEmpty() ? "invalid card " + QString::fromUtf8(card).remove('|')
-                     : uids.contains(uid)    ? "UID twice " + uid
-                                             : core::formatDirectoryLine(*entry));
-        uids.insert(uid);
-    }
-    lines.sort();
-    return lines;
-}
 
 bool hasDuplicates(const QStringList &lines)
 {
@@ -127,14 +100,14 @@ TEST(SyncFaults, ACutOffSyncFailsLeavesBothSidesWholeAndTheNextCompletesIt)
         EXPECT_EQ(cut.exitCode, 1) << cut.out.toStdString();
         EXPECT_TRUE(cut.err.contains(row.reason)) << cut.err.toStdString();
         EXPECT_EQ(testsupport::fileBytes(setup.quorvel.directoryFile()), before);
-        for (const QString &line : serverLines(setup.server))
+        for (const QString &line : testsupport::cardLines(setup.server.cards("book")))
             EXPECT_TRUE(line.contains('|')) << line.toStdString();
 
         setup.proxy->setFault(FaultProxy::Fault::None);
         const testsupport::ProgramOutput next = setup.sync();
         EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
-        const QStringList local = localLines(setup.quorvel);
-        EXPECT_EQ(local, serverLines(setup.server));
+        const QStringList local = testsupport::directoryLines(setup.quorvel.directoryFile());
+        EXPECT_EQ(local, testsupport::cardLines(setup.server.cards("book")));
         EXPECT_EQ(local.size(), 10);
         EXPECT_FALSE(hasDuplicates(local));
     }
@@ -163,7 +136,7 @@ TEST(SyncFaults, KilledAtRandomPointsTheNextSyncEndsWithBothSidesEqual)
     for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE(round);
         if (round > 0) { // changes on both sides since the last sync
-            QStringList lines = localLines(setup.quorvel);
+            QStringList lines = testsupport::directoryLines(setup.quorvel.directoryFile());
             for (int i = 0; i < 20; ++i)
                 lines[random.bounded(lines.size())] += QStringLiteral(" r%1").arg(round);
             for (int i = 0; i < 10; ++i)
@@ -194,8 +167,9 @@ TEST(SyncFaults, KilledAtRandomPointsTheNextSyncEndsWithBothSidesEqual)
         const testsupport::ProgramOutput next = setup.sync();
         ASSERT_EQ(next.exitCode, 0)
             << "killed after request " << killAt << ": " << next.err.toStdString();
-        const QStringList local = localLines(setup.quorvel);
-        ASSERT_EQ(local, serverLines(setup.server)) << "killed after request " << killAt;
+        const QStringList local = testsupport::directoryLines(setup.quorvel.directoryFile());
+        ASSERT_EQ(local, testsupport::cardLines(setup.server.cards("book")))
+            << "killed after request " << killAt;
         ASSERT_FALSE(hasDuplicates(local)) << "killed after request " << killAt;
         ASSERT_EQ(local.size(), 500 + round * 15);
     }

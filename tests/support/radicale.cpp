@@ -1,5 +1,8 @@
 #include "tests/support/radicale.h"
 
+#include "core/sync/cardmerge.h"
+#include "tests/support/fixtures.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
@@ -109,6 +112,30 @@ QList<QByteArray> Radicale::cards(const QString &name) const
             cards.append(card.readAll());
     }
     return cards;
+}
+
+QStringList directoryLines(const QString &path)
+{
+    QStringList lines =
+        QString::fromUtf8(fileBytes(path)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    lines.sort();
+    return lines;
+}
+
+QStringList cardLines(const QList<QByteArray> &cards)
+{
+    QStringList lines;
+    QSet<QString> uids;
+    for (const QByteArray &card : cards) {
+        QString uid;
+        const std::optional<core::DirectoryEntry> entry = core::entryOfCard(card, uid);
+        lines.append(!entry || uid.isEmpty() ? "invalid card " + QString::fromUtf8(card).remove('|')
+                     : uids.contains(uid)    ? "UID twice " + uid
+                                             : core::formatDirectoryLine(*entry));
+        uids.insert(uid);
+    }
+    lines.sort();
+    return lines;
 }
 
 } // namespace testsupport

@@ -37,4 +37,10 @@ private:
     QString error_;
 };
 
+// The entries of a directory file, or of cards, one line each as the
+// directory file holds them, sorted; a card without a name or a UID, or a UID
+// twice, shows as a line without '|'.
+QStringList directoryLines(const QString &path);
+QStringList cardLines(const QList<QByteArray> &cards);
+
 } // namespace testsupport
