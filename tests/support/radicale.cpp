@@ -1,7 +1,6 @@
 #include "tests/support/radicale.h"
 
 #include "core/sync/cardmerge.h"
-#include "tests/support/fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +19,12 @@ void writeText(const QString &path, const QByteArray &text)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(text);
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -117,7 +122,7 @@ QList<QByteArray> Radicale::cards(const QString &name) const
 QStringList directoryLines(const QString &path)
 {
     QStringList lines =
-        QString::fromUtf8(fileBytes(path)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QString::fromUtf8(bytesOf(path)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     lines.sort();
     return lines;
 }
