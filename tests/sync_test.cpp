@@ -4,6 +4,7 @@
 #include "tests/support/radicale.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -78,30 +79,49 @@ QByteArray runTool(const QString &program, const QStringList &arguments)
     return tool.readAllStandardOutput();
 }
 
-TEST(SyncProgram, SharesABookWithVdirsyncer)
+// vdirsyncer syncing a book into a folder of .vcf files, as a second client.
+struct Vdirsyncer
+{
+    QTemporaryDir folder;
+    QString cards() const { return folder.filePath("cards"); }
+    QByteArray operator()(const char *command) const
+    {
+        return runTool("/usr/bin/vdirsyncer", {"-c", folder.filePath("config"), command});
+    }
+    bool start(const QUrl &book)
+    {
+        QDir().mkpath(cards());
+        testsupport::writeBytes(
+            folder.filePath("config"),
+            QStringLiteral("[general]\nstatus_path = \"%1/status/\"\n"
+                           "[pair contacts]\na = \"local\"\nb = \"remote\"\ncollections = null\n"
+                           "[storage local]\ntype = \"filesystem\"\npath = \"%1/cards/\"\n"
+                           "fileext = \".vcf\"\n[storage remote]\ntype = \"carddav\"\n"
+                           "url = \"%2\"\nusername = \"%3\"\npassword = \"%4\"\n")
+                .arg(folder.path(), book.toString(), Radicale::user(), Radicale::password())
+                .toUtf8());
+        return !(*this)("discover").startsWith("failed");
+    }
+};
+
+QString missingServers()
 {
     if (const QString why = Radicale::missing(); !why.isEmpty())
-        GTEST_SKIP() << why.toStdString();
+        return why;
     if (!QFile::exists("/usr/bin/vdirsyncer"))
-        GTEST_SKIP() << "vdirsyncer is not installed (Debian's package vdirsyncer)";
+        return "vdirsyncer is not installed (Debian's package vdirsyncer)";
+    return {};
+}
+
+TEST(SyncProgram, SharesABookWithVdirsyncer)
+{
+    if (const QString why = missingServers(); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
     Radicale server;
     ASSERT_TRUE(server.start()) << server.error().toStdString();
     const QUrl book = server.addBook("book", "Book");
-    QTemporaryDir folder;
-    QDir().mkpath(folder.filePath("cards"));
-    testsupport::writeBytes(
-        folder.filePath("config"),
-        QStringLiteral("[general]\nstatus_path = \"%1/status/\"\n"
-                       "[pair contacts]\na = \"local\"\nb = \"remote\"\ncollections = null\n"
-                       "[storage local]\ntype = \"filesystem\"\npath = \"%1/cards/\"\n"
-                       "fileext = \".vcf\"\n[storage remote]\ntype = \"carddav\"\n"
-                       "url = \"%2\"\nusername = \"%3\"\npassword = \"%4\"\n")
-            .arg(folder.path(), book.toString(), Radicale::user(), Radicale::password())
-            .toUtf8());
-    const auto vdirsyncer = [&](const char *command) {
-        return runTool("/usr/bin/vdirsyncer", {"-c", folder.filePath("config"), command});
-    };
-    ASSERT_FALSE(vdirsyncer("discover").startsWith("failed"));
+    Vdirsyncer vdirsyncer;
+    ASSERT_TRUE(vdirsyncer.start(book));
     testsupport::InstalledQuorvel quorvel;
     quorvel.setEnvironment("DBUS_SESSION_BUS_ADDRESS", "");
     const QByteArray password = Radicale::password().toUtf8() + "\n";
@@ -110,7 +130,7 @@ TEST(SyncProgram, SharesABookWithVdirsyncer)
             .exitCode,
         0);
     // A card added in vdirsyncer's folder reaches Quorvel.
-    testsupport::writeBytes(folder.filePath("cards/carol.vcf"),
+    testsupport::writeBytes(vdirsyncer.cards() + "/carol.vcf",
                             "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:carol-1\r\nFN:Carol\r\n"
                             "TEL;TYPE=cell:777\r\nX-PET:cat\r\nEND:VCARD\r\n");
     ASSERT_FALSE(vdirsyncer("sync").startsWith("failed"));
@@ -130,8 +150,103 @@ TEST(SyncProgram, SharesABookWithVdirsyncer)
                        "import sys, vobject\n"
                        "c = vobject.readOne(open(sys.argv[1], encoding='utf-8').read())\n"
                        "print(c.fn.value, c.tel.value, c.contents['x-pet'][0].value)",
-                       folder.filePath("cards/carol.vcf")}),
+                       vdirsyncer.cards() + "/carol.vcf"}),
               "Carol 888 cat\n");
 }
 
 } // namespace
+
+// Two Quorvel data folders and vdirsyncer on one book: each side's add, edit,
+// delete and conflict reach every side.
+TEST(SyncProgram, TwoDataFoldersAndVdirsyncerShareABook)
+{
+    if (const QString why = missingServers(); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    Radicale server;
+    ASSERT_TRUE(server.start()) << server.error().toStdString();
+    const QUrl book = server.addBook("book", "Book");
+    Vdirsyncer v;
+    ASSERT_TRUE(v.start(book));
+    const QByteArray password = Radicale::password().toUtf8() + "\n";
+    testsupport::InstalledQuorvel a, b;
+    for (testsupport::InstalledQuorvel *quorvel : {&a, &b}) {
+        quorvel->setEnvironment("DBUS_SESSION_BUS_ADDRESS", "");
+        QDir().mkpath(quorvel->dataFolder());
+        testsupport::writeBytes(quorvel->directoryFile(), "");
+        ASSERT_EQ(quorvel
+                      ->run({"--sync-setup", book.toString(), "--user", Radicale::user()}, 60000,
+                            password)
+                      .exitCode,
+                  0);
+    }
+    // Each side's change: a line added, replaced (old|new) or removed (old|).
+    const auto change = [&](const QString &side, const QString &from, const QString &to) {
+        if (side == "v") { // the card of that name, its TEL line replaced
+            const QString name = (from.isEmpty() ? to : from).section('|', 0, 0);
+            QString file = v.cards() + '/' + name + ".vcf";
+            QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + name.toUtf8() +
+                              "\r\nFN:" + name.toUtf8() + "\r\nTEL:\r\nEND:VCARD\r\n";
+            for (const QString &f : QDir(v.cards()).entryList(QDir::Files)) {
+                const QByteArray bytes = testsupport::fileBytes(v.cards() + '/' + f);
+                if (bytes.contains("\nFN:" + name.toUtf8() +
+                                   (bytes.contains('\r') ? "\r\n" : "\n")))
+                    std::tie(file, card) = std::pair(v.cards() + '/' + f, bytes);
+            }
+            if (to.isEmpty())
+                QFile::remove(file);
+            else
+                testsupport::writeBytes(file, QString::fromUtf8(card)
+                                                  .replace(QRegularExpression("\nTEL[;:][^\r\n]*"),
+                                                           "\nTEL:" + to.section(": ", 1))
+                                                  .toUtf8());
+            return;
+        }
+        const QString path = (side == "a" ? a : b).directoryFile();
+        QStringList lines = // in place, as an editor changes them: each keeps its identity
+            QString::fromUtf8(testsupport::fileBytes(path)).split("\r\n", Qt::SkipEmptyParts);
+        if (const qsizetype at = lines.indexOf(from); at >= 0 && !to.isEmpty())
+            lines[at] = to;
+        else if (at >= 0)
+            lines.removeAt(at);
+        else
+            lines.append(to);
+        testsupport::writeBytes(path, lines.join("\r\n").toUtf8() + "\r\n");
+    };
+    struct Step
+    {
+        QStringList changes; // side, from, to, ...
+        QStringList expected;
+    };
+    const std::vector<Step> steps = {
+        {{"v", "", "Vera|phone: 3", "a", "", "Anna|phone: 1", "b", "", "Bert|phone: 2"},
+         {"Anna|phone: 1", "Bert|phone: 2", "Vera|phone: 3"}},
+        {{"v", "Anna|phone: 1", "Anna|phone: 11", "a", "Bert|phone: 2", "Bert|phone: 22", "b",
+          "Vera|phone: 3", "Vera|phone: 33"},
+         {"Anna|phone: 11", "Bert|phone: 22", "Vera|phone: 33"}},
+        {{"v", "Bert|phone: 22", "", "a", "Vera|phone: 33", "", "b", "Anna|phone: 11", "", "a", "",
+          "Carl|phone: 4"},
+         {"Carl|phone: 4"}},
+        // Changed on two sides: the one that syncs first wins, the other keeps its copy.
+        {{"a", "Carl|phone: 4", "Carl|phone: 41", "b", "Carl|phone: 4", "Carl|phone: 42"},
+         {"Carl (conflict)|phone: 42", "Carl|phone: 41"}},
+        {{"v", "Carl|phone: 41", "Carl|phone: 43", "a", "Carl|phone: 41", "Carl|phone: 45"},
+         {"Carl (conflict)|phone: 42", "Carl (conflict)|phone: 45", "Carl|phone: 43"}},
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(i);
+        for (qsizetype c = 0; c + 2 < steps[i].changes.size(); c += 3)
+            change(steps[i].changes[c], steps[i].changes[c + 1], steps[i].changes[c + 2]);
+        for (int round = 0; round < 2; ++round) { // vdirsyncer first: it refuses conflicts
+            const QByteArray vs = v("sync");
+            ASSERT_FALSE(vs.startsWith("failed")) << vs.toStdString();
+            ASSERT_EQ(a.run({"--sync"}, 60000, password).exitCode, 0);
+            ASSERT_EQ(b.run({"--sync"}, 60000, password).exitCode, 0);
+        }
+        QList<QByteArray> vCards;
+        for (const QString &file : QDir(v.cards()).entryList(QDir::Files))
+            vCards.append(testsupport::fileBytes(v.cards() + '/' + file));
+        EXPECT_EQ(testsupport::directoryLines(a.directoryFile()), steps[i].expected);
+        EXPECT_EQ(testsupport::directoryLines(b.directoryFile()), steps[i].expected);
+        EXPECT_EQ(testsupport::cardLines(vCards), steps[i].expected);
+    }
+}

@@ -177,6 +177,11 @@ DavResponse DavClient::sendOnce(const QByteArray &method, const QUrl &url, const
         loop.exec();
     DavResponse response;
     response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // A connection lost or timed out part-way through the answer leaves its
+    // status but not its whole body: no answer, never a shortened one.
+    // (Errors from 200 on are Qt's names for the HTTP statuses themselves.)
+    if (reply->error() != QNetworkReply::NoError && reply->error() < 200)
+        response.status = 0;
     response.body = reply->readAll();
     response.etag = reply->rawHeader("ETag");
     const QByteArray location = reply->rawHeader("Location");

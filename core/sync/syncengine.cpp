@@ -119,7 +119,11 @@ Result<> Sync::fetch(const QStringList &hrefs)
         const DavResponse response = client_.send("REPORT", book_, body, {{"Depth", "1"}});
         if (response.status != 207)
             return Result<>::failure(failureOf(response, book_));
-        for (const DavResource &resource : parseMultiStatus(response.body).resources) {
+        const MultiStatus cards = parseMultiStatus(response.body);
+        if (!cards.ok)
+            return Result<>::failure(
+                SyncText::tr("the server's answer at %1 is not WebDAV").arg(book_.toString()));
+        for (const DavResource &resource : cards.resources) {
             if (resource.addressData.isEmpty())
                 continue;
             QString uid;

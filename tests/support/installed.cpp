@@ -44,10 +44,7 @@ ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs,
                                     const QByteArray &input) const
 {
     QProcess process;
-    process.setEnvironment(QString::fromLocal8Bit(environment_.join('\0')).split(QChar(0)));
-    process.start(dir_.filePath("quorvel"), arguments);
-    process.write(input);
-    process.closeWriteChannel();
+    start(process, arguments, input);
     ProgramOutput output;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
@@ -59,6 +56,15 @@ ProgramOutput InstalledQuorvel::run(const QStringList &arguments, int timeoutMs,
     if (process.exitStatus() == QProcess::NormalExit)
         output.exitCode = process.exitCode();
     return output;
+}
+
+void InstalledQuorvel::start(QProcess &process, const QStringList &arguments,
+                             const QByteArray &input) const
+{
+    process.setEnvironment(QString::fromLocal8Bit(environment_.join('\0')).split(QChar(0)));
+    process.start(dir_.filePath("quorvel"), arguments);
+    process.write(input);
+    process.closeWriteChannel();
 }
 
 InstalledQuorvel::~InstalledQuorvel()

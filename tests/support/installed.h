@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QList>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <sys/types.h>
 
@@ -46,6 +47,8 @@ public:
     // with input on its standard input (then closed).
     ProgramOutput run(const QStringList &arguments, int timeoutMs = 60000,
                       const QByteArray &input = {}) const;
+    // Starts another copy in process, with input on its standard input (then closed).
+    void start(QProcess &process, const QStringList &arguments, const QByteArray &input) const;
 
     // Starts it and waits until it holds the lock on its data folder: it then
     // handles signals.

@@ -1,5 +1,7 @@
 #include "tests/support/radicale.h"
 
+#include "core/sync/cardmerge.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
@@ -17,6 +19,12 @@ void writeText(const QString &path, const QByteArray &text)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(text);
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -93,6 +101,46 @@ QUrl Radicale::addBook(const QString &name, const QString &displayName) const
                   .arg(displayName)
                   .toUtf8());
     return url('/' + user() + '/' + name + '/');
+}
+
+} // namespace testsupport
+
+namespace testsupport {
+
+QList<QByteArray> Radicale::cards(const QString &name) const
+{
+    const QDir folder(dir_.path() + "/store/collection-root/" + user() + '/' + name);
+    QList<QByteArray> cards;
+    for (const QString &file : folder.entryList(QDir::Files)) {
+        QFile card(folder.filePath(file));
+        if (card.open(QIODevice::ReadOnly))
+            cards.append(card.readAll());
+    }
+    return cards;
+}
+
+QStringList directoryLines(const QString &path)
+{
+    QStringList lines =
+        QString::fromUtf8(bytesOf(path)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    lines.sort();
+    return lines;
+}
+
+QStringList cardLines(const QList<QByteArray> &cards)
+{
+    QStringList lines;
+    QSet<QString> uids;
+    for (const QByteArray &card : cards) {
+        QString uid;
+        const std::optional<core::DirectoryEntry> entry = core::entryOfCard(card, uid);
+        lines.append(!entry || uid.isEmpty() ? "invalid card " + QString::fromUtf8(card).remove('|')
+                     : uids.contains(uid)    ? "UID twice " + uid
+                                             : core::formatDirectoryLine(*entry));
+        uids.insert(uid);
+    }
+    lines.sort();
+    return lines;
 }
 
 } // namespace testsupport

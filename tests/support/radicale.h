@@ -27,6 +27,8 @@ public:
     static QString password() { return QStringLiteral("s3cret pass"); }
     // Makes an address book of the user, as another client would, and gives its URL.
     QUrl addBook(const QString &name, const QString &displayName) const;
+    // The cards the server keeps in a book, as its folder holds them.
+    QList<QByteArray> cards(const QString &name) const;
 
 private:
     QTemporaryDir dir_;
@@ -34,5 +36,11 @@ private:
     int port_ = 0;
     QString error_;
 };
+
+// The entries of a directory file, or of cards, one line each as the
+// directory file holds them, sorted; a card without a name or a UID, or a UID
+// twice, shows as a line without '|'.
+QStringList directoryLines(const QString &path);
+QStringList cardLines(const QList<QByteArray> &cards);
 
 } // namespace testsupport
