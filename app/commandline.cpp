@@ -2,9 +2,11 @@
 
 #include "app/password.h"
 #include "core/contacts/contacts.h"
+#include "core/directory/datafolder.h"
 #include "core/directory/directorymodel.h"
 #include "core/service/directoryservice.h"
 #include "core/sync/davclient.h"
+#include "platform/system/singleinstance.h"
 
 #include <algorithm>
 
@@ -360,6 +362,26 @@ int syncNow(const CommandLine &commandLine, core::DirectoryService &service)
 int runSync(const CommandLine &commandLine, const QString &appFolder, const QString &userName)
 {
     core::DirectoryService service(appFolder, userName);
+    // With the window open on this directory, the window syncs (with its
+    // account and password) and this prints what it answers.
+    if (commandLine.action == CommandLine::Action::Sync) {
+        if (const Result<> opened = service.open(); !opened && service.heldByAnother()) {
+            if (const std::optional<platform::SyncAnswer> answer =
+                    platform::askRunningCopyToSync(core::dataFolderPath(appFolder, userName))) {
+                print(stdout, answer->out);
+                for (const QString &line : answer->err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                    printError(line);
+                return answer->status;
+            }
+            printError(CommandLineText::tr("Quorvel is open on this directory and did not "
+                                           "answer; close it to sync."));
+            return kExitCannotStart;
+        } else if (!opened) {
+            printError(opened.error());
+            return kExitCannotStart;
+        }
+        return syncNow(commandLine, service);
+    }
     if (!openForSync(service))
         return kExitCannotStart;
     return commandLine.action == CommandLine::Action::SyncSetUp ? setUpSync(commandLine, service)

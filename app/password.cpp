@@ -1,9 +1,7 @@
 #include "app/password.h"
+#include "platform/system/keyring.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-
-#include <qt6keychain/keychain.h>
 
 #include <cstdio>
 #include <string>
@@ -18,25 +16,6 @@ struct PasswordText
 {
     Q_DECLARE_TR_FUNCTIONS(PasswordText)
 };
-
-const QString kKeyringService = QStringLiteral("Quorvel sync");
-
-QString keyOf(const QString &server, const QString &user)
-{
-    return user + QLatin1Char('@') + server;
-}
-
-// Runs a keyring job to its end; false when it failed (no keyring, no entry).
-bool finished(QKeychain::Job &job)
-{
-    job.setAutoDelete(false);
-    job.setInsecureFallback(false); // never a plain file
-    QEventLoop loop;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
-    job.start();
-    loop.exec();
-    return job.error() == QKeychain::NoError;
-}
 
 QString firstLine(std::FILE *in)
 {
@@ -53,14 +32,9 @@ QString firstLine(std::FILE *in)
 QString syncPassword(const QString &server, const QString &user, bool &fromKeyring)
 {
     fromKeyring = false;
-    // Asked of the keyring only where a desktop session could answer.
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
-        QKeychain::ReadPasswordJob job(kKeyringService);
-        job.setKey(keyOf(server, user));
-        if (finished(job)) {
-            fromKeyring = true;
-            return job.textData();
-        }
+    if (const std::optional<QString> kept = platform::keyringPassword(server, user)) {
+        fromKeyring = true;
+        return *kept;
     }
     if (!isatty(STDIN_FILENO))
         return firstLine(stdin);
@@ -82,12 +56,7 @@ QString syncPassword(const QString &server, const QString &user, bool &fromKeyri
 
 bool keepSyncPassword(const QString &server, const QString &user, const QString &password)
 {
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return false;
-    QKeychain::WritePasswordJob job(kKeyringService);
-    job.setKey(keyOf(server, user));
-    job.setTextData(password);
-    return finished(job);
+    return platform::keepInKeyring(server, user, password);
 }
 
 } // namespace app

@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSysInfo>
+#include <QTimer>
 
 namespace {
 
@@ -125,6 +126,7 @@ void frmMain::buildControls()
     addActions({mnuSearch, mnuUndo, mnuRedo});
     buildContactCommands();
     buildLineCommands();
+    buildSyncCommands();
 
     buildKeyboardAccess();
 
@@ -224,6 +226,13 @@ bool frmMain::Form_Load()
     if (!fillEntryList())
         return false;
     loaded_ = true;
+    // A directory set up to sync syncs once the window is up, then every
+    // quarter of an hour.
+    if (const auto account = service_->syncAccount(); account && *account) {
+        syncSetUp_ = true;
+        QTimer::singleShot(0, this, &frmMain::startSync);
+    }
+    syncEvery_->start();
     if (lvwQuorvel->count() > 0)
         lvwQuorvel_ItemClick(1);
     // As in a box reached with Tab, typing replaces the name shown.
@@ -313,6 +322,7 @@ void frmMain::directoryChanged()
     unsaved_ = true;
     updateUndoActions();
     saveDirectory(false);
+    syncAfterSave();
 }
 
 void frmMain::updateUndoActions()
@@ -330,8 +340,11 @@ bool frmMain::Form_Unload()
     // Written even when nothing changed, unless the file already holds
     // exactly what would be written: older lines become UTF-8 and bold
     // markers are tidied, as they always were at exit.
-    if (saveDirectory(true) == SaveEnd::Cancelled)
+    stopSync();
+    if (saveDirectory(true) == SaveEnd::Cancelled) {
+        syncEvery_->start();
         return false;
+    }
     if (!untold_.isEmpty())
         (void)service_->leaveNotice(untold_.join(QLatin1String("\n\n")));
     untold_.clear();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -10,6 +12,8 @@ class QMenu;
 class QMenuBar;
 class QAction;
 class QPushButton;
+class QThread;
+class QTimer;
 
 namespace core {
 class DirectoryModel;
@@ -102,6 +106,11 @@ public:
     QAction *mnuCopyLine;
     QAction *mnuCopyNumber;
     QAction *mnuOpen;
+    // Sync with a contacts server, in the Tools menu: Sync now (Ctrl+R) and
+    // the settings; the status line below the window says how it went.
+    QAction *mnuSyncNow;
+    QAction *mnuSyncSettings;
+    QLabel *lblSyncStatus;
 
     void cmdAdd_Click();
     void cmdEdit_Click();
@@ -131,6 +140,20 @@ public:
     // Exports the directory to a contact file; the format comes from
     // vcard4 / vcard3 / csv or, when none is given, from the file's name.
     void exportTo(const QString &path, const QString &format = {});
+
+    // Syncs at once (or as soon as the sync that runs has ended).
+    void mnuSyncNow_Click();
+    // Sets up the server, the user and the address book.
+    void mnuSyncSettings_Click();
+    // Syncs as Sync now does; done, when given, is told the outcome as
+    // `quorvel --sync` gives it: exit status, standard output and error.
+    using SyncDone = std::function<void(int status, const QString &out, const QString &err)>;
+    void syncNow(SyncDone done = {});
+    bool syncRunning() const { return syncThread_ != nullptr; }
+    // Asks for the sync password when the keyring holds none, at most once a
+    // run; nothing when the user declines.
+    std::function<std::optional<QString>(const QString &user, const QString &server)>
+        askSyncPassword;
 
     void mnuCopyLine_Click();
     void mnuCopyNumber_Click();
@@ -198,6 +221,36 @@ private:
     void showEntryEditor();
     bool prepareDataFolder();
     bool fillEntryList();
+
+    // The sync (frmMainSync.cpp). It runs on a thread of its own over a copy
+    // of the entries; its result is applied on the window's thread as one
+    // change that is no undo step, and only when nothing changed meanwhile
+    // (otherwise the sync runs again).
+    struct SyncJob;
+    void buildSyncCommands();
+    void startSync();
+    void syncFinished();
+    // After a save: a sync within a few seconds, several saves taking one.
+    void syncAfterSave();
+    void showSyncStatus();
+    void answerSync(int status, const QString &out, const QString &err);
+    // Ends a sync that runs, waiting for it (at close).
+    void stopSync();
+    std::optional<QString> syncPassword(const QString &server, const QString &user);
+    bool syncSetUp_ = false;
+    std::shared_ptr<SyncJob> syncJob_;
+    QThread *syncThread_ = nullptr;
+    QTimer *syncSoon_;
+    QTimer *syncEvery_;
+    QTimer *syncClock_;
+    bool syncAgain_ = false;
+    std::optional<QString> syncPassword_;
+    bool syncPasswordAsked_ = false;
+    QList<SyncDone> syncWaiting_;
+    quint64 changes_ = 0; // changes of the directory model
+    QDateTime lastSynced_;
+    QString syncError_;
+    QStringList syncNotesTold_;
 
     QString appFolder_;
     std::unique_ptr<core::DirectoryService> service_;

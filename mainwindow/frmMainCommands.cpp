@@ -230,7 +230,7 @@ void frmMain::buildMenuBar()
         {tr("&File"), {mnuImport, mnuExport, nullptr, mnuExit}},
         {tr("Ed&it"),
          {mnuUndo, mnuRedo, nullptr, mnuAdd, mnuEdit, mnuDelete, nullptr, mnuSearch, mnuSort}},
-        {tr("&Tools"), {mnuColors}},
+        {tr("&Tools"), {mnuColors, nullptr, mnuSyncNow, mnuSyncSettings}},
         {tr("&Help"), {mnuGuide, mnuAbout}}};
     for (const auto &[title, actions] : menus) {
         QMenu *menu = menuBar->addMenu(title);

@@ -251,7 +251,7 @@ TEST(Accessibility, MenuBarOffersEveryCommand)
         return shown.join(" | ");
     };
     EXPECT_EQ(menus(), "File: Import... Export... Exit | Edit: Undo- Redo- Add Edit Delete "
-                       "Search... Sort by name | Tools: Colors... | Help: User guide About");
+                       "Search... Sort by name | Tools: Colors... Sync now Sync... | Help: User guide About");
 
     // Sort by name: one change, saved at once, the selected entry still selected.
     w.main.directory().append(core::DirectoryEntry{"anna", "9", false});
@@ -265,7 +265,7 @@ TEST(Accessibility, MenuBarOffersEveryCommand)
     // With no entry selected Edit and Delete are not offered.
     w.main.lvwQuorvel->selectionModel()->clearSelection();
     EXPECT_EQ(menus(), "File: Import... Export... Exit | Edit: Undo Redo Add Edit- Delete- "
-                       "Search... Sort by name | Tools: Colors... | Help: User guide About");
+                       "Search... Sort by name | Tools: Colors... Sync now Sync... | Help: User guide About");
 
     // The user guide opens with the desktop, or the user is told it is missing.
     QList<QUrl> opened;

@@ -60,12 +60,13 @@ TEST(SyncProgram, SetsUpWithTheBookItIsToldOrTheOnlyOneAndSyncs)
         EXPECT_FALSE(testsupport::fileBytes(quorvel.dataFolder() + '/' + name)
                          .contains(Radicale::password().toUtf8()))
             << name.toStdString();
-    // While the window holds the directory, it is not synced behind its back.
-    ASSERT_TRUE(quorvel.start());
-    const testsupport::ProgramOutput refused = quorvel.run({"--sync"}, 60000, password);
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains("Quorvel is open")) << refused.err.toStdString();
-    quorvel.stop(SIGTERM);
+    // While a window holds a directory, the window syncs it and answers.
+    testsupport::InstalledQuorvel window;
+    ASSERT_TRUE(window.start());
+    const testsupport::ProgramOutput asked = window.run({"--sync"}, 60000);
+    EXPECT_EQ(asked.exitCode, 1);
+    EXPECT_TRUE(asked.err.contains("No sync is set up: Tools")) << asked.err.toStdString();
+    window.stop(SIGTERM);
 }
 
 // Runs a tool to its end; its standard output, or "failed: ..." with its errors.

@@ -182,6 +182,10 @@
         <translation>abgeglichen: %1 gesendet, %2 empfangen, %3 Konflikte
 </translation>
     </message>
+    <message>
+        <source>Quorvel is open on this directory and did not answer; close it to sync.</source>
+        <translation>Quorvel ist mit diesem Verzeichnis geöffnet und hat nicht geantwortet; schließen Sie es zum Abgleichen.</translation>
+    </message>
 </context>
 <context>
     <name>ContactReadText</name>
@@ -691,6 +695,10 @@ Das Verzeichnis selbst wurde gespeichert.</translation>
         <source>%1 was changed here and on the server: the server&apos;s version is kept, and this one as %2</source>
         <translation>%1 wurde hier und auf dem Server geändert: Die Fassung des Servers bleibt, und diese als %2</translation>
     </message>
+    <message>
+        <source>the sync was stopped</source>
+        <translation>der Abgleich wurde angehalten</translation>
+    </message>
 </context>
 <context>
     <name>VCardText</name>
@@ -1129,6 +1137,80 @@ Wiederholen, um es erneut zu versuchen, Abbrechen, um fortzufahren: Ihre Änderu
         <source>Can&apos;t open the user guide %1: no program of the desktop takes it.</source>
         <translation>Das Benutzerhandbuch %1 kann nicht geöffnet werden: kein Programm des Desktops nimmt es an.</translation>
     </message>
+    <message>
+        <source>Sync &amp;now</source>
+        <translation>Jetzt &amp;abgleichen</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>S&amp;ync...</source>
+        <translation>A&amp;bgleich...</translation>
+    </message>
+    <message>
+        <source>Sync status</source>
+        <translation>Abgleichsstatus</translation>
+    </message>
+    <message>
+        <source>Sync</source>
+        <translation>Abgleich</translation>
+    </message>
+    <message>
+        <source>Password for %1 at %2:</source>
+        <translation>Passwort für %1 bei %2:</translation>
+    </message>
+    <message>
+        <source>No sync is set up: Tools, Sync... sets one up.</source>
+        <translation>Kein Abgleich eingerichtet: Extras, Abgleich... richtet einen ein.</translation>
+    </message>
+    <message>
+        <source>No password for the sync: Tools, Sync... takes it.</source>
+        <translation>Kein Passwort für den Abgleich: Extras, Abgleich... nimmt es entgegen.</translation>
+    </message>
+    <message>
+        <source>synced: %1 sent, %2 received, %3 conflicts
+</source>
+        <translation>abgeglichen: %1 gesendet, %2 empfangen, %3 Konflikte
+</translation>
+    </message>
+    <message>
+        <source>Quorvel closed before the sync ended.
+</source>
+        <translation>Quorvel wurde geschlossen, bevor der Abgleich endete.
+</translation>
+    </message>
+    <message>
+        <source>Syncing…</source>
+        <translation>Abgleich läuft…</translation>
+    </message>
+    <message>
+        <source>Syncing… %1 of %2</source>
+        <translation>Abgleich läuft… %1 von %2</translation>
+    </message>
+    <message>
+        <source>Synced just now</source>
+        <translation>Gerade abgeglichen</translation>
+    </message>
+    <message numerus="yes">
+        <source>Synced %n minute(s) ago</source>
+        <translation>
+            <numerusform>Vor %n Minute abgeglichen</numerusform>
+            <numerusform>Vor %n Minuten abgeglichen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Synced %n hour(s) ago</source>
+        <translation>
+            <numerusform>Vor %n Stunde abgeglichen</numerusform>
+            <numerusform>Vor %n Stunden abgeglichen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No keyring answered: the password is kept only while Quorvel runs, and asked for once when it starts again.</source>
+        <translation>Kein Schlüsselbund hat geantwortet: Das Passwort wird nur aufbewahrt, solange Quorvel läuft, und beim nächsten Start einmal erfragt.</translation>
+    </message>
 </context>
 <context>
     <name>frmSearch</name>
@@ -1147,6 +1229,65 @@ Wiederholen, um es erneut zu versuchen, Abbrechen, um fortzufahren: Ihre Änderu
     <message>
         <source>Results</source>
         <translation>Ergebnisse</translation>
+    </message>
+</context>
+<context>
+    <name>frmSyncSettings</name>
+    <message>
+        <source>Sync</source>
+        <translation>Abgleich</translation>
+    </message>
+    <message>
+        <source>&amp;Server address:</source>
+        <translation>&amp;Serveradresse:</translation>
+    </message>
+    <message>
+        <source>https://dav.example.org/</source>
+        <translation>https://dav.example.org/</translation>
+    </message>
+    <message>
+        <source>&amp;User name:</source>
+        <translation>&amp;Benutzername:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>&amp;Find address books</source>
+        <translation>Adressbücher &amp;finden</translation>
+    </message>
+    <message>
+        <source>&amp;Address books:</source>
+        <translation>&amp;Adressbücher:</translation>
+    </message>
+    <message>
+        <source>I &amp;trust this certificate</source>
+        <translation>Ich &amp;vertraue diesem Zertifikat</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Looking for address books at %1…</source>
+        <translation>Adressbücher bei %1 werden gesucht…</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate does not verify. Its SHA-256 fingerprint is %1. Trust it only when it is the one your server shows.</source>
+        <translation>Das Zertifikat des Servers lässt sich nicht prüfen. Sein SHA-256-Fingerabdruck ist %1. Vertrauen Sie ihm nur, wenn es derjenige ist, den Ihr Server angibt.</translation>
+    </message>
+    <message>
+        <source>The server holds no address book for %1.</source>
+        <translation>Der Server hat kein Adressbuch für %1.</translation>
+    </message>
+    <message>
+        <source>Choose the address book to sync with.</source>
+        <translation>Wählen Sie das abzugleichende Adressbuch.</translation>
     </message>
 </context>
 </TS>

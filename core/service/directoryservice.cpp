@@ -342,20 +342,27 @@ Result<DirectoryService::SyncSetUp> DirectoryService::setUpSync(SyncAccount acco
         return R::failure(scheme.error());
     account.book = chosen->url;
     account.bookName = chosen->displayName;
+    if (const Result<> stored = storeSyncAccount(account); !stored)
+        return R::failure(stored.error());
+    result.stored = true;
+    result.account = account;
+    return result;
+}
+
+Result<> DirectoryService::storeSyncAccount(const SyncAccount &account)
+{
     const QString accountFile = store_.folder().filePath(QLatin1String(kSyncAccountFileName));
     // A new account starts afresh: the state of the old one is gone before
     // the new account is stored.
     if (const Result<> removed = removeSyncState(store_.folder()); !removed)
-        return R::failure(
+        return Result<>::failure(
             ServiceText::tr("Can't remove the sync state %1: %2.")
                 .arg(native(store_.folder().filePath(QLatin1String(kSyncStateFileName))),
                      removed.error()));
     if (const Result<> written = writeSyncAccount(store_.folder(), account); !written)
-        return R::failure(ServiceText::tr("Can't save the sync account to %1: %2.")
-                              .arg(native(accountFile), written.error()));
-    result.stored = true;
-    result.account = account;
-    return result;
+        return Result<>::failure(ServiceText::tr("Can't save the sync account to %1: %2.")
+                                     .arg(native(accountFile), written.error()));
+    return {};
 }
 
 Result<std::optional<SyncAccount>> DirectoryService::syncAccount() const
@@ -372,38 +379,66 @@ Result<std::optional<SyncAccount>> DirectoryService::syncAccount() const
 Result<SyncCounts> DirectoryService::sync(DirectoryModel &model, const SyncAccount &account,
                                           const QString &password)
 {
-    using R = Result<SyncCounts>;
-    const QString stateFile = native(store_.folder().filePath(QLatin1String(kSyncStateFileName)));
+    Result<SyncRun> run = prepareSync(model, account, password);
+    if (!run)
+        return Result<SyncCounts>::failure(run.error());
+    const Result<SyncCounts> counts = runSync(*run);
+    if (!counts)
+        return counts;
+    return finishSync(model, *run, *counts, false);
+}
+
+Result<DirectoryService::SyncRun> DirectoryService::prepareSync(const DirectoryModel &model,
+                                                                const SyncAccount &account,
+                                                                const QString &password) const
+{
+    using R = Result<SyncRun>;
     if (const Result<> scheme = checkScheme(account.book, account.allowHttp); !scheme)
         return R::failure(scheme.error());
     const Result<SyncState> read = readSyncState(store_.folder());
     if (!read)
         return R::failure(
-            ServiceText::tr("Can't read the sync state %1: %2.").arg(stateFile, read.error()));
-    SyncState state = *read;
-    QList<DirectoryEntry> entries(model.entries().begin(), model.entries().end());
-    DavClient client(account.user, password, account.certificate);
-    Result<SyncCounts> counts = syncEntries(client, account.book, entries, state);
+            ServiceText::tr("Can't read the sync state %1: %2.")
+                .arg(native(store_.folder().filePath(QLatin1String(kSyncStateFileName))),
+                     read.error()));
+    return SyncRun{account, password,
+                   QList<DirectoryEntry>(model.entries().begin(), model.entries().end()), *read,
+                   *read};
+}
+
+Result<SyncCounts> DirectoryService::runSync(SyncRun &run, const SyncProgress &progress)
+{
+    DavClient client(run.account.user, run.password, run.account.certificate);
+    Result<SyncCounts> counts =
+        syncEntries(client, run.account.book, run.entries, run.state, progress);
     if (!counts)
-        return R::failure(ServiceText::tr("Can't sync with %1: %2.")
-                              .arg(account.book.toString(), counts.error()));
+        return Result<SyncCounts>::failure(ServiceText::tr("Can't sync with %1: %2.")
+                                               .arg(run.account.book.toString(), counts.error()));
+    return counts;
+}
+
+Result<SyncCounts> DirectoryService::finishSync(DirectoryModel &model, SyncRun &run,
+                                                SyncCounts counts, bool unsaved)
+{
+    using R = Result<SyncCounts>;
+    const QString stateFile = native(store_.folder().filePath(QLatin1String(kSyncStateFileName)));
     // The directory and its identities first: a state that ran ahead of them
     // would take entries not saved for synced ones.
     // Saved also when only the identity file is behind: the identifiers
     // synced must be the entries' ones at the next start.
-    if (counts->localChanged) {
-        model.splice(0, model.count(), Entries(entries.begin(), entries.end()));
+    if (counts.localChanged) {
+        model.splice(0, model.count(), Entries(run.entries.begin(), run.entries.end()));
         identitiesAsWritten_ = false;
     }
-    const Result<QStringList> saved = save(model, counts->localChanged);
-    counts->notes += *saved;
+    const Result<QStringList> saved = save(model, counts.localChanged || unsaved);
+    counts.notes += *saved;
     if (!saved)
-        return R::failure(saved.error(), *counts);
-    if (!(state == *read)) {
-        if (const Result<> written = writeSyncState(store_.folder(), state); !written)
+        return R::failure(saved.error(), counts);
+    if (!(run.state == run.before)) {
+        if (const Result<> written = writeSyncState(store_.folder(), run.state); !written)
             return R::failure(ServiceText::tr("Can't save the sync state %1: %2.")
                                   .arg(stateFile, written.error()),
-                              *counts);
+                              counts);
     }
     return counts;
 }

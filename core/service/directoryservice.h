@@ -106,6 +106,27 @@ public:
     // the sync state after them. A failure keeps the files as they were.
     Result<SyncCounts> sync(DirectoryModel &model, const SyncAccount &account,
                             const QString &password);
+    // Stores an account whose book is chosen, with a fresh sync state.
+    Result<> storeSyncAccount(const SyncAccount &account);
+
+    // The same sync in three steps, for a caller that runs the network part
+    // on a thread of its own: what to sync, taken from the model; the sync
+    // itself, which touches neither the service nor the model; and its
+    // result applied to the model (one change, when entries changed), saved
+    // (also when `unsaved`), and the state written after.
+    struct SyncRun
+    {
+        SyncAccount account;
+        QString password;
+        QList<DirectoryEntry> entries;
+        SyncState state;
+        SyncState before;
+    };
+    Result<SyncRun> prepareSync(const DirectoryModel &model, const SyncAccount &account,
+                                const QString &password) const;
+    static Result<SyncCounts> runSync(SyncRun &run, const SyncProgress &progress = {});
+    Result<SyncCounts> finishSync(DirectoryModel &model, SyncRun &run, SyncCounts counts,
+                                  bool unsaved);
 
     QString folderPath() const { return store_.folderPath(); }
     QString filePath() const { return store_.filePath(); }

@@ -164,6 +164,7 @@ DavResponse DavClient::sendOnce(const QByteArray &method, const QUrl &url, const
             reply->ignoreSslErrors();
             return;
         }
+        refusedCertificate_ = fingerprint;
         QByteArray shown;
         for (qsizetype i = 0; i < fingerprint.size(); i += 2)
             shown += (i ? ":" : "") + fingerprint.mid(i, 2).toUpper();

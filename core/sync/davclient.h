@@ -64,6 +64,9 @@ public:
                      const DavHeaders &headers = {});
     // PROPFIND of the properties (XML elements inside <prop>) at a depth.
     DavResponse propfind(const QUrl &url, int depth, const QByteArray &props);
+    // The hex SHA-256 of the last certificate refused because it does not
+    // verify; empty when none was.
+    QByteArray refusedCertificate() const { return refusedCertificate_; }
 
 private:
     DavResponse sendOnce(const QByteArray &method, const QUrl &url, const QByteArray &body,
@@ -72,6 +75,7 @@ private:
     QNetworkAccessManager network_;
     QByteArray authorization_;
     QByteArray acceptedCertificate_; // hex SHA-256, lower case
+    QByteArray refusedCertificate_;
 };
 
 // "12:AB:..." style text of a certificate fingerprint given as hex, and the

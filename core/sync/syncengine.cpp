@@ -32,8 +32,10 @@ struct RemoteCard
 class Sync
 {
 public:
-    Sync(DavClient &client, QUrl book, QList<DirectoryEntry> &entries, SyncState &state)
-        : client_(client), book_(std::move(book)), entries_(entries), state_(state)
+    Sync(DavClient &client, QUrl book, QList<DirectoryEntry> &entries, SyncState &state,
+         const SyncProgress &progress)
+        : client_(client), book_(std::move(book)), entries_(entries), state_(state),
+          progress_(progress)
     {
     }
     Result<SyncCounts> run();
@@ -44,6 +46,8 @@ private:
     Result<> upload(DirectoryEntry &entry, const QString &uid, const SyncRecord *last);
     DirectoryEntry received(const RemoteCard &card, const QUuid &keepId) const;
     QString pathOf(const QString &href) const { return book_.resolved(QUrl(href)).path(); }
+    // Counts work done (or more work to do); a failure when told to stop.
+    Result<> advance(qsizetype done, qsizetype more = 0);
 
     DavClient &client_;
     QUrl book_;
@@ -51,7 +55,19 @@ private:
     SyncState &state_;
     QHash<QString, RemoteCard> remote_; // changed on the server, by UID
     SyncCounts counts_;
+    const SyncProgress &progress_;
+    qsizetype done_ = 0;
+    qsizetype total_ = 0;
 };
+
+Result<> Sync::advance(qsizetype done, qsizetype more)
+{
+    done_ += done;
+    total_ += more;
+    if (progress_ && !progress_(done_, total_))
+        return Result<>::failure(SyncText::tr("the sync was stopped"));
+    return {};
+}
 
 Result<> Sync::listChanges(QStringList &changed, QSet<QString> &deletedHrefs)
 {
@@ -136,6 +152,8 @@ Result<> Sync::fetch(const QStringList &hrefs)
             remote_.insert(uid,
                            {pathOf(resource.href), resource.etag, resource.addressData, *entry});
         }
+        if (Result<> going = advance(std::min(kMultigetBatch, hrefs.size() - from)); !going)
+            return going;
     }
     return {};
 }
@@ -182,6 +200,8 @@ Result<SyncCounts> Sync::run()
     QSet<QString> deletedHrefs;
     if (Result<> listed = listChanges(changed, deletedHrefs); !listed)
         return Result<SyncCounts>::failure(listed.error());
+    if (Result<> counted = advance(0, changed.size() + entries_.size()); !counted)
+        return Result<SyncCounts>::failure(counted.error());
     if (Result<> fetched = fetch(changed); !fetched)
         return Result<SyncCounts>::failure(fetched.error());
     QSet<QString> deletedUids;
@@ -194,7 +214,19 @@ Result<SyncCounts> Sync::run()
     QList<qsizetype> toUpload;              // rows of result, new cards
     QHash<qsizetype, SyncRecord> replacing; // of those, the cards deleted on the server
     QSet<QString> seen;
+    // Each entry looked at counts as done, but one to upload as a new card
+    // counts when it is sent, below; a conflict copy is one more to send.
+    qsizetype queued = 0;
+    const auto looked = [&] {
+        const qsizetype added = toUpload.size() - queued;
+        queued = toUpload.size();
+        return advance(added == 0 ? 1 : 0, std::max<qsizetype>(0, added - 1));
+    };
     for (DirectoryEntry &entry : entries_) {
+        if (&entry != &entries_.front()) {
+            if (Result<> going = looked(); !going)
+                return Result<SyncCounts>::failure(going.error());
+        }
         const QString uid = cardUidOf(entry);
         seen.insert(uid);
         const auto last = state_.records.constFind(uid);
@@ -248,6 +280,10 @@ Result<SyncCounts> Sync::run()
             result.append(entry);
         }
     }
+    if (!entries_.isEmpty()) {
+        if (Result<> going = looked(); !going)
+            return Result<SyncCounts>::failure(going.error());
+    }
     // Removed here: deleted on the server too, unless changed there.
     for (auto it = state_.records.begin(); it != state_.records.end();) {
         if (seen.contains(it.key()) || remote_.contains(it.key())) {
@@ -276,6 +312,8 @@ Result<SyncCounts> Sync::run()
         remoteByContent.insert(
             it->entry.name + '\n' + it->entry.numbers + (it->entry.bold ? "\nb" : ""), it.key());
     for (const qsizetype row : std::as_const(toUpload)) {
+        if (Result<> going = advance(1); !going)
+            return Result<SyncCounts>::failure(going.error());
         DirectoryEntry &entry = result[row];
         const QString content =
             entry.name + '\n' + entry.numbers + (entry.bold ? QStringLiteral("\nb") : QString());
@@ -306,9 +344,9 @@ Result<SyncCounts> Sync::run()
 } // namespace
 
 Result<SyncCounts> syncEntries(DavClient &client, const QUrl &book, QList<DirectoryEntry> &entries,
-                               SyncState &state)
+                               SyncState &state, const SyncProgress &progress)
 {
-    return Sync(client, book, entries, state).run();
+    return Sync(client, book, entries, state, progress).run();
 }
 
 } // namespace core

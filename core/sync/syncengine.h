@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+
 namespace core {
 
 struct SyncCounts
@@ -38,7 +40,12 @@ struct SyncCounts
 //
 // entries and state are updated as the sync goes; on a failure the caller
 // keeps neither (the next sync finds what the server already has).
+//
+// progress, when given, is told how many of the cards to fetch and entries
+// to look at (or send) are done, of how many; when it returns false the
+// sync stops there as a failure.
+using SyncProgress = std::function<bool(qsizetype done, qsizetype total)>;
 Result<SyncCounts> syncEntries(DavClient &client, const QUrl &book, QList<DirectoryEntry> &entries,
-                               SyncState &state);
+                               SyncState &state, const SyncProgress &progress = {});
 
 } // namespace core

@@ -94,9 +94,17 @@ void DesignLayout::setTopBar(QWidget *bar)
     apply();
 }
 
+void DesignLayout::setBottomBar(QWidget *bar)
+{
+    bottomBar_ = bar;
+    apply();
+}
+
 QSize DesignLayout::defaultSize() const
 {
-    return scaled(QRect({}, design_)).size() + QSize(0, bar_ ? bar_->sizeHint().height() : 0);
+    return scaled(QRect({}, design_)).size() +
+           QSize(0, (bar_ ? bar_->sizeHint().height() : 0) +
+                        (bottomBar_ ? bottomBar_->sizeHint().height() : 0));
 }
 
 void DesignLayout::start()
@@ -121,6 +129,10 @@ void DesignLayout::apply()
     const int barHeight = bar_ ? bar_->sizeHint().height() : 0;
     if (bar_)
         bar_->setGeometry(0, 0, window_->width(), barHeight);
+    if (bottomBar_) {
+        const int height = bottomBar_->sizeHint().height();
+        bottomBar_->setGeometry(0, window_->height() - height, window_->width(), height);
+    }
     // Parents come before their children, so each child sees its parent's new size.
     for (const Item &item : items_) {
         QWidget *control = item.control;

@@ -29,8 +29,8 @@ QSizeF fontScale(const QWidget *widget);
 // Lays a window's controls out as the design places them (twip rectangles),
 // scaled with the window's font, and moves and stretches them as the window
 // grows: the design's size is the window's default and its smallest one. A
-// bar (the menu bar) may sit above the design's client area, adding its
-// height to the window's.
+// bar (the menu bar) may sit above the design's client area, and one (the
+// status line) below it, adding their heights to the window's.
 class DesignLayout final : public QObject
 {
     Q_OBJECT
@@ -44,6 +44,9 @@ public:
     // check box is never narrower than its text.
     void place(QWidget *control, QRect twips, Follow follow = {});
     void setTopBar(QWidget *bar);
+    // A bar (the status line) below the design's client area, adding its
+    // height to the window's.
+    void setBottomBar(QWidget *bar);
     // A twip rectangle in pixels at the window's font.
     QRect scaled(QRect twips) const;
     QSize defaultSize() const;
@@ -67,6 +70,7 @@ private:
     QSizeF scale_;
     QSize design_;
     QPointer<QWidget> bar_;
+    QPointer<QWidget> bottomBar_;
     std::vector<Item> items_;
 };
 

@@ -7,6 +7,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
@@ -31,6 +32,11 @@ namespace {
 // nothing for this long, is dropped.
 constexpr char kRequest[] = "show";
 constexpr char kConfirmation[] = "shown\n";
+// A sync: "sync"; answered when it has ended with "synced", a tab, the exit
+// status, a tab, and the standard output and error texts, percent-encoded
+// UTF-8 separated by a tab.
+constexpr char kSyncRequest[] = "sync\n";
+constexpr char kSyncAnswer[] = "synced";
 constexpr qint64 kMaxRequestBytes = 1 << 20;
 constexpr int kConnectionTimeoutMs = 5000;
 constexpr unsigned long kRetryMs = 25;
@@ -109,6 +115,32 @@ bool askRunningCopyToShow(const QString &dataFolder, const QStringList &files, i
     return reply == kConfirmation;
 }
 
+std::optional<SyncAnswer> askRunningCopyToSync(const QString &dataFolder)
+{
+    const QString path = handOverSocketPath(dataFolder);
+    if (path.isEmpty())
+        return std::nullopt;
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(kConnectionTimeoutMs))
+        return std::nullopt;
+    socket.write(kSyncRequest);
+    // As long as the sync takes: the answer comes, or the copy goes.
+    QByteArray reply;
+    while (!reply.endsWith('\n') && reply.size() <= kMaxRequestBytes) {
+        if (!socket.waitForReadyRead(-1))
+            return std::nullopt;
+        reply += socket.readAll();
+    }
+    const QList<QByteArray> fields = reply.trimmed().split('\t');
+    if (fields.size() != 4 || fields[0] != kSyncAnswer)
+        return std::nullopt;
+    const auto text = [](const QByteArray &field) {
+        return QString::fromUtf8(QByteArray::fromPercentEncoding(field));
+    };
+    return SyncAnswer{fields[1].toInt(), text(fields[2]), text(fields[3])};
+}
+
 void bringToFront(QWidget *window)
 {
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -158,15 +190,35 @@ bool HandOverServer::listen(const QString &dataFolder)
 void HandOverServer::serve(QLocalSocket *connection)
 {
     connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
-    QTimer::singleShot(kConnectionTimeoutMs, connection, [connection] { connection->abort(); });
-    connect(connection, &QLocalSocket::readyRead, this, [this, connection] {
+    auto *timeout = new QTimer(connection);
+    timeout->setSingleShot(true);
+    connect(timeout, &QTimer::timeout, connection, &QLocalSocket::abort);
+    timeout->start(kConnectionTimeoutMs);
+    connect(connection, &QLocalSocket::readyRead, this, [this, connection, timeout] {
         if (!connection->canReadLine()) {
             if (connection->bytesAvailable() > kMaxRequestBytes)
                 connection->abort();
             return;
         }
-        const std::optional<QStringList> files =
-            filesOfRequest(connection->readLine(kMaxRequestBytes + 1));
+        const QByteArray line = connection->readLine(kMaxRequestBytes + 1);
+        if (line == kSyncRequest) {
+            // The sync takes as long as it takes; the connection waits.
+            timeout->stop();
+            const QPointer<QLocalSocket> asking = connection;
+            const bool taken = syncWindow && syncWindow([asking](const SyncAnswer &answer) {
+                                   if (!asking)
+                                       return;
+                                   asking->write(QByteArray(kSyncAnswer) + '\t' +
+                                                 QByteArray::number(answer.status) + '\t' +
+                                                 QUrl::toPercentEncoding(answer.out) + '\t' +
+                                                 QUrl::toPercentEncoding(answer.err) + '\n');
+                                   asking->disconnectFromServer();
+                               });
+            if (!taken)
+                connection->disconnectFromServer();
+            return;
+        }
+        const std::optional<QStringList> files = filesOfRequest(line);
         if (files && showWindow_(*files))
             connection->write(kConfirmation);
         connection->disconnectFromServer();

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -23,6 +24,19 @@ QString handOverSocketPath(const QString &dataFolder);
 // within the time given.
 bool askRunningCopyToShow(const QString &dataFolder, const QStringList &files = {},
                           int timeoutMs = 2000);
+
+// What the copy that holds the data folder answered to a sync: the exit
+// status and the texts `quorvel --sync` prints.
+struct SyncAnswer
+{
+    int status = 1;
+    QString out;
+    QString err;
+};
+
+// Asks the copy of Quorvel that holds the data folder to sync and waits for
+// its answer; nothing when no copy answers there.
+std::optional<SyncAnswer> askRunningCopyToSync(const QString &dataFolder);
 
 // Shows, raises and activates the window, and any dialog it has open above
 // it. Where the desktop keeps the focus elsewhere (as Wayland may for a
@@ -48,6 +62,12 @@ public:
     // listens. Call only while holding the data folder's lock: no other copy
     // can be listening for it then.
     bool listen(const QString &dataFolder);
+
+    // Takes a sync asked for by a later start: sync calls answer once with
+    // the outcome (from the event loop); it returns false when there is no
+    // window to sync any more.
+    using Answer = std::function<void(const SyncAnswer &)>;
+    std::function<bool(Answer answer)> syncWindow;
 
 private:
     void serve(QLocalSocket *connection);

@@ -50,9 +50,15 @@ QString Radicale::missing()
                           "the tests against a CardDAV server are skipped");
 }
 
+void Radicale::stop()
+{
+    process_.kill();
+    process_.waitForFinished(10000);
+}
+
 bool Radicale::start()
 {
-    {
+    if (port_ == 0) {
         QTcpServer free; // a port nobody listens on now
         if (!free.listen(QHostAddress::LocalHost, 0)) {
             error_ = QStringLiteral("no free port: ") + free.errorString();

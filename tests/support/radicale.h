@@ -19,7 +19,10 @@ public:
     // Why no server can be started here (empty when Radicale is installed).
     static QString missing();
     // Starts it and waits until it answers; false with error() otherwise.
+    // Started again after stop(), it serves the same port and books.
     bool start();
+    // Kills it at once, as a server that goes away mid-request.
+    void stop();
     const QString &error() const { return error_; }
 
     QUrl url(const QString &path = QStringLiteral("/")) const;
