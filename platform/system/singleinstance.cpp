@@ -88,23 +88,33 @@ QString handOverSocketPath(const QString &dataFolder)
     return path;
 }
 
+namespace {
+
+// Connects to the running copy's socket. A copy that has just taken the lock
+// may still be loading: until it listens, its socket is missing or refuses.
+bool connectToRunningCopy(QLocalSocket &socket, const QString &path, const QDeadlineTimer &deadline)
+{
+    for (;;) {
+        socket.connectToServer(path);
+        if (socket.waitForConnected(int(deadline.remainingTime())))
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(kRetryMs);
+    }
+}
+
+} // namespace
+
 bool askRunningCopyToShow(const QString &dataFolder, const QStringList &files, int timeoutMs)
 {
     const QString path = handOverSocketPath(dataFolder);
     if (path.isEmpty())
         return false;
-    // A copy that has just taken the lock may still be loading: until it
-    // listens, its socket is missing or refuses.
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
-    for (;;) {
-        socket.connectToServer(path);
-        if (socket.waitForConnected(int(deadline.remainingTime())))
-            break;
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(kRetryMs);
-    }
+    if (!connectToRunningCopy(socket, path, deadline))
+        return false;
     socket.write(request(files));
     QByteArray reply;
     while (!reply.contains('\n') && reply.size() <= qsizetype(sizeof(kConfirmation))) {
@@ -121,8 +131,7 @@ std::optional<SyncAnswer> askRunningCopyToSync(const QString &dataFolder)
     if (path.isEmpty())
         return std::nullopt;
     QLocalSocket socket;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(kConnectionTimeoutMs))
+    if (!connectToRunningCopy(socket, path, QDeadlineTimer(kConnectionTimeoutMs)))
         return std::nullopt;
     socket.write(kSyncRequest);
     // As long as the sync takes: the answer comes, or the copy goes.
