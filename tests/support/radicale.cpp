@@ -64,6 +64,10 @@ QString Radicale::missing()
 
 bool Radicale::start(bool https)
 {
+    if (!dir_.isValid()) {
+        error_ = QStringLiteral("no folder for the server: ") + dir_.errorString();
+        return false;
+    }
     {
         QTcpServer free; // a port nobody listens on now
         if (!free.listen(QHostAddress::LocalHost, 0)) {
