@@ -69,6 +69,42 @@ TEST(SyncProgram, SetsUpWithTheBookItIsToldOrTheOnlyOneAndSyncs)
     window.stop(SIGTERM);
 }
 
+TEST(SyncProgram, HttpsTakesACertificateThatDoesNotVerifyOnlyWhenNamed)
+{
+    if (const QString why = Radicale::missing(); !why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    Radicale server;
+    ASSERT_TRUE(server.start(true)) << server.error().toStdString();
+    server.addBook("work", "Work");
+    testsupport::InstalledQuorvel quorvel;
+    quorvel.setEnvironment("DBUS_SESSION_BUS_ADDRESS", "");
+    const QString sha = server.fingerprint(); // openssl's "AB:12:..."
+    const QStringList setUp = {"--sync-setup", server.url().toString(), "--user", Radicale::user()};
+    const QString wrong = QString(sha).replace(0, 2, sha.startsWith("00") ? "11" : "00");
+    const struct
+    {
+        QStringList arguments;
+        int exitCode;
+        QString err; // contained in what it printed on standard error
+    } rows[] = {
+        {setUp, 1,
+         "(SHA-256 " + sha + "); if it is your server's, give --accept-certificate " + sha},
+        {setUp + QStringList{"--accept-certificate", wrong}, 1,
+         "not the one accepted (SHA-256 " + sha},
+        {setUp + QStringList{"--accept-certificate", sha.toLower().remove(':')}, 0, ""},
+        {{"--sync"}, 0, ""}, // the accepted certificate kept with the account
+        {setUp + QStringList{"--accept-certificate", sha}, 0, ""},
+        {{"--sync-setup", "http://192.0.2.1/", "--user", "bob"}, 1, "--allow-http"},
+        {{"--sync"}, 0, ""}, // the refused set-up left the account alone
+    };
+    for (const auto &row : rows) {
+        const testsupport::ProgramOutput output =
+            quorvel.run(row.arguments, 60000, Radicale::password().toUtf8() + '\n');
+        EXPECT_EQ(output.exitCode, row.exitCode) << row.arguments.join(' ').toStdString();
+        EXPECT_TRUE(output.err.contains(row.err.toLatin1())) << output.err.toStdString();
+    }
+}
+
 // Runs a tool to its end; its standard output, or "failed: ..." with its errors.
 QByteArray runTool(const QString &program, const QStringList &arguments)
 {

@@ -393,8 +393,12 @@
 <context>
     <name>DavText</name>
     <message>
-        <source>the server&apos;s certificate does not verify (SHA-256 %1); --accept-certificate %1 accepts it</source>
-        <translation>das Zertifikat des Servers lässt sich nicht prüfen (SHA-256 %1); --accept-certificate %1 nimmt es an</translation>
+        <source>the certificate of %1 does not verify (SHA-256 %2); if it is your server&apos;s, give --accept-certificate %2</source>
+        <translation>das Zertifikat von %1 lässt sich nicht prüfen (SHA-256 %2); wenn es das Ihres Servers ist, geben Sie --accept-certificate %2 an</translation>
+    </message>
+    <message>
+        <source>the certificate of %1 does not verify and is not the one accepted (SHA-256 %2); if it is your server&apos;s, give --accept-certificate %2</source>
+        <translation>das Zertifikat von %1 lässt sich nicht prüfen und ist nicht das angenommene (SHA-256 %2); wenn es das Ihres Servers ist, geben Sie --accept-certificate %2 an</translation>
     </message>
 </context>
 <context>

@@ -168,9 +168,14 @@ DavResponse DavClient::sendOnce(const QByteArray &method, const QUrl &url, const
         QByteArray shown;
         for (qsizetype i = 0; i < fingerprint.size(); i += 2)
             shown += (i ? ":" : "") + fingerprint.mid(i, 2).toUpper();
-        certificateError = DavText::tr("the server's certificate does not verify (SHA-256 %1); "
-                                       "--accept-certificate %1 accepts it")
-                               .arg(QString::fromLatin1(shown));
+        certificateError =
+            (acceptedCertificate_.isEmpty()
+                 ? DavText::tr("the certificate of %1 does not verify (SHA-256 %2); if it is "
+                               "your server's, give --accept-certificate %2")
+                 : DavText::tr("the certificate of %1 does not verify and is not the one "
+                               "accepted (SHA-256 %2); if it is your server's, give "
+                               "--accept-certificate %2"))
+                .arg(url.adjusted(QUrl::RemovePath).toString(), QString::fromLatin1(shown));
     });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -187,8 +192,10 @@ DavResponse DavClient::sendOnce(const QByteArray &method, const QUrl &url, const
     response.etag = reply->rawHeader("ETag");
     const QByteArray location = reply->rawHeader("Location");
     response.url = location.isEmpty() ? url : url.resolved(QUrl::fromEncoded(location));
-    if (response.status == 0)
-        response.error = certificateError.isEmpty() ? reply->errorString() : certificateError;
+    if (response.status == 0) {
+        response.certificateRefused = !certificateError.isEmpty();
+        response.error = response.certificateRefused ? certificateError : reply->errorString();
+    }
     reply->deleteLater();
     return response;
 }

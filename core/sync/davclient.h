@@ -20,6 +20,7 @@ struct DavResponse
     QByteArray etag;
     QUrl url; // where the answer came from, after redirections
     QString error;
+    bool certificateRefused = false; // the error is the refusal of the server's certificate
     bool succeeded() const { return status >= 200 && status < 300; }
 };
 

@@ -38,6 +38,8 @@ QString lastPart(const QUrl &url)
 
 QString failureOf(const DavResponse &response, const QUrl &url)
 {
+    if (response.certificateRefused)
+        return response.error;
     if (response.status == 0)
         return DiscoveryText::tr("no answer from %1: %2").arg(url.toString(), response.error);
     if (response.status == 401)

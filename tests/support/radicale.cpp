@@ -27,6 +27,18 @@ QByteArray bytesOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Runs openssl to its end; its standard output, empty when it failed.
+QByteArray openssl(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("openssl"), arguments);
+    tool.closeWriteChannel();
+    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0)
+        return {};
+    return tool.readAllStandardOutput();
+}
+
 } // namespace
 
 Radicale::~Radicale()
@@ -56,8 +68,12 @@ void Radicale::stop()
     process_.waitForFinished(10000);
 }
 
-bool Radicale::start()
+bool Radicale::start(bool https)
 {
+    if (!dir_.isValid()) {
+        error_ = QStringLiteral("no folder for the server: ") + dir_.errorString();
+        return false;
+    }
     if (port_ == 0) {
         QTcpServer free; // a port nobody listens on now
         if (!free.listen(QHostAddress::LocalHost, 0)) {
@@ -67,15 +83,31 @@ bool Radicale::start()
         port_ = free.serverPort();
     }
     const QString root = dir_.path();
+    QString ssl;
+    if (https) {
+        const QString certificate = root + "/cert.pem", key = root + "/key.pem";
+        openssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1",
+                 "-addext", "subjectAltName=IP:127.0.0.1", "-days", "1", "-keyout", key, "-out",
+                 certificate});
+        // "sha256 Fingerprint=AB:12:...\n" (the label differs between versions).
+        const QByteArray printed =
+            openssl({"x509", "-noout", "-fingerprint", "-sha256", "-in", certificate});
+        fingerprint_ = QString::fromLatin1(printed.mid(printed.indexOf('=') + 1).trimmed());
+        if (fingerprint_.size() != 95) {
+            error_ = QStringLiteral("openssl made no certificate: ") + QString::fromLatin1(printed);
+            return false;
+        }
+        ssl = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(certificate, key);
+    }
     writeText(root + "/users", (user() + ':' + password() + '\n').toUtf8());
-    writeText(root + "/config", QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+    writeText(root + "/config", QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%3"
                                                "[auth]\ntype = htpasswd\nhtpasswd_filename = "
                                                "%2/users\nhtpasswd_encryption = plain\n"
                                                "[storage]\nfilesystem_folder = %2/store\n"
                                                "[rights]\ntype = owner_only\n"
                                                "[web]\ntype = none\n[logging]\nlevel = error\n")
                                     .arg(port_)
-                                    .arg(root)
+                                    .arg(root, ssl)
                                     .toUtf8());
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(kPython, {QStringLiteral("-m"), QStringLiteral("radicale"),
@@ -95,7 +127,10 @@ bool Radicale::start()
 
 QUrl Radicale::url(const QString &path) const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path));
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2%3")
+                    .arg(fingerprint_.isEmpty() ? "http" : "https")
+                    .arg(port_)
+                    .arg(path));
 }
 
 QUrl Radicale::addBook(const QString &name, const QString &displayName) const

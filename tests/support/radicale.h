@@ -19,8 +19,9 @@ public:
     // Why no server can be started here (empty when Radicale is installed).
     static QString missing();
     // Starts it and waits until it answers; false with error() otherwise.
+    // With https, it serves HTTPS with a self-signed certificate made now.
     // Started again after stop(), it serves the same port and books.
-    bool start();
+    bool start(bool https = false);
     // Kills it at once, as a server that goes away mid-request.
     void stop();
     const QString &error() const { return error_; }
@@ -32,12 +33,16 @@ public:
     QUrl addBook(const QString &name, const QString &displayName) const;
     // The cards the server keeps in a book, as its folder holds them.
     QList<QByteArray> cards(const QString &name) const;
+    // The SHA-256 fingerprint of its certificate as openssl prints it
+    // ("AB:12:..."), empty over plain HTTP.
+    const QString &fingerprint() const { return fingerprint_; }
 
 private:
     QTemporaryDir dir_;
     QProcess process_;
     int port_ = 0;
     QString error_;
+    QString fingerprint_;
 };
 
 // The entries of a directory file, or of cards, one line each as the
