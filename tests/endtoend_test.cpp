@@ -292,21 +292,14 @@ TEST(EndToEnd, RefusedPermissionsAreNamedAndChangeNothing)
     writeBytes(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\r\nEND:VCARD\r\n");
     QDir().mkpath(readOnly);
     // What is made unreadable or unwritable, its mode, the arguments, what the error names.
+    const QString file = app.directoryFile(), out = readOnly + "/out.vcf",
+                  denied = "Permission denied";
     const std::tuple<QString, int, QStringList, QStringList> cases[] = {
-        {app.directoryFile(),
-         0200,
-         {"--import", cards},
-         {app.directoryFile(), "Permission denied"}},
-        {app.directoryFile(),
-         0200,
-         {"--export", cards + ".csv"},
-         {app.directoryFile(), "Permission denied"}},
-        {app.dataFolder(), 0500, {"--import", cards}, {app.directoryFile(), "Permission denied"}},
-        {cards, 0200, {"--import", cards}, {cards, "Permission denied"}},
-        {readOnly,
-         0500,
-         {"--export", readOnly + "/out.vcf"},
-         {readOnly + "/out.vcf", "Permission denied"}},
+        {file, 0200, {"--import", cards}, {file, denied}},
+        {file, 0200, {"--export", cards + ".csv"}, {file, denied}},
+        {app.dataFolder(), 0500, {"--import", cards}, {file, denied}},
+        {cards, 0200, {"--import", cards}, {cards, denied}},
+        {readOnly, 0500, {"--export", out}, {out, denied}},
         {app.path(), 0500, {"--import", cards}, {app.dataFolder(), "could not be created"}},
     };
     for (const auto &[path, mode, arguments, named] : cases) {
