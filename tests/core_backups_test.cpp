@@ -57,21 +57,16 @@ TEST(Backups, OncePerDayNewestFourteenNothingElse)
                                    .split(' ');
     const QStringList othersAfter =
         QStringList(others).replaceInStrings(QRegularExpression("[/@]$"), "");
-    const QStringList later = days(2, 15, "03");
+    const QStringList later = days(2, 15, "03"), today{kTodayName};
     // Backups before, directory file, backups/ after, today's made, removed.
     const std::tuple<const char *, QStringList, bool, QStringList, bool, QStringList> rows[] = {
-        {"first save", {}, true, {kTodayName}, true, {}},
-        {"later save", {kTodayName}, true, {kTodayName}, false, {}},
+        {"first save", {}, true, today, true, {}},
+        {"later save", today, true, today, false, {}},
         {"no directory yet", {}, false, {}, false, {}},
-        {"fourteen kept", days(14, 28) + others, true,
-         othersAfter + days(16, 28) + QStringList(kTodayName), true, days(14, 15)},
+        {"fourteen kept", days(14, 28) + others, true, othersAfter + days(16, 28) + today, true,
+         days(14, 15)},
         // Dated later than today (a clock set wrong): neither counted nor removed.
-        {"later ones left",
-         later + days(28, 28),
-         true,
-         days(28, 28) + QStringList(kTodayName) + later,
-         true,
-         {}},
+        {"later ones left", later + days(28, 28), true, days(28, 28) + today + later, true, {}},
     };
     for (const auto &[name, before, directory, after, made, removed] : rows) {
         SCOPED_TRACE(name);
