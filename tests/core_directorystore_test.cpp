@@ -138,16 +138,14 @@ TEST(CoreDirectoryStore, UnchangedSaveWritesOnlyAFileInAnotherForm)
         {"", false},
         {"Ann|1|2\r\n<b>Bo|x\t<B>y\r\nJos\xC3\xA9|a\tb\r\n|\r\n", false}, // a later "|" too
         {"Ann|1\n", true},                                                // LF alone
-        {"Ann|1", true},           // no break after the last line
-        {"Ann|1\r\n\r\n", true},   // an empty line
-        {"Ann\r\n", true},         // no "|"
-        {"Ann|1\r", true},         // CR alone
-        {"<B>Bo|1\r\n", true},     // marker in capitals
-        {"<b>B<b>o|1\r\n", true},  // a second marker
-        {"M\xFCller|1\r\n", true}, // Windows-1252
-        {"\xEF\xBB\xBF"
-         "Ann|1\r\n",
-         true}, // byte-order mark
+        {"Ann|1", true},                                  // no break after the last line
+        {"Ann|1\r\n\r\n", true},                          // an empty line
+        {"Ann\r\n", true},                                // no "|"
+        {"Ann|1\r", true},                                // CR alone
+        {"<B>Bo|1\r\n", true},                            // marker in capitals
+        {"<b>B<b>o|1\r\n", true},                         // a second marker
+        {"M\xFCller|1\r\n", true},                        // Windows-1252
+        {QByteArray("\xEF\xBB\xBF") + "Ann|1\r\n", true}, // byte-order mark
     };
     for (const auto &[bytes, rewritten] : rows) {
         for (const int mode : {0600, 0640}) { // one others may read is made private
