@@ -202,15 +202,7 @@ int main(int argc, char *argv[])
         importLater(files);
         return true;
     });
-    handOver.syncWindow = [&window](const platform::HandOverServer::Answer &answer) {
-        if (!window.isVisible())
-            return false;
-        window.syncNow([answer](int status, const QString &out, const QString &err) {
-            answer({status, out, err});
-        });
-        return true;
-    };
-    handOver.listen(window.dataFolder());
+    window.listenForLaterStarts(handOver);
     window.show();
     importLater(filesToImport);
     return QApplication::exec();

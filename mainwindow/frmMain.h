@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/system/singleinstance.h"
+
 #include <QDateTime>
 #include <QWidget>
 #include <functional>
@@ -149,7 +151,10 @@ public:
     // `quorvel --sync` gives it: exit status, standard output and error.
     using SyncDone = std::function<void(int status, const QString &out, const QString &err)>;
     void syncNow(SyncDone done = {});
-    bool syncRunning() const { return syncThread_ != nullptr; }
+    // Has the server listen for later starts on the window's data folder,
+    // and a later `quorvel --sync` sync the window and be told how it went.
+    bool listenForLaterStarts(platform::HandOverServer &server);
+    bool syncRunning() const { return syncJob_ != nullptr; }
     // Asks for the sync password when the keyring holds none, at most once a
     // run; nothing when the user declines.
     std::function<std::optional<QString>(const QString &user, const QString &server)>
@@ -224,12 +229,13 @@ private:
 
     // The sync (frmMainSync.cpp). It runs on a thread of its own over a copy
     // of the entries; its result is applied on the window's thread as one
-    // change that is no undo step, and only when nothing changed meanwhile
-    // (otherwise the sync runs again).
+    // change that is no undo step, over what changed here meanwhile, once no
+    // dialog holds a row of the list.
     struct SyncJob;
     void buildSyncCommands();
     void startSync();
     void syncFinished();
+    void applySyncResult();
     // After a save: a sync within a few seconds, several saves taking one.
     void syncAfterSave();
     void showSyncStatus();
@@ -247,7 +253,6 @@ private:
     std::optional<QString> syncPassword_;
     bool syncPasswordAsked_ = false;
     QList<SyncDone> syncWaiting_;
-    quint64 changes_ = 0; // changes of the directory model
     QDateTime lastSynced_;
     QString syncError_;
     QStringList syncNotesTold_;

@@ -32,6 +32,9 @@ constexpr int kSyncEveryMs = 15 * 60 * 1000;
 constexpr int kProgressTickMs = 250;
 constexpr int kAgeTickMs = 30 * 1000;
 
+// A result waiting for a dialog to close looks again this often.
+constexpr int kApplyRetryMs = 500;
+
 // Where the keyring keeps the password: the server without its path.
 QString keyringServer(const core::SyncAccount &account)
 {
@@ -44,7 +47,6 @@ QString keyringServer(const core::SyncAccount &account)
 struct frmMain::SyncJob
 {
     core::DirectoryService::SyncRun run;
-    quint64 changesAtStart = 0;
     core::Result<core::SyncCounts> result = core::SyncCounts();
     std::atomic<qsizetype> done{0};
     std::atomic<qsizetype> total{0};
@@ -75,14 +77,6 @@ void frmMain::buildSyncCommands()
     connect(syncEvery_, &QTimer::timeout, this, &frmMain::startSync);
     syncClock_ = new QTimer(this);
     connect(syncClock_, &QTimer::timeout, this, &frmMain::showSyncStatus);
-    // The result of a sync is applied only over the entries it started from.
-    const auto changed = [this] { ++changes_; };
-    connect(directory_, &QAbstractItemModel::rowsInserted, this, changed);
-    connect(directory_, &QAbstractItemModel::rowsRemoved, this, changed);
-    connect(directory_, &QAbstractItemModel::rowsMoved, this, changed);
-    connect(directory_, &QAbstractItemModel::dataChanged, this, changed);
-    connect(directory_, &QAbstractItemModel::layoutChanged, this, changed);
-    connect(directory_, &QAbstractItemModel::modelReset, this, changed);
 }
 
 void frmMain::mnuSyncNow_Click()
@@ -98,11 +92,25 @@ void frmMain::syncNow(SyncDone done)
     startSync();
 }
 
+bool frmMain::listenForLaterStarts(platform::HandOverServer &server)
+{
+    // Once closed, the window does not sync any more: this copy is ending.
+    server.syncWindow = [this](const platform::HandOverServer::Answer &answer) {
+        if (!isVisible())
+            return false;
+        syncNow([answer](int status, const QString &out, const QString &err) {
+            answer({status, out, err});
+        });
+        return true;
+    };
+    return server.listen(dataFolder());
+}
+
 void frmMain::syncAfterSave()
 {
     if (!syncSetUp_)
         return;
-    if (syncThread_)
+    if (syncJob_)
         syncAgain_ = true;
     else if (!syncSoon_->isActive())
         syncSoon_->start();
@@ -133,7 +141,7 @@ void frmMain::startSync()
 {
     if (!loaded_)
         return;
-    if (syncThread_) {
+    if (syncJob_) { // running, or its result waits to be applied
         syncAgain_ = true;
         return;
     }
@@ -170,7 +178,6 @@ void frmMain::startSync()
     }
     auto job = std::make_shared<SyncJob>();
     job->run = std::move(*run);
-    job->changesAtStart = changes_;
     syncJob_ = job;
     syncThread_ = QThread::create([job] {
         SyncJob *shared = job.get();
@@ -193,17 +200,22 @@ void frmMain::syncFinished()
         return;
     syncThread_->deleteLater();
     syncThread_ = nullptr;
-    const std::shared_ptr<SyncJob> job = std::move(syncJob_);
     syncClock_->start(kAgeTickMs);
-    core::Result<core::SyncCounts> counts = job->result;
-    // Changed here meanwhile, or a dialog holds a row: the result does not
-    // fit the list any more. What reached the server is found again by
-    // identifier and content when the sync runs again.
-    if (counts && (changes_ != job->changesAtStart || QApplication::activeModalWidget())) {
-        syncSoon_->start();
-        showSyncStatus();
+    applySyncResult();
+}
+
+void frmMain::applySyncResult()
+{
+    if (!syncJob_ || syncThread_)
+        return;
+    // A dialog open over the window may hold a row of the list: the result
+    // waits until it has closed.
+    if (syncJob_->result && QApplication::activeModalWidget()) {
+        QTimer::singleShot(kApplyRetryMs, this, &frmMain::applySyncResult);
         return;
     }
+    const std::shared_ptr<SyncJob> job = std::move(syncJob_);
+    core::Result<core::SyncCounts> counts = job->result;
     if (counts) {
         const int selected = lvwQuorvel->selectedRow();
         const QUuid chosen = selected >= 0 ? directory_->entry(selected).id : QUuid();
@@ -266,13 +278,18 @@ void frmMain::stopSync()
 {
     syncSoon_->stop();
     syncEvery_->stop();
-    if (!syncThread_)
+    if (!syncJob_)
         return;
     syncJob_->stop = true;
-    syncThread_->wait();
-    delete syncThread_;
-    syncThread_ = nullptr;
-    syncJob_.reset();
+    if (syncThread_) {
+        syncThread_->wait();
+        delete syncThread_;
+        syncThread_ = nullptr;
+        syncJob_.reset();
+    } else {
+        applySyncResult(); // at close no dialog is open any more
+        syncJob_.reset();
+    }
     answerSync(1, {}, tr("Quorvel closed before the sync ended.\n"));
 }
 

@@ -1,7 +1,10 @@
 // The CardDAV client against a real Radicale server.
+#include "core/directory/directorymodel.h"
 #include "core/directory/identityfile.h"
+#include "core/service/directoryservice.h"
 #include "core/sync/discovery.h"
 #include "core/sync/syncengine.h"
+#include "platform/system/system.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/radicale.h"
 
@@ -143,6 +146,38 @@ TEST_F(SyncServer, SyncsBothWaysByIdentifierAndLosesNothing)
     EXPECT_TRUE(bob.contains("X-MOOD:calm") && bob.contains("PHOTO;VALUE=uri:") &&
                 bob.contains("TEL:4") && !bob.contains("TEL:2"))
         << bob.toStdString();
+}
+
+// Changes made while a sync runs stay, and the next sync sends them: no
+// conflict for an entry just uploaded, one for an entry the server changed.
+TEST_F(SyncServer, ChangesMadeWhileASyncRunsStayAndTheNextSyncSendsThem)
+{
+    testsupport::AppFolder folder("Ann|1\r\nBob|2\r\nDan|4\r\n");
+    core::DirectoryService service(folder.path(), platform::GetName());
+    ASSERT_TRUE(service.open());
+    core::DirectoryModel model;
+    ASSERT_TRUE(service.read(model));
+    const core::SyncAccount account{
+        server.url(), Radicale::user(), server.addBook("book", "Book"), "Book", {}, false};
+    ASSERT_TRUE(service.storeSyncAccount(account));
+    ASSERT_TRUE(service.sync(model, account, Radicale::password()));
+    model.replace(0, {"Ann", "1a", false, model.entry(0).id, {}}); // uploaded by the sync
+    const QString dan = core::bareIdentifier(model.entry(2).id);
+    OtherClient{.book = account.book}.put(
+        dan + ".vcf", card(qPrintable("urn:uuid:" + dan), "FN:Dan\r\nTEL:4s\r\n"));
+    auto run = service.prepareSync(model, account, Radicale::password());
+    ASSERT_TRUE(run);
+    const auto counts = core::DirectoryService::runSync(*run);
+    ASSERT_TRUE(counts);
+    model.replace(0, {"Ann", "1b", false, model.entry(0).id, {}}); // meanwhile
+    model.replace(2, {"Dan", "4h", false, model.entry(2).id, {}});
+    model.remove(1);
+    model.append(core::DirectoryEntry{"Eve", "5", false, core::newIdentifier(), {}});
+    ASSERT_TRUE(service.finishSync(model, *run, *counts, false));
+    EXPECT_EQ(service.sync(model, account, Radicale::password())->conflicts, 1);
+    const QStringList expected{"Ann|1b", "Dan (conflict)|4h", "Dan|phone: 4s", "Eve|5"};
+    EXPECT_EQ(testsupport::directoryLines(folder.directoryFile()), expected);
+    EXPECT_EQ(testsupport::cardLines(server.cards("book")), expected);
 }
 
 } // namespace

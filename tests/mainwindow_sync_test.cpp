@@ -1,9 +1,14 @@
 // The main window's sync, driven as a person does, against a real Radicale.
 #include "core/directory/directorymodel.h"
+#include "core/service/directoryservice.h"
 #include "core/sync/davclient.h"
 #include "mainwindow/frmMain.h"
+#include "platform/controls/listview.h"
 #include "platform/runtime/messagebox.h"
+#include "platform/system/system.h"
+#include "support/faultproxy.h"
 #include "support/fixtures.h"
+#include "support/installed.h"
 #include "support/radicale.h"
 #include "syncsettings/frmSyncSettings.h"
 
@@ -12,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
+#include <QSemaphore>
 #include <QTest>
 #include <QTimer>
 
@@ -61,13 +68,22 @@ QString syncNowByKey(frmMain &w)
     return w.lblSyncStatus->text();
 }
 
-TEST(MainWindowSync, SetUpSyncNowConflictAndAServerThatGoes)
+// A Radicale, and no keyring: the password is kept in memory for the run.
+class MainWindowSync : public ::testing::Test
 {
-    if (const QString why = Radicale::missing(); !why.isEmpty())
-        GTEST_SKIP() << why.toStdString();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", ""); // no keyring: kept in memory for the run
+protected:
+    void SetUp() override
+    {
+        if (const QString why = Radicale::missing(); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "");
+        ASSERT_TRUE(server.start()) << server.error().toStdString();
+    }
     Radicale server;
-    ASSERT_TRUE(server.start()) << server.error().toStdString();
+};
+
+TEST_F(MainWindowSync, SetUpSyncNowConflictAndAServerThatGoes)
+{
     const QUrl book = server.addBook("book", "Book");
     AppFolder folder("Ann|phone: 555\r\n");
     MessageRecorder messages;
@@ -150,6 +166,55 @@ TEST(MainWindowSync, SetUpSyncNowConflictAndAServerThatGoes)
     EXPECT_EQ(serverCards(book).size(), 403);
     EXPECT_EQ(w.directory().count(), 403);
     w.close();
+}
+
+// Keys reach the window while a first sync of 10,000 cards is held halfway
+// (the proxy keeps an answer back); let go, the sync ends. Then quorvel
+// --sync is answered by the window, with the program's line.
+TEST_F(MainWindowSync, AnswersKeysWhileAFirstSyncOf10000CardsRunsAndQuorvelSync)
+{
+    const QUrl book = server.addBook("book", "Book");
+    QByteArray cards; // the whole book in one PUT, as Radicale takes it
+    for (int i = 0; i < 10000; ++i)
+        cards += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:P" + QByteArray::number(i) + "\r\nEND:VCARD\r\n";
+    core::DavClient client(Radicale::user(), Radicale::password());
+    ASSERT_TRUE(client.send("PUT", book, cards, {{"Content-Type", "text/vcard"}}).succeeded());
+    FaultProxy proxy(server.url());
+    QSemaphore gate;
+    std::atomic<bool> held = false;
+    proxy.setOnAnswered([&](int request) { // held at the first cards fetched, for a while at most
+        if (request == 2 && !held.exchange(true))
+            gate.tryAcquire(1, 120000);
+    });
+    InstalledQuorvel quorvel;
+    {
+        core::DirectoryService service(quorvel.path(), platform::GetName());
+        ASSERT_TRUE(service.open());
+        ASSERT_TRUE(service.storeSyncAccount(
+            {proxy.url(server.url()), Radicale::user(), proxy.url(book), "Book", {}, false}));
+    }
+    writeBytes(quorvel.directoryFile(), "Ann|1\r\nBob|2\r\n");
+    frmMain w(quorvel.path());
+    w.askSyncPassword = [](const QString &, const QString &) { return Radicale::password(); };
+    ASSERT_TRUE(w.Form_Load());
+    platform::HandOverServer handOver([](const QStringList &) { return true; });
+    ASSERT_TRUE(w.listenForLaterStarts(handOver));
+    w.show(); // and the sync at start begins
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bool(held); }, 60000));
+    QTest::keyClicks(w.txtFind, "Bo");
+    EXPECT_EQ(w.directory().entry(w.lvwQuorvel->selectedRow()).name, "Bob");
+    EXPECT_TRUE(w.lblSyncStatus->text().startsWith("Syncing"));
+    gate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.syncRunning(); }, 240000));
+    EXPECT_EQ(w.lblSyncStatus->text(), "Synced just now");
+    EXPECT_EQ(w.directory().count(), 10002);
+
+    w.directory().replace(0, {"Ann", "3", false, w.directory().entry(0).id, {}});
+    QProcess sync;
+    quorvel.start(sync, {"--sync"}, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sync.state() == QProcess::NotRunning; }, 60000));
+    EXPECT_EQ(sync.exitCode(), 0) << sync.readAllStandardError().toStdString();
+    EXPECT_EQ(sync.readAllStandardOutput(), "synced: 1 sent, 0 received, 0 conflicts\n");
 }
 
 } // namespace

@@ -4,10 +4,13 @@
 #include "core/directory/directoryfile.h"
 #include "core/directory/directorymodel.h"
 #include "core/directory/identityfile.h"
+#include "core/sync/cardmerge.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 
+#include <algorithm>
 #include <system_error>
 #include <thread>
 
@@ -401,9 +404,8 @@ Result<DirectoryService::SyncRun> DirectoryService::prepareSync(const DirectoryM
             ServiceText::tr("Can't read the sync state %1: %2.")
                 .arg(native(store_.folder().filePath(QLatin1String(kSyncStateFileName))),
                      read.error()));
-    return SyncRun{account, password,
-                   QList<DirectoryEntry>(model.entries().begin(), model.entries().end()), *read,
-                   *read};
+    const QList<DirectoryEntry> entries(model.entries().begin(), model.entries().end());
+    return SyncRun{account, password, entries, entries, *read, *read};
 }
 
 Result<SyncCounts> DirectoryService::runSync(SyncRun &run, const SyncProgress &progress)
@@ -417,6 +419,70 @@ Result<SyncCounts> DirectoryService::runSync(SyncRun &run, const SyncProgress &p
     return counts;
 }
 
+namespace {
+
+// The same entries, with the same identifiers, in the same order.
+template <typename A, typename B> bool sameEntries(const A &a, const B &b)
+{
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](const DirectoryEntry &x, const DirectoryEntry &y) { return x.id == y.id && x == y; });
+}
+
+// The sync's result laid over the entries as they are now, when they changed
+// while it ran. An entry changed, added or removed here meanwhile stays as it
+// is now: its record stays the card the server holds, so the next sync sends
+// the change. Every other entry takes what the sync made of it, and what the
+// sync added comes after them. Where the sync also brought the server's
+// change to an entry changed or removed here meanwhile, its record goes back
+// to the one before the sync and the next sync compares every card's ETag:
+// it then sees both changes and decides as for any other.
+Entries laidOver(DirectoryService::SyncRun &run, const Entries &now)
+{
+    QHash<QUuid, const DirectoryEntry *> started, synced, current;
+    for (const DirectoryEntry &entry : run.started)
+        started.insert(entry.id, &entry);
+    for (const DirectoryEntry &entry : run.entries)
+        synced.insert(entry.id, &entry);
+    for (const DirectoryEntry &entry : now)
+        current.insert(entry.id, &entry);
+    const auto keepServerChange = [&](const DirectoryEntry &atStart) {
+        const DirectoryEntry *result = synced.value(atStart.id);
+        if (result && *result == atStart)
+            return;
+        const QString uid = cardUidOf(atStart);
+        if (const auto before = run.before.records.constFind(uid);
+            before != run.before.records.cend())
+            run.state.records.insert(uid, *before);
+        else
+            run.state.records.remove(uid);
+        run.state.token.clear();
+    };
+    Entries merged;
+    for (const DirectoryEntry &entry : now) {
+        const DirectoryEntry *atStart = started.value(entry.id);
+        if (atStart && *atStart == entry) {
+            if (const DirectoryEntry *result = synced.value(entry.id))
+                merged.push_back(*result);
+            continue;
+        }
+        merged.push_back(entry);
+        if (atStart)
+            keepServerChange(*atStart);
+    }
+    for (const DirectoryEntry &entry : run.started) {
+        if (!current.contains(entry.id))
+            keepServerChange(entry);
+    }
+    for (const DirectoryEntry &entry : run.entries) {
+        if (!started.contains(entry.id) && !current.contains(entry.id))
+            merged.push_back(entry);
+    }
+    return merged;
+}
+
+} // namespace
+
 Result<SyncCounts> DirectoryService::finishSync(DirectoryModel &model, SyncRun &run,
                                                 SyncCounts counts, bool unsaved)
 {
@@ -426,10 +492,18 @@ Result<SyncCounts> DirectoryService::finishSync(DirectoryModel &model, SyncRun &
     // would take entries not saved for synced ones.
     // Saved also when only the identity file is behind: the identifiers
     // synced must be the entries' ones at the next start.
-    if (counts.localChanged) {
+    const bool meanwhile = !sameEntries(model.entries(), run.started);
+    if (meanwhile) {
+        Entries merged = laidOver(run, model.entries());
+        const bool differs = !sameEntries(merged, model.entries());
+        if (differs)
+            model.splice(0, model.count(), std::move(merged));
+        counts.localChanged = differs;
+    } else if (counts.localChanged) {
         model.splice(0, model.count(), Entries(run.entries.begin(), run.entries.end()));
-        identitiesAsWritten_ = false;
     }
+    if (counts.localChanged)
+        identitiesAsWritten_ = false;
     const Result<QStringList> saved = save(model, counts.localChanged || unsaved);
     counts.notes += *saved;
     if (!saved)

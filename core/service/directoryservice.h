@@ -113,12 +113,17 @@ public:
     // on a thread of its own: what to sync, taken from the model; the sync
     // itself, which touches neither the service nor the model; and its
     // result applied to the model (one change, when entries changed), saved
-    // (also when `unsaved`), and the state written after.
+    // (also when `unsaved`), and the state written after. Entries changed,
+    // added or removed in the model while the sync ran stay as they are now
+    // (the next sync sends them); where the sync brought the server's change
+    // to one of them, the next sync compares every card and tells the
+    // conflict.
     struct SyncRun
     {
         SyncAccount account;
         QString password;
-        QList<DirectoryEntry> entries;
+        QList<DirectoryEntry> started; // the model's entries when it started
+        QList<DirectoryEntry> entries; // runSync makes them the sync's result
         SyncState state;
         SyncState before;
     };

@@ -141,8 +141,9 @@ std::optional<SyncAnswer> askRunningCopyToSync(const QString &dataFolder)
             return std::nullopt;
         reply += socket.readAll();
     }
-    const QList<QByteArray> fields = reply.trimmed().split('\t');
-    if (fields.size() != 4 || fields[0] != kSyncAnswer)
+    // Only the line end goes: an empty last field (no errors) is a field.
+    const QList<QByteArray> fields = reply.chopped(1).split('\t');
+    if (!reply.endsWith('\n') || fields.size() != 4 || fields[0] != kSyncAnswer)
         return std::nullopt;
     const auto text = [](const QByteArray &field) {
         return QString::fromUtf8(QByteArray::fromPercentEncoding(field));
