@@ -150,47 +150,6 @@ QString missingServers()
     return {};
 }
 
-TEST(SyncProgram, SharesABookWithVdirsyncer)
-{
-    if (const QString why = missingServers(); !why.isEmpty())
-        GTEST_SKIP() << why.toStdString();
-    Radicale server;
-    ASSERT_TRUE(server.start()) << server.error().toStdString();
-    const QUrl book = server.addBook("book", "Book");
-    Vdirsyncer vdirsyncer;
-    ASSERT_TRUE(vdirsyncer.start(book));
-    testsupport::InstalledQuorvel quorvel;
-    quorvel.setEnvironment("DBUS_SESSION_BUS_ADDRESS", "");
-    const QByteArray password = Radicale::password().toUtf8() + "\n";
-    ASSERT_EQ(
-        quorvel.run({"--sync-setup", book.toString(), "--user", Radicale::user()}, 60000, password)
-            .exitCode,
-        0);
-    // A card added in vdirsyncer's folder reaches Quorvel.
-    testsupport::writeBytes(vdirsyncer.cards() + "/carol.vcf",
-                            "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:carol-1\r\nFN:Carol\r\n"
-                            "TEL;TYPE=cell:777\r\nX-PET:cat\r\nEND:VCARD\r\n");
-    ASSERT_FALSE(vdirsyncer("sync").startsWith("failed"));
-    EXPECT_EQ(quorvel.run({"--sync"}, 60000, password).out,
-              "synced: 1 sent, 1 received, 0 conflicts\n");
-    const QByteArray directory = testsupport::fileBytes(quorvel.directoryFile());
-    ASSERT_TRUE(directory.contains("Carol|")) << directory.toStdString();
-    // An entry changed in Quorvel reaches vdirsyncer's folder, as vobject reads it.
-    QByteArray changed = directory;
-    changed.replace("777", "888");
-    testsupport::replaceFile(quorvel.directoryFile(), changed);
-    EXPECT_EQ(quorvel.run({"--sync"}, 60000, password).out,
-              "synced: 1 sent, 0 received, 0 conflicts\n");
-    ASSERT_FALSE(vdirsyncer("sync").startsWith("failed"));
-    EXPECT_EQ(runTool("/usr/bin/python3",
-                      {"-c",
-                       "import sys, vobject\n"
-                       "c = vobject.readOne(open(sys.argv[1], encoding='utf-8').read())\n"
-                       "print(c.fn.value, c.tel.value, c.contents['x-pet'][0].value)",
-                       vdirsyncer.cards() + "/carol.vcf"}),
-              "Carol 888 cat\n");
-}
-
 } // namespace
 
 // Two Quorvel data folders and vdirsyncer on one book: each side's add, edit,
@@ -279,11 +238,17 @@ TEST(SyncProgram, TwoDataFoldersAndVdirsyncerShareABook)
             ASSERT_EQ(a.run({"--sync"}, 60000, password).exitCode, 0);
             ASSERT_EQ(b.run({"--sync"}, 60000, password).exitCode, 0);
         }
-        QList<QByteArray> vCards;
-        for (const QString &file : QDir(v.cards()).entryList(QDir::Files))
-            vCards.append(testsupport::fileBytes(v.cards() + '/' + file));
+        // vdirsyncer's folder as an independent reader, python3-vobject, sees it.
+        const QByteArray read =
+            runTool("/usr/bin/python3",
+                    {"-c",
+                     "import sys, glob, vobject\n"
+                     "cs = [vobject.readOne(open(f, encoding='utf-8').read()) for f in glob.glob("
+                     "sys.argv[1] + '/*.vcf')]\n"
+                     "print('\\n'.join(sorted(c.fn.value + '|phone: ' + c.tel.value for c in cs)))",
+                     v.cards()});
         EXPECT_EQ(testsupport::directoryLines(a.directoryFile()), steps[i].expected);
         EXPECT_EQ(testsupport::directoryLines(b.directoryFile()), steps[i].expected);
-        EXPECT_EQ(testsupport::cardLines(vCards), steps[i].expected);
+        EXPECT_EQ(QString::fromUtf8(read).trimmed().split('\n'), steps[i].expected);
     }
 }
