@@ -100,7 +100,8 @@ TEST(SyncProgram, HttpsTakesACertificateThatDoesNotVerifyOnlyWhenNamed)
     for (const auto &row : rows) {
         const testsupport::ProgramOutput output =
             quorvel.run(row.arguments, 60000, Radicale::password().toUtf8() + '\n');
-        EXPECT_EQ(output.exitCode, row.exitCode) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(output.exitCode, row.exitCode) << row.arguments.join(' ').toStdString() << '\n'
+                                                 << output.err.toStdString();
         EXPECT_TRUE(output.err.contains(row.err.toLatin1())) << output.err.toStdString();
     }
 }
