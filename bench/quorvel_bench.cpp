@@ -8,14 +8,17 @@
 // XDG_DATA_HOME in a temporary folder and a portable marker beside each copy
 // of Quorvel, so nothing of the user's is read or written. In-process figures
 // alternate the measured function with its reference the same way.
+// BENCH_SHORT set: only the line search and the --import rows.
 #include "benchdata.h"
 #include "core/colors/keywordfile.h"
 #include "core/colors/keywordtable.h"
+#include "core/contacts/contacts.h"
 #include "core/directory/datafolder.h"
 #include "core/directory/datalocation.h"
 #include "core/directory/directoryfile.h"
 #include "core/directory/directorystore.h"
 #include "core/directory/findtext.h"
+#include "core/directory/identityfile.h"
 #include "core/directory/nameindex.h"
 #include "core/files/fileio.h"
 #include "core/files/textcodec.h"
@@ -30,6 +33,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
@@ -298,6 +302,25 @@ void programRows(const QString &root, const QByteArray &small, const QByteArray 
                     "MB",
                     1.30,
                     {}});
+    // What start-up holds at its peak beyond a start with the Default
+    // directory, against the files it reads: the directory file and the
+    // identity file the first run left.
+    const QString largeData = core::dataFolderPath(root + "/large", platform::GetName());
+    const double filesRead =
+        double(QFileInfo(largeData + '/' + QLatin1String(core::kDirectoryFileName)).size() +
+               QFileInfo(largeData + '/' + QLatin1String(core::kIdentityFileName)).size()) /
+        (1024.0 * 1024.0);
+    bench::Samples aboveDefault;
+    for (const double megabytes : million[0].megabytes.values)
+        aboveDefault.add(megabytes - startup[0].megabytes.median());
+    bench::Samples files;
+    files.add(filesRead);
+    rows.push_back({"start-up peak memory above Default's / files read, 1,000,000",
+                    aboveDefault,
+                    files,
+                    "MB",
+                    2.0,
+                    {}});
 
     if (peer.isEmpty()) {
         rows.push_back({"start-up and close, 100,000, against abook",
@@ -317,6 +340,68 @@ void programRows(const QString &root, const QByteArray &small, const QByteArray 
             row.note = QStringLiteral("skipped: abook failed");
         rows.push_back(row);
     }
+}
+
+// --import of 10,000 cards into 1,000,000 entries against the same import
+// into an empty directory: time and peak memory of the whole program, which
+// reads the directory, imports and saves. One card in ten is an entry the
+// large directory holds already; the others carry UIDs, as cards from other
+// programs do.
+void importRows(const QString &root, const QByteArray &large, std::vector<Row> &rows)
+{
+    QList<core::DirectoryEntry> cards =
+        core::parseDirectoryLines(core::decodeLines(bench::makeDirectoryFile(10000, 2)));
+    core::giveIdentifiers(std::span(cards.data(), std::size_t(cards.size())));
+    const QList<core::DirectoryEntry> known = core::parseDirectoryLines(core::decodeLines(large));
+    for (qsizetype i = 0; i < cards.size(); i += 10)
+        cards[i] = known[i * 97];
+    const QString cardFile = root + "/import-cards.vcf";
+    if (!core::exportContacts(cardFile, core::ContactFormat::VCard3,
+                              [&](const core::EntryVisitor &visit) {
+                                  for (const core::DirectoryEntry &card : cards)
+                                      visit(card);
+                              })
+             .ok)
+        qFatal("cannot write %s", qPrintable(cardFile));
+    const struct
+    {
+        QString exe;
+        QByteArray directory;
+    } sides[] = {{prepareAppFolder(root + "/import-large", std::nullopt), large},
+                 {prepareAppFolder(root + "/import-empty", std::nullopt), QByteArray()}};
+    std::vector<ProcessSeries> series(2);
+    constexpr int kImportRuns = 7;
+    for (int round = 0; round < 1 + kImportRuns; ++round) {
+        for (std::size_t s = 0; s < 2; ++s) {
+            // Each run imports into the directory as it was, with nothing else beside it.
+            const QString dataFolder =
+                core::dataFolderPath(QFileInfo(sides[s].exe).absolutePath(), platform::GetName());
+            QDir(dataFolder).removeRecursively();
+            QDir().mkdir(dataFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            writeFile(dataFolder + '/' + QLatin1String(core::kDirectoryFileName),
+                      sides[s].directory);
+            // The first round warms up and is not counted.
+            const ProcessSeries run = alternate({{sides[s].exe, "--import", cardFile}}, 0, 1)[0];
+            series[s].ok = series[s].ok && run.ok && run.milliseconds.count() == 1;
+            if (round > 0 && run.milliseconds.count() == 1) {
+                series[s].milliseconds.add(run.milliseconds.values.at(0));
+                series[s].megabytes.add(run.megabytes.values.at(0));
+            }
+        }
+    }
+    warnIfFailed(series[0], "quorvel --import");
+    rows.push_back({"--import 10,000 cards, into 1,000,000 / into none",
+                    series[0].milliseconds,
+                    series[1].milliseconds,
+                    "ms",
+                    0,
+                    {}});
+    rows.push_back({"--import 10,000 cards, peak, into 1,000,000 / into none",
+                    series[0].megabytes,
+                    series[1].megabytes,
+                    "MB",
+                    0,
+                    {}});
 }
 
 // ---- functions inside this process ----
@@ -397,6 +482,48 @@ void findRows(const QByteArray &large, std::vector<Row> &rows)
         {"(info) find index: first query (sorts), 1,000,000", build, std::nullopt, "ms", 0, {}});
     rows.push_back(
         {"(info) find index: an Add and a Delete, 1,000,000", edits, std::nullopt, "ms", 0, {}});
+}
+
+// The directory file's reader finds each line's first "|" and its end with a
+// hand-written search of eight code units at a time; the library's way is a
+// plain search for the first of the three.
+void lineSearchRow(const QByteArray &large, std::vector<Row> &rows)
+{
+    const QString text = core::decodeText(large);
+    const auto ours = [&text] {
+        qsizetype found = 0;
+        for (qsizetype at = 0; (at = core::indexOfAny(text, u'|', u'\r', u'\n', at)) >= 0; ++at)
+            ++found;
+        return found;
+    };
+    const auto library = [&text] {
+        qsizetype found = 0;
+        const auto isStop = [](QChar c) { return c == u'|' || c == u'\r' || c == u'\n'; };
+        for (auto at = text.cbegin(); (at = std::find_if(at, text.cend(), isStop)) != text.cend();
+             ++at)
+            ++found;
+        return found;
+    };
+    bench::Samples measured;
+    bench::Samples reference;
+    for (int i = 0; i < kWarmups + kRuns; ++i) {
+        qsizetype a = 0;
+        qsizetype b = 0;
+        const double ms = elapsedMilliseconds([&] { a = ours(); });
+        const double libraryMs = elapsedMilliseconds([&] { b = library(); });
+        if (a != b)
+            qFatal("the two searches disagree");
+        if (i >= kWarmups) {
+            measured.add(ms);
+            reference.add(libraryMs);
+        }
+    }
+    rows.push_back({"bars and line ends, 1,000,000: indexOfAny / std::find_if",
+                    measured,
+                    reference,
+                    "ms",
+                    1 / 1.3,
+                    {}});
 }
 
 // An entry of `lineCount` number lines shown against a colour file of
@@ -538,8 +665,16 @@ int main(int argc, char *argv[])
                  static_cast<long long>(small.size()), static_cast<long long>(large.size()));
 
     std::vector<Row> rows;
+    if (qEnvironmentVariableIsSet("BENCH_SHORT")) {
+        lineSearchRow(large, rows);
+        importRows(root, large, rows);
+        printTable(rows);
+        return 0;
+    }
     programRows(root, small, large, rows);
+    importRows(root, large, rows);
     findRows(large, rows);
+    lineSearchRow(large, rows);
     rows.push_back(detailRow(root + "/detail-large", 5000, 2000, 16));
     rows.push_back(detailRow(root + "/detail-small", 500, 50, 1));
     saveRow(root + "/save", small, rows);
