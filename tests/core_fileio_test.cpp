@@ -93,6 +93,21 @@ TEST(CoreFileIo, ReadsOnlyRegularFiles)
     }
 }
 
+// Read a piece at a time: a character, a Windows-1252 line and a line longer
+// than a piece across the pieces' ends read as the whole does.
+TEST(CoreFileIo, ReadsTextKeptInPieces)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = QByteArray((1 << 20) - 1, 'a') + "\xC3\xA9\r\n" +
+                             QByteArray(1 << 20, 'b') + "M\xFCller\n" + QByteArray(3 << 20, 'c');
+    writeBytes(dir.filePath("f"), bytes);
+    const auto kept = core::readTextKeptUntilExit(
+        *core::Folder::open(dir.path(), core::Folder::Link::Refuse), "f");
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(kept->text == core::decodeText(bytes));
+    EXPECT_FALSE(kept->form.plainUtf8);
+}
+
 TEST(CoreFileIo, WriteReplacesWholeFileWithItsOwnModeAndNeverThroughALink)
 {
     QTemporaryDir dir;

@@ -35,23 +35,19 @@ const std::pair<const char *, QStringList> kDecodeRows[] = {
     {"\xF4\x9F\xBF\xBF", {u8("\xC3\xB4\xC5\xB8\xC2\xBF\xC2\xBF")}}, // > U+10FFFF
     {"\xF0\x9F\x98\x80\n", {u8("\xF0\x9F\x98\x80")}}};
 
+// Whole, and handed on a byte at a time.
 TEST(CoreTextCodec, DecodesLineByLine)
 {
-    for (const auto &[bytes, lines] : kDecodeRows)
-        EXPECT_EQ(core::splitLines(core::decodeText(bytes)), lines)
-            << QByteArray(bytes).toHex(' ').toStdString();
-}
-
-// Counted across the vector width and the lane sums.
-TEST(CoreTextCodec, CountsACodeUnit)
-{
-    for (const qsizetype size : {0, 7, 8, 9, 8 * 0x7FFF + 3, 300000}) {
-        for (const int every : {1, 3}) {
-            QString text(size, u'x');
-            for (qsizetype i = 0; i < size; i += every)
-                text[i] = u'\n';
-            EXPECT_EQ(core::countUnit(text, u'\n'), (size + every - 1) / every) << size;
-        }
+    for (const auto &[bytes, lines] : kDecodeRows) {
+        const QByteArrayView all(bytes);
+        EXPECT_EQ(core::splitLines(core::decodeText(all)), lines)
+            << all.toByteArray().toHex(' ').toStdString();
+        QString text(all.size(), Qt::Uninitialized);
+        core::PieceDecoder pieces(text.data());
+        for (qsizetype i = 0; i < all.size(); ++i)
+            pieces.add(all.sliced(i, 1));
+        text.truncate(pieces.finish());
+        EXPECT_EQ(core::splitLines(text), lines) << all.toByteArray().toHex(' ').toStdString();
     }
 }
 

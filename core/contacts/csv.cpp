@@ -410,12 +410,10 @@ void writeCsv(Utf8Builder &out, const std::function<void(const EntryVisitor &)> 
         out.append(kExactColumn);
     }
     out.endLine();
-    writeEntries(out, forEach, [exactColumn](Utf8Builder &to, EntryRun entries) {
-        WrittenCells cells;
-        std::vector<LineValue> values;
-        for (const DirectoryEntry *entry : entries)
-            writeRecord(to, *entry, values, cells, exactColumn);
-    });
+    WrittenCells cells;
+    std::vector<LineValue> values;
+    forEach(
+        [&](const DirectoryEntry &entry) { writeRecord(out, entry, values, cells, exactColumn); });
 }
 
 QByteArray formatCsv(const QList<DirectoryEntry> &entries)

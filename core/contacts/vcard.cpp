@@ -629,12 +629,9 @@ ContactsRead readInTwoParts(QByteArrayView bytes, qsizetype split)
 void writeVCards(Utf8Builder &out, VCardVersion version,
                  const std::function<void(const EntryVisitor &)> &forEach)
 {
-    writeEntries(out, forEach, [version](Utf8Builder &to, EntryRun entries) {
-        PropertyLine line(to);
-        std::vector<LineValue> values;
-        for (const DirectoryEntry *entry : entries)
-            writeCard(line, version, *entry, values);
-    });
+    PropertyLine line(out);
+    std::vector<LineValue> values;
+    forEach([&](const DirectoryEntry &entry) { writeCard(line, version, entry, values); });
 }
 
 QByteArray formatVCards(const QList<DirectoryEntry> &entries, VCardVersion version)

@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 
 namespace core {
 
@@ -119,15 +118,6 @@ Result<FileStamp> WriteDirectoryFile(const Folder &folder,
 
 // The bytes WriteDirectoryFile writes for the entries forEach hands.
 QByteArray directoryFileBytes(const std::function<void(const EntryVisitor &)> &forEach);
-
-// Writes the entries that forEach hands, in order, with writeSome, which
-// writes a run of them to the builder it is given (keeping any scratch space
-// of its own per call). From some thousands of entries on, the second half
-// is written at the same time on a thread of its own, into memory, and
-// follows the first. The entries must stay where they are until it returns.
-using EntryRun = std::span<const DirectoryEntry *const>;
-void writeEntries(Utf8Builder &out, const std::function<void(const EntryVisitor &)> &forEach,
-                  const std::function<void(Utf8Builder &, EntryRun)> &writeSome);
 
 // Splits number-line text into its lines; an empty text has none.
 QStringList splitNumberLines(const QString &numbers);

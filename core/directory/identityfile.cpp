@@ -418,10 +418,7 @@ void writeIdentities(Utf8Builder &out, const FileStamp &directory,
         QByteArray::number(directory.size) + ' ' + QByteArray::number(directory.modifiedNs) + ' ' +
         QByteArray::number(directory.changedNs) + ' ' + QByteArray::number(count)));
     out.endLine();
-    writeEntries(out, forEach, [](Utf8Builder &to, EntryRun entries) {
-        for (const DirectoryEntry *entry : entries)
-            writeLine(to, *entry);
-    });
+    forEach([&out](const DirectoryEntry &entry) { writeLine(out, entry); });
 }
 
 PlacedIdentities readPlacedIdentities(const Folder &folder)

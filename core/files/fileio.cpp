@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <optional>
 
 #include <dirent.h>
@@ -348,26 +349,6 @@ Result<FileStamp> readRegularFileInPieces(const Folder &folder, const QString &n
     }
 }
 
-namespace {
-
-// Reads what is left of the file after the first got bytes of expected are
-// in bytes; the whole content, or a failure.
-Result<QByteArrayView> readToEnd(int fd, char *bytes, std::size_t expected, QByteArray &grown)
-{
-    const qint64 got = readUpTo(fd, bytes, static_cast<qint64>(expected) + 1);
-    if (got < 0)
-        return Result<QByteArrayView>::failure(reasonOf(errno));
-    if (got <= static_cast<qint64>(expected))
-        return QByteArrayView(bytes, got);
-    // Read to the end whatever the size said: the file grew meanwhile.
-    grown = QByteArray(bytes, got);
-    if (!readRest(fd, grown))
-        return Result<QByteArrayView>::failure(reasonOf(errno));
-    return QByteArrayView(grown);
-}
-
-} // namespace
-
 Result<KeptText> readTextKeptUntilExit(const Folder &folder, const QString &name)
 {
     KeptText kept;
@@ -378,21 +359,42 @@ Result<KeptText> readTextKeptUntilExit(const Folder &folder, const QString &name
                                                  : Result<KeptText>(kept);
     kept.stamp = stampFrom(file.st);
     const QString noMemory = FileIoText::tr("there is not enough memory");
-    const auto expected = static_cast<std::size_t>(std::max<qint64>(file.st.st_size, 0));
-    std::unique_ptr<char, decltype(&std::free)> bytes(
-        static_cast<char *>(allocateBlock(expected + 1)), &std::free);
-    if (!bytes)
+    // Room for a code unit per byte: no decoding gives more. The bytes are
+    // read and decoded a piece at a time, so only the text is ever held whole.
+    using Block = std::unique_ptr<QChar, decltype(&releaseBlock)>;
+    const auto allocate = [](qint64 units) {
+        return Block(static_cast<QChar *>(allocateBlock(std::size_t(units) * sizeof(QChar))),
+                     &releaseBlock);
+    };
+    qint64 room = std::max<qint64>(file.st.st_size, 1);
+    Block text = allocate(room);
+    constexpr qint64 kPiece = qint64(1) << 20;
+    const std::unique_ptr<char[]> piece(new (std::nothrow) char[kPiece]);
+    if (!text || !piece)
         return Result<KeptText>::failure(noMemory);
-    QByteArray grown;
-    const Result<QByteArrayView> content = readToEnd(file.fd->get(), bytes.get(), expected, grown);
-    if (!content)
-        return Result<KeptText>::failure(content.error());
-    auto *text = static_cast<QChar *>(allocateBlock(
-        static_cast<std::size_t>(std::max<qsizetype>(content->size(), 1)) * sizeof(QChar)));
-    if (!text)
-        return Result<KeptText>::failure(noMemory);
-    keepUntilExit(text);
-    kept.text = QStringView(text, decodeTextInto(text, *content, &kept.form));
+    PieceDecoder decoder(text.get());
+    for (qint64 read = 0;;) {
+        const qint64 got = readUpTo(file.fd->get(), piece.get(), kPiece);
+        if (got < 0)
+            return Result<KeptText>::failure(reasonOf(errno));
+        read += got;
+        if (read > room) {
+            // The file grew while it was read: read to its end all the same.
+            Block larger = allocate(std::max(read, 2 * room));
+            if (!larger)
+                return Result<KeptText>::failure(noMemory);
+            std::copy_n(text.get(), decoder.written(), larger.get());
+            text = std::move(larger);
+            room = std::max(read, 2 * room);
+            decoder.moveTo(text.get());
+        }
+        decoder.add(QByteArrayView(piece.get(), got));
+        if (got < kPiece)
+            break;
+    }
+    const qsizetype size = decoder.finish(&kept.form);
+    keepUntilExit(text.get());
+    kept.text = QStringView(text.release(), size);
     return kept;
 }
 

@@ -111,9 +111,10 @@ Result<FileStamp> readRegularFileInPieces(const Folder &folder, const QString &n
 
 // Reads and decodes a whole text file (as decodeText) into memory that stays
 // until the program ends, so that strings made from it with
-// QString::fromRawData stay valid. Large files go to memory that fills
-// quickly (huge pages where the system offers them). Reads as
-// readRegularFile does.
+// QString::fromRawData stay valid. The bytes are decoded as they are read, a
+// piece at a time, so they are never held whole beside the text. Large files
+// go to memory that fills quickly (huge pages where the system offers them).
+// Reads as readRegularFile does.
 struct KeptText
 {
     bool missing = false;

@@ -5,12 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <mutex>
-#include <vector>
+#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -70,30 +66,6 @@ qsizetype decodeUtf8Into(QChar *out, QByteArrayView bytes, bool dropBom)
     return utf8.hasError() ? -1 : end - out;
 }
 
-// Decodes UTF-16 bytes after their byte-order mark into out; returns the
-// number of code units written and clears exact when a character had to be
-// replaced.
-qsizetype decodeUtf16Into(QChar *out, QByteArrayView bytes, QStringDecoder::Encoding order,
-                          bool &exact)
-{
-    // A second mark is a character of the text, not a mark.
-    QStringDecoder utf16(order,
-                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QChar *const end = utf16.appendToBuffer(out, bytes);
-    exact = !utf16.hasError() && bytes.size() % 2 == 0;
-    // A surrogate without its pair has no UTF-8 form: it is replaced here,
-    // so that the text reads the same once written.
-    for (QChar *c = out; c < end; ++c) {
-        if (c->isHighSurrogate() && c + 1 < end && (c + 1)->isLowSurrogate()) {
-            ++c;
-        } else if (c->isSurrogate()) {
-            *c = QChar::ReplacementCharacter;
-            exact = false;
-        }
-    }
-    return end - out;
-}
-
 // The index just past the first CR or LF at or after start, or size.
 qsizetype pastLineBreak(const char *data, qsizetype start, qsizetype size)
 {
@@ -135,36 +107,6 @@ qsizetype indexOfEither(QStringView text, char16_t a, char16_t b, qsizetype from
     return indexOfAny(text, a, b, b, from);
 }
 
-qsizetype countUnit(QStringView text, char16_t c)
-{
-    const char16_t *const data = text.utf16();
-    const qsizetype size = text.size();
-    qsizetype count = 0;
-    qsizetype i = 0;
-#ifdef __SSE2__
-    // Eight code units at a time, counted in 16-bit lanes (each match
-    // subtracts -1) and summed before a lane could pass 0x7FFF, as the sum
-    // takes them as signed.
-    const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-    while (i + 8 <= size) {
-        __m128i lanes = _mm_setzero_si128();
-        const qsizetype stop = std::min(size & ~qsizetype(7), i + 8 * 0x7FFF);
-        for (; i < stop; i += 8) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
-            lanes = _mm_sub_epi16(lanes, _mm_cmpeq_epi16(chunk, wanted));
-        }
-        // Pairs of lanes to 32 bits, then the four sums.
-        const __m128i pairs = _mm_madd_epi16(lanes, _mm_set1_epi16(1));
-        alignas(16) std::uint32_t sums[4];
-        _mm_store_si128(reinterpret_cast<__m128i *>(sums), pairs);
-        count += qsizetype(sums[0]) + sums[1] + sums[2] + sums[3];
-    }
-#endif
-    for (; i < size; ++i)
-        count += data[i] == c;
-    return count;
-}
-
 qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from)
 {
     return indexOfEither(text, c, c, from);
@@ -181,34 +123,118 @@ bool isBlank(QStringView text)
 
 qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, TextForm *form)
 {
-    TextForm read;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        const auto order = bytes[0] == '\xFF' ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE;
-        const qsizetype decoded = decodeUtf16Into(out, bytes.sliced(2), order, read.exact);
-        if (form)
-            *form = read;
-        return decoded;
+    PieceDecoder decoder(out);
+    decoder.add(bytes);
+    return decoder.finish(form);
+}
+
+void PieceDecoder::add(QByteArrayView piece)
+{
+    if (form_ == Form::Unknown) {
+        // The first two bytes tell a UTF-16 byte-order mark.
+        carry_.append(piece);
+        if (carry_.size() < 2)
+            return;
+        form_ = carry_.startsWith("\xFF\xFE")   ? Form::Utf16LE
+                : carry_.startsWith("\xFE\xFF") ? Form::Utf16BE
+                                                : Form::Lines;
+        if (form_ != Form::Lines)
+            carry_.remove(0, 2);
+        const QByteArray start = std::exchange(carry_, {});
+        add(start);
+        return;
     }
-    // Most files are valid UTF-8 throughout: one pass decodes them.
-    const qsizetype whole = decodeUtf8Into(out, bytes, true);
-    read.plainUtf8 = whole >= 0 && !bytes.startsWith("\xEF\xBB\xBF");
+    if (form_ != Form::Lines) {
+        // The last whole code unit waits with an odd byte after it, so that
+        // the end is decoded as a whole text's end is.
+        utf16Bytes_ += piece.size();
+        carry_.append(piece);
+        const qsizetype keep = std::min<qsizetype>(carry_.size(), 2 + carry_.size() % 2);
+        decodeUtf16(QByteArrayView(carry_).chopped(keep));
+        carry_.remove(0, carry_.size() - keep);
+        return;
+    }
+    qsizetype end = piece.size();
+    while (end > 0 && piece[end - 1] != '\n' && piece[end - 1] != '\r')
+        --end;
+    if (end == 0) {
+        carry_.append(piece);
+        return;
+    }
+    if (carry_.isEmpty()) {
+        decodeLines(piece.first(end));
+    } else {
+        carry_.append(piece.first(end));
+        decodeLines(carry_);
+        carry_.clear();
+    }
+    carry_.append(piece.sliced(end));
+}
+
+qsizetype PieceDecoder::finish(TextForm *form)
+{
+    TextForm read;
+    if (form_ == Form::Lines || form_ == Form::Unknown) {
+        if (!carry_.isEmpty())
+            decodeLines(carry_);
+        read.plainUtf8 = wholeUtf8_;
+    } else {
+        QStringDecoder utf16(
+            form_ == Form::Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        QChar *const end = utf16.appendToBuffer(out_ + written_, carry_);
+        written_ = end - out_;
+        read.exact = !utf16Error_ && !utf16.hasError() && utf16Bytes_ % 2 == 0;
+        // A surrogate without its pair has no UTF-8 form: it is replaced
+        // here, so that the text reads the same once written.
+        for (QChar *c = out_; c < end; ++c) {
+            if (c->isHighSurrogate() && c + 1 < end && (c + 1)->isLowSurrogate()) {
+                ++c;
+            } else if (c->isSurrogate()) {
+                *c = QChar::ReplacementCharacter;
+                read.exact = false;
+            }
+        }
+    }
+    carry_.clear();
     if (form)
         *form = read;
-    if (whole >= 0)
-        return whole;
-    // Otherwise each line (with its line break) on its own. A line break is
-    // ASCII and never part of a longer UTF-8 sequence, so lines split cleanly.
-    QChar *p = out;
-    const char *const data = bytes.data();
-    const qsizetype size = bytes.size();
-    for (qsizetype start = 0; start < size;) {
-        const qsizetype end = pastLineBreak(data, start, size);
-        const QByteArrayView line = bytes.sliced(start, end - start);
-        const qsizetype decoded = decodeUtf8Into(p, line, start == 0);
-        p += decoded >= 0 ? decoded : decodeCp1252Into(p, line);
-        start = end;
+    return written_;
+}
+
+void PieceDecoder::decodeLines(QByteArrayView lines)
+{
+    // A leading byte-order mark is dropped, and the text is not plain UTF-8.
+    if (atStart_ && lines.startsWith("\xEF\xBB\xBF"))
+        wholeUtf8_ = false;
+    QChar *p = out_ + written_;
+    // Most files are valid UTF-8 throughout: one pass decodes them.
+    if (const qsizetype whole = decodeUtf8Into(p, lines, atStart_); whole >= 0) {
+        p += whole;
+    } else {
+        wholeUtf8_ = false;
+        // Otherwise each line (with its line break) on its own. A line break
+        // is ASCII and never part of a longer UTF-8 sequence, so lines split
+        // cleanly.
+        for (qsizetype start = 0; start < lines.size();) {
+            const qsizetype end = pastLineBreak(lines.data(), start, lines.size());
+            const QByteArrayView line = lines.sliced(start, end - start);
+            const qsizetype decoded = decodeUtf8Into(p, line, atStart_ && start == 0);
+            p += decoded >= 0 ? decoded : decodeCp1252Into(p, line);
+            start = end;
+        }
     }
-    return p - out;
+    atStart_ = false;
+    written_ = p - out_;
+}
+
+void PieceDecoder::decodeUtf16(QByteArrayView units)
+{
+    // A second mark is a character of the text, not a mark.
+    QStringDecoder utf16(form_ == Form::Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    written_ = utf16.appendToBuffer(out_ + written_, units) - out_;
+    utf16Error_ = utf16Error_ || utf16.hasError();
 }
 
 QString decodeWindows1252(QByteArrayView bytes)
@@ -257,48 +283,6 @@ bool Utf8Builder::finish()
     return !failed_;
 }
 
-namespace {
-
-// Writes the UTF-8 form of the code units from p to end to o, which has room
-// for three bytes a unit, and returns the end of what it wrote.
-unsigned char *encodeUtf8(unsigned char *o, const char16_t *p, const char16_t *const end)
-{
-#ifdef __SSE2__
-    const __m128i bias = _mm_set1_epi16(-0x8000);
-    const __m128i limit = _mm_set1_epi16(-0x8000 + 0x7F);
-#endif
-    while (p < end) {
-#ifdef __SSE2__
-        // Eight code units at a time while they are ASCII; of eight that are
-        // not all ASCII, the ones before the first other unit go at once.
-        while (end - p >= 8) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            const int other = _mm_movemask_epi8(_mm_cmpgt_epi16(_mm_add_epi16(units, bias), limit));
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(units, units));
-            if (other == 0) {
-                o += 8;
-                p += 8;
-                continue;
-            }
-            const int ascii = std::countr_zero(static_cast<unsigned>(other)) / 2;
-            o += ascii;
-            p += ascii;
-            break;
-        }
-        if (p == end)
-            break;
-#endif
-        const char32_t c = *p++;
-        if (c < 0x80)
-            *o++ = static_cast<unsigned char>(c);
-        else
-            o = appendUtf8(o, c, p, end);
-    }
-    return o;
-}
-
-} // namespace
-
 void Utf8Builder::append(QStringView text)
 {
     // Text that begins with U+FEFF would lose it to the reader, which takes
@@ -309,8 +293,8 @@ void Utf8Builder::append(QStringView text)
         atStart_ = text.isEmpty();
     }
     reserveFor(text.size());
-    auto *const start = reinterpret_cast<unsigned char *>(bytes_.data() + used_);
-    used_ += encodeUtf8(start, text.utf16(), text.utf16() + text.size()) - start;
+    char *const start = bytes_.data() + used_;
+    used_ += utf8_.appendToBuffer(start, text) - start;
     flushIfFull();
 }
 

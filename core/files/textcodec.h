@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 
 #include <cstring>
@@ -33,6 +34,37 @@ struct TextForm
 // tells how the text stood in the bytes.
 qsizetype decodeTextInto(QChar *out, QByteArrayView bytes, TextForm *form = nullptr);
 
+// Decodes as decodeText does bytes handed on in pieces, so that the bytes of
+// a large file need never be in memory all at once: each piece is decoded up
+// to its last line break, and only the line it ends inside is kept until the
+// line is whole. The text goes to a buffer the caller keeps with room for one
+// code unit per byte handed on so far.
+class PieceDecoder
+{
+public:
+    explicit PieceDecoder(QChar *out) : out_(out) {}
+    void add(QByteArrayView piece);
+    // Decodes what is left; returns the number of code units written in all.
+    qsizetype finish(TextForm *form = nullptr);
+    // The code units written so far.
+    qsizetype written() const { return written_; }
+    // The text written so far has been moved to out, which goes on from there.
+    void moveTo(QChar *out) { out_ = out; }
+
+private:
+    enum class Form { Unknown, Lines, Utf16LE, Utf16BE };
+    void decodeLines(QByteArrayView lines);
+    void decodeUtf16(QByteArrayView units);
+    QChar *out_;
+    qsizetype written_ = 0;
+    QByteArray carry_; // bytes handed on and not yet decoded
+    Form form_ = Form::Unknown;
+    bool atStart_ = true; // nothing decoded yet
+    bool wholeUtf8_ = true;
+    bool utf16Error_ = false;
+    qsizetype utf16Bytes_ = 0;
+};
+
 // Decodes Windows-1252 bytes (every byte is a character).
 QString decodeWindows1252(QByteArrayView bytes);
 
@@ -44,9 +76,6 @@ bool isBlank(QStringView text);
 // not part of the line. A break after the last line adds no empty line, and an
 // empty text has no lines at all.
 QStringList splitLines(const QString &text);
-
-// How many code units of the text are c.
-qsizetype countUnit(QStringView text, char16_t c);
 
 // Position of the first code unit c at or after from, or -1.
 qsizetype indexOfUnit(QStringView text, char16_t c, qsizetype from = 0);
@@ -137,6 +166,9 @@ private:
             finish();
     }
     void appendBytesSlow(QByteArrayView bytes);
+    // Each piece of text on its own: a surrogate without its pair at the
+    // end of one becomes U+FFFD, as it has no UTF-8 form.
+    QStringEncoder utf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     QByteArray bytes_;
     qsizetype used_ = 0;
     ByteSink sink_;
