@@ -22,8 +22,8 @@ TEST(CoreImport, NamesEntriesMakesNamesStorableAndSkipsWhatIsAlreadyThere)
         {9, "Cy<b>x", "", true, true, {}},
         {10, "", "phone: 3", false, true, {}},
     };
-    const core::ImportResult result =
-        core::importContacts(read, {{"Ann", "phone: 1", false}, {"Bob", "phone: 2", true}});
+    const core::ImportResult result = core::importContacts(
+        read, QList<DirectoryEntry>{{"Ann", "phone: 1", false}, {"Bob", "phone: 2", true}});
     EXPECT_EQ(result.entries, QList<DirectoryEntry>({{"A B C D", "x y", false},
                                                      {"(b)old", "", false},
                                                      {"1", "phone: 1\tfax: 2", false},

@@ -9,9 +9,11 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
+#include <vector>
 
 namespace core {
 
@@ -95,45 +97,60 @@ std::optional<QString> makeNameStorable(QString &name, bool bold)
     return before;
 }
 
-QString entryKey(const DirectoryEntry &entry)
-{
-    return entry.name + QChar(0) + entry.numbers + (entry.bold ? u'1' : u'0');
-}
-
 bool sameCard(const std::shared_ptr<const EntryCard> &a, const std::shared_ptr<const EntryCard> &b)
 {
     return a == b || (a && b && *a == *b);
 }
 
-// Finds the entries of the directory by their identifiers and their cards'
-// UIDs; built at the first card with a UID.
-class IdentityLookup
+// A contact made an entry, with the UID it goes by (none when it has none
+// or the file gave it to a contact before).
+struct Made
 {
-public:
-    explicit IdentityLookup(const QList<DirectoryEntry> &entries) : entries_(entries) {}
-
-    // The index of the entry the UID names, or -1.
-    qsizetype find(const QUuid &id, const QString &uid)
-    {
-        if (!built_) {
-            built_ = true;
-            for (qsizetype i = 0; i < entries_.size(); ++i) {
-                const DirectoryEntry &entry = entries_[i];
-                if (!entry.id.isNull())
-                    byId_.insert(entry.id, i);
-                if (entry.card && !entry.card->uid.isEmpty())
-                    byUid_.insert(entry.card->uid, i);
-            }
-        }
-        return id.isNull() ? byUid_.value(uid, -1) : byId_.value(id, -1);
-    }
-
-private:
-    const QList<DirectoryEntry> &entries_;
-    bool built_ = false;
-    QHash<QUuid, qsizetype> byId_;
-    QHash<QString, qsizetype> byUid_;
+    DirectoryEntry entry;
+    QString uid;
+    QUuid id;
+    qsizetype named = -1; // the row of the entry the UID names
+    qsizetype equal = -1; // the first row of an entry equal to it
 };
+
+// Finds the entries each contact's UID names and the first entry equal to
+// it in one pass over the known entries, holding nothing per known entry:
+// the contacts are looked up by identifier, by UID and by a hash of their
+// content. Where more entries carry the same identifier or UID, the last
+// one is taken.
+void findKnown(std::vector<Made> &made, const KnownEntries &known)
+{
+    if (made.empty())
+        return;
+    QMultiHash<QUuid, std::size_t> byId;
+    QMultiHash<QString, std::size_t> byUid;
+    QMultiHash<quint64, std::size_t> byContent;
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        if (!made[i].id.isNull())
+            byId.insert(made[i].id, i);
+        else if (!made[i].uid.isEmpty())
+            byUid.insert(made[i].uid, i);
+        byContent.insert(contentChecksum(made[i].entry), i);
+    }
+    known.forEach(0, [&](qsizetype row, const DirectoryEntry &entry) {
+        if (!byId.isEmpty() && !entry.id.isNull()) {
+            for (auto it = byId.constFind(entry.id); it != byId.cend() && it.key() == entry.id;
+                 ++it)
+                made[*it].named = row;
+        }
+        if (!byUid.isEmpty() && entry.card && !entry.card->uid.isEmpty()) {
+            const QString &uid = entry.card->uid;
+            for (auto it = byUid.constFind(uid); it != byUid.cend() && it.key() == uid; ++it)
+                made[*it].named = row;
+        }
+        const quint64 content = contentChecksum(entry);
+        for (auto it = byContent.constFind(content); it != byContent.cend() && it.key() == content;
+             ++it) {
+            if (made[*it].equal < 0 && made[*it].entry == entry)
+                made[*it].equal = row;
+        }
+    });
+}
 
 // The entry takes a card's UID: as its identifier when it is one, and the
 // text as the card wrote it unless that is what export writes anyway.
@@ -151,7 +168,45 @@ void takeUid(DirectoryEntry &entry, const QString &uid, const QUuid &id)
 
 } // namespace
 
-ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &existing)
+const DirectoryEntry &KnownEntries::at(qsizetype row) const
+{
+    const auto size = qsizetype(directory_.size());
+    if (row >= size)
+        return added_[row - size];
+    const auto replaced = replaced_.find(row);
+    return replaced != replaced_.end() ? replaced->second : directory_[std::size_t(row)];
+}
+
+void KnownEntries::forEach(
+    qsizetype from, const std::function<void(qsizetype, const DirectoryEntry &)> &visit) const
+{
+    const auto size = qsizetype(directory_.size());
+    auto replaced = replaced_.lower_bound(from);
+    for (qsizetype row = from; row < size; ++row) {
+        if (replaced != replaced_.end() && replaced->first == row)
+            visit(row, (replaced++)->second);
+        else
+            visit(row, directory_[std::size_t(row)]);
+    }
+    for (qsizetype i = std::max<qsizetype>(from - size, 0); i < added_.size(); ++i)
+        visit(size + i, added_[i]);
+}
+
+void KnownEntries::replace(qsizetype row, DirectoryEntry entry)
+{
+    const auto size = qsizetype(directory_.size());
+    if (row >= size)
+        added_[row - size] = std::move(entry);
+    else
+        replaced_.insert_or_assign(row, std::move(entry));
+}
+
+qsizetype KnownEntries::firstChanged() const
+{
+    return replaced_.empty() ? qsizetype(directory_.size()) : replaced_.begin()->first;
+}
+
+ImportResult importContacts(ContactsRead read, const KnownEntries &existing)
 {
     ImportResult result;
     if (!read.ok) {
@@ -159,17 +214,13 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
         return result;
     }
     result.ok = true;
-    QHash<QString, qsizetype> before;
-    before.reserve(existing.size());
-    for (qsizetype i = existing.size() - 1; i >= 0; --i)
-        before.insert(entryKey(existing[i]), i);
-    IdentityLookup identities(existing);
     QSet<QString> uids;
 
     QList<ReadNote> notes = std::move(read.notes);
     for (const ReadNote &note : notes)
         result.skipped += note.skipped;
-    result.entries.reserve(read.contacts.size());
+    std::vector<Made> made;
+    made.reserve(std::size_t(read.contacts.size()));
     for (Contact &contact : read.contacts) {
         DirectoryEntry entry{std::move(contact.name),
                              std::move(contact.numbers),
@@ -195,29 +246,39 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
                 {contact.position,
                  ContactsText::tr("name %1 stored as %2").arg(quoted(*before), quoted(entry.name)),
                  false});
-        const bool uid = !contact.uid.isEmpty() && !uids.contains(contact.uid);
-        if (uid) {
+        Made contactMade{std::move(entry), {}, {}};
+        if (!contact.uid.isEmpty() && !uids.contains(contact.uid)) {
             uids.insert(contact.uid);
-            const QUuid id = identifierOfText(contact.uid);
-            takeUid(entry, contact.uid, id);
-            if (const qsizetype row = identities.find(id, contact.uid); row >= 0) {
-                entry.id = existing[row].id;
-                if (entry == existing[row] && sameCard(entry.card, existing[row].card)) {
-                    ++result.alreadyThere;
-                } else {
-                    result.updates.append({row, std::move(entry)});
-                    ++result.updated;
-                }
-                continue;
-            }
+            contactMade.uid = contact.uid;
+            contactMade.id = identifierOfText(contact.uid);
+            takeUid(contactMade.entry, contactMade.uid, contactMade.id);
         }
-        if (const auto same = before.constFind(entryKey(entry)); same != before.cend()) {
-            if (uid && !existing[*same].card) {
-                DirectoryEntry taken = existing[*same];
+        made.push_back(std::move(contactMade));
+    }
+    findKnown(made, existing);
+
+    result.entries.reserve(qsizetype(made.size()));
+    for (Made &contact : made) {
+        DirectoryEntry &entry = contact.entry;
+        if (!contact.uid.isEmpty() && contact.named >= 0) {
+            const DirectoryEntry &named = existing.at(contact.named);
+            entry.id = named.id;
+            if (entry == named && sameCard(entry.card, named.card)) {
+                ++result.alreadyThere;
+            } else {
+                result.updates.append({contact.named, std::move(entry)});
+                ++result.updated;
+            }
+            continue;
+        }
+        if (contact.equal >= 0) {
+            const DirectoryEntry &same = existing.at(contact.equal);
+            if (!contact.uid.isEmpty() && !same.card) {
+                DirectoryEntry taken = same;
                 if (!entry.id.isNull())
                     taken.id = entry.id;
                 taken.card = entry.card;
-                result.updates.append({*same, std::move(taken)});
+                result.updates.append({contact.equal, std::move(taken)});
             }
             ++result.alreadyThere;
             continue;
@@ -233,7 +294,7 @@ ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &exis
     return result;
 }
 
-ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry> &existing)
+ImportResult importContactsFile(const QString &path, const KnownEntries &existing)
 {
     const Result<Folder> folder = Folder::openHolding(path);
     // No folder there (or a file in its place) is no file either.

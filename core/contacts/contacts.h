@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <optional>
+#include <span>
 
 namespace core {
 
@@ -39,6 +41,33 @@ struct ExportResult
 ExportResult exportContacts(const QString &path, ContactFormat format,
                             const std::function<void(const EntryVisitor &)> &forEach);
 
+// The entries an import is read against, by row: a directory's entries with
+// what files imported before changed and added laid over them, so that the
+// directory is never copied.
+class KnownEntries
+{
+public:
+    KnownEntries(std::span<const DirectoryEntry> directory = {}) : directory_(directory) {}
+    KnownEntries(const QList<DirectoryEntry> &directory)
+        : directory_(directory.constData(), std::size_t(directory.size()))
+    {
+    }
+    qsizetype size() const { return qsizetype(directory_.size()) + added_.size(); }
+    const DirectoryEntry &at(qsizetype row) const;
+    // Hands each entry from row `from` on to visit, in order, with its row.
+    void forEach(qsizetype from,
+                 const std::function<void(qsizetype, const DirectoryEntry &)> &visit) const;
+    void replace(qsizetype row, DirectoryEntry entry);
+    void append(QList<DirectoryEntry> entries) { added_.append(std::move(entries)); }
+    // The first row replaced or added; size() when there is none.
+    qsizetype firstChanged() const;
+
+private:
+    std::span<const DirectoryEntry> directory_;
+    std::map<qsizetype, DirectoryEntry> replaced_; // rows of the directory
+    QList<DirectoryEntry> added_;
+};
+
 struct ImportResult
 {
     bool ok = false;
@@ -67,12 +96,12 @@ struct ImportResult
 // added again, and that entry takes the card's UID when it came from no card;
 // equal contacts within the file all are added. A UID met a second time in
 // the file counts as none. The reasons come in file order.
-ImportResult importContacts(ContactsRead read, const QList<DirectoryEntry> &existing);
+ImportResult importContacts(ContactsRead read, const KnownEntries &existing);
 
 // Reads a contact file and imports it: by its name (see formatForFileName),
 // or for any other name, as vCard when it holds "BEGIN:VCARD" and otherwise as
 // CSV. A file that cannot be read is refused with the reason.
-ImportResult importContactsFile(const QString &path, const QList<DirectoryEntry> &existing);
+ImportResult importContactsFile(const QString &path, const KnownEntries &existing);
 
 // "FILE: N added, U updated, M already there, K skipped"
 QString importSummary(const QString &fileName, const ImportResult &result);

@@ -178,9 +178,10 @@ Result<> DirectoryService::readSaved(DirectoryModel &model) const
 
 QList<ImportFileReport> DirectoryService::import(DirectoryModel &model, const QStringList &files)
 {
-    QList<DirectoryEntry> known(model.entries().begin(), model.entries().end());
-    const qsizetype before = known.size();
-    qsizetype first = before; // the first entry the import changes
+    // Read against the model's entries as they are, and what the files
+    // before changed and added.
+    const Entries &directory = model.entries();
+    KnownEntries known(std::span(directory.data(), directory.size()));
     QList<ImportFileReport> reports;
     for (const QString &file : files) {
         ImportFileReport report;
@@ -189,22 +190,23 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model, const QS
         report.read = report.counts.ok;
         report.error = report.counts.error;
         report.changed = !report.counts.updates.isEmpty() || !report.counts.entries.isEmpty();
-        for (auto &[row, entry] : report.counts.updates) {
-            known[row] = std::move(entry);
-            first = std::min(first, row);
-        }
+        for (auto &[row, entry] : report.counts.updates)
+            known.replace(row, std::move(entry));
         // Identifiers now, so that the files after this one find these entries.
-        const qsizetype added = known.size();
-        known.append(report.counts.entries);
         giveIdentifiers(
-            std::span<DirectoryEntry>(known.data() + added, std::size_t(known.size() - added)));
-        report.counts.entries.clear();
+            std::span(report.counts.entries.data(), std::size_t(report.counts.entries.size())));
+        known.append(std::exchange(report.counts.entries, {}));
         report.counts.updates.clear();
         reports.append(std::move(report));
     }
     // One change, so one undo takes the whole import back.
+    const qsizetype first = known.firstChanged();
     if (known.size() > first) {
-        model.splice(int(first), int(before - first), Entries(known.begin() + first, known.end()));
+        Entries changed;
+        changed.reserve(std::size_t(known.size() - first));
+        known.forEach(first,
+                      [&](qsizetype, const DirectoryEntry &entry) { changed.push_back(entry); });
+        model.splice(int(first), int(qsizetype(directory.size()) - first), std::move(changed));
         identitiesAsWritten_ = false;
     }
     return reports;
