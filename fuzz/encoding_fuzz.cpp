@@ -3,7 +3,7 @@
 // the file); any other line decodes as Windows-1252, one character per byte.
 // Lines (ended by CR or LF) keep their count and their breaks whatever their
 // encodings. A text behind a UTF-16 byte-order mark said to be read exactly
-// encodes back to its bytes.
+// encodes back to its bytes. Bytes handed on in pieces read as the whole does.
 
 #include "check.h"
 #include "core/files/textcodec.h"
@@ -14,9 +14,33 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace {
+
+// Handed on in pieces, cut anywhere, the bytes read as the whole does.
+void checkPieces(const QByteArray &bytes)
+{
+    QString whole(bytes.size(), Qt::Uninitialized);
+    core::TextForm wholeForm;
+    whole.truncate(core::decodeTextInto(whole.data(), bytes, &wholeForm));
+    const qsizetype cut =
+        bytes.isEmpty() ? 0 : static_cast<unsigned char>(bytes.back()) % (bytes.size() + 1);
+    QString pieces(bytes.size(), Qt::Uninitialized);
+    core::PieceDecoder decoder(pieces.data());
+    decoder.add(QByteArrayView(bytes).first(cut));
+    decoder.add(QByteArrayView(bytes).sliced(cut));
+    core::TextForm form;
+    pieces.truncate(decoder.finish(&form));
+    fuzzcheck::expect(pieces == whole && form.plainUtf8 == wholeForm.plainUtf8 &&
+                          form.exact == wholeForm.exact,
+                      "bytes read in pieces read as the whole does");
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    checkPieces(bytes);
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QString text(bytes.size(), Qt::Uninitialized);
         core::TextForm form;

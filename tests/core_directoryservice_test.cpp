@@ -171,4 +171,17 @@ TEST(CoreDirectoryService, ImportedAgainACardUpdatesItsEntry)
     history.undo();
     EXPECT_EQ(directory.entry(1).numbers, "e-mail: a@x.org");
     EXPECT_EQ(directory.entry(0).card, nullptr);
+    // In one import, a file finds what the files before it added and changed.
+    const QString bob = app.filePath("b.vcf"), bobChanged = app.filePath("c.vcf");
+    writeBytes(bob, "BEGIN:VCARD\r\nUID:x-2\r\nFN:Bob\r\nEND:VCARD\r\n");
+    writeBytes(bobChanged, "BEGIN:VCARD\r\nUID:x-2\r\nFN:Bob\r\nTEL:1\r\nEND:VCARD\r\n");
+    QStringList summaries;
+    for (const core::ImportFileReport &report :
+         service.import(directory, {bob, bobChanged, bobChanged}))
+        summaries.append(core::importSummary("f", report.counts));
+    EXPECT_EQ(summaries, QStringList({"f: 1 added, 0 updated, 0 already there, 0 skipped",
+                                      "f: 0 added, 1 updated, 0 already there, 0 skipped",
+                                      "f: 0 added, 0 updated, 1 already there, 0 skipped"}));
+    ASSERT_EQ(directory.count(), 3);
+    EXPECT_EQ(directory.entry(2).numbers, "phone: 1");
 }

@@ -93,7 +93,7 @@ TEST(CoreFileIo, ReadsOnlyRegularFiles)
     }
 }
 
-// Read a piece at a time: a character, a Windows-1252 line and a line longer
+// Read a piece at a time: a character, a Windows-1252 line and lines longer
 // than a piece across the pieces' ends read as the whole does.
 TEST(CoreFileIo, ReadsTextKeptInPieces)
 {

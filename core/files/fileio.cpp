@@ -368,7 +368,8 @@ Result<KeptText> readTextKeptUntilExit(const Folder &folder, const QString &name
     };
     qint64 room = std::max<qint64>(file.st.st_size, 1);
     Block text = allocate(room);
-    constexpr qint64 kPiece = qint64(1) << 20;
+    // Small pieces: what the read holds beside the text stays small.
+    constexpr qint64 kPiece = qint64(64) << 10;
     const std::unique_ptr<char[]> piece(new (std::nothrow) char[kPiece]);
     if (!text || !piece)
         return Result<KeptText>::failure(noMemory);
