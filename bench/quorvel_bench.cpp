@@ -523,7 +523,8 @@ void findRows(const QByteArray &large, std::vector<Row> &rows)
 
 // The directory file's reader finds each line's first "|" and its end with a
 // hand-written search of eight code units at a time; the library's way is a
-// plain search for the first of the three.
+// plain search for the first of the three. The hand-written one stays only
+// while it is at least 1.3 times as quick (a ratio of at most 0.77).
 void lineSearchRow(const QByteArray &large, std::vector<Row> &rows)
 {
     const QString text = core::decodeText(large);
@@ -559,7 +560,7 @@ void lineSearchRow(const QByteArray &large, std::vector<Row> &rows)
                     measured,
                     reference,
                     "ms",
-                    1 / 1.3,
+                    0.77,
                     {}});
 }
 
