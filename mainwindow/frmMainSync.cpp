@@ -306,7 +306,7 @@ void frmMain::stopSync()
         syncJob_.reset();
     } else {
         applySyncResult(); // at close no dialog is open any more
-        saves_->wait();    // and its save tells how it went
+        waitForSaved();    // and its save tells how it went
         syncJob_.reset();
     }
     answerSync(1, {}, tr("Quorvel closed before the sync ended.\n"));
@@ -335,7 +335,7 @@ void frmMain::showSyncStatus()
 
 void frmMain::mnuSyncSettings_Click()
 {
-    saves_->wait(); // the data folder is read and written while no save runs
+    waitForSaved(); // the data folder is read and written while no save runs
     const core::Result<std::optional<core::SyncAccount>> current = service_->syncAccount();
     frmSyncSettings settings(current ? *current : std::nullopt, this);
     if (settings.exec() != QDialog::Accepted)
