@@ -15,10 +15,11 @@ if ! command -v abook >/dev/null; then
         echo "abook could not be installed; its figure is skipped"
 fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench --target quorvel_bench search_bench contacts_bench letter_bench sync_bench | grep -v "^\[" || true
+cmake --build build-bench --target quorvel_bench search_bench contacts_bench letter_bench save_bench sync_bench | grep -v "^\[" || true
 build-bench/bench/quorvel_bench
 build-bench/bench/search_bench
 build-bench/bench/letter_bench
+build-bench/bench/save_bench
 build-bench/bench/contacts_bench
 # Against a local Radicale; SYNC_BENCH_ENTRIES / SYNC_BENCH_RUNS make it smaller.
 exec build-bench/bench/sync_bench

@@ -8,6 +8,7 @@
 #include "core/directory/entrylinesmodel.h"
 #include "core/directory/undohistory.h"
 #include "core/service/directoryservice.h"
+#include "core/service/savequeue.h"
 #include "entryeditor/frmAddEdit.h"
 #include "platform/controls/accessibility.h"
 #include "platform/controls/focusselect.h"
@@ -53,7 +54,7 @@ frmMain::frmMain(const QString &appFolder, QWidget *parent)
     platform::rememberGeometry(this, QStringLiteral("main"));
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() = default; // the save queue waits for the save that runs
 
 void frmMain::buildControls()
 {
@@ -73,7 +74,10 @@ void frmMain::buildControls()
 
     directory_ = new core::DirectoryModel(this);
     // Whatever changes the list, the next save writes it.
-    const auto markUnsaved = [this] { unsaved_ = true; };
+    const auto markUnsaved = [this] {
+        unsaved_ = true;
+        ++changes_;
+    };
     connect(directory_, &QAbstractItemModel::rowsInserted, this, markUnsaved);
     connect(directory_, &QAbstractItemModel::rowsRemoved, this, markUnsaved);
     connect(directory_, &QAbstractItemModel::dataChanged, this, markUnsaved);
@@ -243,6 +247,11 @@ bool frmMain::Form_Load()
 bool frmMain::prepareDataFolder()
 {
     service_ = std::make_unique<core::DirectoryService>(appFolder_, platform::GetName());
+    saves_ = std::make_unique<core::SaveQueue>(
+        [service = service_.get()](const core::SaveQueue::Request &request) {
+            return service->save(request);
+        });
+    connect(saves_.get(), &core::SaveQueue::saved, this, &frmMain::directorySaved);
     const core::Result<> opened = service_->open();
     if (!opened) {
         // Taken over by the copy that runs: nothing to tell.
@@ -279,7 +288,7 @@ bool frmMain::fillEntryList()
     return true;
 }
 
-frmMain::SaveEnd frmMain::saveDirectory(bool atExit)
+frmMain::SaveEnd frmMain::saveDirectory()
 {
     for (;;) {
         const core::Result<QStringList> saved = service_->save(*directory_, unsaved_);
@@ -293,16 +302,10 @@ frmMain::SaveEnd frmMain::saveDirectory(bool atExit)
                                   ? tr("the file keeps its old content")
                                   : tr("there is no saved copy of the directory");
         const int answer =
-            atExit ? platform::MsgBox(
-                         saved.error() + tr("\n\nRetry to try again, Discard to close without "
-                                            "saving (%1), Cancel to keep Quorvel open.")
-                                             .arg(keeps),
-                         platform::vbRetryDiscardCancel | platform::vbExclamation, {}, this)
-                   : platform::MsgBox(saved.error() +
-                                          tr("\n\nRetry to try again, Cancel to go on: your change "
-                                             "stays in the window and is saved with the next "
-                                             "change or when Quorvel closes."),
-                                      platform::vbRetryCancel | platform::vbExclamation, {}, this);
+            platform::MsgBox(saved.error() + tr("\n\nRetry to try again, Discard to close without "
+                                                "saving (%1), Cancel to keep Quorvel open.")
+                                                 .arg(keeps),
+                             platform::vbRetryDiscardCancel | platform::vbExclamation, {}, this);
         if (answer == platform::vbRetry)
             continue;
         return answer == platform::vbDiscard ? SaveEnd::Discarded : SaveEnd::Cancelled;
@@ -321,8 +324,44 @@ void frmMain::directoryChanged()
 {
     unsaved_ = true;
     updateUndoActions();
-    saveDirectory(false);
+    saveInBackground({directory_->snapshot(), true, false, std::nullopt});
     syncAfterSave();
+}
+
+void frmMain::saveInBackground(core::DirectoryService::SaveRequest request)
+{
+    saves_->save(std::move(request), changes_);
+}
+
+void frmMain::waitForSaved()
+{
+    if (saves_)
+        saves_->wait();
+}
+
+void frmMain::directorySaved(const core::DirectoryService::SaveDone &done, quint64 changes)
+{
+    // A sync's save is told with the sync.
+    if (done.endsSync)
+        syncSaved(done);
+    else
+        for (const QString &note : *done.saved)
+            tell(note);
+    if (done.saved) {
+        unsaved_ = unsaved_ && changes != changes_;
+    } else if (!saves_->busy() && !closing_) {
+        // Told once: a later save that follows holds this change too, and
+        // at close the last save tells its own failure.
+        const int answer = platform::MsgBox(
+            done.saved.error() + tr("\n\nRetry to try again, Cancel to go on: your change "
+                                    "stays in the window and is saved with the next "
+                                    "change or when Quorvel closes."),
+            platform::vbRetryCancel | platform::vbExclamation, {}, this);
+        if (answer == platform::vbRetry)
+            saveInBackground({directory_->snapshot(), unsaved_, false, std::nullopt});
+    }
+    if (!saves_->busy() && std::exchange(syncWhenSaved_, false))
+        startSync();
 }
 
 void frmMain::updateUndoActions()
@@ -340,8 +379,11 @@ bool frmMain::Form_Unload()
     // Written even when nothing changed, unless the file already holds
     // exactly what would be written: older lines become UTF-8 and bold
     // markers are tidied, as they always were at exit.
+    closing_ = true;
     stopSync();
-    if (saveDirectory(true) == SaveEnd::Cancelled) {
+    saves_->wait();
+    if (saveDirectory() == SaveEnd::Cancelled) {
+        closing_ = false;
         syncEvery_->start();
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/service/directoryservice.h"
 #include "platform/system/singleinstance.h"
 
 #include <QDateTime>
@@ -20,6 +21,7 @@ class QTimer;
 namespace core {
 class DirectoryModel;
 class DirectoryService;
+class SaveQueue;
 class EntryLinesModel;
 class UndoHistory;
 } // namespace core
@@ -70,6 +72,10 @@ public:
     // Closes the window for a signal (logout, kill): the directory is saved
     // as on Exit, and what the user must be told waits for the next start.
     void closeForSignal();
+
+    // Changes are saved on a thread of their own; this returns once every
+    // change made so far has been saved (or its failure told).
+    void waitForSaved();
 
     qint16 eMode = 0;
 
@@ -189,13 +195,18 @@ private:
     bool Form_Unload();
     void lvwQuorvel_MouseUp(int button, int shift, QPoint position);
 
-    // A change to the directory is committed: it is saved at once.
+    // A change to the directory is committed: it is saved at once, on the
+    // save thread, while the window goes on.
     void directoryChanged();
+    void saveInBackground(core::DirectoryService::SaveRequest request);
+    // A save on the save thread ended: what it found is told; a failure that
+    // no later save follows asks Retry / Cancel.
+    void directorySaved(const core::DirectoryService::SaveDone &done, quint64 changes);
     void updateUndoActions();
     enum class SaveEnd { Saved, Discarded, Cancelled };
-    // Saves the entry list; a failure asks Retry / Cancel (Retry / Discard /
-    // Cancel at exit) until one ends it.
-    SaveEnd saveDirectory(bool atExit);
+    // Saves the entry list at exit, on this thread; a failure asks Retry /
+    // Discard / Cancel until one ends it.
+    SaveEnd saveDirectory();
     // Tells the user what a save found (an outside change, a moved or
     // remade folder), now or, when closing for a signal, at the next start.
     void tell(const QString &message);
@@ -236,6 +247,8 @@ private:
     void startSync();
     void syncFinished();
     void applySyncResult();
+    // The save the sync's result went with ended: how it went is told.
+    void syncSaved(const core::DirectoryService::SaveDone &done);
     // After a save: a sync within a few seconds, several saves taking one.
     void syncAfterSave();
     void showSyncStatus();
@@ -250,6 +263,8 @@ private:
     QTimer *syncEvery_;
     QTimer *syncClock_;
     bool syncAgain_ = false;
+    // A sync waits for the save that runs (it reads the data folder).
+    bool syncWhenSaved_ = false;
     std::optional<QString> syncPassword_;
     bool syncPasswordAsked_ = false;
     QList<SyncDone> syncWaiting_;
@@ -259,12 +274,17 @@ private:
 
     QString appFolder_;
     std::unique_ptr<core::DirectoryService> service_;
+    // Ends (waiting for the save that runs) before the service.
+    std::unique_ptr<core::SaveQueue> saves_;
     core::DirectoryModel *directory_;
     // The selected entry's lines as the detail list shows them.
     core::EntryLinesModel *entryLines_;
     bool loaded_ = false;
     // Something changed here since the file was last read or written.
     bool unsaved_ = false;
+    // Changes of the directory so far, to tell whether a save held the last.
+    quint64 changes_ = 0;
+    bool closing_ = false;
     bool closingForSignal_ = false;
     std::unique_ptr<core::UndoHistory> history_;
     frmSearch *search_ = nullptr;

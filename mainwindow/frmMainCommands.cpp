@@ -122,6 +122,9 @@ void frmMain::exportTo(const QString &path, const QString &format)
             platform::vbExclamation, tr("Export"), this);
         return;
     }
+    // Whether the file is one of the data files is checked while no save
+    // replaces them.
+    waitForSaved();
     if (const core::Result<> exported = service_->exportTo(*directory_, path, *chosen); !exported)
         platform::MsgBox(exported.error(), platform::vbExclamation, tr("Export"), this);
     else

@@ -7,6 +7,7 @@
 #include "core/directory/directorymodel.h"
 #include "core/directory/undohistory.h"
 #include "core/service/directoryservice.h"
+#include "core/service/savequeue.h"
 #include "platform/controls/listview.h"
 #include "platform/runtime/designlayout.h"
 #include "platform/runtime/messagebox.h"
@@ -51,6 +52,7 @@ struct frmMain::SyncJob
     std::atomic<qsizetype> done{0};
     std::atomic<qsizetype> total{0};
     std::atomic<bool> stop{false};
+    bool applied = false; // its result is in the model, its save on the way
 };
 
 void frmMain::buildSyncCommands()
@@ -150,6 +152,11 @@ void frmMain::startSync()
         syncSoon_->start();
         return;
     }
+    // The data folder is read while no save runs.
+    if (saves_->busy()) {
+        syncWhenSaved_ = true;
+        return;
+    }
     syncAgain_ = false;
     const core::Result<std::optional<core::SyncAccount>> account = service_->syncAccount();
     syncSetUp_ = account && *account;
@@ -206,7 +213,7 @@ void frmMain::syncFinished()
 
 void frmMain::applySyncResult()
 {
-    if (!syncJob_ || syncThread_)
+    if (!syncJob_ || syncThread_ || syncJob_->applied)
         return;
     // A dialog open over the window may hold a row of the list: the result
     // waits until it has closed.
@@ -214,28 +221,39 @@ void frmMain::applySyncResult()
         QTimer::singleShot(kApplyRetryMs, this, &frmMain::applySyncResult);
         return;
     }
-    const std::shared_ptr<SyncJob> job = std::move(syncJob_);
-    core::Result<core::SyncCounts> counts = job->result;
-    if (counts) {
-        const int selected = lvwQuorvel->selectedRow();
-        const QUuid chosen = selected >= 0 ? directory_->entry(selected).id : QUuid();
-        // Not a step to undo: the history starts again after it.
-        if (counts->localChanged)
-            history_.reset();
-        counts = service_->finishSync(*directory_, job->run, *counts, unsaved_);
-        if (!history_) {
-            history_ = std::make_unique<core::UndoHistory>(*directory_);
-            updateUndoActions();
-        }
-        unsaved_ = !counts;
-        const auto &entries = directory_->entries();
-        for (std::size_t row = 0; !chosen.isNull() && row < entries.size(); ++row) {
-            if (entries[row].id == chosen) {
-                showEntry(int(row));
-                break;
-            }
+    if (!syncJob_->result) {
+        syncSaved({});
+        return;
+    }
+    const int selected = lvwQuorvel->selectedRow();
+    const QUuid chosen = selected >= 0 ? directory_->entry(selected).id : QUuid();
+    // Not a step to undo: the history starts again after it.
+    if (syncJob_->result->localChanged)
+        history_.reset();
+    syncJob_->applied = true;
+    saveInBackground(
+        core::DirectoryService::applySync(*directory_, syncJob_->run, *syncJob_->result, unsaved_));
+    if (!history_) {
+        history_ = std::make_unique<core::UndoHistory>(*directory_);
+        updateUndoActions();
+    }
+    const auto &entries = directory_->entries();
+    for (std::size_t row = 0; !chosen.isNull() && row < entries.size(); ++row) {
+        if (entries[row].id == chosen) {
+            showEntry(int(row));
+            break;
         }
     }
+}
+
+void frmMain::syncSaved(const core::DirectoryService::SaveDone &done)
+{
+    if (!syncJob_)
+        return;
+    const std::shared_ptr<SyncJob> job = std::move(syncJob_);
+    core::Result<core::SyncCounts> counts = job->result;
+    if (job->applied)
+        counts = core::DirectoryService::syncSaved(*counts, done);
     QStringList untold;
     for (const QString &note : counts->notes) {
         if (!syncNotesTold_.contains(note))
@@ -288,6 +306,7 @@ void frmMain::stopSync()
         syncJob_.reset();
     } else {
         applySyncResult(); // at close no dialog is open any more
+        waitForSaved();    // and its save tells how it went
         syncJob_.reset();
     }
     answerSync(1, {}, tr("Quorvel closed before the sync ended.\n"));
@@ -316,6 +335,7 @@ void frmMain::showSyncStatus()
 
 void frmMain::mnuSyncSettings_Click()
 {
+    waitForSaved(); // the data folder is read and written while no save runs
     const core::Result<std::optional<core::SyncAccount>> current = service_->syncAccount();
     frmSyncSettings settings(current ? *current : std::nullopt, this);
     if (settings.exec() != QDialog::Accepted)

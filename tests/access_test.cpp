@@ -250,12 +250,15 @@ TEST(Accessibility, MenuBarOffersEveryCommand)
         }
         return shown.join(" | ");
     };
-    EXPECT_EQ(menus(), "File: Import... Export... Exit | Edit: Undo- Redo- Add Edit Delete "
-                       "Search... Sort by name | Tools: Colors... Sync now Sync... | Help: User guide About");
+    EXPECT_EQ(
+        menus(),
+        "File: Import... Export... Exit | Edit: Undo- Redo- Add Edit Delete "
+        "Search... Sort by name | Tools: Colors... Sync now Sync... | Help: User guide About");
 
     // Sort by name: one change, saved at once, the selected entry still selected.
     w.main.directory().append(core::DirectoryEntry{"anna", "9", false});
     w.main.mnuSort->trigger();
+    w.main.waitForSaved();
     EXPECT_EQ(w.folder.directoryBytes(), "Ann|1\r\nanna|9\r\n<b>Bob|<b>phone: 2\tfax: 3\tcell: "
                                          "5\r\nCy|4\r\n");
     EXPECT_EQ(w.main.lvwQuorvel->selectedItem(), 3);
@@ -264,8 +267,10 @@ TEST(Accessibility, MenuBarOffersEveryCommand)
 
     // With no entry selected Edit and Delete are not offered.
     w.main.lvwQuorvel->selectionModel()->clearSelection();
-    EXPECT_EQ(menus(), "File: Import... Export... Exit | Edit: Undo Redo Add Edit- Delete- "
-                       "Search... Sort by name | Tools: Colors... Sync now Sync... | Help: User guide About");
+    EXPECT_EQ(
+        menus(),
+        "File: Import... Export... Exit | Edit: Undo Redo Add Edit- Delete- "
+        "Search... Sort by name | Tools: Colors... Sync now Sync... | Help: User guide About");
 
     // The user guide opens with the desktop, or the user is told it is missing.
     QList<QUrl> opened;

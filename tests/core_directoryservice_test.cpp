@@ -1,7 +1,11 @@
 #include "core/directory/directorymodel.h"
 #include "core/directory/undohistory.h"
 #include "core/service/directoryservice.h"
+#include "core/service/savequeue.h"
+#include "core/sync/syncfiles.h"
 #include "support/fixtures.h"
+
+#include <semaphore>
 
 #include <unistd.h>
 
@@ -29,6 +33,47 @@ TEST(CoreDirectoryService, FailedBackupIsToldOncePerRun)
     EXPECT_TRUE(told[0].endsWith("\nThe directory itself was saved."));
     EXPECT_EQ(fileBytes(app.filePath("alice/quorvel.dat")),
               "Default|phone: 555-1234\r\nE0|\r\nE1|\r\nE2|\r\n");
+}
+
+// Changes made while a save runs (held here) are saved after it, as one save
+// of the newest entries that keeps a sync's end; each save told in order.
+TEST(CoreSaveQueue, ChangesWhileASaveRunsAreSavedNextAsOne)
+{
+    QTemporaryDir app;
+    core::DirectoryService service(app.path(), "alice");
+    core::DirectoryModel directory;
+    ASSERT_TRUE(service.open() && service.read(directory));
+    std::binary_semaphore running(0), held(0);
+    QList<std::size_t> given; // how many entries each save was given
+    core::SaveQueue queue([&](const core::SaveQueue::Request &request) {
+        given.append(request.entries->size());
+        if (given.size() == 1) {
+            running.release();
+            held.acquire();
+        }
+        return service.save(request);
+    });
+    QList<std::pair<quint64, bool>> told; // tag, ends a sync
+    QObject::connect(&queue, &core::SaveQueue::saved, [&](const auto &done, quint64 tag) {
+        EXPECT_TRUE(done.saved && done.syncState);
+        told.append({tag, done.endsSync});
+    });
+    for (const quint64 change : {1, 2, 3}) {
+        directory.append(core::DirectoryEntry{QString("E%1").arg(change), {}, false});
+        const bool sync = change == 2;
+        queue.save({directory.snapshot(), true, sync,
+                    sync ? std::optional(core::SyncState{"t2", {}}) : std::nullopt},
+                   change);
+        if (change == 1)
+            running.acquire();
+    }
+    held.release();
+    queue.wait();
+    EXPECT_EQ(given, (QList<std::size_t>{2, 4}));
+    EXPECT_EQ(told, (QList<std::pair<quint64, bool>>{{1, false}, {3, true}}));
+    EXPECT_EQ(fileBytes(app.filePath("alice/quorvel.dat")),
+              "Default|phone: 555-1234\r\nE1|\r\nE2|\r\nE3|\r\n");
+    EXPECT_TRUE(fileBytes(app.filePath("alice/") + core::kSyncStateFileName).contains("token t2"));
 }
 
 // Export never writes over Quorvel's own data, whatever name leads to it.

@@ -7,6 +7,7 @@
 #include "platform/controls/listview.h"
 #include "support/fixtures.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -99,26 +100,35 @@ TEST(FaultNoSpace, SavingTheDirectoryOnAFullDiskKeepsTheOldFileAndAsks)
     }
 }
 
-// A change that cannot be saved asks Retry or Cancel; Cancel keeps it for the next save.
+// Changes that cannot be saved are told once, asking Retry or Cancel: Cancel keeps
+// them in the window for the next save, Retry saves them once there is space.
 TEST(FaultNoSpace, ChangeThatCannotBeSavedStaysInTheWindow)
 {
-    AppFolder folder(kOld);
+    AppFolder folder(kOld + "Cy|\r\n");
     frmMain window(folder.path());
     ASSERT_TRUE(window.Form_Load());
     // The day's backup fails too; it is not told beside a failed save.
-    MessageRecorder messages({platform::vbYes, platform::vbRetry, platform::vbCancel});
-    {
-        DiskFull full;
+    int shown = 0;
+    MessageRecorder messages(
+        {platform::vbYes, platform::vbYes, platform::vbCancel, platform::vbRetry}, [&] {
+            if (++shown == 4)
+                DiskFull::spaceIsBack();
+        });
+    DiskFull full;
+    for (int i = 0; i < 2; ++i) { // the second while the first one's save runs
+        window.lvwQuorvel->setSelectedItem(1);
         window.cmdDelete->click();
     }
+    window.waitForSaved();
     ASSERT_EQ(messages.prompts().size(), 3);
-    EXPECT_TRUE(messages.prompts()[1].startsWith("Can't save the directory to " +
+    EXPECT_TRUE(messages.prompts()[2].startsWith("Can't save the directory to " +
                                                  QDir::toNativeSeparators(folder.directoryFile())));
-    EXPECT_EQ(messages.prompts()[2], messages.prompts()[1]);
-    EXPECT_EQ(folder.directoryBytes(), kOld);
-    EXPECT_EQ(itemTexts(window.lvwQuorvel), QStringList{"Bob"});
-    window.close();
-    EXPECT_EQ(folder.directoryBytes(), "Bob|phone: 2\r\n");
+    EXPECT_EQ(folder.directoryBytes(), kOld + "Cy|\r\n");
+    EXPECT_EQ(itemTexts(window.lvwQuorvel), QStringList{"Cy"});
+    window.mnuUndo->trigger();
+    window.waitForSaved();
+    EXPECT_EQ(messages.prompts().size(), 4);
+    EXPECT_EQ(folder.directoryBytes(), "Bob|phone: 2\r\nCy|\r\n");
 }
 
 TEST(FaultNoSpace, FirstStartOnAFullDiskIsRefusedWithoutHalfWrittenFiles)

@@ -149,6 +149,7 @@ TEST_F(MainWindowSync, SetUpSyncNowConflictAndAServerThatGoes)
                     .toUtf8();
     writeBytes(folder.path() + "/many.vcf", many);
     w.importFiles({folder.path() + "/many.vcf"});
+    w.waitForSaved();
     const QByteArray saved = folder.directoryBytes();
     QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor(

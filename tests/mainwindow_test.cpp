@@ -37,7 +37,7 @@ using namespace testsupport;
 // A main window loaded from an application folder, shown and active.
 struct Loaded
 {
-    explicit Loaded(const AppFolder &folder) : w(folder.path())
+    explicit Loaded(const AppFolder &folder) : w(folder.path()), folder(folder)
     {
         ok = w.Form_Load();
         activate();
@@ -64,7 +64,15 @@ struct Loaded
         return names.join(' ') + " | " + find + " | " + lines.join(',');
     }
 
+    // The directory file once every change has been saved.
+    QByteArray saved()
+    {
+        w.waitForSaved();
+        return folder.directoryBytes();
+    }
+
     frmMain w;
+    const AppFolder &folder;
     bool ok = false;
 };
 
@@ -351,8 +359,7 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
         }));
     EXPECT_EQ(main.shown(), "Default* Bob  Ann  | [Default] | phone: 555-1234");
     const QByteArray added = "<b> Ann |<b>phone: 1\t\r\n";
-    EXPECT_EQ(folder.directoryBytes(),
-              "Default|phone: 555-1234\r\n<b>Bob|<b>fax: 2\tx\r\n" + added);
+    EXPECT_EQ(main.saved(), "Default|phone: 555-1234\r\n<b>Bob|<b>fax: 2\tx\r\n" + added);
 
     // Edit: name, bold and lines change, and the lines shown follow.
     w.lvwQuorvel->setSelectedItem(2);
@@ -368,7 +375,7 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
     EXPECT_EQ(main.shown(), "Default Robert*  Ann  | Robert | fax: 2,x,mobile:3");
     EXPECT_FALSE(w.lvwQuorvel->bold(2));
     const QByteArray edited = "Robert|<b>fax: 2\tx\tmobile:3\r\n" + added;
-    EXPECT_EQ(folder.directoryBytes(), "Default|phone: 555-1234\r\n" + edited);
+    EXPECT_EQ(main.saved(), "Default|phone: 555-1234\r\n" + edited);
     main.activate();
     EXPECT_EQ(QApplication::focusWidget(), w.lvwQuorvel);
 
@@ -380,7 +387,7 @@ TEST(MainWindowCommands, ChangesReachTheDirectoryFileAtOnce)
     w.cmdDelete->click();
     EXPECT_EQ(messages.prompts().size(), 2);
     EXPECT_EQ(main.shown(), "Robert  Ann  | Default | ");
-    EXPECT_EQ(folder.directoryBytes(), edited);
+    EXPECT_EQ(main.saved(), edited);
     w.close();
     EXPECT_EQ(folder.directoryBytes(), edited);
 }
@@ -396,11 +403,12 @@ TEST(MainWindowCommands, OutsideChangeIsKeptAndTold)
         Loaded main(folder);
         replaceFile(folder.directoryFile(), "Zed|9\r\n");
         main.w.cmdDelete->click();
+        main.w.waitForSaved();
         const QStringList sides = QDir(folder.dataFolder()).entryList({"quorvel.dat.outside-*"});
         ASSERT_EQ(messages.prompts().size(), 2);
         ASSERT_EQ(sides.size(), 1);
         EXPECT_TRUE(messages.prompts()[1].contains(sides[0]));
-        EXPECT_EQ(folder.directoryBytes(), "Bob|2\r\n");
+        EXPECT_EQ(main.saved(), "Bob|2\r\n");
         // Nothing changed here since: the outside version stays as it is.
         replaceFile(folder.directoryFile(), "Yul|8\r\n");
         main.w.closeForSignal();
@@ -463,7 +471,7 @@ TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
     EXPECT_EQ(offered(), std::pair(true, false));
     w.lvwQuorvel->setFocus();
     QTest::keyClick(w.lvwQuorvel, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(folder.directoryBytes(), "Ann|1\r\nBob|2\r\n");
+    EXPECT_EQ(main.saved(), "Ann|1\r\nBob|2\r\n");
     EXPECT_EQ(offered(), std::pair(false, true));
     EXPECT_EQ(w.lvwQuorvel->selectedItem(), 2);
     EXPECT_EQ(itemTexts(w.lstNumbers), QStringList{"2"});
@@ -471,10 +479,10 @@ TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
     for (const QKeyCombination redo : {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}) {
         QTest::keySequence(w.lvwQuorvel, Qt::CTRL | Qt::Key_Z);
         QTest::keySequence(w.lvwQuorvel, redo);
-        EXPECT_EQ(folder.directoryBytes(), "Ann|1\r\n");
+        EXPECT_EQ(main.saved(), "Ann|1\r\n");
         w.mnuUndo->trigger();
     }
-    EXPECT_EQ(folder.directoryBytes(), "Ann|1\r\nBob|2\r\n");
+    EXPECT_EQ(main.saved(), "Ann|1\r\nBob|2\r\n");
 
     w.txtFind->clear();
     QTest::keyClicks(w.txtFind, "Zed");
@@ -515,14 +523,14 @@ TEST(MainWindowHistory, ImportIsOneSavedChangeAndDropsImportToo)
                       "BEGIN:VCARD\r\nFN:Cy\r\nNOTE:x\r\nEND:VCARD\r\n");
     MessageRecorder messages;
     w.importFiles({cards});
-    EXPECT_EQ(folder.directoryBytes(), "Ann|phone: 1\r\nBob|phone: 2\r\nCy|x\r\n");
+    EXPECT_EQ(main.saved(), "Ann|phone: 1\r\nBob|phone: 2\r\nCy|x\r\n");
     EXPECT_EQ(messages.prompts(),
               QStringList(cards + ": 2 added, 0 updated, 0 already there, 0 skipped"));
     w.exportTo(folder.path() + "/out.csv");
     EXPECT_EQ(messages.prompts().last(),
               "3 entries were exported to " + folder.path() + "/out.csv.");
     w.mnuUndo->trigger();
-    EXPECT_EQ(folder.directoryBytes(), "Ann|phone: 1\r\n");
+    EXPECT_EQ(main.saved(), "Ann|phone: 1\r\n");
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(cards)});

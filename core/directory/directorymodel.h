@@ -8,6 +8,7 @@
 #include <QAbstractListModel>
 #include <QCollator>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace core {
@@ -27,6 +28,9 @@ protected:
 
 // Large directories fill their memory faster in big blocks.
 using Entries = std::vector<DirectoryEntry, BlockAllocator<DirectoryEntry>>;
+// The entries as they were at one moment, shared with the model until it
+// changes them (it then changes a copy of its own).
+using EntriesSnapshot = std::shared_ptr<const Entries>;
 
 // The directory while the program runs: its entries in order, as the entry
 // list shows them (one row each, the name as text) and as saving, the
@@ -43,9 +47,15 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QStringView rowText(int row) const override;
 
-    int count() const { return static_cast<int>(entries_.size()); }
-    const DirectoryEntry &entry(int row) const { return entries_[static_cast<std::size_t>(row)]; }
-    const Entries &entries() const { return entries_; }
+    int count() const { return static_cast<int>(entries_->size()); }
+    const DirectoryEntry &entry(int row) const
+    {
+        return (*entries_)[static_cast<std::size_t>(row)];
+    }
+    const Entries &entries() const { return *entries_; }
+    // The entries as they are now, for reading on another thread while the
+    // model goes on: taking it copies nothing.
+    EntriesSnapshot snapshot() const { return entries_; }
 
     // Replaces `count` entries from row on with `entries`. Every change of
     // the directory goes through here, so that it can be recorded. Entries
@@ -81,7 +91,10 @@ public:
     void setRecorder(Recorder recorder) { recorder_ = std::move(recorder); }
 
 private:
-    Entries entries_;
+    // The entries to change: a copy of its own when a snapshot holds them.
+    Entries &own();
+
+    std::shared_ptr<Entries> entries_;
     Recorder recorder_;
     // Sorted at its first use, then kept up to date by every splice.
     mutable NameIndex names_;

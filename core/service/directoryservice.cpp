@@ -207,7 +207,6 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model, const QS
         known.forEach(first,
                       [&](qsizetype, const DirectoryEntry &entry) { changed.push_back(entry); });
         model.splice(int(first), int(qsizetype(directory.size()) - first), std::move(changed));
-        identitiesAsWritten_ = false;
     }
     return reports;
 }
@@ -279,18 +278,24 @@ QStringList DirectoryService::notesOf(const DirectoryStore::SaveReport &report)
     return notes;
 }
 
-Result<QStringList> DirectoryService::save(const DirectoryModel &model, bool changed,
-                                           const QDateTime &now)
+DirectoryService::SaveDone DirectoryService::save(const SaveRequest &request, const QDateTime &now)
 {
-    const Result<DirectoryStore::SaveReport> saved =
-        store_.save([&](const EntryVisitor &visit) { model.forEach(visit); }, changed, now);
+    SaveDone done;
+    done.endsSync = request.endsSync;
+    const auto forEach = [&entries = *request.entries](const EntryVisitor &visit) {
+        for (const DirectoryEntry &entry : entries)
+            visit(entry);
+    };
+    const Result<DirectoryStore::SaveReport> saved = store_.save(forEach, request.changed, now);
     if (!saved) {
         DirectoryStore::SaveReport told = *saved;
         told.backupError.clear(); // never told beside a failed save
         told.sideCopy.clear();
-        return Result<QStringList>::failure(ServiceText::tr("Can't save the directory to %1: %2.")
-                                                .arg(native(store_.filePath()), saved.error()),
-                                            notesOf(told));
+        done.saved =
+            Result<QStringList>::failure(ServiceText::tr("Can't save the directory to %1: %2.")
+                                             .arg(native(store_.filePath()), saved.error()),
+                                         notesOf(told));
+        return done;
     }
     // The identities follow every directory file written, and are written
     // when they would differ from the file there.
@@ -298,20 +303,37 @@ Result<QStringList> DirectoryService::save(const DirectoryModel &model, bool cha
     const bool identitiesStale =
         !identitiesAsWritten_ || store_.folder().stampOf(identities) != identityStamp_;
     if (saved->outcome == DirectoryStore::Outcome::Saved &&
-        (saved->written || changed || identitiesStale)) {
+        (saved->written || request.changed || identitiesStale)) {
         const Result<FileStamp> written =
-            writeIdentityFile(store_.folder(), store_.knownStamp(),
-                              [&](const EntryVisitor &visit) { model.forEach(visit); });
+            writeIdentityFile(store_.folder(), store_.knownStamp(), forEach);
         identitiesAsWritten_ = written.ok();
-        if (!written)
-            return Result<QStringList>::failure(
+        if (!written) {
+            done.saved = Result<QStringList>::failure(
                 ServiceText::tr("Can't save the identity file %1: %2. The directory itself "
                                 "was saved.")
                     .arg(native(store_.folder().filePath(identities)), written.error()),
                 notesOf(*saved));
+            return done;
+        }
         identityStamp_ = *written;
     }
-    return notesOf(*saved);
+    done.saved = notesOf(*saved);
+    // The state goes after the directory and its identities: a state that ran
+    // ahead of them would take entries not saved for synced ones.
+    if (request.syncState) {
+        if (const Result<> written = writeSyncState(store_.folder(), *request.syncState); !written)
+            done.syncState = Result<>::failure(
+                ServiceText::tr("Can't save the sync state %1: %2.")
+                    .arg(native(store_.folder().filePath(QLatin1String(kSyncStateFileName))),
+                         written.error()));
+    }
+    return done;
+}
+
+Result<QStringList> DirectoryService::save(const DirectoryModel &model, bool changed,
+                                           const QDateTime &now)
+{
+    return save(SaveRequest{model.snapshot(), changed, false, std::nullopt}, now).saved;
 }
 
 Result<DirectoryService::SyncSetUp> DirectoryService::setUpSync(SyncAccount account,
@@ -485,15 +507,9 @@ Entries laidOver(DirectoryService::SyncRun &run, const Entries &now)
 
 } // namespace
 
-Result<SyncCounts> DirectoryService::finishSync(DirectoryModel &model, SyncRun &run,
-                                                SyncCounts counts, bool unsaved)
+DirectoryService::SaveRequest DirectoryService::applySync(DirectoryModel &model, SyncRun &run,
+                                                          SyncCounts &counts, bool unsaved)
 {
-    using R = Result<SyncCounts>;
-    const QString stateFile = native(store_.folder().filePath(QLatin1String(kSyncStateFileName)));
-    // The directory and its identities first: a state that ran ahead of them
-    // would take entries not saved for synced ones.
-    // Saved also when only the identity file is behind: the identifiers
-    // synced must be the entries' ones at the next start.
     const bool meanwhile = !sameEntries(model.entries(), run.started);
     if (meanwhile) {
         Entries merged = laidOver(run, model.entries());
@@ -504,19 +520,28 @@ Result<SyncCounts> DirectoryService::finishSync(DirectoryModel &model, SyncRun &
     } else if (counts.localChanged) {
         model.splice(0, model.count(), Entries(run.entries.begin(), run.entries.end()));
     }
-    if (counts.localChanged)
-        identitiesAsWritten_ = false;
-    const Result<QStringList> saved = save(model, counts.localChanged || unsaved);
-    counts.notes += *saved;
-    if (!saved)
-        return R::failure(saved.error(), counts);
-    if (!(run.state == run.before)) {
-        if (const Result<> written = writeSyncState(store_.folder(), run.state); !written)
-            return R::failure(ServiceText::tr("Can't save the sync state %1: %2.")
-                                  .arg(stateFile, written.error()),
-                              counts);
-    }
+    // Saved also when only the identity file is behind: the identifiers
+    // synced must be the entries' ones at the next start.
+    SaveRequest request{model.snapshot(), counts.localChanged || unsaved, true, std::nullopt};
+    if (!(run.state == run.before))
+        request.syncState = run.state;
+    return request;
+}
+
+Result<SyncCounts> DirectoryService::syncSaved(SyncCounts counts, const SaveDone &done)
+{
+    counts.notes += *done.saved;
+    if (!done.saved)
+        return Result<SyncCounts>::failure(done.saved.error(), counts);
+    if (!done.syncState)
+        return Result<SyncCounts>::failure(done.syncState.error(), counts);
     return counts;
+}
+
+Result<SyncCounts> DirectoryService::finishSync(DirectoryModel &model, SyncRun &run,
+                                                SyncCounts counts, bool unsaved)
+{
+    return syncSaved(counts, save(applySync(model, run, counts, unsaved)));
 }
 
 } // namespace core

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/contacts/contacts.h"
+#include "core/directory/directorymodel.h"
 #include "core/directory/directorystore.h"
 #include "core/files/result.h"
 #include "core/sync/discovery.h"
@@ -12,11 +13,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 
 namespace core {
-
-class DirectoryModel;
 
 // What importing one contact file came to.
 struct ImportFileReport
@@ -71,12 +71,33 @@ public:
     // are refused (checkNotDataFile). A failure is what the user is told.
     Result<> exportTo(const DirectoryModel &model, const QString &path, ContactFormat format) const;
 
-    // Saves the model's entries (changed: something changed since the last
-    // read or save; see DirectoryStore::save), then their identities in the
-    // identity file beside the directory file. The texts are what the user
-    // is told of what the save found: an outside version left or kept, the
-    // file as read kept, the data folder moved or made again, and a backup
-    // that failed (once per run). A failure is what the user is told, and still carries the texts.
+    // One save: the entries as they were at one moment (changed: something
+    // changed since the last read or save; see DirectoryStore::save), then
+    // their identities in the identity file beside the directory file, then,
+    // when a sync ends with it, the sync state it left. It reads nothing but
+    // the snapshot, so it may run on a thread of its own while the model goes
+    // on; nothing else may use the service meanwhile.
+    struct SaveRequest
+    {
+        EntriesSnapshot entries;
+        bool changed = false;
+        bool endsSync = false;
+        std::optional<SyncState> syncState; // written after them; none: unchanged
+    };
+    struct SaveDone
+    {
+        // As save() below gives it.
+        Result<QStringList> saved = QStringList();
+        // What writing the sync state came to (after a directory saved).
+        Result<> syncState;
+        bool endsSync = false;
+    };
+    SaveDone save(const SaveRequest &request, const QDateTime &now = QDateTime::currentDateTime());
+    // Saves the model's entries as the request above. The texts are what the
+    // user is told of what the save found: an outside version left or kept,
+    // the file as read kept, the data folder moved or made again, and a
+    // backup that failed (once per run). A failure is what the user is told,
+    // and still carries the texts.
     Result<QStringList> save(const DirectoryModel &model, bool changed,
                              const QDateTime &now = QDateTime::currentDateTime());
     // Something stands at the directory file's name (after a failed save:
@@ -109,15 +130,15 @@ public:
     // Stores an account whose book is chosen, with a fresh sync state.
     Result<> storeSyncAccount(const SyncAccount &account);
 
-    // The same sync in three steps, for a caller that runs the network part
-    // on a thread of its own: what to sync, taken from the model; the sync
-    // itself, which touches neither the service nor the model; and its
-    // result applied to the model (one change, when entries changed), saved
-    // (also when `unsaved`), and the state written after. Entries changed,
-    // added or removed in the model while the sync ran stay as they are now
-    // (the next sync sends them); where the sync brought the server's change
-    // to one of them, the next sync compares every card and tells the
-    // conflict.
+    // The same sync in steps, for a caller that runs the network part on a
+    // thread of its own and saves on another: what to sync, taken from the
+    // model; the sync itself, which touches neither the service nor the
+    // model; its result applied to the model (one change, when entries
+    // changed), which gives what to save with the sync state written after;
+    // and that save. Entries changed, added or removed in the model while
+    // the sync ran stay as they are now (the next sync sends them); where the
+    // sync brought the server's change to one of them, the next sync compares
+    // every card and tells the conflict.
     struct SyncRun
     {
         SyncAccount account;
@@ -130,6 +151,12 @@ public:
     Result<SyncRun> prepareSync(const DirectoryModel &model, const SyncAccount &account,
                                 const QString &password) const;
     static Result<SyncCounts> runSync(SyncRun &run, const SyncProgress &progress = {});
+    // Saved also when `unsaved` or only the identity file is behind.
+    static SaveRequest applySync(DirectoryModel &model, SyncRun &run, SyncCounts &counts,
+                                 bool unsaved);
+    // The counts, with what the save found, or what failed.
+    static Result<SyncCounts> syncSaved(SyncCounts counts, const SaveDone &done);
+    // The last three in one.
     Result<SyncCounts> finishSync(DirectoryModel &model, SyncRun &run, SyncCounts counts,
                                   bool unsaved);
 
