@@ -149,16 +149,16 @@ void measure(const QString &root, int entries, int runs, const QString &cards)
     std::printf("\n%d entries (%d program runs, %lld bytes), from input event until the window "
                 "is idle with the change visible:\n",
                 entries, runs, static_cast<long long>(directory.size()));
-    std::printf("%-58s %5s  %-32s %-10s %s\n", "action", "runs", "min / median / max (ms)",
+    std::printf("%-70s %5s  %-32s %-10s %s\n", "action", "runs", "min / median / max (ms)",
                 "target", "met");
     for (const QString &name : order) {
         const Figure &f = figures[name];
         if (name == QLatin1String("(setup)")) {
-            std::printf("%-58s %d steps between the counted ones timed out\n", "(setup)",
+            std::printf("%-70s %d steps between the counted ones timed out\n", "(setup)",
                         f.timedOut);
             continue;
         }
-        std::printf("%-58s %5d  %-32s <= %3.0f ms  %s%s\n", qPrintable(name), f.idle.count(),
+        std::printf("%-70s %5d  %-32s <= %3.0f ms  %s%s\n", qPrintable(name), f.idle.count(),
                     qPrintable(range(f.idle)), f.target,
                     f.idle.count() && f.idle.median() <= f.target ? "yes" : "NO",
                     f.timedOut ? qPrintable(QStringLiteral(" (%1 timed out)").arg(f.timedOut))
@@ -168,12 +168,12 @@ void measure(const QString &root, int entries, int runs, const QString &cards)
         const Figure &f = figures[name];
         if (f.saved.count())
             std::printf(
-                "%-58s %5d  %-32s\n",
+                "%-70s %5d  %-32s\n",
                 qPrintable(QStringLiteral("(info) ") + name + QStringLiteral(": save ends")),
                 f.saved.count(), qPrintable(range(f.saved)));
     }
     if (closes.count())
-        std::printf("%-58s %5d  %-32s\n", "(info) close: Ctrl+Q until the process has ended",
+        std::printf("%-70s %5d  %-32s\n", "(info) close: Ctrl+Q until the process has ended",
                     closes.count(), qPrintable(range(closes)));
     for (const QString &message : messages)
         std::printf("note: the program said: %s\n", qPrintable(message));
