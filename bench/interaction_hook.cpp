@@ -20,6 +20,7 @@
 //   import:N     with the search window open: N imports of BENCH_IMPORT_FILE
 //                dropped on the window (each taken back by Undo)
 // At the end the window is closed with Ctrl+Q, the moment written first.
+// With BENCH_DEBUG set, each step is named on standard error as it begins.
 //
 // Results, one line each: "<figure>\t<ms to idle>\t<ms to save end or -1>\t<1 ok | 0 timed out>",
 // and "close\t<monotonic ns>" and "message\t<text>" for a box not expected.
@@ -460,11 +461,7 @@ private:
             std::fprintf(stderr, "step %s, %d entries\n", qPrintable(step.figure), count());
         settleThen([this, step] {
             const std::int64_t t0 = IdleWatch::now();
-            if (qEnvironmentVariableIsSet("BENCH_DEBUG"))
-                std::fprintf(stderr, "  input, %d entries\n", count());
             step.act();
-            if (qEnvironmentVariableIsSet("BENCH_DEBUG"))
-                std::fprintf(stderr, "  given, %d entries\n", count());
             if (!step.visible)
                 return; // the window closes
             watch_->arm(t0, step.visible, step.saves, kTimeoutMs,
