@@ -101,7 +101,8 @@ void IdleWatch::watch()
     std::int64_t placedAt = 0;  // a file put in place since the event
     std::int64_t lastWrite = 0; // anything in the folder since the event
     while (!stop_) {
-        const timespec pause{0, 500'000};
+        // Fine-grained while a step is timed, coarse in between.
+        const timespec pause{0, armed_.load(std::memory_order_relaxed) ? 500'000 : 5'000'000};
         nanosleep(&pause, nullptr);
         const std::int64_t t = now();
 #ifdef __linux__
