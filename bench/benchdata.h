@@ -6,9 +6,11 @@
 
 namespace bench {
 
-// A directory file of `count` entries: names of 8 to 20 characters in mixed
-// case with some non-ASCII letters, 2 to 4 number lines each, some bold.
-// The same seed gives the same bytes.
+// A directory file of `count` entries as people keep them: given names and
+// surnames from a few hundred of each, many accented, surnames shared by many
+// entries, written "Surname, Given" or "Given Surname" (some with a middle
+// initial); 1 to 4 lines of phone numbers, e-mail addresses and notes, some
+// bold. The same count and seed give the same bytes.
 QByteArray makeDirectoryFile(int count, unsigned seed = 1);
 
 // The display names of such a file, in order.
@@ -22,6 +24,7 @@ struct Samples
     int count() const { return static_cast<int>(values.size()); }
     double minimum() const;
     double median() const;
+    double maximum() const;
 };
 
 } // namespace bench

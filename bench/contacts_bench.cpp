@@ -1,12 +1,19 @@
 // Prints the speed of contact export and import at 100,000 entries beside
 // their references: export to vCard against the directory save of the same
 // entries (both through the one atomic writer), and import of a vCard 3.0
-// file against abook converting the same file. Medians of alternating runs.
+// file, whole process against whole process: `quorvel --import` into an
+// empty directory (read, merged, saved) against abook converting the same
+// file. Medians of alternating runs.
 #include "benchdata.h"
 #include "core/contacts/contacts.h"
 #include "core/contacts/vcard.h"
+#include "core/directory/datafolder.h"
+#include "core/directory/datalocation.h"
 #include "core/directory/directoryfile.h"
 #include "core/files/fileio.h"
+#include "platform/system/system.h"
+
+#include <QDir>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,7 +43,7 @@ double milliseconds(const std::function<void()> &work)
 void print(const char *name, double measured, double reference, double target)
 {
     const double ratio = measured / reference;
-    std::printf("%-44s %9.1f ms %9.1f ms %6.2f", name, measured, reference, ratio);
+    std::printf("%-52s %9.1f ms %9.1f ms %6.2f", name, measured, reference, ratio);
     if (target > 0)
         std::printf("   <= %.1fx  %s", target, ratio <= target ? "yes" : "NO");
     std::printf("\n");
@@ -54,7 +61,7 @@ int main(int argc, char *argv[])
         for (const core::DirectoryEntry &entry : entries)
             visit(entry);
     };
-    std::printf("%-44s %12s %12s %6s   %s\n", "figure (100,000 entries)", "measured", "reference",
+    std::printf("%-52s %12s %12s %6s   %s\n", "figure (100,000 entries)", "measured", "reference",
                 "ratio", "target");
 
     // The save goes where the program saves: into a held folder.
@@ -84,30 +91,47 @@ int main(int argc, char *argv[])
     core::exportContacts(cards, core::ContactFormat::VCard3, each);
     const QString abook = QStandardPaths::findExecutable(QStringLiteral("abook"));
     if (abook.isEmpty()) {
-        std::printf("%-44s skipped: abook is not installed\n",
-                    "import, vCard 3.0 / abook --convert");
+        std::printf("%-52s skipped: abook is not installed\n",
+                    "import, quorvel --import / abook --convert");
         return 0;
     }
+    // A portable copy of the program, so the import goes to a folder of its own.
+    const QString appFolder = dir.filePath("app");
+    QDir().mkpath(appFolder);
+    const QString quorvel = appFolder + "/quorvel";
+    QFile portable(appFolder + '/' + QLatin1String(core::kPortableMarkerName));
+    if (!QFile::copy(QStringLiteral(QUORVEL_EXE), quorvel) || !portable.open(QIODevice::WriteOnly))
+        qFatal("cannot set up the program in %s", qPrintable(appFolder));
+    const QString dataFolder = core::dataFolderPath(appFolder, platform::GetName());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), dir.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath("data-home"));
+    const auto run = [&](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        // abook's converted book goes to standard output, which is discarded.
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        if (!process.waitForFinished(-1) || process.exitCode() != 0)
+            std::fprintf(stderr, "%s failed\n", qPrintable(program));
+    };
     bench::Samples ours;
+    bench::Samples function;
     bench::Samples theirs;
     for (int i = 0; i < kRuns; ++i) {
-        ours.add(milliseconds([&] {
+        QDir(dataFolder).removeRecursively();
+        ours.add(milliseconds([&] { run(quorvel, {"--import", cards}); }));
+        function.add(milliseconds([&] {
             if (core::importContactsFile(cards, {}).added != kEntries)
                 std::fprintf(stderr, "import failed\n");
         }));
         theirs.add(milliseconds([&] {
-            // The converted book goes to standard output, which is discarded.
-            QProcess process;
-            process.setStandardOutputFile(QProcess::nullDevice());
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("HOME"), dir.path());
-            process.setProcessEnvironment(environment);
-            process.start(abook, {"--convert", "--informat", "vcard", "--infile", cards,
-                                  "--outformat", "abook"});
-            if (!process.waitForFinished(-1) || process.exitCode() != 0)
-                std::fprintf(stderr, "abook failed\n");
+            run(abook,
+                {"--convert", "--informat", "vcard", "--infile", cards, "--outformat", "abook"});
         }));
     }
-    print("import, vCard 3.0 / abook --convert", ours.median(), theirs.median(), 0.5);
+    print("(info) import, the reading alone / abook --convert", function.median(), theirs.median(),
+          0);
+    print("import, quorvel --import / abook --convert", ours.median(), theirs.median(), 0.5);
     return 0;
 }
