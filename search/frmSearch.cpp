@@ -13,7 +13,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <atomic>
+
+struct frmSearch::Build
+{
+    core::Entries entries; // a copy: it shares the texts, and is safe to read on the worker
+    std::atomic<bool> cancelled{false};
+    core::SearchIndex index;
+    // The directory's changes since the copy, made on the index once it is built.
+    struct Change
+    {
+        int row;
+        int removed;
+        core::Entries inserted;
+    };
+    std::vector<Change> changes;
+};
 
 frmSearch::frmSearch(const core::DirectoryModel &directory, ColorLookupFactory colors,
                      QWidget *parent)
@@ -23,10 +41,13 @@ frmSearch::frmSearch(const core::DirectoryModel &directory, ColorLookupFactory c
     setWindowTitle(tr("Search"));
     buildControls();
     followDirectory();
-    entriesReset();
+    startIndexing();
 }
 
-frmSearch::~frmSearch() = default;
+frmSearch::~frmSearch()
+{
+    stopIndexing();
+}
 
 void frmSearch::buildControls()
 {
@@ -78,48 +99,67 @@ void frmSearch::buildControls()
 
 void frmSearch::followDirectory()
 {
-    const auto rows = [this](void (frmSearch::*follow)(int, int)) {
-        return [this, follow](const QModelIndex &, int first, int last) {
-            (this->*follow)(first, last);
-        };
-    };
-    connect(&directory_, &QAbstractItemModel::rowsInserted, this,
-            rows(&frmSearch::entriesInserted));
-    connect(&directory_, &QAbstractItemModel::rowsRemoved, this, rows(&frmSearch::entriesRemoved));
-    connect(&directory_, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex &from, const QModelIndex &to) {
-                entriesChanged(from.row(), to.row());
-            });
-    connect(&directory_, &QAbstractItemModel::modelReset, this, &frmSearch::entriesReset);
+    connect(&directory_, &core::DirectoryModel::spliced, this, &frmSearch::entriesSpliced);
+    connect(&directory_, &QAbstractItemModel::modelReset, this, &frmSearch::startIndexing);
 }
 
-void frmSearch::entriesReset()
+void frmSearch::startIndexing()
 {
-    index_.clear();
-    for (int row = 0; row < directory_.count(); ++row)
-        index_.insert(row, directory_.entry(row));
+    stopIndexing();
+    auto build = std::make_shared<Build>();
+    build->entries = directory_.entries();
+    build_ = build;
+    builder_ = QThread::create([build] {
+        build->index = core::SearchIndex(build->entries, &build->cancelled);
+        build->entries = {};
+    });
+    connect(builder_, &QThread::finished, this, &frmSearch::indexBuilt);
+    builder_->start(QThread::LowPriority);
     resultsChanged();
 }
 
-void frmSearch::entriesInserted(int first, int last)
+void frmSearch::stopIndexing()
 {
-    for (int row = first; row <= last; ++row)
-        index_.insert(row, directory_.entry(row));
+    if (builder_) {
+        build_->cancelled = true;
+        builder_->wait();
+        delete builder_;
+        builder_ = nullptr;
+    }
+    build_.reset();
+}
+
+void frmSearch::indexBuilt()
+{
+    // A build given up for a newer one may still tell of its end.
+    if (!builder_ || !builder_->isFinished())
+        return;
+    builder_->wait();
+    delete builder_;
+    builder_ = nullptr;
+    index_ = std::move(build_->index);
+    for (const Build::Change &change : build_->changes)
+        index_.splice(change.row, change.removed, change.inserted);
+    build_.reset();
     resultsChanged();
 }
 
-void frmSearch::entriesChanged(int first, int last)
+void frmSearch::entriesSpliced(int row, int removed, int inserted)
 {
-    for (int row = first; row <= last; ++row)
-        index_.replace(row, directory_.entry(row));
-    resultsChanged();
-}
-
-void frmSearch::entriesRemoved(int first, int last)
-{
-    // From the last, so the positions of the others stay right.
-    for (int row = last; row >= first; --row)
-        index_.remove(row);
+    const core::Entries &entries = directory_.entries();
+    if (build_) {
+        // A change of many entries, most of the directory, is folded
+        // sooner by starting afresh than after the build.
+        if (inserted >= 4096 && std::size_t(inserted) > entries.size() / 8) {
+            startIndexing();
+            return;
+        }
+        build_->changes.push_back(
+            {row, removed, core::Entries(entries.begin() + row, entries.begin() + row + inserted)});
+        return;
+    }
+    index_.splice(row, removed,
+                  std::span(entries).subspan(std::size_t(row), std::size_t(inserted)));
     resultsChanged();
 }
 
@@ -132,6 +172,10 @@ void frmSearch::resultsChanged()
 
 void frmSearch::txtSearch_Change()
 {
+    if (build_) {
+        results_->showIndexing();
+        return;
+    }
     core::SearchQuery query = core::parseSearchQuery(txtSearch->text());
     if (query.isEmpty()) {
         results_->clear();

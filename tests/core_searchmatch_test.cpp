@@ -86,15 +86,26 @@ TEST(SearchMatch, IndexFollowsInsertReplaceRemove)
     };
     EXPECT_EQ(find("555"), (std::vector<int>{0, 1, 3}));
     EXPECT_EQ(find("zimmer"), (std::vector<int>{1}));
-    index.remove(0);
+    const auto splice = [&](int at, int removed, std::vector<core::DirectoryEntry> inserted) {
+        index.splice(at, removed, inserted);
+    };
+    splice(0, 1, {});
     EXPECT_EQ(find("555"), (std::vector<int>{0, 2}));
-    index.insert(1, {"Eve", "fax: 555 7", false});
+    splice(1, 0, {{"Eve", "fax: 555 7", false}});
     EXPECT_EQ(find("555"), (std::vector<int>{0, 1, 3}));
-    index.replace(0, {"X", "phone: 1234567890 and more", false});
+    splice(0, 1, {{"X", "phone: 1234567890 and more", false}});
     EXPECT_EQ(find("555"), (std::vector<int>{1, 3}));
     EXPECT_EQ(find("bob 0101"), (std::vector<int>{3}));
     EXPECT_EQ(index.firstLineHolding(core::parseSearchQuery(u"eve 7"), 1), 0);
-    EXPECT_EQ(index.size(), 4);
+    // Several entries for several others, in the middle and at the end.
+    splice(1, 2, {{"Al", "555", false}, {"Cy", "", false}, {"Di", "0101 555", false}});
+    EXPECT_EQ(find("555"), (std::vector<int>{1, 3, 4}));
+    splice(4, 1, {{"Fy", "", false}, {"Gus", "zimmer 555", false}});
+    EXPECT_EQ(find("555"), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(find("y"), (std::vector<int>{2, 4}));
+    EXPECT_EQ(index.firstLineHolding(core::parseSearchQuery(u"555"), 3), 0);
+    EXPECT_EQ(index.size(), 6);
+    EXPECT_EQ(index.changeCount(), 5);
 }
 
 } // namespace

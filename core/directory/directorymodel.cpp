@@ -9,7 +9,7 @@ namespace core {
 
 DirectoryModel::DirectoryModel(QObject *parent)
     : QAbstractListModel(parent),
-      names_([this](qsizetype row) { return QStringView(entry(static_cast<int>(row)).name); })
+      names_([this](qsizetype row) -> const QString & { return entry(static_cast<int>(row)).name; })
 {
 }
 
@@ -60,6 +60,7 @@ void DirectoryModel::splice(int row, int count, Entries entries)
         *first = std::move(entries.front());
         names_.renamed(row);
         emit dataChanged(index(row), index(row));
+        emit spliced(row, 1, 1);
         return;
     }
     if (count > 0) {
@@ -78,6 +79,8 @@ void DirectoryModel::splice(int row, int count, Entries entries)
         names_.spliced(row, 0, inserted);
         endInsertRows();
     }
+    if (count > 0 || inserted > 0)
+        emit spliced(row, count, inserted);
 }
 
 void DirectoryModel::append(Entries entries)

@@ -150,12 +150,9 @@ QStringView shownText(QStringView line)
     return line.startsWith(marker) ? line.mid(marker.size()) : line;
 }
 
-// The folded text and the digits of an entry: the name, then each line.
-std::pair<std::string, std::string> entryRecords(const DirectoryEntry &entry)
+// Appends the folded text and the digits of an entry: the name, then each line.
+void appendRecords(std::string &text, std::string &digits, const DirectoryEntry &entry)
 {
-    std::pair<std::string, std::string> records;
-    std::string &text = records.first;
-    std::string &digits = records.second;
     const auto addField = [&](QStringView field) {
         appendFolded(text, field);
         text.push_back('\n');
@@ -167,7 +164,6 @@ std::pair<std::string, std::string> entryRecords(const DirectoryEntry &entry)
         for (const QStringView line : QStringView(entry.numbers).tokenize(u'\t'))
             addField(shownText(line));
     }
-    return records;
 }
 
 std::size_t findIn(std::string_view haystack, std::string_view needle, std::size_t from)
@@ -277,67 +273,53 @@ std::string_view SearchIndex::Records::record(int position) const
     return std::string_view(bytes).substr(start, ends[static_cast<std::size_t>(position)] - start);
 }
 
-void SearchIndex::Records::insert(int position, std::string_view record)
+void SearchIndex::Records::splice(int position, int removed, std::string_view added,
+                                  const std::vector<std::size_t> &addedEnds)
 {
     const std::size_t start = begin(position);
-    bytes.insert(start, record);
-    const auto at = ends.insert(ends.begin() + position, start);
-    for (auto it = at; it != ends.end(); ++it)
-        *it += record.size();
-}
-
-void SearchIndex::Records::replace(int position, std::string_view record)
-{
-    const std::size_t start = begin(position);
-    const std::size_t old = ends[static_cast<std::size_t>(position)] - start;
-    bytes.replace(start, old, record);
+    const std::size_t old = begin(position + removed) - start;
+    bytes.replace(start, old, added);
     // Unsigned arithmetic wraps, so adding the difference also shrinks.
-    const std::size_t change = record.size() - old;
-    for (auto it = ends.begin() + position; it != ends.end(); ++it)
+    const std::size_t change = added.size() - old;
+    const auto first = ends.begin() + position;
+    for (auto it = first + removed; it != ends.end(); ++it)
         *it += change;
+    const auto at =
+        ends.insert(ends.erase(first, first + removed), addedEnds.begin(), addedEnds.end());
+    for (auto it = at; it != at + std::ptrdiff_t(addedEnds.size()); ++it)
+        *it += start;
 }
 
-void SearchIndex::Records::remove(int position)
+SearchIndex::SearchIndex(std::span<const DirectoryEntry> entries,
+                         const std::atomic<bool> *cancelled)
 {
-    const std::size_t start = begin(position);
-    const std::size_t old = ends[static_cast<std::size_t>(position)] - start;
-    bytes.erase(start, old);
-    for (auto it = ends.erase(ends.begin() + position); it != ends.end(); ++it)
-        *it -= old;
+    text_.ends.reserve(entries.size());
+    digits_.ends.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (cancelled && i % 4096 == 0 && cancelled->load(std::memory_order_relaxed))
+            return;
+        appendRecords(text_.bytes, digits_.bytes, entries[i]);
+        text_.ends.push_back(text_.bytes.size());
+        digits_.ends.push_back(digits_.bytes.size());
+    }
 }
 
-SearchIndex::SearchIndex(const QList<DirectoryEntry> &entries)
+void SearchIndex::splice(int position, int removed, std::span<const DirectoryEntry> inserted)
 {
-    text_.ends.reserve(static_cast<std::size_t>(entries.size()));
-    digits_.ends.reserve(static_cast<std::size_t>(entries.size()));
-    for (const DirectoryEntry &entry : entries)
-        insert(size(), entry);
-}
-
-void SearchIndex::clear()
-{
-    text_ = {};
-    digits_ = {};
-}
-
-void SearchIndex::insert(int position, const DirectoryEntry &entry)
-{
-    const auto [text, digits] = entryRecords(entry);
-    text_.insert(position, text);
-    digits_.insert(position, digits);
-}
-
-void SearchIndex::replace(int position, const DirectoryEntry &entry)
-{
-    const auto [text, digits] = entryRecords(entry);
-    text_.replace(position, text);
-    digits_.replace(position, digits);
-}
-
-void SearchIndex::remove(int position)
-{
-    text_.remove(position);
-    digits_.remove(position);
+    std::string text;
+    std::string digits;
+    std::vector<std::size_t> textEnds;
+    std::vector<std::size_t> digitEnds;
+    textEnds.reserve(inserted.size());
+    digitEnds.reserve(inserted.size());
+    for (const DirectoryEntry &entry : inserted) {
+        appendRecords(text, digits, entry);
+        textEnds.push_back(text.size());
+        digitEnds.push_back(digits.size());
+    }
+    text_.splice(position, removed, text, textEnds);
+    digits_.splice(position, removed, digits, digitEnds);
+    ++changes_;
 }
 
 std::vector<int> SearchIndex::find(const SearchQuery &query) const
@@ -400,8 +382,7 @@ int SearchIndex::firstLineHolding(const SearchQuery &query, int position) const
 
 EntryMatch matchEntry(const SearchQuery &query, const DirectoryEntry &entry)
 {
-    SearchIndex index;
-    index.insert(0, entry);
+    const SearchIndex index(std::span(&entry, 1));
     if (index.find(query).empty())
         return {};
     return {true, index.firstLineHolding(query, 0)};
