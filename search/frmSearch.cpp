@@ -165,6 +165,8 @@ void frmSearch::entriesSpliced(int row, int removed, int inserted)
 
 void frmSearch::resultsChanged()
 {
+    // The results shown no longer bound those of a longer query.
+    shown_ = {};
     // Hidden, the results are made afresh when the window is shown again.
     if (isVisible())
         txtSearch_Change();
@@ -179,9 +181,14 @@ void frmSearch::txtSearch_Change()
     core::SearchQuery query = core::parseSearchQuery(txtSearch->text());
     if (query.isEmpty()) {
         results_->clear();
+        shown_ = {};
         return;
     }
-    std::vector<int> found = index_.find(query);
+    // Typing on looks only among the entries already found.
+    std::vector<int> found = core::narrows(query, shown_)
+                                 ? index_.findAmong(query, results_->found())
+                                 : index_.find(query);
+    shown_ = query;
     results_->showFound(index_, std::move(query), std::move(found),
                         colors_ ? colors_() : ColorLookup());
     if (results_->entryRow(0) >= 0)

@@ -74,6 +74,8 @@ private:
     ColorLookupFactory colors_;
     core::SearchIndex index_;
     SearchResults *results_;
+    // The query whose results are shown, while the index has not changed since.
+    core::SearchQuery shown_;
     // The index being built, and its thread; both null once index_ is ready.
     struct Build;
     std::shared_ptr<Build> build_;

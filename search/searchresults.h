@@ -43,6 +43,8 @@ public:
 
     // The directory model's row (from 0) of the entry a row shows, or -1 for none.
     int entryRow(int row) const;
+    // The positions shown, in entry order.
+    const std::vector<int> &found() const { return found_; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

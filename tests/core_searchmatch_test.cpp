@@ -106,6 +106,20 @@ TEST(SearchMatch, IndexFollowsInsertReplaceRemove)
     EXPECT_EQ(index.firstLineHolding(core::parseSearchQuery(u"555"), 3), 0);
     EXPECT_EQ(index.size(), 6);
     EXPECT_EQ(index.changeCount(), 5);
+
+    // A query narrows an earlier one when each earlier word or number lies
+    // within one of its own; then the earlier results are all it needs.
+    const std::tuple<const char *, const char *, bool> typed[] = {
+        {"55", "555", true},   {"zim", "gus zimm", true}, {"555 0", "555 01", true},
+        {"y", "cy 555", true}, {"555", "55", false},      {"cy", "555", false},
+        {"", "cy", false},     {"5", "five", false}};
+    for (const auto &[earlierText, text, narrower] : typed) {
+        const core::SearchQuery query = core::parseSearchQuery(QString::fromUtf8(text));
+        const core::SearchQuery earlier = core::parseSearchQuery(QString::fromUtf8(earlierText));
+        EXPECT_EQ(core::narrows(query, earlier), narrower) << earlierText << " " << text;
+        if (narrower)
+            EXPECT_EQ(index.findAmong(query, index.find(earlier)), index.find(query)) << text;
+    }
 }
 
 } // namespace

@@ -262,6 +262,20 @@ SearchQuery parseSearchQuery(QStringView text)
     return query;
 }
 
+bool narrows(const SearchQuery &query, const SearchQuery &earlier)
+{
+    const auto within = [](const std::vector<std::string> &parts,
+                           const std::vector<std::string> &wholes) {
+        return std::all_of(parts.begin(), parts.end(), [&](const std::string &part) {
+            return std::any_of(wholes.begin(), wholes.end(), [&](const std::string &whole) {
+                return whole.find(part) != std::string::npos;
+            });
+        });
+    };
+    return !earlier.isEmpty() && within(earlier.words, query.words) &&
+           within(earlier.numbers, query.numbers);
+}
+
 std::size_t SearchIndex::Records::begin(int position) const
 {
     return position == 0 ? 0 : ends[static_cast<std::size_t>(position - 1)];
@@ -322,43 +336,64 @@ void SearchIndex::splice(int position, int removed, std::span<const DirectoryEnt
     ++changes_;
 }
 
-std::vector<int> SearchIndex::find(const SearchQuery &query) const
+std::vector<SearchIndex::Needle> SearchIndex::needles(const SearchQuery &query) const
 {
-    struct Needle
-    {
-        std::string_view text;
-        const Records *records;
-    };
     std::vector<Needle> needles;
     for (const std::string &word : query.words)
         needles.push_back({word, &text_});
     for (const std::string &number : query.numbers)
         needles.push_back({number, &digits_});
-    std::vector<int> found;
-    if (needles.empty())
-        return found;
-    // The longest needle is usually the rarest: it alone is looked for in
-    // the whole index, the others only in the entries that hold it.
+    // The longest needle is usually the rarest: look for it first.
     std::stable_sort(needles.begin(), needles.end(), [](const Needle &a, const Needle &b) {
         return a.text.size() > b.text.size();
     });
-    const Records &first = *needles.front().records;
+    return needles;
+}
+
+void SearchIndex::keepHolding(std::vector<int> &positions, std::span<const Needle> needles)
+{
+    for (const Needle &needle : needles) {
+        std::erase_if(positions, [&](int position) {
+            return !contains(needle.records->record(position), needle.text);
+        });
+    }
+}
+
+std::vector<int> SearchIndex::find(const SearchQuery &query) const
+{
+    const std::vector<Needle> all = needles(query);
+    std::vector<int> found;
+    if (all.empty())
+        return found;
+    // The first needle alone is looked for in the whole index, the others
+    // only in the entries that hold it.
+    const Records &first = *all.front().records;
     std::size_t from = 0;
     auto entryEnd = first.ends.begin();
     for (;;) {
-        const std::size_t hit = findIn(first.bytes, needles.front().text, from);
+        const std::size_t hit = findIn(first.bytes, all.front().text, from);
         if (hit == std::string_view::npos)
             break;
-        entryEnd = std::upper_bound(entryEnd, first.ends.end(), hit);
+        // The hit is most often in one of the next few records: step to
+        // it, and look it up only when it is further.
+        for (int step = 0; step < 8 && entryEnd != first.ends.end() && *entryEnd <= hit; ++step)
+            ++entryEnd;
+        if (entryEnd != first.ends.end() && *entryEnd <= hit)
+            entryEnd = std::upper_bound(entryEnd, first.ends.end(), hit);
         found.push_back(static_cast<int>(entryEnd - first.ends.begin()));
         from = *entryEnd++;
     }
-    for (auto needle = needles.begin() + 1; needle != needles.end(); ++needle) {
-        std::erase_if(found, [&](int position) {
-            return !contains(needle->records->record(position), needle->text);
-        });
-    }
+    keepHolding(found, std::span(all).subspan(1));
     return found;
+}
+
+std::vector<int> SearchIndex::findAmong(const SearchQuery &query, std::vector<int> positions) const
+{
+    const std::vector<Needle> all = needles(query);
+    if (all.empty())
+        positions.clear();
+    keepHolding(positions, all);
+    return positions;
 }
 
 int SearchIndex::firstLineHolding(const SearchQuery &query, int position) const

@@ -41,6 +41,11 @@ struct SearchQuery
 
 SearchQuery parseSearchQuery(QStringView text);
 
+// True when every entry that matches `query` also matches `earlier`, because
+// each word of earlier lies within a word of query and each number within a
+// number (as when the user types on). An empty earlier query narrows nothing.
+bool narrows(const SearchQuery &query, const SearchQuery &earlier);
+
 // The line index that stands for the name alone.
 inline constexpr int kNameOnly = -1;
 
@@ -78,6 +83,8 @@ public:
 
     // The positions of the matching entries, in entry order.
     std::vector<int> find(const SearchQuery &query) const;
+    // The same among these positions (in entry order) alone.
+    std::vector<int> findAmong(const SearchQuery &query, std::vector<int> positions) const;
     // For an entry that matches: the first number line holding a word or a
     // number of the query, or kNameOnly.
     int firstLineHolding(const SearchQuery &query, int position) const;
@@ -96,6 +103,15 @@ private:
         void splice(int position, int removed, std::string_view added,
                     const std::vector<std::size_t> &addedEnds);
     };
+    // A text to look for, and the records to look in.
+    struct Needle
+    {
+        std::string_view text;
+        const Records *records;
+    };
+    std::vector<Needle> needles(const SearchQuery &query) const;
+    static void keepHolding(std::vector<int> &positions, std::span<const Needle> needles);
+
     Records text_;   // folded text of the name and each line
     Records digits_; // digit runs of the name and each line, blank-separated
     int changes_ = 0;
