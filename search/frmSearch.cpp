@@ -18,19 +18,15 @@
 
 #include <atomic>
 
+// The index being built: a worker folds the directory's entries from `next`
+// on, reading the model itself. The window pauses it before each change of
+// the directory (so the entries never change while it reads them), makes the
+// change on what it has folded, and lets it go on.
 struct frmSearch::Build
 {
-    core::Entries entries; // a copy: it shares the texts, and is safe to read on the worker
-    std::atomic<bool> cancelled{false};
     core::SearchIndex index;
-    // The directory's changes since the copy, made on the index once it is built.
-    struct Change
-    {
-        int row;
-        int removed;
-        core::Entries inserted;
-    };
-    std::vector<Change> changes;
+    std::size_t next = 0;
+    std::atomic<bool> paused{false};
 };
 
 frmSearch::frmSearch(const core::DirectoryModel &directory, ColorLookupFactory colors,
@@ -46,7 +42,7 @@ frmSearch::frmSearch(const core::DirectoryModel &directory, ColorLookupFactory c
 
 frmSearch::~frmSearch()
 {
-    stopIndexing();
+    pauseIndexing();
 }
 
 void frmSearch::buildControls()
@@ -99,68 +95,82 @@ void frmSearch::buildControls()
 
 void frmSearch::followDirectory()
 {
+    connect(&directory_, &core::DirectoryModel::aboutToSplice, this, &frmSearch::pauseIndexing);
     connect(&directory_, &core::DirectoryModel::spliced, this, &frmSearch::entriesSpliced);
+    connect(&directory_, &QAbstractItemModel::modelAboutToBeReset, this, &frmSearch::pauseIndexing);
     connect(&directory_, &QAbstractItemModel::modelReset, this, &frmSearch::startIndexing);
 }
 
 void frmSearch::startIndexing()
 {
-    stopIndexing();
-    auto build = std::make_shared<Build>();
-    build->entries = directory_.entries();
-    build_ = build;
-    builder_ = QThread::create([build] {
-        build->index = core::SearchIndex(build->entries, &build->cancelled);
-        build->entries = {};
-    });
-    connect(builder_, &QThread::finished, this, &frmSearch::indexBuilt);
-    builder_->start(QThread::LowPriority);
+    pauseIndexing();
+    build_ = std::make_shared<Build>();
+    resumeIndexing();
     resultsChanged();
 }
 
-void frmSearch::stopIndexing()
+void frmSearch::resumeIndexing()
 {
-    if (builder_) {
-        build_->cancelled = true;
-        builder_->wait();
-        delete builder_;
-        builder_ = nullptr;
-    }
-    build_.reset();
+    build_->paused = false;
+    builder_ = QThread::create([build = build_, &entries = directory_.entries()] {
+        constexpr std::size_t kChunk = 1024;
+        while (build->next < entries.size() && !build->paused.load(std::memory_order_relaxed)) {
+            const std::size_t count = std::min(kChunk, entries.size() - build->next);
+            build->index.splice(build->index.size(), 0,
+                                std::span(entries).subspan(build->next, count));
+            build->next += count;
+        }
+    });
+    connect(builder_, &QThread::finished, this, &frmSearch::indexBuilt);
+    builder_->start(QThread::LowPriority);
+}
+
+void frmSearch::pauseIndexing()
+{
+    if (!builder_)
+        return;
+    build_->paused = true;
+    builder_->wait();
+    delete builder_;
+    builder_ = nullptr;
 }
 
 void frmSearch::indexBuilt()
 {
-    // A build given up for a newer one may still tell of its end.
+    // A worker paused for a change may still tell of its end.
     if (!builder_ || !builder_->isFinished())
         return;
-    builder_->wait();
     delete builder_;
     builder_ = nullptr;
     index_ = std::move(build_->index);
-    for (const Build::Change &change : build_->changes)
-        index_.splice(change.row, change.removed, change.inserted);
     build_.reset();
     resultsChanged();
 }
 
 void frmSearch::entriesSpliced(int row, int removed, int inserted)
 {
-    const core::Entries &entries = directory_.entries();
-    if (build_) {
-        // A change of many entries, most of the directory, is folded
-        // sooner by starting afresh than after the build.
-        if (inserted >= 4096 && std::size_t(inserted) > entries.size() / 8) {
-            startIndexing();
-            return;
-        }
-        build_->changes.push_back(
-            {row, removed, core::Entries(entries.begin() + row, entries.begin() + row + inserted)});
+    const auto added =
+        std::span(directory_.entries()).subspan(std::size_t(row), std::size_t(inserted));
+    if (!build_) {
+        index_.splice(row, removed, added);
+        resultsChanged();
         return;
     }
-    index_.splice(row, removed,
-                  std::span(entries).subspan(std::size_t(row), std::size_t(inserted)));
-    resultsChanged();
+    // The change touches what the worker folded: new entries are folded
+    // here, unless they are so many that the worker had better fold them
+    // with the rest.
+    const auto at = std::size_t(row);
+    const std::size_t folded = build_->next;
+    if (at < folded) {
+        if (at + std::size_t(removed) <= folded && inserted <= 16384) {
+            build_->index.splice(row, removed, added);
+            build_->next = folded - std::size_t(removed) + std::size_t(inserted);
+        } else {
+            build_->index.splice(row, int(folded - at), {});
+            build_->next = at;
+        }
+    }
+    resumeIndexing();
 }
 
 void frmSearch::resultsChanged()

@@ -21,9 +21,9 @@ class DirectoryModel;
 // user chooses (Enter or a double click) back to its owner. Up and Down move
 // in the results while the text box keeps the focus; Esc closes the window.
 // It keeps the directory's entries folded for searching: folded on a worker
-// thread from a copy of the entries (the results say "Indexing…" until
-// then), and then kept up to date by one update for each change of the
-// directory model, however many entries it changes.
+// thread (the results say "Indexing…" until then), and then kept up to date
+// by one update for each change of the directory model, however many
+// entries it changes.
 class frmSearch : public QDialog
 {
     Q_OBJECT
@@ -34,7 +34,7 @@ public:
     // it is asked once per update of the results.
     using ColorLookupFactory = std::function<ColorLookup()>;
 
-    // Copies the directory's entries at once; the model must outlive the window.
+    // Starts indexing the directory's entries; the model must outlive the window.
     explicit frmSearch(const core::DirectoryModel &directory, ColorLookupFactory colors,
                        QWidget *parent = nullptr);
     ~frmSearch() override;
@@ -65,7 +65,8 @@ private:
     // from 0, as the model numbers them).
     void followDirectory();
     void startIndexing();
-    void stopIndexing();
+    void resumeIndexing();
+    void pauseIndexing();
     void indexBuilt();
     void entriesSpliced(int row, int removed, int inserted);
     void resultsChanged();

@@ -49,6 +49,7 @@ QStringView DirectoryModel::rowText(int row) const
 
 void DirectoryModel::splice(int row, int count, Entries entries)
 {
+    emit aboutToSplice();
     const auto first = entries_.begin() + row;
     const int inserted = static_cast<int>(entries.size());
     // Every entry has an identifier from the moment it is in the directory,

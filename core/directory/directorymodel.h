@@ -84,6 +84,8 @@ public:
     void setRecorder(Recorder recorder) { recorder_ = std::move(recorder); }
 
 signals:
+    // Before a splice changes anything (before its rows' signals too).
+    void aboutToSplice();
     // After the rows' signals of a splice: at row, `removed` entries were
     // replaced by `inserted` others. One signal per change, whatever its size.
     void spliced(int row, int removed, int inserted);
