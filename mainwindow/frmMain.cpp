@@ -230,6 +230,9 @@ bool frmMain::Form_Load()
     if (!fillEntryList())
         return false;
     loaded_ = true;
+    // The find box's names are sorted on a worker once the list is up; until
+    // then its completion scans the list.
+    QTimer::singleShot(0, directory_, &core::DirectoryModel::indexNames);
     // A directory set up to sync syncs once the window is up, then every
     // quarter of an hour.
     if (const auto account = service_->syncAccount(); account && *account) {

@@ -13,7 +13,21 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <atomic>
+
+// The index being built: a worker folds the directory's entries from `next`
+// on, reading the model itself. The window pauses it before each change of
+// the directory (so the entries never change while it reads them), makes the
+// change on what it has folded, and lets it go on.
+struct frmSearch::Build
+{
+    core::SearchIndex index;
+    std::size_t next = 0;
+    std::atomic<bool> paused{false};
+};
 
 frmSearch::frmSearch(const core::DirectoryModel &directory, ColorLookupFactory colors,
                      QWidget *parent)
@@ -23,10 +37,13 @@ frmSearch::frmSearch(const core::DirectoryModel &directory, ColorLookupFactory c
     setWindowTitle(tr("Search"));
     buildControls();
     followDirectory();
-    entriesReset();
+    startIndexing();
 }
 
-frmSearch::~frmSearch() = default;
+frmSearch::~frmSearch()
+{
+    pauseIndexing();
+}
 
 void frmSearch::buildControls()
 {
@@ -78,53 +95,88 @@ void frmSearch::buildControls()
 
 void frmSearch::followDirectory()
 {
-    const auto rows = [this](void (frmSearch::*follow)(int, int)) {
-        return [this, follow](const QModelIndex &, int first, int last) {
-            (this->*follow)(first, last);
-        };
-    };
-    connect(&directory_, &QAbstractItemModel::rowsInserted, this,
-            rows(&frmSearch::entriesInserted));
-    connect(&directory_, &QAbstractItemModel::rowsRemoved, this, rows(&frmSearch::entriesRemoved));
-    connect(&directory_, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex &from, const QModelIndex &to) {
-                entriesChanged(from.row(), to.row());
-            });
-    connect(&directory_, &QAbstractItemModel::modelReset, this, &frmSearch::entriesReset);
+    connect(&directory_, &core::DirectoryModel::aboutToSplice, this, &frmSearch::pauseIndexing);
+    connect(&directory_, &core::DirectoryModel::spliced, this, &frmSearch::entriesSpliced);
+    connect(&directory_, &QAbstractItemModel::modelAboutToBeReset, this, &frmSearch::pauseIndexing);
+    connect(&directory_, &QAbstractItemModel::modelReset, this, &frmSearch::startIndexing);
 }
 
-void frmSearch::entriesReset()
+void frmSearch::startIndexing()
 {
-    index_.clear();
-    for (int row = 0; row < directory_.count(); ++row)
-        index_.insert(row, directory_.entry(row));
+    pauseIndexing();
+    build_ = std::make_shared<Build>();
+    resumeIndexing();
     resultsChanged();
 }
 
-void frmSearch::entriesInserted(int first, int last)
+void frmSearch::resumeIndexing()
 {
-    for (int row = first; row <= last; ++row)
-        index_.insert(row, directory_.entry(row));
+    build_->paused = false;
+    builder_ = QThread::create([build = build_, &entries = directory_.entries()] {
+        constexpr std::size_t kChunk = 1024;
+        while (build->next < entries.size() && !build->paused.load(std::memory_order_relaxed)) {
+            const std::size_t count = std::min(kChunk, entries.size() - build->next);
+            build->index.splice(build->index.size(), 0,
+                                std::span(entries).subspan(build->next, count));
+            build->next += count;
+        }
+    });
+    connect(builder_, &QThread::finished, this, &frmSearch::indexBuilt);
+    builder_->start(QThread::LowPriority);
+}
+
+void frmSearch::pauseIndexing()
+{
+    if (!builder_)
+        return;
+    build_->paused = true;
+    builder_->wait();
+    delete builder_;
+    builder_ = nullptr;
+}
+
+void frmSearch::indexBuilt()
+{
+    // A worker paused for a change may still tell of its end.
+    if (!builder_ || !builder_->isFinished())
+        return;
+    delete builder_;
+    builder_ = nullptr;
+    index_ = std::move(build_->index);
+    build_.reset();
     resultsChanged();
 }
 
-void frmSearch::entriesChanged(int first, int last)
+void frmSearch::entriesSpliced(int row, int removed, int inserted)
 {
-    for (int row = first; row <= last; ++row)
-        index_.replace(row, directory_.entry(row));
-    resultsChanged();
-}
-
-void frmSearch::entriesRemoved(int first, int last)
-{
-    // From the last, so the positions of the others stay right.
-    for (int row = last; row >= first; --row)
-        index_.remove(row);
-    resultsChanged();
+    const auto added =
+        std::span(directory_.entries()).subspan(std::size_t(row), std::size_t(inserted));
+    if (!build_) {
+        index_.splice(row, removed, added);
+        resultsChanged();
+        return;
+    }
+    // The change touches what the worker folded: new entries are folded
+    // here, unless they are so many that the worker had better fold them
+    // with the rest.
+    const auto at = std::size_t(row);
+    const std::size_t folded = build_->next;
+    if (at < folded) {
+        if (at + std::size_t(removed) <= folded && inserted <= 16384) {
+            build_->index.splice(row, removed, added);
+            build_->next = folded - std::size_t(removed) + std::size_t(inserted);
+        } else {
+            build_->index.splice(row, int(folded - at), {});
+            build_->next = at;
+        }
+    }
+    resumeIndexing();
 }
 
 void frmSearch::resultsChanged()
 {
+    // The results shown no longer bound those of a longer query.
+    shown_ = {};
     // Hidden, the results are made afresh when the window is shown again.
     if (isVisible())
         txtSearch_Change();
@@ -132,12 +184,21 @@ void frmSearch::resultsChanged()
 
 void frmSearch::txtSearch_Change()
 {
+    if (build_) {
+        results_->showIndexing();
+        return;
+    }
     core::SearchQuery query = core::parseSearchQuery(txtSearch->text());
     if (query.isEmpty()) {
         results_->clear();
+        shown_ = {};
         return;
     }
-    std::vector<int> found = index_.find(query);
+    // Typing on looks only among the entries already found.
+    std::vector<int> found = core::narrows(query, shown_)
+                                 ? index_.findAmong(query, results_->found())
+                                 : index_.find(query);
+    shown_ = query;
     results_->showFound(index_, std::move(query), std::move(found),
                         colors_ ? colors_() : ColorLookup());
     if (results_->entryRow(0) >= 0)

@@ -5,10 +5,12 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QLineEdit;
 class QModelIndex;
 class QTableView;
+class QThread;
 
 namespace core {
 class DirectoryModel;
@@ -18,8 +20,10 @@ class DirectoryModel;
 // lines as the user types, lists them in entry order, and hands the one the
 // user chooses (Enter or a double click) back to its owner. Up and Down move
 // in the results while the text box keeps the focus; Esc closes the window.
-// It keeps the directory's entries folded for searching, and follows every
-// change of the directory model through the model's own signals.
+// It keeps the directory's entries folded for searching: folded on a worker
+// thread (the results say "Indexing…" until then), and then kept up to date
+// by one update for each change of the directory model, however many
+// entries it changes.
 class frmSearch : public QDialog
 {
     Q_OBJECT
@@ -30,7 +34,7 @@ public:
     // it is asked once per update of the results.
     using ColorLookupFactory = std::function<ColorLookup()>;
 
-    // Reads the directory's entries at once; the model must outlive the window.
+    // Starts indexing the directory's entries; the model must outlive the window.
     explicit frmSearch(const core::DirectoryModel &directory, ColorLookupFactory colors,
                        QWidget *parent = nullptr);
     ~frmSearch() override;
@@ -40,6 +44,10 @@ public:
 
     void txtSearch_Change();
     void lstResults_DblClick(const QModelIndex &index);
+
+    // The index searched, and whether it holds the directory yet.
+    const core::SearchIndex &searchIndex() const { return index_; }
+    bool isIndexed() const { return !build_; }
 
 signals:
     // The user chose the entry of this row of the directory model (from 0);
@@ -53,17 +61,24 @@ protected:
 private:
     void buildControls();
     void chooseRow(int row);
-    // Follows the directory model: every entry anew, rows put in, changed
-    // or taken out (rows from 0, as the model numbers them).
+    // Follows the directory model: every entry anew, or one change (rows
+    // from 0, as the model numbers them).
     void followDirectory();
-    void entriesReset();
-    void entriesInserted(int first, int last);
-    void entriesChanged(int first, int last);
-    void entriesRemoved(int first, int last);
+    void startIndexing();
+    void resumeIndexing();
+    void pauseIndexing();
+    void indexBuilt();
+    void entriesSpliced(int row, int removed, int inserted);
     void resultsChanged();
 
     const core::DirectoryModel &directory_;
     ColorLookupFactory colors_;
     core::SearchIndex index_;
     SearchResults *results_;
+    // The query whose results are shown, while the index has not changed since.
+    core::SearchQuery shown_;
+    // The index being built, and its thread; both null once index_ is ready.
+    struct Build;
+    std::shared_ptr<Build> build_;
+    QThread *builder_ = nullptr;
 };

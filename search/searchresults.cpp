@@ -12,21 +12,28 @@ SearchResults::SearchResults(const core::DirectoryModel &directory, QObject *par
 void SearchResults::showFound(const core::SearchIndex &index, core::SearchQuery query,
                               std::vector<int> found, ColorLookup colors)
 {
-    beginResetModel();
     index_ = &index;
     query_ = std::move(query);
-    found_ = std::move(found);
     colors_ = std::move(colors);
-    searched_ = true;
-    rows_.clear();
-    endResetModel();
+    const QString note = found.empty() ? tr("No entry matches.") : QString();
+    show(std::move(found), note);
 }
 
 void SearchResults::clear()
 {
+    show({}, {});
+}
+
+void SearchResults::showIndexing()
+{
+    show({}, tr("Indexing…"));
+}
+
+void SearchResults::show(std::vector<int> found, QString note)
+{
     beginResetModel();
-    found_.clear();
-    searched_ = false;
+    found_ = std::move(found);
+    note_ = std::move(note);
     rows_.clear();
     endResetModel();
 }
@@ -42,7 +49,7 @@ int SearchResults::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return saysNoMatch() ? 1 : static_cast<int>(found_.size());
+    return note_.isEmpty() ? static_cast<int>(found_.size()) : 1;
 }
 
 int SearchResults::columnCount(const QModelIndex &parent) const
@@ -79,11 +86,8 @@ QVariant SearchResults::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    if (saysNoMatch()) {
-        if (index.column() == 0 && role == Qt::DisplayRole)
-            return tr("No entry matches.");
-        return {};
-    }
+    if (!note_.isEmpty())
+        return index.column() == 0 && role == Qt::DisplayRole ? QVariant(note_) : QVariant();
     const Row &r = row(index.row());
     const bool name = index.column() == 0;
     switch (role) {
@@ -109,8 +113,8 @@ QVariant SearchResults::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags SearchResults::flags(const QModelIndex &index) const
 {
-    // The row that says nothing matches cannot be chosen.
-    if (!index.isValid() || saysNoMatch())
+    // The row that says nothing matches, or that the index is not ready, cannot be chosen.
+    if (!index.isValid() || !note_.isEmpty())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }

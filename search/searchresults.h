@@ -21,7 +21,8 @@ using ColorLookup = std::function<core::ColorValue(const QString &line)>;
 // entry order, showing the name and the line that matched (the first line
 // when only the name did). A row's text is made only when the view asks for
 // it, so a query matching a million entries costs no more than their
-// numbers. With no match the list holds one row that says so.
+// numbers. With no match, or while the entries are being indexed, the list
+// holds one row that says so.
 class SearchResults final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -36,10 +37,14 @@ public:
                    ColorLookup colors);
     // No query: no rows, no message.
     void clear();
+    // No index to search yet: one row that says so.
+    void showIndexing();
     void setBoldFont(const QFont &font) { boldFont_ = font; }
 
     // The directory model's row (from 0) of the entry a row shows, or -1 for none.
     int entryRow(int row) const;
+    // The positions shown, in entry order.
+    const std::vector<int> &found() const { return found_; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -57,14 +62,15 @@ private:
         core::ColorValue color = 0;
     };
     const Row &row(int row) const;
-    bool saysNoMatch() const { return searched_ && found_.empty(); }
+    void show(std::vector<int> found, QString note);
 
     const core::DirectoryModel &directory_;
     const core::SearchIndex *index_ = nullptr;
     core::SearchQuery query_;
     std::vector<int> found_;
     ColorLookup colors_;
-    bool searched_ = false;
+    // What the one row says instead of results; empty when there are results or no query.
+    QString note_;
     // The rows made so far for the current results.
     mutable QHash<int, Row> rows_;
     QFont boldFont_;

@@ -86,15 +86,40 @@ TEST(SearchMatch, IndexFollowsInsertReplaceRemove)
     };
     EXPECT_EQ(find("555"), (std::vector<int>{0, 1, 3}));
     EXPECT_EQ(find("zimmer"), (std::vector<int>{1}));
-    index.remove(0);
+    const auto splice = [&](int at, int removed, std::vector<core::DirectoryEntry> inserted) {
+        index.splice(at, removed, inserted);
+    };
+    splice(0, 1, {});
     EXPECT_EQ(find("555"), (std::vector<int>{0, 2}));
-    index.insert(1, {"Eve", "fax: 555 7", false});
+    splice(1, 0, {{"Eve", "fax: 555 7", false}});
     EXPECT_EQ(find("555"), (std::vector<int>{0, 1, 3}));
-    index.replace(0, {"X", "phone: 1234567890 and more", false});
+    splice(0, 1, {{"X", "phone: 1234567890 and more", false}});
     EXPECT_EQ(find("555"), (std::vector<int>{1, 3}));
     EXPECT_EQ(find("bob 0101"), (std::vector<int>{3}));
     EXPECT_EQ(index.firstLineHolding(core::parseSearchQuery(u"eve 7"), 1), 0);
-    EXPECT_EQ(index.size(), 4);
+    // Several entries for several others, in the middle and at the end.
+    splice(1, 2, {{"Al", "555", false}, {"Cy", "", false}, {"Di", "0101 555", false}});
+    EXPECT_EQ(find("555"), (std::vector<int>{1, 3, 4}));
+    splice(4, 1, {{"Fy", "", false}, {"Gus", "zimmer 555", false}});
+    EXPECT_EQ(find("555"), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(find("y"), (std::vector<int>{2, 4}));
+    EXPECT_EQ(index.firstLineHolding(core::parseSearchQuery(u"555"), 3), 0);
+    EXPECT_EQ(index.size(), 6);
+    EXPECT_EQ(index.changeCount(), 5);
+
+    // A query narrows an earlier one when each earlier word or number lies
+    // within one of its own; then the earlier results are all it needs.
+    const std::tuple<const char *, const char *, bool> typed[] = {
+        {"55", "555", true},   {"zim", "gus zimm", true}, {"555 0", "555 01", true},
+        {"y", "cy 555", true}, {"555", "55", false},      {"cy", "555", false},
+        {"", "cy", false},     {"5", "five", false}};
+    for (const auto &[earlierText, text, narrower] : typed) {
+        const core::SearchQuery query = core::parseSearchQuery(QString::fromUtf8(text));
+        const core::SearchQuery earlier = core::parseSearchQuery(QString::fromUtf8(earlierText));
+        EXPECT_EQ(core::narrows(query, earlier), narrower) << earlierText << " " << text;
+        if (narrower)
+            EXPECT_EQ(index.findAmong(query, index.find(earlier)), index.find(query)) << text;
+    }
 }
 
 } // namespace

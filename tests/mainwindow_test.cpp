@@ -495,7 +495,8 @@ TEST(MainWindowHistory, UndoAndRedoADeleteAreSaved)
     EXPECT_EQ(messages.requests.size(), 1);
 }
 
-// Ctrl+F opens the search window; Return on a result shows that entry.
+// Ctrl+F opens the search window; Return on a result shows that entry. An
+// import and its undo, with the window open, each update its index once.
 TEST(MainWindowHistory, SearchShowsTheChosenEntry)
 {
     AppFolder folder("Ann|e-mail: ann@example.org\r\nZo\xc3\xab Tanaka|phone: (555) 0101\r\n");
@@ -504,6 +505,22 @@ TEST(MainWindowHistory, SearchShowsTheChosenEntry)
     QTest::keyClick(w.txtFind, Qt::Key_F, Qt::ControlModifier);
     auto *search = w.findChild<frmSearch *>();
     ASSERT_TRUE(search && search->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([search] { return search->isIndexed(); }));
+    const core::SearchIndex &index = search->searchIndex();
+    const int changes = index.changeCount();
+    QByteArray cards;
+    for (int i = 0; i < 1000; ++i)
+        cards += "BEGIN:VCARD\r\nFN:Card " + QByteArray::number(i) + "\r\nEND:VCARD\r\n";
+    writeBytes(folder.path() + "/cards.vcf", cards);
+    MessageRecorder messages;
+    w.importFiles({folder.path() + "/cards.vcf"});
+    QTest::keyClicks(search->txtSearch, "card 999");
+    EXPECT_EQ(search->lstResults->model()->index(0, 0).data().toString(), "Card 999");
+    EXPECT_EQ(index.size(), 1002);
+    w.mnuUndo->trigger();
+    EXPECT_EQ(index.size(), 2);
+    EXPECT_EQ(index.changeCount(), changes + 2);
+    search->txtSearch->clear();
     QTest::keyClicks(search->txtSearch, "zoe 5550101");
     QTest::keyClick(search->txtSearch, Qt::Key_Return);
     EXPECT_FALSE(search->isVisible());

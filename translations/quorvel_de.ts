@@ -548,6 +548,10 @@
         <source>Line</source>
         <translation>Zeile</translation>
     </message>
+    <message>
+        <source>Indexing…</source>
+        <translation>Wird indexiert…</translation>
+    </message>
 </context>
 <context>
     <name>ServiceText</name>

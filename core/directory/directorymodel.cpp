@@ -9,7 +9,7 @@ namespace core {
 
 DirectoryModel::DirectoryModel(QObject *parent)
     : QAbstractListModel(parent), entries_(std::make_shared<Entries>()),
-      names_([this](qsizetype row) { return QStringView(entry(static_cast<int>(row)).name); })
+      names_([this](qsizetype row) -> const QString & { return entry(static_cast<int>(row)).name; })
 {
 }
 
@@ -58,6 +58,7 @@ Entries &DirectoryModel::own()
 
 void DirectoryModel::splice(int row, int count, Entries entries)
 {
+    emit aboutToSplice();
     const auto first = entries_->cbegin() + row;
     const int inserted = static_cast<int>(entries.size());
     // Every entry has an identifier from the moment it is in the directory,
@@ -69,6 +70,7 @@ void DirectoryModel::splice(int row, int count, Entries entries)
         own()[static_cast<std::size_t>(row)] = std::move(entries.front());
         names_.renamed(row);
         emit dataChanged(index(row), index(row));
+        emit spliced(row, 1, 1);
         return;
     }
     if (count > 0) {
@@ -98,6 +100,8 @@ void DirectoryModel::splice(int row, int count, Entries entries)
         names_.spliced(row, 0, inserted);
         endInsertRows();
     }
+    if (count > 0 || inserted > 0)
+        emit spliced(row, count, inserted);
 }
 
 void DirectoryModel::append(Entries entries)

@@ -79,8 +79,11 @@ public:
 
     // The row of the first entry in list order whose name begins with
     // prefix without regard to case (the find box's completion); -1 when
-    // none does. Answered from an index, not by a scan.
+    // none does. Answered from an index once its names are sorted, until
+    // then by a scan.
     int firstWithPrefix(QStringView prefix) const;
+    // Sorts the names firstWithPrefix looks up, on a worker thread.
+    void indexNames() { names_.sortInBackground(); }
 
     // Hands each entry to visit, in order (what the directory file writer takes).
     void forEach(const EntryVisitor &visit) const;
@@ -90,13 +93,20 @@ public:
     using Recorder = std::function<void(int row, const Entries &before, const Entries &after)>;
     void setRecorder(Recorder recorder) { recorder_ = std::move(recorder); }
 
+signals:
+    // Before a splice changes anything (before its rows' signals too).
+    void aboutToSplice();
+    // After the rows' signals of a splice: at row, `removed` entries were
+    // replaced by `inserted` others. One signal per change, whatever its size.
+    void spliced(int row, int removed, int inserted);
+
 private:
     // The entries to change: a copy of its own when a snapshot holds them.
     Entries &own();
 
     std::shared_ptr<Entries> entries_;
     Recorder recorder_;
-    // Sorted at its first use, then kept up to date by every splice.
+    // Sorted from its first use or indexNames(), then kept up to date by every splice.
     mutable NameIndex names_;
 };
 

@@ -3,14 +3,21 @@
 #include <QChar>
 #include <QVarLengthArray>
 #include <algorithm>
+#include <atomic>
 #include <limits>
+#include <numeric>
 
 namespace core {
 
 namespace {
 
+using Position = std::uint32_t;
+
 constexpr std::size_t kBlock = 64;
-constexpr qsizetype kScanBeforeSorting = 64;
+constexpr Position kScanBeforeSorting = 64;
+// Changes made while the names are sorted that are replayed on the sort;
+// past this many, sorting anew is cheaper.
+constexpr std::size_t kMostChangesReplayed = 64;
 
 // The case-folded unit at index i, as Qt's case-insensitive comparison sees
 // it: a low surrogate that follows a high one stands for their whole code
@@ -71,18 +78,17 @@ std::uint64_t packedAt(QStringView name, qsizetype from)
     return packed;
 }
 
-} // namespace
-
-NameIndex::NameIndex(NameAt nameAt) : nameAt_(std::move(nameAt)) {}
-
-// Sorts by six folded values at a time: each round reads every name of a run
-// once and sorts numbers; only runs that still agree go on to the next six
-// values.
-void NameIndex::sortPositions(std::vector<Position> &positions) const
+// Sorts positions by their names, read through nameOf, six folded values
+// at a time: each round reads every name of a run once and sorts numbers;
+// only runs that still agree go on to the next six values. False, the order
+// unfinished, once `cancelled` turns true.
+template <typename NameOf>
+bool sortPositions(std::vector<Position> &positions, NameOf nameOf,
+                   const std::atomic<bool> *cancelled = nullptr)
 {
     // Null names first: they come before every other name.
-    const auto firstNamed = std::stable_partition(
-        positions.begin(), positions.end(), [this](Position p) { return nameAt_(p).isNull(); });
+    const auto firstNamed = std::stable_partition(positions.begin(), positions.end(),
+                                                  [&](Position p) { return nameOf(p).isNull(); });
 
     struct Keyed
     {
@@ -107,10 +113,12 @@ void NameIndex::sortPositions(std::vector<Position> &positions) const
     };
     std::vector<Run> runs{{0, keyed.size(), 0}};
     while (!runs.empty()) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed))
+            return false;
         const Run run = runs.back();
         runs.pop_back();
         for (std::size_t i = run.first; i < run.last; ++i) {
-            const QStringView name = nameAt_(keyed[i].position);
+            const QStringView name = nameOf(keyed[i].position);
             keyed[i].high = packedAt(name, run.depth);
             keyed[i].low = packedAt(name, run.depth + 3);
         }
@@ -129,66 +137,149 @@ void NameIndex::sortPositions(std::vector<Position> &positions) const
     auto out = firstNamed;
     for (const Keyed &k : keyed)
         *out++ = k.position;
+    return true;
+}
+
+} // namespace
+
+struct NameIndex::Sort
+{
+    // A copy of the names when the sort began, read by the worker alone.
+    std::vector<QString> names;
+    std::vector<Position> sorted;
+    std::atomic<bool> done{false};
+    std::atomic<bool> cancelled{false};
+};
+
+NameIndex::NameIndex(NameAt nameAt) : nameAt_(std::move(nameAt)) {}
+
+NameIndex::~NameIndex()
+{
+    stopSort();
 }
 
 void NameIndex::rebuild(qsizetype count)
 {
     Q_ASSERT(count >= 0 && count < qsizetype(std::numeric_limits<Position>::max()));
+    stopSort();
     count_ = count;
     built_ = false;
     sorted_ = {};
     minima_ = {};
 }
 
-void NameIndex::build()
+void NameIndex::sortInBackground()
 {
-    std::vector<Position> positions(static_cast<std::size_t>(count_));
-    for (std::size_t i = 0; i < positions.size(); ++i)
-        positions[i] = Position(i);
-    sortPositions(positions);
-    sorted_ = std::move(positions);
+    if (built_ || sort_)
+        return;
+    // Copies share the names' text: cheap here, and safe to read there.
+    auto sort = std::make_shared<Sort>();
+    sort->names.reserve(std::size_t(count_));
+    for (qsizetype p = 0; p < count_; ++p)
+        sort->names.push_back(nameAt_(p));
+    sort_ = sort;
+    worker_ = std::thread([sort] {
+        std::vector<Position> positions(sort->names.size());
+        std::iota(positions.begin(), positions.end(), Position(0));
+        if (sortPositions(
+                positions, [&sort](Position p) { return QStringView(sort->names[p]); },
+                &sort->cancelled))
+            sort->sorted = std::move(positions);
+        sort->done.store(true, std::memory_order_release);
+    });
+}
+
+void NameIndex::stopSort()
+{
+    if (sort_)
+        sort_->cancelled = true;
+    if (worker_.joinable())
+        worker_.join();
+    sort_.reset();
+    changes_.clear();
+}
+
+bool NameIndex::waitForSort()
+{
+    sortInBackground();
+    takeSort(true);
+    return built_;
+}
+
+void NameIndex::takeSort(bool wait)
+{
+    if (!sort_ || (!wait && !sort_->done.load(std::memory_order_acquire)))
+        return;
+    worker_.join();
+    sorted_ = std::move(sort_->sorted);
+    sort_.reset();
+    // The sort saw the list as it was when it began: the changes since move
+    // its positions, and the names they brought are merged in.
+    std::vector<Position> added;
+    for (const Change &change : changes_) {
+        shiftPositions(sorted_, change);
+        shiftPositions(added, change);
+        for (qsizetype i = 0; i < change.inserted; ++i)
+            added.push_back(Position(change.row + i));
+    }
+    changes_.clear();
     built_ = true;
-    updateMinima();
+    mergeIn(std::move(added));
+}
+
+void NameIndex::shiftPositions(std::vector<Position> &positions, const Change &change)
+{
+    // (Both loops are kept free of branches that a random order would mispredict.)
+    const auto first = Position(change.row);
+    const auto end = Position(change.row + change.removed);
+    const auto shift = Position(change.inserted - change.removed); // wraps round when negative
+    if (change.removed > 0)
+        std::erase_if(positions,
+                      [=](Position p) { return Position(p - first) < Position(end - first); });
+    if (shift != 0) {
+        for (Position &p : positions)
+            p += Position(p >= end) * shift;
+    }
 }
 
 void NameIndex::spliced(qsizetype row, qsizetype removedCount, qsizetype insertedCount)
 {
     Q_ASSERT(row >= 0 && removedCount >= 0 && insertedCount >= 0 && row + removedCount <= count_);
     count_ += insertedCount - removedCount;
+    // Many new names: sorting them all together is cheaper than merging them in.
+    const bool many = insertedCount * 8 > count_;
+    if (sort_) {
+        if (!many && changes_.size() < kMostChangesReplayed) {
+            changes_.push_back({row, removedCount, insertedCount});
+            return;
+        }
+        rebuild(count_);
+        sortInBackground();
+        return;
+    }
     if (!built_)
         return;
-    // Many new names: sorting them all together, at the next query, is
-    // cheaper than merging them in.
-    if (insertedCount * 8 > count_) {
+    if (many) {
         rebuild(count_);
+        sortInBackground();
         return;
     }
-    // The removed names go, the later ones move; the order stays. (Both
-    // loops are kept free of branches that a random order would mispredict.)
-    const auto first = Position(row);
-    const auto end = Position(row + removedCount);
-    const auto shift = Position(insertedCount - removedCount); // wraps round when negative
-    if (removedCount > 0)
-        sorted_.erase(
-            std::remove_if(sorted_.begin(), sorted_.end(),
-                           [=](Position p) { return Position(p - first) < Position(end - first); }),
-            sorted_.end());
-    if (shift != 0) {
-        for (Position &p : sorted_)
-            p += Position(p >= end) * shift;
-    }
+    shiftPositions(sorted_, {row, removedCount, insertedCount});
+    std::vector<Position> added(static_cast<std::size_t>(insertedCount));
+    std::iota(added.begin(), added.end(), Position(row));
+    mergeIn(std::move(added));
+}
 
+void NameIndex::mergeIn(std::vector<Position> added)
+{
     const auto before = [this](QStringView name, Position p) {
         return compareNames(name, nameAt_(p)) < 0;
     };
-    if (insertedCount == 1) {
-        sorted_.insert(std::upper_bound(sorted_.begin(), sorted_.end(), nameAt_(row), before),
-                       first);
-    } else if (insertedCount > 1) {
-        std::vector<Position> added(static_cast<std::size_t>(insertedCount));
-        for (std::size_t i = 0; i < added.size(); ++i)
-            added[i] = first + Position(i);
-        sortPositions(added);
+    if (added.size() == 1) {
+        sorted_.insert(std::upper_bound(sorted_.begin(), sorted_.end(), nameAt_(added[0]), before),
+                       added[0]);
+    } else if (added.size() > 1) {
+        sortPositions(added, [this](Position p) { return QStringView(nameAt_(p)); });
         std::vector<Position> merged;
         merged.reserve(sorted_.size() + added.size());
         auto from = sorted_.begin();
@@ -256,15 +347,17 @@ qsizetype NameIndex::firstWithPrefix(QStringView prefix)
     for (qsizetype i = 0; i < prefix.size(); ++i)
         folded[i] = foldedAt(prefix, i);
     const auto side = [&](Position p) { return compareWithPrefix(nameAt_(p), folded); };
+    takeSort(false);
     if (!built_) {
-        // A match among the first few names is the answer without sorting
-        // them all: showing the first entry at start-up asks for its name.
-        const auto nearTop = Position(std::min<qsizetype>(count_, kScanBeforeSorting));
-        for (Position p = 0; p < nearTop; ++p) {
+        // Until the sort is done a scan answers; one that goes past the
+        // first few names (which showing the first entry asks for) starts it.
+        for (Position p = 0; p < Position(count_); ++p) {
+            if (p == kScanBeforeSorting)
+                sortInBackground();
             if (side(p) == 0)
                 return p;
         }
-        build();
+        return -1;
     }
     const auto first = std::partition_point(sorted_.begin(), sorted_.end(),
                                             [&](Position p) { return side(p) < 0; });

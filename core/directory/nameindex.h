@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QStringView>
+#include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace core {
@@ -13,18 +15,22 @@ namespace core {
 //
 // The index holds list positions, not names: it reads names through the
 // function it is made with, which must show the list as it is at each call.
-// Tell the index of every change after making it in the list. The sorting is
-// done at the first query after a rebuild that the first few names do not
-// answer (so loading a list costs nothing until the find box is used); after that a change costs
-// one pass over the positions and sorts only the names it brings, unless it brings so many that
-// sorting everything anew is cheaper.
+// Tell the index of every change after making it in the list. The names are
+// sorted on a worker thread, from a copy of the list, once asked to or when a
+// query scans past the first few names; until the sort is done a query scans
+// the list, so every answer is given at once and is right. Changes made meanwhile are replayed
+// on the sorted positions when the sort is taken in. After that a change
+// costs one pass over the positions and sorts only the names it brings,
+// unless it brings so many that sorting everything anew is cheaper.
 class NameIndex
 {
 public:
     // The name at a list position, counted from 0.
-    using NameAt = std::function<QStringView(qsizetype position)>;
+    using NameAt = std::function<const QString &(qsizetype position)>;
 
     explicit NameIndex(NameAt nameAt);
+    ~NameIndex();
+    Q_DISABLE_COPY_MOVE(NameIndex)
 
     qsizetype size() const { return count_; }
 
@@ -47,11 +53,28 @@ public:
     // null name begins only with a null text); -1 when none does.
     qsizetype firstWithPrefix(QStringView prefix);
 
+    // Starts sorting the names on a worker, unless they are sorted or being sorted.
+    void sortInBackground();
+    // Waits for a sort under way and takes it in; true when the names are sorted.
+    bool waitForSort();
+
 private:
     using Position = std::uint32_t;
+    struct Sort;
+    struct Change
+    {
+        qsizetype row;
+        qsizetype removed;
+        qsizetype inserted;
+    };
 
-    void build();
-    void sortPositions(std::vector<Position> &positions) const;
+    void takeSort(bool wait);
+    void stopSort();
+    // Moves the positions of `positions` as the change moves the names,
+    // dropping those of the names it removed.
+    static void shiftPositions(std::vector<Position> &positions, const Change &change);
+    // Merges these new positions into sorted_.
+    void mergeIn(std::vector<Position> added);
     void updateMinima();
     Position smallestIn(std::size_t first, std::size_t last) const;
 
@@ -64,6 +87,10 @@ private:
     // in block i, each inner node the smaller of its two children.
     std::vector<Position> minima_;
     std::size_t blocks_ = 0;
+    // The sort under way, and the changes made since it copied the names.
+    std::shared_ptr<Sort> sort_;
+    std::thread worker_;
+    std::vector<Change> changes_;
 };
 
 } // namespace core

@@ -150,12 +150,9 @@ QStringView shownText(QStringView line)
     return line.startsWith(marker) ? line.mid(marker.size()) : line;
 }
 
-// The folded text and the digits of an entry: the name, then each line.
-std::pair<std::string, std::string> entryRecords(const DirectoryEntry &entry)
+// Appends the folded text and the digits of an entry: the name, then each line.
+void appendRecords(std::string &text, std::string &digits, const DirectoryEntry &entry)
 {
-    std::pair<std::string, std::string> records;
-    std::string &text = records.first;
-    std::string &digits = records.second;
     const auto addField = [&](QStringView field) {
         appendFolded(text, field);
         text.push_back('\n');
@@ -167,7 +164,6 @@ std::pair<std::string, std::string> entryRecords(const DirectoryEntry &entry)
         for (const QStringView line : QStringView(entry.numbers).tokenize(u'\t'))
             addField(shownText(line));
     }
-    return records;
 }
 
 std::size_t findIn(std::string_view haystack, std::string_view needle, std::size_t from)
@@ -266,6 +262,20 @@ SearchQuery parseSearchQuery(QStringView text)
     return query;
 }
 
+bool narrows(const SearchQuery &query, const SearchQuery &earlier)
+{
+    const auto within = [](const std::vector<std::string> &parts,
+                           const std::vector<std::string> &wholes) {
+        return std::all_of(parts.begin(), parts.end(), [&](const std::string &part) {
+            return std::any_of(wholes.begin(), wholes.end(), [&](const std::string &whole) {
+                return whole.find(part) != std::string::npos;
+            });
+        });
+    };
+    return !earlier.isEmpty() && within(earlier.words, query.words) &&
+           within(earlier.numbers, query.numbers);
+}
+
 std::size_t SearchIndex::Records::begin(int position) const
 {
     return position == 0 ? 0 : ends[static_cast<std::size_t>(position - 1)];
@@ -277,106 +287,113 @@ std::string_view SearchIndex::Records::record(int position) const
     return std::string_view(bytes).substr(start, ends[static_cast<std::size_t>(position)] - start);
 }
 
-void SearchIndex::Records::insert(int position, std::string_view record)
+void SearchIndex::Records::splice(int position, int removed, std::string_view added,
+                                  const std::vector<std::size_t> &addedEnds)
 {
     const std::size_t start = begin(position);
-    bytes.insert(start, record);
-    const auto at = ends.insert(ends.begin() + position, start);
-    for (auto it = at; it != ends.end(); ++it)
-        *it += record.size();
-}
-
-void SearchIndex::Records::replace(int position, std::string_view record)
-{
-    const std::size_t start = begin(position);
-    const std::size_t old = ends[static_cast<std::size_t>(position)] - start;
-    bytes.replace(start, old, record);
+    const std::size_t old = begin(position + removed) - start;
+    bytes.replace(start, old, added);
     // Unsigned arithmetic wraps, so adding the difference also shrinks.
-    const std::size_t change = record.size() - old;
-    for (auto it = ends.begin() + position; it != ends.end(); ++it)
+    const std::size_t change = added.size() - old;
+    const auto first = ends.begin() + position;
+    for (auto it = first + removed; it != ends.end(); ++it)
         *it += change;
+    const auto at =
+        ends.insert(ends.erase(first, first + removed), addedEnds.begin(), addedEnds.end());
+    for (auto it = at; it != at + std::ptrdiff_t(addedEnds.size()); ++it)
+        *it += start;
 }
 
-void SearchIndex::Records::remove(int position)
+SearchIndex::SearchIndex(std::span<const DirectoryEntry> entries,
+                         const std::atomic<bool> *cancelled)
 {
-    const std::size_t start = begin(position);
-    const std::size_t old = ends[static_cast<std::size_t>(position)] - start;
-    bytes.erase(start, old);
-    for (auto it = ends.erase(ends.begin() + position); it != ends.end(); ++it)
-        *it -= old;
+    text_.ends.reserve(entries.size());
+    digits_.ends.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (cancelled && i % 4096 == 0 && cancelled->load(std::memory_order_relaxed))
+            return;
+        appendRecords(text_.bytes, digits_.bytes, entries[i]);
+        text_.ends.push_back(text_.bytes.size());
+        digits_.ends.push_back(digits_.bytes.size());
+    }
 }
 
-SearchIndex::SearchIndex(const QList<DirectoryEntry> &entries)
+void SearchIndex::splice(int position, int removed, std::span<const DirectoryEntry> inserted)
 {
-    text_.ends.reserve(static_cast<std::size_t>(entries.size()));
-    digits_.ends.reserve(static_cast<std::size_t>(entries.size()));
-    for (const DirectoryEntry &entry : entries)
-        insert(size(), entry);
+    std::string text;
+    std::string digits;
+    std::vector<std::size_t> textEnds;
+    std::vector<std::size_t> digitEnds;
+    textEnds.reserve(inserted.size());
+    digitEnds.reserve(inserted.size());
+    for (const DirectoryEntry &entry : inserted) {
+        appendRecords(text, digits, entry);
+        textEnds.push_back(text.size());
+        digitEnds.push_back(digits.size());
+    }
+    text_.splice(position, removed, text, textEnds);
+    digits_.splice(position, removed, digits, digitEnds);
+    ++changes_;
 }
 
-void SearchIndex::clear()
+std::vector<SearchIndex::Needle> SearchIndex::needles(const SearchQuery &query) const
 {
-    text_ = {};
-    digits_ = {};
-}
-
-void SearchIndex::insert(int position, const DirectoryEntry &entry)
-{
-    const auto [text, digits] = entryRecords(entry);
-    text_.insert(position, text);
-    digits_.insert(position, digits);
-}
-
-void SearchIndex::replace(int position, const DirectoryEntry &entry)
-{
-    const auto [text, digits] = entryRecords(entry);
-    text_.replace(position, text);
-    digits_.replace(position, digits);
-}
-
-void SearchIndex::remove(int position)
-{
-    text_.remove(position);
-    digits_.remove(position);
-}
-
-std::vector<int> SearchIndex::find(const SearchQuery &query) const
-{
-    struct Needle
-    {
-        std::string_view text;
-        const Records *records;
-    };
     std::vector<Needle> needles;
     for (const std::string &word : query.words)
         needles.push_back({word, &text_});
     for (const std::string &number : query.numbers)
         needles.push_back({number, &digits_});
-    std::vector<int> found;
-    if (needles.empty())
-        return found;
-    // The longest needle is usually the rarest: it alone is looked for in
-    // the whole index, the others only in the entries that hold it.
+    // The longest needle is usually the rarest: look for it first.
     std::stable_sort(needles.begin(), needles.end(), [](const Needle &a, const Needle &b) {
         return a.text.size() > b.text.size();
     });
-    const Records &first = *needles.front().records;
+    return needles;
+}
+
+void SearchIndex::keepHolding(std::vector<int> &positions, std::span<const Needle> needles)
+{
+    for (const Needle &needle : needles) {
+        std::erase_if(positions, [&](int position) {
+            return !contains(needle.records->record(position), needle.text);
+        });
+    }
+}
+
+std::vector<int> SearchIndex::find(const SearchQuery &query) const
+{
+    const std::vector<Needle> all = needles(query);
+    std::vector<int> found;
+    if (all.empty())
+        return found;
+    // The first needle alone is looked for in the whole index, the others
+    // only in the entries that hold it.
+    const Records &first = *all.front().records;
     std::size_t from = 0;
     auto entryEnd = first.ends.begin();
     for (;;) {
-        const std::size_t hit = findIn(first.bytes, needles.front().text, from);
+        const std::size_t hit = findIn(first.bytes, all.front().text, from);
         if (hit == std::string_view::npos)
             break;
-        entryEnd = std::upper_bound(entryEnd, first.ends.end(), hit);
+        // The hit is most often in one of the next few records: step to
+        // it, and look it up only when it is further.
+        for (int step = 0; step < 8 && entryEnd != first.ends.end() && *entryEnd <= hit; ++step)
+            ++entryEnd;
+        if (entryEnd != first.ends.end() && *entryEnd <= hit)
+            entryEnd = std::upper_bound(entryEnd, first.ends.end(), hit);
         found.push_back(static_cast<int>(entryEnd - first.ends.begin()));
         from = *entryEnd++;
     }
-    for (auto needle = needles.begin() + 1; needle != needles.end(); ++needle) {
-        std::erase_if(found, [&](int position) {
-            return !contains(needle->records->record(position), needle->text);
-        });
-    }
+    keepHolding(found, std::span(all).subspan(1));
     return found;
+}
+
+std::vector<int> SearchIndex::findAmong(const SearchQuery &query, std::vector<int> positions) const
+{
+    const std::vector<Needle> all = needles(query);
+    if (all.empty())
+        positions.clear();
+    keepHolding(positions, all);
+    return positions;
 }
 
 int SearchIndex::firstLineHolding(const SearchQuery &query, int position) const
@@ -400,8 +417,7 @@ int SearchIndex::firstLineHolding(const SearchQuery &query, int position) const
 
 EntryMatch matchEntry(const SearchQuery &query, const DirectoryEntry &entry)
 {
-    SearchIndex index;
-    index.insert(0, entry);
+    const SearchIndex index(std::span(&entry, 1));
     if (index.find(query).empty())
         return {};
     return {true, index.firstLineHolding(query, 0)};

@@ -5,7 +5,9 @@
 #include <QList>
 #include <QStringView>
 
+#include <atomic>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +41,11 @@ struct SearchQuery
 
 SearchQuery parseSearchQuery(QStringView text);
 
+// True when every entry that matches `query` also matches `earlier`, because
+// each word of earlier lies within a word of query and each number within a
+// number (as when the user types on). An empty earlier query narrows nothing.
+bool narrows(const SearchQuery &query, const SearchQuery &earlier);
+
 // The line index that stands for the name alone.
 inline constexpr int kNameOnly = -1;
 
@@ -58,17 +65,26 @@ class SearchIndex
 {
 public:
     SearchIndex() = default;
-    explicit SearchIndex(const QList<DirectoryEntry> &entries);
+    // Folds the entries; stops early, leaving an index to throw away, once
+    // `cancelled` (read now and then from another thread) turns true.
+    explicit SearchIndex(std::span<const DirectoryEntry> entries,
+                         const std::atomic<bool> *cancelled = nullptr);
+    explicit SearchIndex(const QList<DirectoryEntry> &entries)
+        : SearchIndex(std::span(entries.constData(), std::size_t(entries.size())))
+    {
+    }
 
     int size() const { return static_cast<int>(text_.ends.size()); }
-    void clear();
-    // Positions count from 0, in entry order.
-    void insert(int position, const DirectoryEntry &entry);
-    void replace(int position, const DirectoryEntry &entry);
-    void remove(int position);
+    // From position on (counting from 0), `removed` entries were replaced by
+    // `inserted`. One pass over the index, however many entries change.
+    void splice(int position, int removed, std::span<const DirectoryEntry> inserted);
+    // How many splices the index has taken since it was made.
+    int changeCount() const { return changes_; }
 
     // The positions of the matching entries, in entry order.
     std::vector<int> find(const SearchQuery &query) const;
+    // The same among these positions (in entry order) alone.
+    std::vector<int> findAmong(const SearchQuery &query, std::vector<int> positions) const;
     // For an entry that matches: the first number line holding a word or a
     // number of the query, or kNameOnly.
     int firstLineHolding(const SearchQuery &query, int position) const;
@@ -82,12 +98,23 @@ private:
         std::vector<std::size_t> ends; // where each entry's record ends
         std::size_t begin(int position) const;
         std::string_view record(int position) const;
-        void insert(int position, std::string_view record);
-        void replace(int position, std::string_view record);
-        void remove(int position);
+        // Replaces `removed` records from position on by those in `added`,
+        // which end where `addedEnds` say (counted from the start of added).
+        void splice(int position, int removed, std::string_view added,
+                    const std::vector<std::size_t> &addedEnds);
     };
+    // A text to look for, and the records to look in.
+    struct Needle
+    {
+        std::string_view text;
+        const Records *records;
+    };
+    std::vector<Needle> needles(const SearchQuery &query) const;
+    static void keepHolding(std::vector<int> &positions, std::span<const Needle> needles);
+
     Records text_;   // folded text of the name and each line
     Records digits_; // digit runs of the name and each line, blank-separated
+    int changes_ = 0;
 };
 
 // Matches one entry (no index kept).
