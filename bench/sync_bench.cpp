@@ -2,7 +2,7 @@
 // default) into an empty book of a local Radicale against vdirsyncer's upload
 // of the same cards from a folder, program to program, in alternating runs
 // (SYNC_BENCH_RUNS, 3 by default), and the requests of a sync with nothing
-// changed, counted through a proxy.
+// changed, counted through a proxy. SYNC_BENCH_ONLY runs one side alone.
 #include "core/contacts/vcard.h"
 #include "core/directory/directoryfile.h"
 #include "core/directory/identityfile.h"
@@ -135,10 +135,24 @@ int main(int argc, char **argv)
         std::printf("%s\n", qPrintable(server.error()));
         return 1;
     }
+    // SYNC_BENCH_ONLY=quorvel or vdirsyncer runs one side alone, so that the
+    // two can run at once, each with a server of its own, under the same load.
+    const QString only = qEnvironmentVariable("SYNC_BENCH_ONLY");
     std::vector<double> ours, theirs;
     for (int run = 0; run < runs; ++run) {
-        ours.push_back(quorvelFirstSync(server, run, count));
-        theirs.push_back(vdirsyncerUpload(server, run, count));
+        if (only != QLatin1String("vdirsyncer"))
+            ours.push_back(quorvelFirstSync(server, run, count));
+        if (only != QLatin1String("quorvel"))
+            theirs.push_back(vdirsyncerUpload(server, run, count));
+    }
+    if (!only.isEmpty()) {
+        const std::vector<double> &side = ours.empty() ? theirs : ours;
+        std::printf("first sync of %d entries into an empty Radicale book, %s alone, seconds:",
+                    count, qPrintable(only));
+        for (const double seconds : side)
+            std::printf(" %.2f", seconds);
+        std::printf("\n");
+        return 0;
     }
     std::sort(ours.begin(), ours.end());
     std::sort(theirs.begin(), theirs.end());
