@@ -3,6 +3,9 @@
 #include "core/directory/directoryfile.h"
 #include "core/files/textcodec.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <algorithm>
 #include <iterator>
 #include <random>
@@ -203,6 +206,16 @@ std::vector<QString> namesOf(const QByteArray &directoryFile)
          core::parseDirectoryLines(core::decodeLines(directoryFile)))
         names.push_back(entry.name);
     return names;
+}
+
+void keepAwayFromUserFiles(const QString &root)
+{
+    QDir().mkpath(root + "/home");
+    QDir().mkpath(root + "/data-home");
+    qputenv("HOME", QFile::encodeName(root + "/home"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data-home"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 double Samples::minimum() const

@@ -16,6 +16,11 @@ QByteArray makeDirectoryFile(int count, unsigned seed = 1);
 // The display names of such a file, in order.
 std::vector<QString> namesOf(const QByteArray &directoryFile);
 
+// Points HOME and XDG_DATA_HOME of the programs a bench starts into folders
+// under root, so they never touch the user's own files and settings, and
+// draws them offscreen unless QT_QPA_PLATFORM says otherwise.
+void keepAwayFromUserFiles(const QString &root);
+
 // Repeated measurements of one figure.
 struct Samples
 {

@@ -187,13 +187,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir rootDir;
     const QString root = rootDir.path();
-    // Keep the program away from the user's own files and settings.
-    QDir().mkpath(root + "/home");
-    QDir().mkpath(root + "/data-home");
-    qputenv("HOME", QFile::encodeName(root + "/home"));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data-home"));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::keepAwayFromUserFiles(root);
     const int runs = qEnvironmentVariableIsSet("INTERACTION_RUNS")
                          ? qEnvironmentVariableIntValue("INTERACTION_RUNS")
                          : 5;

@@ -709,14 +709,8 @@ int main(int argc, char *argv[])
     total.start();
     QTemporaryDir rootDir;
     const QString root = rootDir.path();
-    // Keep every program away from the user's own files and settings.
-    QDir().mkpath(root + "/home");
-    QDir().mkpath(root + "/data-home");
-    qputenv("HOME", QFile::encodeName(root + "/home"));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data-home"));
+    bench::keepAwayFromUserFiles(root);
     qputenv("BENCH_PAINT_STAMP", QFile::encodeName(root + "/paint-stamp"));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     const QByteArray small = bench::makeDirectoryFile(100000);
     const QByteArray large = bench::makeDirectoryFile(1000000);
