@@ -282,7 +282,7 @@ void frmMain::mnuSort_Click()
     if (selected >= 0) {
         const auto &entries = directory_->entries();
         const auto at = std::find(entries.begin(), entries.end(), chosen);
-        showEntry(static_cast<int>(at - entries.begin()));
+        showEntry(static_cast<int>(std::distance(entries.begin(), at)));
     }
 }
 

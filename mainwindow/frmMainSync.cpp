@@ -238,7 +238,7 @@ void frmMain::applySyncResult()
         updateUndoActions();
     }
     const auto &entries = directory_->entries();
-    for (std::size_t row = 0; !chosen.isNull() && row < entries.size(); ++row) {
+    for (qsizetype row = 0; !chosen.isNull() && row < entries.size(); ++row) {
         if (entries[row].id == chosen) {
             showEntry(int(row));
             break;

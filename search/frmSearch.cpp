@@ -114,10 +114,11 @@ void frmSearch::resumeIndexing()
     build_->paused = false;
     builder_ = QThread::create([build = build_, &entries = directory_.entries()] {
         constexpr std::size_t kChunk = 1024;
-        while (build->next < entries.size() && !build->paused.load(std::memory_order_relaxed)) {
-            const std::size_t count = std::min(kChunk, entries.size() - build->next);
-            build->index.splice(build->index.size(), 0,
-                                std::span(entries).subspan(build->next, count));
+        const auto size = std::size_t(entries.size());
+        while (build->next < size && !build->paused.load(std::memory_order_relaxed)) {
+            const std::size_t count = std::min(kChunk, size - build->next);
+            build->index.splice(build->index.size(), 0, entries, qsizetype(build->next),
+                                qsizetype(count));
             build->next += count;
         }
     });
@@ -149,10 +150,9 @@ void frmSearch::indexBuilt()
 
 void frmSearch::entriesSpliced(int row, int removed, int inserted)
 {
-    const auto added =
-        std::span(directory_.entries()).subspan(std::size_t(row), std::size_t(inserted));
+    const core::EntryStore &entries = directory_.entries();
     if (!build_) {
-        index_.splice(row, removed, added);
+        index_.splice(row, removed, entries, row, inserted);
         resultsChanged();
         return;
     }
@@ -163,7 +163,7 @@ void frmSearch::entriesSpliced(int row, int removed, int inserted)
     const std::size_t folded = build_->next;
     if (at < folded) {
         if (at + std::size_t(removed) <= folded && inserted <= 16384) {
-            build_->index.splice(row, removed, added);
+            build_->index.splice(row, removed, entries, row, inserted);
             build_->next = folded - std::size_t(removed) + std::size_t(inserted);
         } else {
             build_->index.splice(row, int(folded - at), {});

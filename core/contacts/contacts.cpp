@@ -170,31 +170,35 @@ void takeUid(DirectoryEntry &entry, const QString &uid, const QUuid &id)
 
 const DirectoryEntry &KnownEntries::at(qsizetype row) const
 {
-    const auto size = qsizetype(directory_.size());
+    const qsizetype size = directory_.size();
     if (row >= size)
         return added_[row - size];
     const auto replaced = replaced_.find(row);
-    return replaced != replaced_.end() ? replaced->second : directory_[std::size_t(row)];
+    return replaced != replaced_.end() ? replaced->second : directory_[row];
 }
 
 void KnownEntries::forEach(
     qsizetype from, const std::function<void(qsizetype, const DirectoryEntry &)> &visit) const
 {
-    const auto size = qsizetype(directory_.size());
+    const qsizetype size = directory_.size();
     auto replaced = replaced_.lower_bound(from);
-    for (qsizetype row = from; row < size; ++row) {
-        if (replaced != replaced_.end() && replaced->first == row)
-            visit(row, (replaced++)->second);
-        else
-            visit(row, directory_[std::size_t(row)]);
-    }
+    qsizetype row = from;
+    directory_.forEachRun(from, size - from, [&](std::span<const DirectoryEntry> rows) {
+        for (const DirectoryEntry &entry : rows) {
+            if (replaced != replaced_.end() && replaced->first == row)
+                visit(row, (replaced++)->second);
+            else
+                visit(row, entry);
+            ++row;
+        }
+    });
     for (qsizetype i = std::max<qsizetype>(from - size, 0); i < added_.size(); ++i)
         visit(size + i, added_[i]);
 }
 
 void KnownEntries::replace(qsizetype row, DirectoryEntry entry)
 {
-    const auto size = qsizetype(directory_.size());
+    const qsizetype size = directory_.size();
     if (row >= size)
         added_[row - size] = std::move(entry);
     else
@@ -203,7 +207,7 @@ void KnownEntries::replace(qsizetype row, DirectoryEntry entry)
 
 qsizetype KnownEntries::firstChanged() const
 {
-    return replaced_.empty() ? qsizetype(directory_.size()) : replaced_.begin()->first;
+    return replaced_.empty() ? directory_.size() : replaced_.begin()->first;
 }
 
 ImportResult importContacts(ContactsRead read, const KnownEntries &existing)

@@ -2,6 +2,7 @@
 
 #include "core/contacts/contactread.h"
 #include "core/directory/directoryfile.h"
+#include "core/directory/entrystore.h"
 #include "core/files/fileio.h"
 
 #include <QList>
@@ -47,12 +48,12 @@ ExportResult exportContacts(const QString &path, ContactFormat format,
 class KnownEntries
 {
 public:
-    KnownEntries(std::span<const DirectoryEntry> directory = {}) : directory_(directory) {}
+    KnownEntries(EntryStore directory = {}) : directory_(std::move(directory)) {}
     KnownEntries(const QList<DirectoryEntry> &directory)
-        : directory_(directory.constData(), std::size_t(directory.size()))
+        : directory_(Entries(directory.begin(), directory.end()))
     {
     }
-    qsizetype size() const { return qsizetype(directory_.size()) + added_.size(); }
+    qsizetype size() const { return directory_.size() + added_.size(); }
     const DirectoryEntry &at(qsizetype row) const;
     // Hands each entry from row `from` on to visit, in order, with its row.
     void forEach(qsizetype from,
@@ -63,7 +64,7 @@ public:
     qsizetype firstChanged() const;
 
 private:
-    std::span<const DirectoryEntry> directory_;
+    EntryStore directory_;
     std::map<qsizetype, DirectoryEntry> replaced_; // rows of the directory
     QList<DirectoryEntry> added_;
 };

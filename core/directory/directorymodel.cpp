@@ -8,7 +8,7 @@
 namespace core {
 
 DirectoryModel::DirectoryModel(QObject *parent)
-    : QAbstractListModel(parent), entries_(std::make_shared<Entries>()),
+    : QAbstractListModel(parent),
       names_([this](qsizetype row) -> const QString & { return entry(static_cast<int>(row)).name; })
 {
 }
@@ -47,27 +47,17 @@ QStringView DirectoryModel::rowText(int row) const
     return entry(row).name;
 }
 
-Entries &DirectoryModel::own()
-{
-    // Only this thread makes snapshots, so a count of one stays one; a
-    // snapshot let go of elsewhere meanwhile at most costs a copy.
-    if (entries_.use_count() > 1)
-        entries_ = std::make_shared<Entries>(*entries_);
-    return *entries_;
-}
-
 void DirectoryModel::splice(int row, int count, Entries entries)
 {
     emit aboutToSplice();
-    const auto first = entries_->cbegin() + row;
     const int inserted = static_cast<int>(entries.size());
     // Every entry has an identifier from the moment it is in the directory,
     // so that taking a change back and making it again keeps it.
     giveIdentifiers(entries);
     if (recorder_)
-        recorder_(row, Entries(first, first + count), entries);
+        recorder_(row, entries_.copy(row, count), entries);
     if (count == 1 && inserted == 1) {
-        own()[static_cast<std::size_t>(row)] = std::move(entries.front());
+        entries_.splice(row, 1, std::move(entries));
         names_.renamed(row);
         emit dataChanged(index(row), index(row));
         emit spliced(row, 1, 1);
@@ -75,28 +65,13 @@ void DirectoryModel::splice(int row, int count, Entries entries)
     }
     if (count > 0) {
         beginRemoveRows({}, row, row + count - 1);
-        if (entries_.use_count() > 1) {
-            // Held by a snapshot: the rows kept are copied once, the rest never.
-            auto rest = std::make_shared<Entries>();
-            rest->reserve(entries_->size() - static_cast<std::size_t>(count));
-            rest->insert(rest->end(), entries_->cbegin(), first);
-            rest->insert(rest->end(), first + count, entries_->cend());
-            entries_ = std::move(rest);
-        } else {
-            entries_->erase(first, first + count);
-        }
+        entries_.splice(row, count, {});
         names_.spliced(row, count, 0);
         endRemoveRows();
     }
     if (inserted > 0) {
         beginInsertRows({}, row, row + inserted - 1);
-        if (entries_->empty())
-            entries_ = std::make_shared<Entries>(std::move(entries));
-        else {
-            Entries &own = this->own();
-            own.insert(own.begin() + row, std::make_move_iterator(entries.begin()),
-                       std::make_move_iterator(entries.end()));
-        }
+        entries_.splice(row, 0, std::move(entries));
         names_.spliced(row, 0, inserted);
         endInsertRows();
     }
@@ -139,10 +114,10 @@ bool DirectoryModel::sortByName(const QCollator &collator)
     // One key per name, so that a large directory is not compared name by
     // name through the collator.
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(entries_->size());
-    for (const DirectoryEntry &e : *entries_)
+    keys.reserve(std::size_t(entries_.size()));
+    for (const DirectoryEntry &e : entries_)
         keys.push_back(collator.sortKey(e.name));
-    std::vector<std::size_t> order(entries_->size());
+    std::vector<std::size_t> order(std::size_t(entries_.size()));
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
         return keys[a].compare(keys[b]) < 0;
@@ -150,16 +125,16 @@ bool DirectoryModel::sortByName(const QCollator &collator)
     if (std::is_sorted(order.begin(), order.end()))
         return false;
     Entries sorted;
-    sorted.reserve(entries_->size());
+    sorted.reserve(std::size_t(entries_.size()));
     for (const std::size_t from : order)
-        sorted.push_back((*entries_)[from]);
+        sorted.push_back(entries_[qsizetype(from)]);
     splice(0, count(), std::move(sorted));
     return true;
 }
 
 void DirectoryModel::forEach(const EntryVisitor &visit) const
 {
-    for (const DirectoryEntry &e : *entries_)
+    for (const DirectoryEntry &e : entries_)
         visit(e);
 }
 

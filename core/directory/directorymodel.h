@@ -2,6 +2,7 @@
 
 #include "core/colors/rowroles.h"
 #include "core/directory/directoryfile.h"
+#include "core/directory/entrystore.h"
 #include "core/directory/nameindex.h"
 #include "core/files/blockmemory.h"
 
@@ -26,11 +27,9 @@ protected:
     Q_DISABLE_COPY_MOVE(RowTexts)
 };
 
-// Large directories fill their memory faster in big blocks.
-using Entries = std::vector<DirectoryEntry, BlockAllocator<DirectoryEntry>>;
-// The entries as they were at one moment, shared with the model until it
-// changes them (it then changes a copy of its own).
-using EntriesSnapshot = std::shared_ptr<const Entries>;
+// The entries as they were at one moment, for another thread to read while
+// the model goes on changing its own.
+using EntriesSnapshot = std::shared_ptr<const EntryStore>;
 
 // The directory while the program runs: its entries in order, as the entry
 // list shows them (one row each, the name as text) and as saving, the
@@ -47,15 +46,12 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QStringView rowText(int row) const override;
 
-    int count() const { return static_cast<int>(entries_->size()); }
-    const DirectoryEntry &entry(int row) const
-    {
-        return (*entries_)[static_cast<std::size_t>(row)];
-    }
-    const Entries &entries() const { return *entries_; }
+    int count() const { return static_cast<int>(entries_.size()); }
+    const DirectoryEntry &entry(int row) const { return entries_[row]; }
+    const EntryStore &entries() const { return entries_; }
     // The entries as they are now, for reading on another thread while the
-    // model goes on: taking it copies nothing.
-    EntriesSnapshot snapshot() const { return entries_; }
+    // model goes on: taking it copies no entry.
+    EntriesSnapshot snapshot() const { return std::make_shared<const EntryStore>(entries_); }
 
     // Replaces `count` entries from row on with `entries`. Every change of
     // the directory goes through here, so that it can be recorded. Entries
@@ -101,10 +97,7 @@ signals:
     void spliced(int row, int removed, int inserted);
 
 private:
-    // The entries to change: a copy of its own when a snapshot holds them.
-    Entries &own();
-
-    std::shared_ptr<Entries> entries_;
+    EntryStore entries_;
     Recorder recorder_;
     // Sorted from its first use or indexNames(), then kept up to date by every splice.
     mutable NameIndex names_;

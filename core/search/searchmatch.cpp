@@ -318,22 +318,38 @@ SearchIndex::SearchIndex(std::span<const DirectoryEntry> entries,
     }
 }
 
-void SearchIndex::splice(int position, int removed, std::span<const DirectoryEntry> inserted)
+template <typename ForEachRun>
+void SearchIndex::spliceRuns(int position, int removed, std::size_t count,
+                             const ForEachRun &forEachRun)
 {
     std::string text;
     std::string digits;
     std::vector<std::size_t> textEnds;
     std::vector<std::size_t> digitEnds;
-    textEnds.reserve(inserted.size());
-    digitEnds.reserve(inserted.size());
-    for (const DirectoryEntry &entry : inserted) {
-        appendRecords(text, digits, entry);
-        textEnds.push_back(text.size());
-        digitEnds.push_back(digits.size());
-    }
+    textEnds.reserve(count);
+    digitEnds.reserve(count);
+    forEachRun([&](std::span<const DirectoryEntry> run) {
+        for (const DirectoryEntry &entry : run) {
+            appendRecords(text, digits, entry);
+            textEnds.push_back(text.size());
+            digitEnds.push_back(digits.size());
+        }
+    });
     text_.splice(position, removed, text, textEnds);
     digits_.splice(position, removed, digits, digitEnds);
     ++changes_;
+}
+
+void SearchIndex::splice(int position, int removed, std::span<const DirectoryEntry> inserted)
+{
+    spliceRuns(position, removed, inserted.size(), [&](const auto &visit) { visit(inserted); });
+}
+
+void SearchIndex::splice(int position, int removed, const EntryStore &entries, qsizetype from,
+                         qsizetype count)
+{
+    spliceRuns(position, removed, std::size_t(count),
+               [&](const auto &visit) { entries.forEachRun(from, count, visit); });
 }
 
 std::vector<SearchIndex::Needle> SearchIndex::needles(const SearchQuery &query) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/directory/directoryfile.h"
+#include "core/directory/entrystore.h"
 
 #include <QList>
 #include <QStringView>
@@ -78,6 +79,9 @@ public:
     // From position on (counting from 0), `removed` entries were replaced by
     // `inserted`. One pass over the index, however many entries change.
     void splice(int position, int removed, std::span<const DirectoryEntry> inserted);
+    // The same, the entries inserted being `count` of `entries` from `from` on.
+    void splice(int position, int removed, const EntryStore &entries, qsizetype from,
+                qsizetype count);
     // How many splices the index has taken since it was made.
     int changeCount() const { return changes_; }
 
@@ -109,6 +113,9 @@ private:
         std::string_view text;
         const Records *records;
     };
+    // Splices in the records of `count` entries, which forEachRun hands in runs.
+    template <typename ForEachRun>
+    void spliceRuns(int position, int removed, std::size_t count, const ForEachRun &forEachRun);
     std::vector<Needle> needles(const SearchQuery &query) const;
     static void keepHolding(std::vector<int> &positions, std::span<const Needle> needles);
 

@@ -180,8 +180,7 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model, const QS
 {
     // Read against the model's entries as they are, and what the files
     // before changed and added.
-    const Entries &directory = model.entries();
-    KnownEntries known(std::span(directory.data(), directory.size()));
+    KnownEntries known(model.entries());
     QList<ImportFileReport> reports;
     for (const QString &file : files) {
         ImportFileReport report;
@@ -206,7 +205,7 @@ QList<ImportFileReport> DirectoryService::import(DirectoryModel &model, const QS
         changed.reserve(std::size_t(known.size() - first));
         known.forEach(first,
                       [&](qsizetype, const DirectoryEntry &entry) { changed.push_back(entry); });
-        model.splice(int(first), int(qsizetype(directory.size()) - first), std::move(changed));
+        model.splice(int(first), model.count() - int(first), std::move(changed));
     }
     return reports;
 }
@@ -461,7 +460,7 @@ template <typename A, typename B> bool sameEntries(const A &a, const B &b)
 // change to an entry changed or removed here meanwhile, its record goes back
 // to the one before the sync and the next sync compares every card's ETag:
 // it then sees both changes and decides as for any other.
-Entries laidOver(DirectoryService::SyncRun &run, const Entries &now)
+Entries laidOver(DirectoryService::SyncRun &run, const EntryStore &now)
 {
     QHash<QUuid, const DirectoryEntry *> started, synced, current;
     for (const DirectoryEntry &entry : run.started)

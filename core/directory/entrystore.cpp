@@ -1,0 +1,143 @@
+#include "core/directory/entrystore.h"
+
+#include <cassert>
+
+namespace core {
+
+EntryStore::EntryStore(Entries entries)
+{
+    if (!entries.empty())
+        cut(std::make_shared<const Block>(Block{std::move(entries)}), runs_);
+    countRows();
+}
+
+void EntryStore::cut(std::shared_ptr<const Block> block, std::vector<Run> &to)
+{
+    const auto rows = qsizetype(block->entries.size());
+    for (qsizetype first = 0; first < rows; first += kRunRows)
+        to.push_back({block, first, std::min(rows, first + kRunRows)});
+}
+
+void EntryStore::countRows()
+{
+    ends_.resize(runs_.size());
+    qsizetype rows = 0;
+    for (std::size_t i = 0; i < runs_.size(); ++i)
+        ends_[i] = rows += runs_[i].size();
+    size_ = rows;
+    lastRun_.store(0, std::memory_order_relaxed);
+}
+
+std::size_t EntryStore::runAt(qsizetype row) const
+{
+    if (row >= size_)
+        return runs_.size();
+    const std::size_t hint = lastRun_.load(std::memory_order_relaxed);
+    for (std::size_t run = hint; run < hint + 2 && run < runs_.size(); ++run) {
+        if (startOf(run) <= row && row < ends_[run])
+            return run;
+    }
+    const auto run = std::size_t(std::upper_bound(ends_.begin(), ends_.end(), row) - ends_.begin());
+    lastRun_.store(run, std::memory_order_relaxed);
+    return run;
+}
+
+const DirectoryEntry &EntryStore::operator[](qsizetype row) const
+{
+    const std::size_t run = runAt(row);
+    assert(run < runs_.size());
+    const Run &r = runs_[run];
+    return r.block->entries[std::size_t(r.first + row - startOf(run))];
+}
+
+void EntryStore::splice(qsizetype row, qsizetype count, Entries entries)
+{
+    assert(row >= 0 && count >= 0 && row + count <= size_);
+    if (count == 0 && entries.empty())
+        return;
+    const std::size_t first = runAt(row);
+    const std::size_t last = first == runs_.size() ? first
+                             : count == 0          ? first + 1
+                                                   : runAt(row + count - 1) + 1;
+    // What stays of the first and last runs touched is kept where it lies;
+    // only the new entries go into a block of their own.
+    std::vector<Run> replacement;
+    if (first < last) {
+        Run head = runs_[first];
+        head.last = head.first + (row - startOf(first));
+        if (head.size() > 0)
+            replacement.push_back(std::move(head));
+    }
+    if (!entries.empty())
+        cut(std::make_shared<const Block>(Block{std::move(entries)}), replacement);
+    if (first < last) {
+        Run tail = runs_[last - 1];
+        tail.first += row + count - startOf(last - 1);
+        if (tail.size() > 0)
+            replacement.push_back(std::move(tail));
+    }
+    const auto at =
+        runs_.erase(runs_.begin() + std::ptrdiff_t(first), runs_.begin() + std::ptrdiff_t(last));
+    const std::size_t added = replacement.size();
+    runs_.insert(at, std::make_move_iterator(replacement.begin()),
+                 std::make_move_iterator(replacement.end()));
+    // The runs around the change, its neighbours included.
+    gather(first == 0 ? 0 : first - 1, std::min(runs_.size(), first + added + 1));
+    countRows();
+}
+
+void EntryStore::gather(std::size_t from, std::size_t to)
+{
+    constexpr qsizetype kSmall = kRunRows / 2;
+    std::vector<Run> gathered;
+    for (std::size_t i = from; i < to; ++i) {
+        Run &next = runs_[i];
+        if (!gathered.empty()) {
+            Run &previous = gathered.back();
+            if (previous.block == next.block && previous.last == next.first &&
+                previous.size() + next.size() <= kRunRows) {
+                previous.last = next.last;
+                continue;
+            }
+            if ((previous.size() < kSmall || next.size() < kSmall) &&
+                previous.size() + next.size() <= kRunRows) {
+                Entries both;
+                both.reserve(std::size_t(previous.size() + next.size()));
+                both.insert(both.end(), previous.rows().begin(), previous.rows().end());
+                both.insert(both.end(), next.rows().begin(), next.rows().end());
+                const auto rows = qsizetype(both.size());
+                previous = {std::make_shared<const Block>(Block{std::move(both)}), 0, rows};
+                continue;
+            }
+        }
+        gathered.push_back(std::move(next));
+    }
+    const auto at =
+        runs_.erase(runs_.begin() + std::ptrdiff_t(from), runs_.begin() + std::ptrdiff_t(to));
+    runs_.insert(at, std::make_move_iterator(gathered.begin()),
+                 std::make_move_iterator(gathered.end()));
+}
+
+Entries EntryStore::copy(qsizetype row, qsizetype count) const
+{
+    Entries out;
+    out.reserve(std::size_t(count));
+    forEachRun(row, count, [&out](std::span<const DirectoryEntry> rows) {
+        out.insert(out.end(), rows.begin(), rows.end());
+    });
+    return out;
+}
+
+void EntryStore::const_iterator::enter(std::size_t run)
+{
+    run_ = run;
+    if (run < store_->runs_.size()) {
+        const std::span<const DirectoryEntry> rows = store_->runs_[run].rows();
+        at_ = rows.data();
+        end_ = at_ + rows.size();
+    } else {
+        at_ = end_ = nullptr;
+    }
+}
+
+} // namespace core
