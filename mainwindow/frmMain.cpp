@@ -232,7 +232,7 @@ bool frmMain::Form_Load()
     loaded_ = true;
     // The find box's names are sorted on a worker once the list is up; until
     // then its completion scans the list.
-    QTimer::singleShot(0, directory_, &core::DirectoryModel::indexNames);
+    QTimer::singleShot(0, directory_, &core::DirectoryModel::indexInBackground);
     // A directory set up to sync syncs once the window is up, then every
     // quarter of an hour.
     if (const auto account = service_->syncAccount(); account && *account) {

@@ -16,7 +16,9 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <atomic>
+#include <numeric>
 
 // The index being built: a worker folds the directory's entries from `next`
 // on, reading the model itself. The window pauses it before each change of
@@ -153,7 +155,7 @@ void frmSearch::entriesSpliced(int row, int removed, int inserted)
     const core::EntryStore &entries = directory_.entries();
     if (!build_) {
         index_.splice(row, removed, entries, row, inserted);
-        resultsChanged();
+        resultsSpliced(row, removed, inserted);
         return;
     }
     // The change touches what the worker folded: new entries are folded
@@ -182,6 +184,34 @@ void frmSearch::resultsChanged()
         txtSearch_Change();
 }
 
+void frmSearch::resultsSpliced(int row, int removed, int inserted)
+{
+    if (!isVisible() || shown_.isEmpty()) {
+        resultsChanged();
+        return;
+    }
+    // The results shown move with the change, and only the entries it
+    // brought are searched: the rest of the directory matched as it did.
+    const std::vector<int> &before = results_->found();
+    const auto after = std::lower_bound(before.begin(), before.end(), row);
+    std::vector<int> found(before.begin(), after);
+    std::vector<int> brought(static_cast<std::size_t>(inserted));
+    std::iota(brought.begin(), brought.end(), row);
+    const std::vector<int> matched = index_.findAmong(shown_, std::move(brought));
+    found.insert(found.end(), matched.begin(), matched.end());
+    for (auto it = std::lower_bound(after, before.end(), row + removed); it != before.end(); ++it)
+        found.push_back(*it + inserted - removed);
+    showResults(shown_, std::move(found));
+}
+
+void frmSearch::showResults(core::SearchQuery query, std::vector<int> found)
+{
+    results_->showFound(index_, std::move(query), std::move(found),
+                        colors_ ? colors_() : ColorLookup());
+    if (results_->entryRow(0) >= 0)
+        lstResults->setCurrentIndex(results_->index(0, 0));
+}
+
 void frmSearch::txtSearch_Change()
 {
     if (build_) {
@@ -199,10 +229,7 @@ void frmSearch::txtSearch_Change()
                                  ? index_.findAmong(query, results_->found())
                                  : index_.find(query);
     shown_ = query;
-    results_->showFound(index_, std::move(query), std::move(found),
-                        colors_ ? colors_() : ColorLookup());
-    if (results_->entryRow(0) >= 0)
-        lstResults->setCurrentIndex(results_->index(0, 0));
+    showResults(std::move(query), std::move(found));
 }
 
 void frmSearch::lstResults_DblClick(const QModelIndex &index)

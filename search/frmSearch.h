@@ -70,12 +70,16 @@ private:
     void indexBuilt();
     void entriesSpliced(int row, int removed, int inserted);
     void resultsChanged();
+    // Moves the results shown with a change of the index, searching the
+    // entries it brought.
+    void resultsSpliced(int row, int removed, int inserted);
+    void showResults(core::SearchQuery query, std::vector<int> found);
 
     const core::DirectoryModel &directory_;
     ColorLookupFactory colors_;
     core::SearchIndex index_;
     SearchResults *results_;
-    // The query whose results are shown, while the index has not changed since.
+    // The query whose results are shown, while they are those of the index.
     core::SearchQuery shown_;
     // The index being built, and its thread; both null once index_ is ready.
     struct Build;

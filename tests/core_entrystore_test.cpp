@@ -66,8 +66,9 @@ TEST(CoreEntryStore, AgreesWithAPlainListThroughChanges)
         ASSERT_EQ(namesOf(before), had);
         ASSERT_EQ(store.size(), qsizetype(expected.size()));
         for (const int row : {0, step.row, step.row + step.inserted, int(expected.size()) - 1}) {
-            if (row >= 0 && row < int(expected.size()))
+            if (row >= 0 && row < int(expected.size())) {
                 ASSERT_EQ(store[row].name, expected[std::size_t(row)]) << row;
+            }
         }
     }
     EXPECT_EQ(namesOf(store), expected);

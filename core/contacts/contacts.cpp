@@ -114,10 +114,10 @@ struct Made
 };
 
 // Finds the entries each contact's UID names and the first entry equal to
-// it in one pass over the known entries, holding nothing per known entry:
-// the contacts are looked up by identifier, by UID and by a hash of their
-// content. Where more entries carry the same identifier or UID, the last
-// one is taken.
+// it in one pass over the known entries: the contacts are looked up by
+// identifier, by UID and by a checksum of their content, which the known
+// entries keep (read once, the text of an entry is not read again). Where
+// more entries carry the same identifier or UID, the last one is taken.
 void findKnown(std::vector<Made> &made, const KnownEntries &known)
 {
     if (made.empty())
@@ -125,14 +125,20 @@ void findKnown(std::vector<Made> &made, const KnownEntries &known)
     QMultiHash<QUuid, std::size_t> byId;
     QMultiHash<QString, std::size_t> byUid;
     QMultiHash<quint64, std::size_t> byContent;
+    // One bit for each 2^46 checksums: most entries are passed over without
+    // a look into byContent.
+    constexpr int kSlotShift = 46;
+    std::vector<quint64> maybe(std::size_t(1) << (64 - kSlotShift - 6));
     for (std::size_t i = 0; i < made.size(); ++i) {
         if (!made[i].id.isNull())
             byId.insert(made[i].id, i);
         else if (!made[i].uid.isEmpty())
             byUid.insert(made[i].uid, i);
-        byContent.insert(contentChecksum(made[i].entry), i);
+        const quint64 content = contentChecksum(made[i].entry);
+        byContent.insert(content, i);
+        maybe[content >> (kSlotShift + 6)] |= quint64(1) << ((content >> kSlotShift) & 63);
     }
-    known.forEach(0, [&](qsizetype row, const DirectoryEntry &entry) {
+    known.forEachChecksummed([&](qsizetype row, const DirectoryEntry &entry, quint64 content) {
         if (!byId.isEmpty() && !entry.id.isNull()) {
             for (auto it = byId.constFind(entry.id); it != byId.cend() && it.key() == entry.id;
                  ++it)
@@ -143,7 +149,8 @@ void findKnown(std::vector<Made> &made, const KnownEntries &known)
             for (auto it = byUid.constFind(uid); it != byUid.cend() && it.key() == uid; ++it)
                 made[*it].named = row;
         }
-        const quint64 content = contentChecksum(entry);
+        if (!(maybe[content >> (kSlotShift + 6)] >> ((content >> kSlotShift) & 63) & 1))
+            return;
         for (auto it = byContent.constFind(content); it != byContent.cend() && it.key() == content;
              ++it) {
             if (made[*it].equal < 0 && made[*it].entry == entry)

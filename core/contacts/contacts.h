@@ -3,6 +3,7 @@
 #include "core/contacts/contactread.h"
 #include "core/directory/directoryfile.h"
 #include "core/directory/entrystore.h"
+#include "core/directory/identityfile.h"
 #include "core/files/fileio.h"
 
 #include <QList>
@@ -58,6 +59,26 @@ public:
     // Hands each entry from row `from` on to visit, in order, with its row.
     void forEach(qsizetype from,
                  const std::function<void(qsizetype, const DirectoryEntry &)> &visit) const;
+    // Hands each entry to visit, in order, with its row and contentChecksum.
+    template <typename Visit> void forEachChecksummed(const Visit &visit) const
+    {
+        const qsizetype size = directory_.size();
+        auto replaced = replaced_.begin();
+        qsizetype row = 0;
+        directory_.forEachChecksummed(
+            0, size, [&](std::span<const DirectoryEntry> rows, std::span<const quint64> sums) {
+                for (std::size_t i = 0; i < rows.size(); ++i, ++row) {
+                    if (replaced != replaced_.end() && replaced->first == row) {
+                        visit(row, replaced->second, contentChecksum(replaced->second));
+                        ++replaced;
+                    } else {
+                        visit(row, rows[i], sums[i]);
+                    }
+                }
+            });
+        for (qsizetype i = 0; i < added_.size(); ++i)
+            visit(size + i, added_[i], contentChecksum(added_[i]));
+    }
     void replace(qsizetype row, DirectoryEntry entry);
     void append(QList<DirectoryEntry> entries) { added_.append(std::move(entries)); }
     // The first row replaced or added; size() when there is none.

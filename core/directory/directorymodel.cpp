@@ -2,6 +2,8 @@
 
 #include "core/directory/identityfile.h"
 
+#include <QThreadPool>
+
 #include <algorithm>
 #include <numeric>
 
@@ -16,6 +18,12 @@ DirectoryModel::DirectoryModel(QObject *parent)
 int DirectoryModel::firstWithPrefix(QStringView prefix) const
 {
     return static_cast<int>(names_.firstWithPrefix(prefix));
+}
+
+void DirectoryModel::indexInBackground()
+{
+    names_.sortInBackground();
+    QThreadPool::globalInstance()->start([entries = entries_] { entries.checksumAll(); });
 }
 
 int DirectoryModel::rowCount(const QModelIndex &parent) const

@@ -78,8 +78,10 @@ public:
     // none does. Answered from an index once its names are sorted, until
     // then by a scan.
     int firstWithPrefix(QStringView prefix) const;
-    // Sorts the names firstWithPrefix looks up, on a worker thread.
-    void indexNames() { names_.sortInBackground(); }
+    // On worker threads: sorts the names firstWithPrefix looks up, and works
+    // out the checksums an import matches its contacts by, so that neither
+    // holds up the first find or import.
+    void indexInBackground();
 
     // Hands each entry to visit, in order (what the directory file writer takes).
     void forEach(const EntryVisitor &visit) const;
@@ -99,7 +101,7 @@ signals:
 private:
     EntryStore entries_;
     Recorder recorder_;
-    // Sorted from its first use or indexNames(), then kept up to date by every splice.
+    // Sorted from its first use or indexInBackground(), then kept up to date by every splice.
     mutable NameIndex names_;
 };
 

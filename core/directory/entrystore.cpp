@@ -1,5 +1,7 @@
 #include "core/directory/entrystore.h"
 
+#include "core/directory/identityfile.h"
+
 #include <cassert>
 
 namespace core {
@@ -7,7 +9,7 @@ namespace core {
 EntryStore::EntryStore(Entries entries)
 {
     if (!entries.empty())
-        cut(std::make_shared<const Block>(Block{std::move(entries)}), runs_);
+        cut(std::make_shared<const Block>(std::move(entries)), runs_);
     countRows();
 }
 
@@ -69,7 +71,7 @@ void EntryStore::splice(qsizetype row, qsizetype count, Entries entries)
             replacement.push_back(std::move(head));
     }
     if (!entries.empty())
-        cut(std::make_shared<const Block>(Block{std::move(entries)}), replacement);
+        cut(std::make_shared<const Block>(std::move(entries)), replacement);
     if (first < last) {
         Run tail = runs_[last - 1];
         tail.first += row + count - startOf(last - 1);
@@ -106,7 +108,7 @@ void EntryStore::gather(std::size_t from, std::size_t to)
                 both.insert(both.end(), previous.rows().begin(), previous.rows().end());
                 both.insert(both.end(), next.rows().begin(), next.rows().end());
                 const auto rows = qsizetype(both.size());
-                previous = {std::make_shared<const Block>(Block{std::move(both)}), 0, rows};
+                previous = {std::make_shared<const Block>(std::move(both)), 0, rows};
                 continue;
             }
         }
@@ -116,6 +118,22 @@ void EntryStore::gather(std::size_t from, std::size_t to)
         runs_.erase(runs_.begin() + std::ptrdiff_t(from), runs_.begin() + std::ptrdiff_t(to));
     runs_.insert(at, std::make_move_iterator(gathered.begin()),
                  std::make_move_iterator(gathered.end()));
+}
+
+const std::vector<quint64> &EntryStore::Block::checksums() const
+{
+    std::call_once(summed_, [this] {
+        checksums_.reserve(entries.size());
+        for (const DirectoryEntry &entry : entries)
+            checksums_.push_back(contentChecksum(entry));
+    });
+    return checksums_;
+}
+
+void EntryStore::checksumAll() const
+{
+    for (const Run &run : runs_)
+        (void)run.block->checksums();
 }
 
 Entries EntryStore::copy(qsizetype row, qsizetype count) const

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <utility>
 #include <vector>
@@ -78,6 +79,26 @@ public:
         }
     }
 
+    // Hands the entries from `row` on, `count` of them, run by run, each
+    // beside its contentChecksum. The checksums are worked out once for each
+    // block and kept with it, so a pass after the first reads no text.
+    template <typename Visit>
+    void forEachChecksummed(qsizetype row, qsizetype count, Visit &&visit) const
+    {
+        std::size_t run = runAt(row);
+        qsizetype offset = row - startOf(run);
+        for (; count > 0 && run < runs_.size(); ++run, offset = 0) {
+            const Run &r = runs_[run];
+            const auto taken = std::size_t(std::min(r.size() - offset, count));
+            const auto first = std::size_t(r.first + offset);
+            visit(std::span(r.block->entries).subspan(first, taken),
+                  std::span(r.block->checksums()).subspan(first, taken));
+            count -= qsizetype(taken);
+        }
+    }
+    // Works out the checksums of every block now (on a copy, from any thread).
+    void checksumAll() const;
+
     // Runs forward over every entry, in order.
     class const_iterator
     {
@@ -131,7 +152,14 @@ public:
 private:
     struct Block
     {
+        explicit Block(Entries rows) : entries(std::move(rows)) {}
+        const std::vector<quint64> &checksums() const;
+
         Entries entries;
+
+    private:
+        mutable std::once_flag summed_;
+        mutable std::vector<quint64> checksums_;
     };
     // Rows [first, last) of a block.
     struct Run
