@@ -726,6 +726,10 @@ int main(int argc, char *argv[])
         return 0;
     }
     programRows(root, small, large, rows);
+    if (qEnvironmentVariableIsSet("BENCH_PROGRAMS")) {
+        printTable(rows);
+        return 0;
+    }
     readMemoryRow(root, large, rows);
     importRows(root, large, rows);
     findRows(large, rows);

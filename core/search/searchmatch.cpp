@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace core {
 
@@ -304,18 +307,60 @@ void SearchIndex::Records::splice(int position, int removed, std::string_view ad
         *it += start;
 }
 
-SearchIndex::SearchIndex(std::span<const DirectoryEntry> entries,
-                         const std::atomic<bool> *cancelled)
+SearchIndex::SearchIndex(std::span<const DirectoryEntry> entries)
 {
-    text_.ends.reserve(entries.size());
-    digits_.ends.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (cancelled && i % 4096 == 0 && cancelled->load(std::memory_order_relaxed))
-            return;
-        appendRecords(text_.bytes, digits_.bytes, entries[i]);
-        text_.ends.push_back(text_.bytes.size());
-        digits_.ends.push_back(digits_.bytes.size());
+    splice(0, 0, entries);
+    changes_ = 0;
+}
+
+SearchIndex::Bytes::Bytes(const Bytes &other)
+{
+    replace(0, 0, other);
+}
+
+SearchIndex::Bytes &SearchIndex::Bytes::operator=(const Bytes &other)
+{
+    if (this != &other)
+        replace(0, size_, other);
+    return *this;
+}
+
+SearchIndex::Bytes::Bytes(Bytes &&other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+      capacity_(std::exchange(other.capacity_, 0))
+{
+}
+
+SearchIndex::Bytes &SearchIndex::Bytes::operator=(Bytes &&other) noexcept
+{
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+    return *this;
+}
+
+SearchIndex::Bytes::~Bytes()
+{
+    std::free(data_);
+}
+
+void SearchIndex::Bytes::replace(std::size_t start, std::size_t old, std::string_view added)
+{
+    const std::size_t size = size_ - old + added.size();
+    if (size > capacity_) {
+        // realloc keeps the bytes; a large block it moves by remapping.
+        const std::size_t capacity = std::max(size, capacity_ + capacity_ / 2);
+        void *grown = std::realloc(data_, capacity);
+        if (!grown)
+            throw std::bad_alloc();
+        data_ = static_cast<char *>(grown);
+        capacity_ = capacity;
     }
+    if (start + old != size_)
+        std::memmove(data_ + start + added.size(), data_ + start + old, size_ - start - old);
+    if (!added.empty())
+        std::memcpy(data_ + start, added.data(), added.size());
+    size_ = size;
 }
 
 template <typename ForEachRun>

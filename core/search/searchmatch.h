@@ -66,10 +66,8 @@ class SearchIndex
 {
 public:
     SearchIndex() = default;
-    // Folds the entries; stops early, leaving an index to throw away, once
-    // `cancelled` (read now and then from another thread) turns true.
-    explicit SearchIndex(std::span<const DirectoryEntry> entries,
-                         const std::atomic<bool> *cancelled = nullptr);
+    // Folds the entries.
+    explicit SearchIndex(std::span<const DirectoryEntry> entries);
     explicit SearchIndex(const QList<DirectoryEntry> &entries)
         : SearchIndex(std::span(entries.constData(), std::size_t(entries.size())))
     {
@@ -94,11 +92,33 @@ public:
     int firstLineHolding(const SearchQuery &query, int position) const;
 
 private:
+    // Bytes in one block that grows in place where the system can: a large
+    // block is moved by remapping its pages rather than copied, so that an
+    // import into a large index does not copy the whole index.
+    class Bytes
+    {
+    public:
+        Bytes() = default;
+        Bytes(const Bytes &other);
+        Bytes &operator=(const Bytes &other);
+        Bytes(Bytes &&other) noexcept;
+        Bytes &operator=(Bytes &&other) noexcept;
+        ~Bytes();
+        operator std::string_view() const { return {data_, size_}; }
+        std::size_t size() const { return size_; }
+        // Replaces `old` bytes from start on with `added`.
+        void replace(std::size_t start, std::size_t old, std::string_view added);
+
+    private:
+        char *data_ = nullptr;
+        std::size_t size_ = 0;
+        std::size_t capacity_ = 0;
+    };
     // One record per entry, one field per name or line, each field ended by
     // a line feed (which no needle holds, so no match spans two fields).
     struct Records
     {
-        std::string bytes;
+        Bytes bytes;
         std::vector<std::size_t> ends; // where each entry's record ends
         std::size_t begin(int position) const;
         std::string_view record(int position) const;
