@@ -472,8 +472,8 @@ void findRows(const QByteArray &large, std::vector<Row> &rows)
     // Both sides read the same names, each its own string, in one list.
     std::vector<QString> names = bench::namesOf(large);
     const auto count = qsizetype(names.size());
-    core::NameIndex index(
-        [&names](qsizetype p) -> const QString & { return names[std::size_t(p)]; });
+    const auto nameAt = [&names](qsizetype p) -> const QString & { return names[std::size_t(p)]; };
+    core::NameIndex index(nameAt, [&nameAt] { return nameAt; });
     const auto scan = [&names](QStringView prefix) {
         return core::firstWithPrefix(names, prefix,
                                      [](const QString &s) { return QStringView(s); });

@@ -1,4 +1,5 @@
 #include "core/directory/entrystore.h"
+#include "core/directory/identityfile.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,12 @@ TEST(CoreEntryStore, AgreesWithAPlainListThroughChanges)
         }
     }
     EXPECT_EQ(namesOf(store), expected);
+    qsizetype checked = 0;
+    store.forEachChecksummed(10, store.size() - 10, [&](auto rows, auto sums) {
+        for (std::size_t i = 0; i < rows.size(); ++i, ++checked)
+            ASSERT_EQ(sums[i], core::contentChecksum(rows[i]));
+    });
+    EXPECT_EQ(checked, store.size() - 10);
     EXPECT_EQ(store.copy(100, 3)[2].name, expected[102]);
     EXPECT_LE(store.runCount(), 4 * expected.size() / EntryStore::kRunRows + 4);
 }

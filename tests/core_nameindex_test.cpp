@@ -43,7 +43,12 @@ TEST(CoreNameIndex, AgreesWithThePlainScanThroughEdits)
             return std::uniform_int_distribution<qsizetype>(0, bound)(random);
         };
         QStringList names;
-        core::NameIndex index([&names](qsizetype p) -> const QString & { return names.at(p); });
+        core::NameIndex index([&names](qsizetype p) -> const QString & { return names.at(p); },
+                              [&names] {
+                                  return [copy = names](qsizetype p) -> const QString & {
+                                      return copy.at(p);
+                                  };
+                              });
         // Replaces `removed` names from p on by `added` new ones.
         const auto change = [&](qsizetype p, qsizetype removed, qsizetype added) -> auto &
         {

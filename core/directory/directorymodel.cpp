@@ -11,7 +11,11 @@ namespace core {
 
 DirectoryModel::DirectoryModel(QObject *parent)
     : QAbstractListModel(parent),
-      names_([this](qsizetype row) -> const QString & { return entry(static_cast<int>(row)).name; })
+      names_([this](qsizetype row) -> const QString & { return entry(static_cast<int>(row)).name; },
+             [this] {
+                 return [store = std::make_shared<const EntryStore>(entries_)](
+                            qsizetype row) -> const QString & { return (*store)[row].name; };
+             })
 {
 }
 
@@ -23,7 +27,13 @@ int DirectoryModel::firstWithPrefix(QStringView prefix) const
 void DirectoryModel::indexInBackground()
 {
     names_.sortInBackground();
-    QThreadPool::globalInstance()->start([entries = entries_] { entries.checksumAll(); });
+    QThreadPool::globalInstance()->start(
+        [entries = entries_, stop = stopChecksums_] { entries.checksumAll(*stop); });
+}
+
+DirectoryModel::~DirectoryModel()
+{
+    stopChecksums_->store(true);
 }
 
 int DirectoryModel::rowCount(const QModelIndex &parent) const
@@ -57,6 +67,8 @@ QStringView DirectoryModel::rowText(int row) const
 
 void DirectoryModel::splice(int row, int count, Entries entries)
 {
+    if (count == 0 && entries.empty())
+        return;
     emit aboutToSplice();
     const int inserted = static_cast<int>(entries.size());
     // Every entry has an identifier from the moment it is in the directory,

@@ -8,6 +8,7 @@
 
 #include <QAbstractListModel>
 #include <QCollator>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -41,6 +42,7 @@ class DirectoryModel final : public QAbstractListModel, public RowTexts
 
 public:
     explicit DirectoryModel(QObject *parent = nullptr);
+    ~DirectoryModel() override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -100,6 +102,8 @@ signals:
 
 private:
     EntryStore entries_;
+    // Stops the checksums worked out in the background.
+    std::shared_ptr<std::atomic<bool>> stopChecksums_ = std::make_shared<std::atomic<bool>>(false);
     Recorder recorder_;
     // Sorted from its first use or indexInBackground(), then kept up to date by every splice.
     mutable NameIndex names_;

@@ -8,9 +8,10 @@ namespace core {
 
 EntryStore::EntryStore(Entries entries)
 {
+    std::vector<Run> runs;
     if (!entries.empty())
-        cut(std::make_shared<const Block>(std::move(entries)), runs_);
-    countRows();
+        cut(std::make_shared<const Block>(std::move(entries)), runs);
+    adopt(std::move(runs));
 }
 
 void EntryStore::cut(std::shared_ptr<const Block> block, std::vector<Run> &to)
@@ -20,12 +21,14 @@ void EntryStore::cut(std::shared_ptr<const Block> block, std::vector<Run> &to)
         to.push_back({block, first, std::min(rows, first + kRunRows)});
 }
 
-void EntryStore::countRows()
+void EntryStore::adopt(std::vector<Run> runs)
 {
-    ends_.resize(runs_.size());
+    std::vector<qsizetype> ends(runs.size());
     qsizetype rows = 0;
-    for (std::size_t i = 0; i < runs_.size(); ++i)
-        ends_[i] = rows += runs_[i].size();
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        ends[i] = rows += runs[i].size();
+    runs_.swap(runs);
+    ends_.swap(ends);
     size_ = rows;
     lastRun_.store(0, std::memory_order_relaxed);
 }
@@ -36,8 +39,11 @@ std::size_t EntryStore::runAt(qsizetype row) const
         return runs_.size();
     const std::size_t hint = lastRun_.load(std::memory_order_relaxed);
     for (std::size_t run = hint; run < hint + 2 && run < runs_.size(); ++run) {
-        if (startOf(run) <= row && row < ends_[run])
+        if (startOf(run) <= row && row < ends_[run]) {
+            if (run != hint)
+                lastRun_.store(run, std::memory_order_relaxed);
             return run;
+        }
     }
     const auto run = std::size_t(std::upper_bound(ends_.begin(), ends_.end(), row) - ends_.begin());
     lastRun_.store(run, std::memory_order_relaxed);
@@ -61,39 +67,44 @@ void EntryStore::splice(qsizetype row, qsizetype count, Entries entries)
     const std::size_t last = first == runs_.size() ? first
                              : count == 0          ? first + 1
                                                    : runAt(row + count - 1) + 1;
-    // What stays of the first and last runs touched is kept where it lies;
-    // only the new entries go into a block of their own.
-    std::vector<Run> replacement;
+    // The runs around the change, its neighbours included. What stays of the
+    // first and last runs touched is kept where it lies; only the new
+    // entries go into a block of their own.
+    const std::size_t from = first == 0 ? 0 : first - 1;
+    const std::size_t to = std::min(runs_.size(), last + 1);
+    std::vector<Run> around(runs_.begin() + std::ptrdiff_t(from),
+                            runs_.begin() + std::ptrdiff_t(first));
     if (first < last) {
         Run head = runs_[first];
         head.last = head.first + (row - startOf(first));
         if (head.size() > 0)
-            replacement.push_back(std::move(head));
+            around.push_back(std::move(head));
     }
     if (!entries.empty())
-        cut(std::make_shared<const Block>(std::move(entries)), replacement);
+        cut(std::make_shared<const Block>(std::move(entries)), around);
     if (first < last) {
         Run tail = runs_[last - 1];
         tail.first += row + count - startOf(last - 1);
         if (tail.size() > 0)
-            replacement.push_back(std::move(tail));
+            around.push_back(std::move(tail));
     }
-    const auto at =
-        runs_.erase(runs_.begin() + std::ptrdiff_t(first), runs_.begin() + std::ptrdiff_t(last));
-    const std::size_t added = replacement.size();
-    runs_.insert(at, std::make_move_iterator(replacement.begin()),
-                 std::make_move_iterator(replacement.end()));
-    // The runs around the change, its neighbours included.
-    gather(first == 0 ? 0 : first - 1, std::min(runs_.size(), first + added + 1));
-    countRows();
+    around.insert(around.end(), runs_.begin() + std::ptrdiff_t(last),
+                  runs_.begin() + std::ptrdiff_t(to));
+    // Made aside and then taken in whole, so that a failure on the way
+    // leaves the store as it was.
+    std::vector<Run> runs;
+    runs.reserve(runs_.size() - (to - from) + around.size());
+    runs.insert(runs.end(), runs_.begin(), runs_.begin() + std::ptrdiff_t(from));
+    gather(around, runs);
+    runs.insert(runs.end(), runs_.begin() + std::ptrdiff_t(to), runs_.end());
+    adopt(std::move(runs));
 }
 
-void EntryStore::gather(std::size_t from, std::size_t to)
+void EntryStore::gather(const std::vector<Run> &runs, std::vector<Run> &to)
 {
     constexpr qsizetype kSmall = kRunRows / 2;
     std::vector<Run> gathered;
-    for (std::size_t i = from; i < to; ++i) {
-        Run &next = runs_[i];
+    for (const Run &next : runs) {
         if (!gathered.empty()) {
             Run &previous = gathered.back();
             if (previous.block == next.block && previous.last == next.first &&
@@ -112,28 +123,32 @@ void EntryStore::gather(std::size_t from, std::size_t to)
                 continue;
             }
         }
-        gathered.push_back(std::move(next));
+        gathered.push_back(next);
     }
-    const auto at =
-        runs_.erase(runs_.begin() + std::ptrdiff_t(from), runs_.begin() + std::ptrdiff_t(to));
-    runs_.insert(at, std::make_move_iterator(gathered.begin()),
-                 std::make_move_iterator(gathered.end()));
+    to.insert(to.end(), std::make_move_iterator(gathered.begin()),
+              std::make_move_iterator(gathered.end()));
 }
 
 const std::vector<quint64> &EntryStore::Block::checksums() const
 {
+    // Made aside: a failure leaves none, and the next call begins afresh.
     std::call_once(summed_, [this] {
-        checksums_.reserve(entries.size());
+        std::vector<quint64> sums;
+        sums.reserve(entries.size());
         for (const DirectoryEntry &entry : entries)
-            checksums_.push_back(contentChecksum(entry));
+            sums.push_back(contentChecksum(entry));
+        checksums_ = std::move(sums);
     });
     return checksums_;
 }
 
-void EntryStore::checksumAll() const
+void EntryStore::checksumAll(const std::atomic<bool> &stop) const
 {
-    for (const Run &run : runs_)
+    for (const Run &run : runs_) {
+        if (stop.load(std::memory_order_relaxed))
+            return;
         (void)run.block->checksums();
+    }
 }
 
 Entries EntryStore::copy(qsizetype row, qsizetype count) const

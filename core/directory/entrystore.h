@@ -96,8 +96,9 @@ public:
             count -= qsizetype(taken);
         }
     }
-    // Works out the checksums of every block now (on a copy, from any thread).
-    void checksumAll() const;
+    // Works out the checksums of every block now (on a copy, from any
+    // thread), unless told to stop.
+    void checksumAll(const std::atomic<bool> &stop) const;
 
     // Runs forward over every entry, in order.
     class const_iterator
@@ -179,9 +180,11 @@ private:
     qsizetype startOf(std::size_t run) const { return run == 0 ? 0 : ends_[run - 1]; }
     // Cuts a block into runs of kRunRows, appended to `to`.
     static void cut(std::shared_ptr<const Block> block, std::vector<Run> &to);
-    // Gathers small runs among runs_[from, to) into blocks of their own.
-    void gather(std::size_t from, std::size_t to);
-    void countRows();
+    // Appends the runs to `to`, small neighbours gathered into blocks of
+    // their own.
+    static void gather(const std::vector<Run> &runs, std::vector<Run> &to);
+    // Takes the runs in place of its own.
+    void adopt(std::vector<Run> runs);
 
     std::vector<Run> runs_;
     // ends_[i]: rows in runs 0..i.

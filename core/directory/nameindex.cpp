@@ -144,14 +144,18 @@ bool sortPositions(std::vector<Position> &positions, NameOf nameOf,
 
 struct NameIndex::Sort
 {
-    // A copy of the names when the sort began, read by the worker alone.
-    std::vector<QString> names;
+    // The names when the sort began, read by the worker alone.
+    NameIndex::NameAt names;
+    qsizetype count = 0;
     std::vector<Position> sorted;
     std::atomic<bool> done{false};
     std::atomic<bool> cancelled{false};
 };
 
-NameIndex::NameIndex(NameAt nameAt) : nameAt_(std::move(nameAt)) {}
+NameIndex::NameIndex(NameAt nameAt, Snapshot snapshot)
+    : nameAt_(std::move(nameAt)), snapshot_(std::move(snapshot))
+{
+}
 
 NameIndex::~NameIndex()
 {
@@ -172,17 +176,19 @@ void NameIndex::sortInBackground()
 {
     if (built_ || sort_)
         return;
-    // Copies share the names' text: cheap here, and safe to read there.
     auto sort = std::make_shared<Sort>();
-    sort->names.reserve(std::size_t(count_));
-    for (qsizetype p = 0; p < count_; ++p)
-        sort->names.push_back(nameAt_(p));
+    sort->names = snapshot_();
+    sort->count = count_;
     sort_ = sort;
     worker_ = std::thread([sort] {
-        std::vector<Position> positions(sort->names.size());
+        // Where each name lies, looked up once: the sort compares each many times.
+        std::vector<const QString *> names(std::size_t(sort->count));
+        for (qsizetype p = 0; p < sort->count; ++p)
+            names[std::size_t(p)] = &sort->names(p);
+        std::vector<Position> positions(names.size());
         std::iota(positions.begin(), positions.end(), Position(0));
         if (sortPositions(
-                positions, [&sort](Position p) { return QStringView(sort->names[p]); },
+                positions, [&names](Position p) { return QStringView(*names[p]); },
                 &sort->cancelled))
             sort->sorted = std::move(positions);
         sort->done.store(true, std::memory_order_release);

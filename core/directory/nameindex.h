@@ -16,7 +16,8 @@ namespace core {
 // The index holds list positions, not names: it reads names through the
 // function it is made with, which must show the list as it is at each call.
 // Tell the index of every change after making it in the list. The names are
-// sorted on a worker thread, from a copy of the list, once asked to or when a
+// sorted on a worker thread, from a snapshot of the list (which the index
+// asks for without copying a name), once asked to or when a
 // query scans past the first few names; until the sort is done a query scans
 // the list, so every answer is given at once and is right. Changes made meanwhile are replayed
 // on the sorted positions when the sort is taken in. After that a change
@@ -27,8 +28,11 @@ class NameIndex
 public:
     // The name at a list position, counted from 0.
     using NameAt = std::function<const QString &(qsizetype position)>;
+    // The names of the list as it is now, readable from another thread while
+    // the list changes.
+    using Snapshot = std::function<NameAt()>;
 
-    explicit NameIndex(NameAt nameAt);
+    NameIndex(NameAt nameAt, Snapshot snapshot);
     ~NameIndex();
     Q_DISABLE_COPY_MOVE(NameIndex)
 
@@ -79,6 +83,7 @@ private:
     Position smallestIn(std::size_t first, std::size_t last) const;
 
     NameAt nameAt_;
+    Snapshot snapshot_;
     qsizetype count_ = 0;
     bool built_ = false;
     // Every list position, ordered by the case-folded name there.
