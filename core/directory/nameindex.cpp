@@ -288,7 +288,17 @@ void NameIndex::mergeIn(std::vector<Position> added)
         merged.reserve(sorted_.size() + added.size());
         auto from = sorted_.begin();
         for (const Position p : added) {
-            const auto to = std::upper_bound(from, sorted_.end(), nameAt_(p), before);
+            // The next place is most often near the last: gallop to it,
+            // then search the stretch it lies in.
+            const QString &name = nameAt_(p);
+            auto low = from;
+            auto high = from;
+            for (std::ptrdiff_t step = 1; high != sorted_.end() && !before(name, *high);
+                 step *= 2) {
+                low = high + 1;
+                high = sorted_.end() - high > step ? high + step : sorted_.end();
+            }
+            const auto to = std::upper_bound(low, high, name, before);
             merged.insert(merged.end(), from, to);
             merged.push_back(p);
             from = to;

@@ -2,6 +2,11 @@
 
 #include <QThread>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace core {
 
 SaveQueue::SaveQueue(Save save, QObject *parent)
@@ -53,6 +58,12 @@ void SaveQueue::start(Job job)
 
 void SaveQueue::work()
 {
+#ifdef __linux__
+    // A save gives way to the window's thread when both want the processor,
+    // so what a person does while a large directory is written stays quick;
+    // the window waits for the save only at close, when the save runs alone.
+    (void)::setpriority(PRIO_PROCESS, id_t(::gettid()), 5);
+#endif
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return quit_ || job_; });
