@@ -4,6 +4,9 @@
 
 #include <QThreadPool>
 
+#include <chrono>
+#include <thread>
+
 #include <algorithm>
 #include <numeric>
 
@@ -27,8 +30,15 @@ int DirectoryModel::firstWithPrefix(QStringView prefix) const
 void DirectoryModel::indexInBackground()
 {
     names_.sortInBackground();
+    // The checksums wait for the sort, so that the two never hold their
+    // working memory at once.
     QThreadPool::globalInstance()->start(
-        [entries = entries_, stop = stopChecksums_] { entries.checksumAll(*stop); });
+        [entries = entries_, stop = stopChecksums_, sorted = names_.sortEnded()] {
+            while (sorted && !sorted->load(std::memory_order_acquire) &&
+                   !stop->load(std::memory_order_relaxed))
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            entries.checksumAll(*stop);
+        });
 }
 
 DirectoryModel::~DirectoryModel()

@@ -105,6 +105,11 @@ bool sortPositions(std::vector<Position> &positions, NameOf nameOf,
     keyed.reserve(static_cast<std::size_t>(positions.end() - firstNamed));
     for (auto it = firstNamed; it != positions.end(); ++it)
         keyed.push_back({0, 0, *it});
+    // The keyed copy holds the named positions until the end: the list of
+    // them is let go meanwhile, so that the sort holds each position once.
+    const auto nulls = static_cast<std::size_t>(firstNamed - positions.begin());
+    positions.resize(nulls);
+    positions.shrink_to_fit();
 
     struct Run
     {
@@ -136,9 +141,9 @@ bool sortPositions(std::vector<Position> &positions, NameOf nameOf,
             i = j;
         }
     }
-    auto out = firstNamed;
+    positions.reserve(nulls + keyed.size());
     for (const Keyed &k : keyed)
-        *out++ = k.position;
+        positions.push_back(k.position);
     return true;
 }
 
@@ -201,6 +206,13 @@ void NameIndex::stopSort()
         worker_.join();
     sort_.reset();
     changes_.clear();
+}
+
+std::shared_ptr<const std::atomic<bool>> NameIndex::sortEnded() const
+{
+    if (!sort_)
+        return nullptr;
+    return {sort_, &sort_->done};
 }
 
 bool NameIndex::waitForSort()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -59,6 +60,8 @@ public:
 
     // Starts sorting the names on a worker, unless they are sorted or being sorted.
     void sortInBackground();
+    // Turns true when the sort under way has ended; null when none is.
+    std::shared_ptr<const std::atomic<bool>> sortEnded() const;
     // Waits for a sort under way and takes it in; true when the names are sorted.
     bool waitForSort();
 
