@@ -81,15 +81,12 @@ std::uint64_t packedAt(QStringView name, qsizetype from)
 // Sorts positions by their names, read through nameOf, four folded values
 // at a time: each round reads every name of a run once and sorts numbers;
 // only runs that still agree go on to the next four values. False, the order
-// unfinished, once `cancelled` turns true.
+// unfinished, once `cancelled` turns true. Given no positions, sorts those
+// from 0 to `all`, without listing them first.
 template <typename NameOf>
 bool sortPositions(std::vector<Position> &positions, NameOf nameOf,
-                   const std::atomic<bool> *cancelled = nullptr)
+                   const std::atomic<bool> *cancelled = nullptr, std::size_t all = 0)
 {
-    // Null names first: they come before every other name.
-    const auto firstNamed = std::stable_partition(positions.begin(), positions.end(),
-                                                  [&](Position p) { return nameOf(p).isNull(); });
-
     // Sixteen bytes a name: a million names sort in 16 MB beside the list.
     struct Keyed
     {
@@ -101,15 +98,26 @@ bool sortPositions(std::vector<Position> &positions, NameOf nameOf,
             return high != other.high ? high < other.high : low < other.low;
         }
     };
+    // Null names come first, before every other name, in their order; the
+    // named positions are held by the keyed list alone until the end.
     std::vector<Keyed> keyed;
-    keyed.reserve(static_cast<std::size_t>(positions.end() - firstNamed));
-    for (auto it = firstNamed; it != positions.end(); ++it)
-        keyed.push_back({0, 0, *it});
-    // The keyed copy holds the named positions until the end: the list of
-    // them is let go meanwhile, so that the sort holds each position once.
-    const auto nulls = static_cast<std::size_t>(firstNamed - positions.begin());
-    positions.resize(nulls);
-    positions.shrink_to_fit();
+    std::vector<Position> nulls;
+    const auto take = [&](Position p) {
+        if (nameOf(p).isNull())
+            nulls.push_back(p);
+        else
+            keyed.push_back({0, 0, p});
+    };
+    if (positions.empty()) {
+        keyed.reserve(all);
+        for (std::size_t p = 0; p < all; ++p)
+            take(Position(p));
+    } else {
+        keyed.reserve(positions.size());
+        for (const Position p : positions)
+            take(p);
+    }
+    positions = std::move(nulls);
 
     struct Run
     {
@@ -141,7 +149,7 @@ bool sortPositions(std::vector<Position> &positions, NameOf nameOf,
             i = j;
         }
     }
-    positions.reserve(nulls + keyed.size());
+    positions.reserve(positions.size() + keyed.size());
     for (const Keyed &k : keyed)
         positions.push_back(k.position);
     return true;
@@ -188,11 +196,10 @@ void NameIndex::sortInBackground()
     sort->count = count_;
     sort_ = sort;
     worker_ = std::thread([sort] {
-        std::vector<Position> positions(std::size_t(sort->count));
-        std::iota(positions.begin(), positions.end(), Position(0));
+        std::vector<Position> positions;
         if (sortPositions(
                 positions, [&sort](Position p) { return QStringView(sort->names(p)); },
-                &sort->cancelled))
+                &sort->cancelled, std::size_t(sort->count)))
             sort->sorted = std::move(positions);
         sort->done.store(true, std::memory_order_release);
     });
