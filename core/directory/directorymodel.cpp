@@ -16,8 +16,9 @@ DirectoryModel::DirectoryModel(QObject *parent)
     : QAbstractListModel(parent),
       names_([this](qsizetype row) -> const QString & { return entry(static_cast<int>(row)).name; },
              [this] {
-                 return [store = std::make_shared<const EntryStore>(entries_)](
-                            qsizetype row) -> const QString & { return (*store)[row].name; };
+                 return [store = snapshot()](qsizetype row) -> const QString & {
+                     return (*store)[row].name;
+                 };
              })
 {
 }

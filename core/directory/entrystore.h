@@ -68,15 +68,9 @@ public:
     // The rows from `row` on, as they lie in memory: one span per run.
     template <typename Visit> void forEachRun(qsizetype row, qsizetype count, Visit &&visit) const
     {
-        std::size_t run = runAt(row);
-        qsizetype offset = row - startOf(run);
-        for (; count > 0 && run < runs_.size(); ++run, offset = 0) {
-            const std::span<const DirectoryEntry> rows =
-                runs_[run].rows().subspan(std::size_t(offset));
-            const std::size_t taken = std::min(rows.size(), std::size_t(count));
-            visit(rows.first(taken));
-            count -= qsizetype(taken);
-        }
+        walk(row, count, [&](const Block &block, std::size_t first, std::size_t taken) {
+            visit(std::span(block.entries).subspan(first, taken));
+        });
     }
 
     // Hands the entries from `row` on, `count` of them, run by run, each
@@ -85,16 +79,10 @@ public:
     template <typename Visit>
     void forEachChecksummed(qsizetype row, qsizetype count, Visit &&visit) const
     {
-        std::size_t run = runAt(row);
-        qsizetype offset = row - startOf(run);
-        for (; count > 0 && run < runs_.size(); ++run, offset = 0) {
-            const Run &r = runs_[run];
-            const auto taken = std::size_t(std::min(r.size() - offset, count));
-            const auto first = std::size_t(r.first + offset);
-            visit(std::span(r.block->entries).subspan(first, taken),
-                  std::span(r.block->checksums()).subspan(first, taken));
-            count -= qsizetype(taken);
-        }
+        walk(row, count, [&](const Block &block, std::size_t first, std::size_t taken) {
+            visit(std::span(block.entries).subspan(first, taken),
+                  std::span(block.checksums()).subspan(first, taken));
+        });
     }
     // Works out the checksums of every block now (on a copy, from any
     // thread), unless told to stop.
@@ -175,6 +163,19 @@ private:
         }
     };
 
+    // Hands each run's part of `count` rows from `row` on to visit: its
+    // block, the first row of it in the block and how many.
+    template <typename Visit> void walk(qsizetype row, qsizetype count, Visit &&visit) const
+    {
+        std::size_t run = runAt(row);
+        qsizetype offset = row - startOf(run);
+        for (; count > 0 && run < runs_.size(); ++run, offset = 0) {
+            const Run &r = runs_[run];
+            const qsizetype taken = std::min(r.size() - offset, count);
+            visit(*r.block, std::size_t(r.first + offset), std::size_t(taken));
+            count -= taken;
+        }
+    }
     // The run that holds `row`; runs_.size() for size().
     std::size_t runAt(qsizetype row) const;
     qsizetype startOf(std::size_t run) const { return run == 0 ? 0 : ends_[run - 1]; }
